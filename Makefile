@@ -1,0 +1,50 @@
+# Front door for the README's commands. Everything builds into build/ (sanitizer builds beside it).
+JOBS     ?= $(shell nproc)
+BUILD    ?= build
+CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: deps configure build run test quick-test test-asan test-tsan fuzz bench clean
+
+deps:
+	./scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/bin/orma
+
+# The full suite, as CI runs it: all tests, then the GUI-free tests under ASan+UBSan,
+# the threaded tests under TSan, and a short fuzzing run.
+test: quick-test test-asan test-tsan fuzz
+
+quick-test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DORMA_GUI=OFF "-DORMA_SANITIZE=address;undefined" >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L core
+
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=OFF -DORMA_SANITIZE=thread >/dev/null
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L threads
+
+fuzz: deps
+	@if [ -f fuzz/CMakeLists.txt ]; then \
+	    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=OFF -DORMA_FUZZ=ON >/dev/null && \
+	    cmake --build build-fuzz -j $(JOBS) && \
+	    cd build-fuzz && ctest --output-on-failure -L fuzz; \
+	fi
+
+bench: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bin/orma-bench $(BENCH_ARGS)
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,108 @@
+#pragma once
+// Per-channel power spectrum of one analysis block, with averaging, centring and the dynamic
+// figures. Owns every buffer it fills and rebuilds them only when the size, the window, the
+// side-lobe level, the averaging or the channel layout change. Runs in the source thread.
+#include "dsp/Dynamics.h"
+#include "dsp/Fft.h"
+
+#include <cstdint>
+#include <memory>
+
+struct SpectrumSettings {
+    uint32_t fftSize = 1024;      // N, a power of two
+    uint8_t windowType = 3;       // WindowType code
+    double sidelobeLevel = 120.0; // dB, Kaiser and Chebyshev only
+    uint32_t averageCount = 1;    // K of the exponential averaging
+    int harmonicCount = 6;        // harmonics measured
+    uint32_t sfdrBandWidth = 0;   // Hz excluded on each side of the tone
+    uint8_t spectrumRange = 1;    // complex only: 1 centred -Fd/2..+Fd/2, 0 = 0..Fd
+};
+
+// What one block leaves per channel; the source's channel record carries these fields.
+struct SpectrumMeasurements {
+    double fundamentalFrequency = 0.0; // Hz
+    double totalRms = 0.0;             // V
+    double fundamentalRms = 0.0;       // V
+    double harmonicLevels[MaxHarmonics] = {};
+    double harmonicBins[MaxHarmonics] = {};
+    int32_t peakBin = 0;
+    double sinad = 0.0;
+    double sfdr = 0.0;
+    double snr = 0.0;
+    double thd = 0.0;
+    double enob = 0.0;
+};
+
+// The FFTW planner flags used for a transform of n points (shared with the benchmarks so that
+// both measure the same plans).
+unsigned fftwPlanFlags(uint32_t n);
+
+class SpectrumEngine {
+public:
+    enum class Backend { Fftw, Radix2 };
+
+    explicit SpectrumEngine(Backend backend = Backend::Fftw);
+    ~SpectrumEngine();
+    SpectrumEngine(const SpectrumEngine &) = delete;
+    SpectrumEngine &operator=(const SpectrumEngine &) = delete;
+
+    // Starts a block. Rebuilds the buffers when `rebuild` is set (the caller's settings-changed
+    // or window-invalid state), or when N, window, side-lobe level, averaging, channel count or
+    // the complex flag differ from the last build. Returns true when it rebuilt. A size that is
+    // not a power of two of at least 2 is refused: false, and analyse* do nothing until a good one.
+    bool beginBlock(const SpectrumSettings &settings, int channelCount, bool isComplex,
+                    bool rebuild = false);
+
+    // One channel from ADC codes: N samples of re (and of im for a complex pair, else null).
+    // Codes become volts as code / fullScale * rangeMv / 1000.
+    void analyseSamples(int slot, const double *re, const double *im, double fullScale,
+                        double rangeMv, double sampleRate, SpectrumMeasurements &out);
+    // One channel whose N complex spectrum values come ready from the record: no window, no FFT.
+    void analyseReadySpectrum(int slot, const ComplexD *values, double sampleRate,
+                              SpectrumMeasurements &out);
+    // Copies one slot's spectrum onto another (the Q channel of an I/Q pair shows the I result).
+    void copySpectrum(int fromSlot, int toSlot);
+    // Ends the block: the next one enters the running average normally.
+    void endBlock();
+
+    bool isReady() const { return m_binCount > 0; }
+    uint32_t fftSize() const { return m_built.fftSize; }
+    int binCount() const { return m_binCount; }          // M: N complex, N/2 real
+    int channelCount() const { return m_channelCount; }
+    bool isComplex() const { return m_isComplex; }
+    int mainLobeWidth() const { return m_mainLobeWidth; }
+    const SpectrumSettings &settings() const { return m_settings; }
+    const double *window() const { return m_window.get(); }
+
+    // Channel-major, M values per slot, volts squared per bin. The previous buffers stay valid
+    // until the next rebuild, so that a reader of the old block never sees freed memory.
+    double *spectrumBuffer() { return m_spectrum.get(); }
+    const double *spectrum(int slot) const;
+    const double *binAxis() const { return m_binAxis.get(); }
+
+private:
+    void rebuildBuffers(const SpectrumSettings &settings, int channelCount, bool isComplex);
+    void releasePlans();
+    void transformSamples(const double *re, const double *im, double scale, double *power,
+                          int &peak);
+    void finishChannel(int slot, double *power, int peak, double sampleRate,
+                       SpectrumMeasurements &out);
+
+    struct FftwState;
+    Backend m_backend;
+    SpectrumSettings m_settings;   // as given to the current block
+    SpectrumSettings m_built;      // as the buffers were built
+    int m_channelCount = 0;
+    bool m_isComplex = false;
+    int m_binCount = 0;
+    int m_mainLobeWidth = 5;
+    bool m_averagingRestart = true;
+
+    std::unique_ptr<double[]> m_spectrum, m_previousSpectrum;
+    std::unique_ptr<double[]> m_binAxis, m_previousBinAxis;
+    std::unique_ptr<double[]> m_average;
+    std::unique_ptr<double[]> m_window;
+    std::unique_ptr<ComplexD[]> m_twiddles;
+    std::unique_ptr<int32_t[]> m_bitReverse;
+    std::unique_ptr<FftwState> m_fftw;
+};
