@@ -82,7 +82,6 @@ public:
 
 private:
     void rebuildBuffers(const SpectrumSettings &settings, int channelCount, bool isComplex);
-    void releasePlans();
     void transformSamples(const double *re, const double *im, double scale, double *power,
                           int &peak);
     void finishChannel(int slot, double *power, int peak, double sampleRate,

@@ -1,0 +1,203 @@
+#include "dsp/Dynamics.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMinHarmonicGuard = 6;  // bins kept clear around the fundamental
+constexpr int kHarmonicHalfBand = 5;  // a harmonic's power is taken over its bin +-5
+constexpr int kNoiseWalkStart = 6;    // the noise walk starts after this bin
+constexpr int kSignalCore = 3;        // bins on each side of the peak that always count as signal
+constexpr double kSkirtFall = 10.0;   // the signal skirt follows a fall steeper than this per bin
+
+inline void put(double *where, double value)
+{
+    if (where)
+        *where = value;
+}
+
+// First bin of the largest value over [from, to), running maximum from 0, strict comparison.
+void scanPeak(const double *s, long from, long to, double &best, long &index)
+{
+    for (long j = std::max(from, 0L); j < to; ++j) {
+        if (s[j] > best) {
+            best = s[j];
+            index = j;
+        }
+    }
+}
+
+// The tone and its skirt: the core bins, then further bins while the spectrum keeps falling
+// by more than a factor of ten per bin away from the peak.
+void signalBand(const double *s, long m, long peak, long &lo, long &hi)
+{
+    lo = std::max(peak - kSignalCore, 0L);
+    for (long j = lo - 1; j >= 0 && s[j] != 0.0 && s[j + 1] / s[j] > kSkirtFall; --j)
+        lo = j;
+    hi = std::min(peak + kSignalCore, m - 1);
+    for (long j = hi + 1; j < m && s[j] != 0.0 && s[j - 1] / s[j] > kSkirtFall; ++j)
+        hi = j;
+}
+
+double sumRange(const double *s, long from, long to)
+{
+    double sum = 0.0;
+    for (long j = from; j <= to; ++j)
+        sum += s[j];
+    return sum;
+}
+
+} // namespace
+
+int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
+{
+    const double *s = in.spectrum;
+    const long n = in.harmonicCount;
+    if (!s || in.fftSize < 2 || n > MaxHarmonics || n < 0)
+        return -1;
+    const long fftSize = in.fftSize;
+    const long m = in.isComplex ? fftSize : fftSize / 2;
+    const double fs = in.sampleRate > 0.0 && std::isfinite(in.sampleRate) ? in.sampleRate : 1.0;
+    double k0 = fftSize * in.toneFrequency / fs;
+    if (!std::isfinite(k0))
+        k0 = 0.0;
+    const long dcGuard = in.mainLobeWidth / 2 + 1;
+
+    double total = 0.0;
+    for (long j = 0; j < m; ++j)
+        total += s[j];
+    double peakValue = 0.0;
+    long peak = 0;
+    scanPeak(s, dcGuard, m, peakValue, peak);
+
+    if (!(total > 0.0)) {
+        put(out.thd, 0.0);
+        put(out.sinad, 0.0);
+        put(out.snr, 0.0);
+        put(out.enob, 0.0);
+        put(out.signalPower, 0.0);
+        put(out.totalPower, 0.0);
+        return -1;
+    }
+
+    const double exclusionBins = std::floor(in.exclusionHz * fftSize / fs + 0.5);
+    long exclusion = std::isfinite(exclusionBins) ? long(std::clamp(exclusionBins, 0.0, double(m))) : 0;
+    if (exclusion < dcGuard)
+        exclusion = dcGuard;
+
+    // Largest spur outside the excluded band; a complex spectrum also drops its top DC guard.
+    const long spurEnd = in.isComplex ? m - dcGuard : m;
+    double spurValue = 0.0;
+    long spur = 0;
+    scanPeak(s, dcGuard, std::min(peak - exclusion, spurEnd), spurValue, spur);
+    scanPeak(s, peak + exclusion + 1, spurEnd, spurValue, spur);
+
+    long lo, hi;
+    signalBand(s, m, peak, lo, hi);
+    const double signal = sumRange(s, lo, hi);
+    long excludedBins = hi - lo + 1;
+    if (lo >= dcGuard) {
+        total -= sumRange(s, 0, dcGuard - 1);
+        excludedBins += dcGuard;
+    }
+
+    // Harmonic k sits at k*k0 modulo N; above the Nyquist bin of a real signal it folds back.
+    double positions[MaxHarmonics];
+    for (long t = 0; t < n; ++t) {
+        const double r = (t + 2) * k0 / fftSize;
+        double x = (r - std::floor(r)) * fftSize;
+        if (x > m)
+            x = fftSize - x;
+        positions[t] = x;
+    }
+    int order[MaxHarmonics];
+    for (long t = 0; t < n; ++t)
+        order[t] = int(t);
+    if ((n + 1) * k0 > m) {
+        for (long a = 0; a + 1 < n; ++a)
+            for (long b = a + 1; b < n; ++b)
+                if (positions[order[b]] < positions[order[a]])
+                    std::swap(order[a], order[b]);
+    }
+
+    double roundedTone = std::floor(k0 + 0.5);
+    if (roundedTone == m)
+        roundedTone = in.isComplex ? 0 : m - 1;
+    // A tone frequency outside the spectrum must not make the levels read past it.
+    const long b0 = long(std::clamp(roundedTone, 0.0, double(m - 1)));
+    const long guard = std::max<long>(kMinHarmonicGuard, exclusion);
+    const long loF = std::max(b0 - guard, 0L);
+    const long hiF = loF + 2 * guard;
+
+    // Walk the harmonic bands in position order; the gaps between them are the noise floor.
+    double noise = 0.0, harmonics = 0.0;
+    long noiseBins = 0, previousEnd = kNoiseWalkStart;
+    for (long t = 0; t < n; ++t) {
+        long c = long(std::floor(positions[t] + 0.5));
+        if (c == m)
+            c = m - 1;
+        if (out.harmonicLevels)
+            out.harmonicLevels[t] = 10.0 * std::log10(s[b0] / s[c]);
+
+        long h = std::max(long(std::floor(positions[order[t]] + 0.5)) - kHarmonicHalfBand, 0L);
+        long e = h + 2 * kHarmonicHalfBand;
+        if (h <= previousEnd)
+            h = previousEnd + 1;
+        if (h <= hiF) {
+            const long h0 = h;
+            if (h0 >= loF)
+                h = hiF + 1;
+            if (loF <= e && e <= hiF)
+                e = loF - 1;
+        }
+        for (long j = previousEnd + 1; j < h && j < m; ++j) {
+            if (loF <= j && j <= hiF)
+                break;
+            noise += s[j];
+            ++noiseBins;
+        }
+        if (e >= m)
+            e = m - 1;
+        if (h <= e)
+            harmonics += sumRange(s, h, e);
+        previousEnd = e;
+    }
+
+    double meanNoise = 0.0;
+    if (noiseBins > 0) {
+        for (long j = previousEnd + 1; j < m; ++j) {
+            if (j < peak - guard || j > peak + guard) {
+                noise += s[j];
+                ++noiseBins;
+            }
+        }
+        meanNoise = noise / noiseBins;
+    } else {
+        for (long j = previousEnd + 1; j < std::min(loF, m); ++j) {
+            noise += s[j];
+            ++noiseBins;
+        }
+        for (long j = hiF + 1; j < m; ++j) {
+            noise += s[j];
+            ++noiseBins;
+        }
+        meanNoise = noiseBins > 0 ? noise / noiseBins : 0.0;
+    }
+    const double noisePower = meanNoise * m;
+
+    const double thd = harmonics > 0.0 ? 10.0 * std::log10(harmonics / signal) : -200.0;
+    const double snr = noisePower > 0.0 ? 10.0 * std::log10(signal / noisePower) : 200.0;
+    const double rest = total - signal + meanNoise * excludedBins;
+    const double sinad = rest > 0.0 ? 10.0 * std::log10(signal / rest) : 200.0;
+    put(out.thd, thd);
+    put(out.snr, snr);
+    put(out.sinad, sinad);
+    put(out.enob, (sinad - 1.76) / 6.02);
+    put(out.sfdr, 10.0 * std::log10(s[peak] / s[spur]));
+    if (out.harmonicBins)
+        std::copy(positions, positions + n, out.harmonicBins);
+    put(out.signalPower, signal);
+    put(out.totalPower, total);
+    return 0;
+}

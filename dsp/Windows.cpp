@@ -1,0 +1,220 @@
+#include "dsp/Windows.h"
+
+#include "dsp/FftwPlanner.h"
+
+#include <fftw3.h>
+
+#include <cmath>
+
+namespace {
+
+struct CosineSeries {
+    int terms;
+    double a[7];
+};
+
+// Coefficients of the cosine-sum windows, exactly as the instrument has always used them.
+const CosineSeries kCosine[WindowTypeCount] = {
+    {3, {0.42323, 0.49755, 0.07922}},
+    {4, {0.35875, 0.48829, 0.14128, 0.01168}},
+    {7, {0.27122, 0.43344, 0.218, 0.06579, 0.01076, 0.00077, 0.00001}},
+    {0, {}},
+    {0, {}},
+    {1, {1.0}},
+    {2, {0.5, 0.5}},
+    {2, {0.54, 0.46}},
+    {3, {0.42, 0.5, 0.08}},
+    {3, {0.4265907136715391, 0.4965606190885641, 0.07684866723989682}},
+    {5, {0.215578948, 0.41663158, 0.277263158, 0.083578947, 0.006947368}},
+};
+
+const char *const kLabels[WindowTypeCount] = {
+    "Блэкмана-Хэрриса", "4-х чл. Блэкмана-Хэрриса", "7-ми чл. Блэкмана-Хэрриса", "Кайзера",
+    "Чебышева", "Прямоугольное", "Хэннинга", "Хэмминга", "Блэкмана", "Точное Блэкмана",
+    "FlatTop",
+};
+
+// Alternating signs: w = a0 - a1 cos x + a2 cos 2x - ...; cos tx by the Chebyshev recurrence,
+// so that an 8M-point window costs one cosine per weight.
+void cosineWindow(const CosineSeries &s, double *w, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const double c1 = std::cos(2.0 * M_PI * i / n);
+        double previous = 1.0, current = c1;
+        double v = s.a[0];
+        for (int t = 1; t < s.terms; ++t) {
+            v += (t % 2 ? -s.a[t] : s.a[t]) * current;
+            const double next = 2.0 * c1 * current - previous;
+            previous = current;
+            current = next;
+        }
+        w[i] = v;
+    }
+}
+
+// Fixed-length power series: the window must not depend on a convergence test.
+double besselI0(double x)
+{
+    const double q = (x / 2) * (x / 2);
+    double term = 1.0, sum = 1.0;
+    for (int k = 1; k < 40; ++k) {
+        term = term * q / (double(k) * k);
+        sum += term;
+    }
+    return sum;
+}
+
+void kaiserWindow(double *w, int n, double sidelobeLevel)
+{
+    const double beta = sidelobeLevel / 10.0 + 1.0;
+    const double denominator = besselI0(beta);
+    for (int i = 0; i < n; ++i) {
+        const double b = 1.0 - 2.0 * i / n;
+        w[i] = besselI0(beta * std::sqrt(1.0 - b * b)) / denominator;
+    }
+}
+
+double acoshAbs(double u) { return std::log(std::fabs(u + std::sqrt(u * u - 1.0))); }
+double coshOf(double v) { return (std::exp(v) + std::exp(-v)) / 2.0; }
+
+// out[m] = |sum_j in[j] e^(j 2 pi j m / order)| for m < count. The direct sum is quadratic, which
+// at 8M points would take hours, so large orders go through FFTW's transform of any length.
+// out must hold order + 1 doubles (the half-complex result of an odd order is formed there).
+void chebyshevMagnitudes(double *in, int order, int count, double *out)
+{
+    if (order <= 1024 || order % 2 == 0) {
+        for (int m = 0; m < count; ++m) {
+            double c = 0.0, s = 0.0;
+            for (int j = 0; j < order; ++j) {
+                const double phase = 2.0 * M_PI * double(j) * m / order;
+                c += in[j] * std::cos(phase);
+                s += in[j] * std::sin(phase);
+            }
+            out[m] = std::sqrt(c * c + s * s);
+        }
+        return;
+    }
+    fftw_plan plan;
+    {
+        std::lock_guard<std::mutex> lock(fftwPlannerMutex());
+        plan = fftw_plan_dft_r2c_1d(order, in, reinterpret_cast<fftw_complex *>(out),
+                                    FFTW_ESTIMATE | FFTW_PRESERVE_INPUT);
+    }
+    fftw_execute(plan);
+    {
+        std::lock_guard<std::mutex> lock(fftwPlannerMutex());
+        fftw_destroy_plan(plan);
+    }
+    // Reading pairs 2m, 2m+1 ahead of writing m keeps the in-place fold safe.
+    for (int m = 0; m < count; ++m)
+        out[m] = std::sqrt(out[2 * m] * out[2 * m] + out[2 * m + 1] * out[2 * m + 1]);
+}
+
+// Dolph-Chebyshev window through the frequency-domain samples of the Chebyshev polynomial.
+void chebyshevWindow(double *w, int n, double sidelobeLevel, double *a)
+{
+    if (n < 2) {
+        for (int i = 0; i < n; ++i)
+            w[i] = 1.0;
+        return;
+    }
+    const int order = n - 1;
+    const double r = std::pow(10.0, sidelobeLevel / 20.0);
+    const double x0 = coshOf(acoshAbs(r) / order);
+    const double g = coshOf(order * acoshAbs(x0));
+    const int h = int(std::floor(order / 2.0 + 0.1));
+    const int k = h + 1;
+
+    for (int j = 0; j < n; ++j) {
+        const int i = j + 1 - h;
+        const double y = x0 * std::cos(M_PI * i / order);
+        double t;
+        if (std::fabs(y) >= 1.0)
+            t = coshOf(order * std::log(std::fabs(y + std::sqrt(y * y - 1.0))));
+        else
+            t = std::cos(order * (M_PI / 2 - std::atan(y / std::sqrt(1.0 - y * y))));
+        a[j] = (i % 2 == 0 ? t : -t) / g;
+    }
+
+    chebyshevMagnitudes(a + 1, order, k, w);
+    double largest = 0.0;
+    for (int m = 0; m < k; ++m)
+        if (w[m] > largest)
+            largest = w[m];
+    for (int i = 0; i < k - (n % 2); ++i)
+        w[n - 1 - i] = w[i];
+    if (largest > 0.0)
+        for (int i = 0; i < n; ++i)
+            w[i] /= largest;
+    w[0] /= 2.0;
+    w[n - 1] /= 2.0;
+}
+
+// Unit mean square: sum of squares becomes n.
+void normalise(double *w, int n)
+{
+    double sumSquares = 0.0;
+    for (int i = 0; i < n; ++i)
+        sumSquares += w[i] * w[i];
+    if (sumSquares <= 0.0)
+        return;
+    const double factor = std::sqrt(n / sumSquares);
+    for (int i = 0; i < n; ++i)
+        w[i] *= factor;
+}
+
+} // namespace
+
+const char *windowLabel(int code)
+{
+    return code >= 0 && code < WindowTypeCount ? kLabels[code] : nullptr;
+}
+
+int buildWindow(int code, double *weights, int n, double sidelobeLevel, double *scratch)
+{
+    if (code < 0 || code >= WindowTypeCount || !weights || n <= 0)
+        return -1;
+    switch (code) {
+    case WindowKaiser:
+        kaiserWindow(weights, n, sidelobeLevel);
+        break;
+    case WindowChebyshev:
+        if (!scratch)
+            return -1;
+        chebyshevWindow(weights, n, sidelobeLevel, scratch);
+        break;
+    default:
+        cosineWindow(kCosine[code], weights, n);
+        break;
+    }
+    normalise(weights, n);
+    return 0;
+}
+
+int windowMainLobeWidth(int code, double sidelobeLevel)
+{
+    switch (code) {
+    case WindowBlackmanHarris3:
+    case WindowRectangular:
+    case WindowHann:
+    case WindowHamming:
+    case WindowBlackman:
+    case WindowExactBlackman:
+        return 5;
+    case WindowBlackmanHarris4:
+        return 7;
+    case WindowBlackmanHarris7:
+        return 15;
+    case WindowKaiser:
+    case WindowChebyshev:
+        if (sidelobeLevel <= 50)
+            return 5;
+        if (sidelobeLevel <= 80)
+            return 7;
+        if (sidelobeLevel <= 120)
+            return 9;
+        return 11;
+    default:
+        return 7;
+    }
+}
