@@ -1,0 +1,172 @@
+// Dynamic figures on hand-made spectra, where every bin's role is known in advance.
+#include "dsp/Dynamics.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct Figures {
+    double thd = 1, snr = 1, sinad = 1, sfdr = 1, enob = 1, signal = 1, total = 1;
+    double levels[MaxHarmonics] = {};
+    double bins[MaxHarmonics] = {};
+    int status = 0;
+};
+
+Figures measure(const std::vector<double> &s, double toneBin, int n, bool isComplex = false,
+                int width = 5, double exclusionHz = 0)
+{
+    Figures f;
+    DynamicsInputs in;
+    in.spectrum = s.data();
+    in.sampleRate = 1024.0;
+    in.fftSize = isComplex ? int(s.size()) : int(s.size()) * 2;
+    in.toneFrequency = toneBin * in.sampleRate / in.fftSize;
+    in.harmonicCount = n;
+    in.exclusionHz = exclusionHz;
+    in.isComplex = isComplex;
+    in.mainLobeWidth = width;
+    DynamicsOutputs out;
+    out.thd = &f.thd;
+    out.snr = &f.snr;
+    out.sinad = &f.sinad;
+    out.sfdr = &f.sfdr;
+    out.enob = &f.enob;
+    out.harmonicLevels = f.levels;
+    out.harmonicBins = f.bins;
+    out.signalPower = &f.signal;
+    out.totalPower = &f.total;
+    f.status = measureDynamics(in, out);
+    return f;
+}
+
+double db(double ratio) { return 10 * std::log10(ratio); }
+
+} // namespace
+
+class TestDynamics : public QObject {
+    Q_OBJECT
+private slots:
+    void pureToneHasNoDistortionOrNoise()
+    {
+        std::vector<double> s(512, 0.0);
+        s[100] = 2.0;
+        const Figures f = measure(s, 100, 6);
+        QCOMPARE(f.status, 0);
+        QCOMPARE(f.signal, 2.0);
+        QCOMPARE(f.thd, -200.0);
+        QCOMPARE(f.snr, 200.0);
+        QCOMPARE(f.sinad, 200.0);
+    }
+
+    // N = 1024 real, tone at bin 100, six harmonics: the 6th (600) folds to 424, and since the
+    // 7th lies past Nyquist the bands are walked in position order 200 300 324 400 424 500.
+    void harmonicsFoldAndAreWalkedInPositionOrder()
+    {
+        const double floor = 1e-10;
+        std::vector<double> s(512, floor);
+        s[100] = 1.0;
+        const double power[6] = {1e-4, 2e-5, 3e-6, 4e-7, 5e-8, 6e-9}; // harmonics 2..7
+        const int position[6] = {200, 300, 400, 500, 424, 324};
+        for (int k = 0; k < 6; ++k)
+            s[position[k]] = power[k];
+        const Figures f = measure(s, 100, 6);
+        for (int k = 0; k < 6; ++k) {
+            QCOMPARE(f.bins[k], double(position[k]));
+            QVERIFY(std::fabs(f.levels[k] - db(1.0 / power[k])) < 1e-9);
+        }
+        // Each band is the harmonic bin and ten floor bins; the signal is the tone and six.
+        double harmonics = 0;
+        for (double p : power)
+            harmonics += p + 10 * floor;
+        QVERIFY(std::fabs(f.thd - db(harmonics / (1.0 + 6 * floor))) < 1e-9);
+        // Everything outside the bands is floor, so the noise is the floor times M.
+        QVERIFY(std::fabs(f.snr - db((1.0 + 6 * floor) / (floor * 512))) < 1e-6);
+    }
+
+    void exclusionBandIsAtLeastTheDcGuard()
+    {
+        std::vector<double> s(512, 1e-9);
+        s[200] = 1.0;
+        s[203] = 1e-3; // inside P +- 3 for a Hann window (width 5), so not a spur
+        s[260] = 1e-5;
+        QVERIFY(std::fabs(measure(s, 200, 0, false, 5, 0.0).sfdr - 50) < 1e-9);
+        s[204] = 1e-4;
+        QVERIFY(std::fabs(measure(s, 200, 0, false, 5, 0.0).sfdr - 40) < 1e-9);
+        // An exclusion of 5 bins in hertz (Fs = 1024 Hz, N = 1024) hides the spur at +4.
+        QVERIFY(std::fabs(measure(s, 200, 0, false, 5, 5.0).sfdr - 50) < 1e-9);
+    }
+
+    void complexSpurSearchSkipsBothEnds()
+    {
+        std::vector<double> s(1024, 1e-9);
+        s[300] = 1.0;
+        s[1022] = 1e-2; // within the top DC guard of 3 bins
+        s[1020] = 1e-6;
+        QVERIFY(std::fabs(measure(s, 300, 0, true).sfdr - 60) < 1e-9);
+    }
+
+    // Noise that sits between the fundamental band and the next harmonic band is not counted:
+    // the gap walk ends where the fundamental band begins.
+    void noiseGapEndsAtFundamentalBand()
+    {
+        const double floor = 1e-8;
+        std::vector<double> s(512, floor);
+        s[300] = 1.0;
+        s[424] = 1e-4; // 2nd harmonic, 600 folded
+        s[124] = 1e-4; // 3rd harmonic, 900 folded
+        const double clean = measure(s, 300, 2).snr;
+        for (int j = 310; j < 415; ++j)
+            s[j] = 1e-3;
+        QCOMPARE(measure(s, 300, 2).snr, clean);
+    }
+
+    void withoutHarmonicsNoiseIsTheOuterMean()
+    {
+        std::vector<double> s(512, 0.0);
+        s[200] = 1.0;
+        // Guard 6: the fundamental band is 194..206; the noise takes 7..193 and 207..511.
+        for (int j = 7; j < 194; ++j)
+            s[j] = 1e-6;
+        for (int j = 207; j < 512; ++j)
+            s[j] = 3e-6;
+        s[3] = 5.0e-2; // DC region: neither noise nor signal
+        const double mean = (187 * 1e-6 + 305 * 3e-6) / (187 + 305);
+        const Figures f = measure(s, 200, 0);
+        QVERIFY(std::fabs(f.snr - db(1.0 / (mean * 512))) < 1e-9);
+    }
+
+    void failures()
+    {
+        std::vector<double> s(512, 0.0);
+        Figures f = measure(s, 100, 6);
+        QCOMPARE(f.status, -1);
+        QCOMPARE(f.thd, 0.0);
+        QCOMPARE(f.snr, 0.0);
+        QCOMPARE(f.sinad, 0.0);
+        QCOMPARE(f.enob, 0.0);
+        QCOMPARE(f.signal, 0.0);
+        QCOMPARE(f.sfdr, 1.0); // kept from before
+
+        s[10] = 1;
+        f = measure(s, 10, 513);
+        QCOMPARE(f.status, -1);
+        QCOMPARE(f.thd, 1.0); // nothing written at all
+        QCOMPARE(f.total, 1.0);
+    }
+
+    // A tone frequency beyond the spectrum (a corrupt rate, say) must not read past it.
+    void absurdToneFrequencyStaysInside()
+    {
+        std::vector<double> s(512, 1e-9);
+        s[100] = 1.0;
+        QCOMPARE(measure(s, 1e12, 6).status, 0);
+        QCOMPARE(measure(s, -5e3, 6).status, 0);
+        QCOMPARE(measure(s, std::nan(""), 6).status, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDynamics)
+#include "test_dynamics.moc"
