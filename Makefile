@@ -1,7 +1,7 @@
 # Front door for the README's commands. Everything builds into build/ (sanitizer builds beside it).
 JOBS     ?= $(shell nproc)
 BUILD    ?= build
-CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=ON
+CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release -DORMA_GUI=ON
 
 .PHONY: deps configure build run test quick-test test-asan test-tsan fuzz bench clean
 

@@ -1,5 +1,7 @@
 #include "dsp/Dynamics.h"
 
+#include "dsp/Scan.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,16 +19,34 @@ inline void put(double *where, double value)
         *where = value;
 }
 
-// First bin of the largest value over [from, to), running maximum from 0, strict comparison.
-void scanPeak(const double *s, long from, long to, double &best, long &index)
-{
-    for (long j = std::max(from, 0L); j < to; ++j) {
-        if (s[j] > best) {
-            best = s[j];
-            index = j;
+// Range sums and peak searches over the spectrum, through the chunk summary when there is one.
+struct Bins {
+    const double *s;
+    const BinSummary *summary;
+
+    double sum(long from, long to) const
+    {
+        if (to <= from)
+            return 0.0;
+        return summary ? summary->sum(from, to) : sumRange(s, from, to);
+    }
+    // First bin of the largest value over [from, to), running maximum from best, strict.
+    void peak(long from, long to, double &best, long &index) const
+    {
+        const long found = summary ? summary->firstMax(from, to, best)
+                                   : firstMaxIndex(s, from, to, best);
+        if (found >= 0)
+            index = found;
+    }
+    // Adds the bins [from, to) to a running sum and count.
+    void add(long from, long to, double &total, long &count) const
+    {
+        if (to > from) {
+            total += sum(from, to);
+            count += to - from;
         }
     }
-}
+};
 
 // The tone and its skirt: the core bins, then further bins while the spectrum keeps falling
 // by more than a factor of ten per bin away from the peak.
@@ -38,14 +58,6 @@ void signalBand(const double *s, long m, long peak, long &lo, long &hi)
     hi = std::min(peak + kSignalCore, m - 1);
     for (long j = hi + 1; j < m && s[j] != 0.0 && s[j - 1] / s[j] > kSkirtFall; ++j)
         hi = j;
-}
-
-double sumRange(const double *s, long from, long to)
-{
-    double sum = 0.0;
-    for (long j = from; j <= to; ++j)
-        sum += s[j];
-    return sum;
 }
 
 } // namespace
@@ -64,12 +76,11 @@ int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
         k0 = 0.0;
     const long dcGuard = in.mainLobeWidth / 2 + 1;
 
-    double total = 0.0;
-    for (long j = 0; j < m; ++j)
-        total += s[j];
+    const Bins bins{s, in.summary};
+    double total = bins.sum(0, m);
     double peakValue = 0.0;
     long peak = 0;
-    scanPeak(s, dcGuard, m, peakValue, peak);
+    bins.peak(dcGuard, m, peakValue, peak);
 
     if (!(total > 0.0)) {
         put(out.thd, 0.0);
@@ -90,15 +101,15 @@ int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
     const long spurEnd = in.isComplex ? m - dcGuard : m;
     double spurValue = 0.0;
     long spur = 0;
-    scanPeak(s, dcGuard, std::min(peak - exclusion, spurEnd), spurValue, spur);
-    scanPeak(s, peak + exclusion + 1, spurEnd, spurValue, spur);
+    bins.peak(dcGuard, std::min(peak - exclusion, spurEnd), spurValue, spur);
+    bins.peak(peak + exclusion + 1, spurEnd, spurValue, spur);
 
     long lo, hi;
     signalBand(s, m, peak, lo, hi);
-    const double signal = sumRange(s, lo, hi);
+    const double signal = bins.sum(lo, hi + 1);
     long excludedBins = hi - lo + 1;
     if (lo >= dcGuard) {
-        total -= sumRange(s, 0, dcGuard - 1);
+        total -= bins.sum(0, dcGuard);
         excludedBins += dcGuard;
     }
 
@@ -151,37 +162,27 @@ int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
             if (loF <= e && e <= hiF)
                 e = loF - 1;
         }
-        for (long j = previousEnd + 1; j < h && j < m; ++j) {
-            if (loF <= j && j <= hiF)
-                break;
-            noise += s[j];
-            ++noiseBins;
-        }
+        // The gap runs up to the band, or stops where the fundamental band begins.
+        const long start = previousEnd + 1;
+        long stop = std::min(h, m);
+        if (start <= hiF)
+            stop = std::min(stop, std::max(start, loF));
+        bins.add(start, stop, noise, noiseBins);
         if (e >= m)
             e = m - 1;
         if (h <= e)
-            harmonics += sumRange(s, h, e);
+            harmonics += bins.sum(h, e + 1);
         previousEnd = e;
     }
 
     double meanNoise = 0.0;
     if (noiseBins > 0) {
-        for (long j = previousEnd + 1; j < m; ++j) {
-            if (j < peak - guard || j > peak + guard) {
-                noise += s[j];
-                ++noiseBins;
-            }
-        }
+        bins.add(previousEnd + 1, std::min(peak - guard, m), noise, noiseBins);
+        bins.add(std::max(previousEnd + 1, peak + guard + 1), m, noise, noiseBins);
         meanNoise = noise / noiseBins;
     } else {
-        for (long j = previousEnd + 1; j < std::min(loF, m); ++j) {
-            noise += s[j];
-            ++noiseBins;
-        }
-        for (long j = hiF + 1; j < m; ++j) {
-            noise += s[j];
-            ++noiseBins;
-        }
+        bins.add(previousEnd + 1, std::min(loF, m), noise, noiseBins);
+        bins.add(hiF + 1, m, noise, noiseBins);
         meanNoise = noiseBins > 0 ? noise / noiseBins : 0.0;
     }
     const double noisePower = meanNoise * m;

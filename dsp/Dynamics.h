@@ -3,6 +3,8 @@
 
 constexpr int MaxHarmonics = 512;
 
+struct BinSummary;
+
 // Where measureDynamics writes; any pointer may be null.
 struct DynamicsOutputs {
     double *thd = nullptr;
@@ -25,6 +27,9 @@ struct DynamicsInputs {
     double exclusionHz = 0.0;          // half-width of the band excluded around the tone
     bool isComplex = false;
     int mainLobeWidth = 5;
+    // Chunk sums and maxima of the spectrum, built by the caller in the pass that wrote it;
+    // null means every range is scanned directly. Same figures either way.
+    const BinSummary *summary = nullptr;
 };
 
 // Returns 0 on success, -1 when more than MaxHarmonics are asked for (nothing written) or the

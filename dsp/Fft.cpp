@@ -1,5 +1,7 @@
 #include "dsp/Fft.h"
 
+#include "dsp/Scan.h"
+
 #include <cmath>
 
 int log2Floor(uint64_t n)
@@ -73,10 +75,7 @@ void powerSpectrum(double *out, const ComplexD *data, const int32_t *bitReverse,
             out[k] = data[k].re * data[k].re + data[k].im * data[k].im;
     }
     // A separate scan keeps the power loop free of branches so that it vectorises.
-    for (int k = 0; k < m; ++k) {
-        if (out[k] > peak) {
-            peak = out[k];
-            peakIndex = k;
-        }
-    }
+    const long first = firstMaxIndex(out, 0, m, peak);
+    if (first >= 0)
+        peakIndex = int(first);
 }

@@ -1,6 +1,8 @@
 #include "dsp/SpectrumEngine.h"
 
 #include "dsp/FftwPlanner.h"
+#include "dsp/Scan.h"
+#include "dsp/SpectrumFold.h"
 #include "dsp/ToneCentroid.h"
 #include "dsp/Windows.h"
 
@@ -32,8 +34,9 @@ template <typename T> FftwArray<T> fftwArray(size_t count)
 
 // The transform's work arrays and plan; the plan is made once per size, never per block.
 struct SpectrumEngine::FftwState {
-    FftwArray<double> real;     // windowed real input (FFTW real path)
-    FftwArray<ComplexD> data;   // complex input and output, or the real path's half spectrum
+    // Input and output of the transform, in place: N complex values, or for a real signal N
+    // doubles in and N/2 + 1 complex values out, so that the block stays in cache throughout.
+    FftwArray<ComplexD> data;
     fftw_plan plan = nullptr;
 
     ~FftwState()
@@ -96,6 +99,8 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
         m_binAxis[j] = double(j);
     m_average.reset();
     m_averagingRestart = true;
+    m_chunkSums.reset(new double[BinSummary::chunkCount(long(m))]);
+    m_chunkMaxima.reset(new double[BinSummary::chunkCount(long(m))]);
 
     m_window.reset(new double[n]);
     std::unique_ptr<double[]> scratch;
@@ -120,14 +125,14 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     if (isComplex) {
         m_fftw->plan = fftw_plan_dft_1d(int(n), out, out, FFTW_FORWARD, fftwPlanFlags(n));
     } else {
-        m_fftw->real = fftwArray<double>(n);
-        m_fftw->plan = fftw_plan_dft_r2c_1d(int(n), m_fftw->real.get(), out, fftwPlanFlags(n));
+        m_fftw->plan = fftw_plan_dft_r2c_1d(int(n), reinterpret_cast<double *>(out), out,
+                                            fftwPlanFlags(n));
     }
 }
 
-void SpectrumEngine::transformSamples(const double *re, const double *im, double scale,
-                                      double *power, int &peak)
+int SpectrumEngine::transformSamples(int slot, const double *re, const double *im, double scale)
 {
+    double *power = m_spectrum.get() + size_t(slot) * size_t(m_binCount);
     const size_t n = m_built.fftSize;
     const double *w = m_window.get();
     ComplexD *data = m_fftw->data.get();
@@ -141,8 +146,10 @@ void SpectrumEngine::transformSamples(const double *re, const double *im, double
             data[k].re *= inverse;
             data[k].im *= inverse;
         }
+        int peak = 0;
         powerSpectrum(power, data, m_bitReverse.get(), m_binCount, peak);
-        return;
+        averageAndFold(slot, power);
+        return peak;
     }
     // FFTW: the division by N is folded into the input scale; the transform is linear.
     const double s = scale / double(n);
@@ -150,12 +157,28 @@ void SpectrumEngine::transformSamples(const double *re, const double *im, double
         for (size_t k = 0; k < n; ++k)
             data[k] = {re[k] * s * w[k], im ? im[k] * s * w[k] : 0.0};
     } else {
-        double *in = m_fftw->real.get();
+        double *in = reinterpret_cast<double *>(data);
         for (size_t k = 0; k < n; ++k)
             in[k] = re[k] * s * w[k];
     }
     fftw_execute(m_fftw->plan);
-    powerSpectrum(power, data, nullptr, m_binCount, peak);
+    return foldSpectrum(data, power, foldFor(slot));
+}
+
+SpectrumFold SpectrumEngine::foldFor(int slot) const
+{
+    SpectrumFold f;
+    f.binCount = m_binCount;
+    if (m_settings.averageCount > 1 && m_average) {
+        f.average = m_average.get() + size_t(slot) * size_t(m_binCount);
+        f.blend = !m_averagingRestart;
+        f.averageCount = m_settings.averageCount;
+    }
+    f.oneSided = !m_isComplex;
+    f.centred = m_isComplex && m_settings.spectrumRange == 1;
+    f.chunkSums = m_chunkSums.get();
+    f.chunkMaxima = m_chunkMaxima.get();
+    return f;
 }
 
 void SpectrumEngine::analyseSamples(int slot, const double *re, const double *im,
@@ -166,10 +189,8 @@ void SpectrumEngine::analyseSamples(int slot, const double *re, const double *im
         return;
     // A one-bit converter has a full scale of 0 codes; treat it as 1 rather than divide by 0.
     const double scale = rangeMv / 1000.0 / (fullScale > 0.0 ? fullScale : 1.0);
-    double *power = m_spectrum.get() + size_t(slot) * size_t(m_binCount);
-    int peak = 0;
-    transformSamples(re, im, scale, power, peak);
-    finishChannel(slot, power, peak, sampleRate, out);
+    const int peak = transformSamples(slot, re, im, scale);
+    finishChannel(slot, peak, sampleRate, out);
 }
 
 void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, double sampleRate,
@@ -181,36 +202,48 @@ void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, doub
     ComplexD *data = m_fftw->data.get();
     for (int k = 0; k < m_binCount; ++k)
         data[k] = {values[k].re * inverse, values[k].im * inverse};
-    double *power = m_spectrum.get() + size_t(slot) * size_t(m_binCount);
-    int peak = 0;
-    powerSpectrum(power, data, nullptr, m_binCount, peak);
-    finishChannel(slot, power, peak, sampleRate, out);
+    const int peak =
+        foldSpectrum(data, m_spectrum.get() + size_t(slot) * size_t(m_binCount), foldFor(slot));
+    finishChannel(slot, peak, sampleRate, out);
 }
 
-void SpectrumEngine::finishChannel(int slot, double *power, int peak, double sampleRate,
-                                   SpectrumMeasurements &out)
+// The reference path's steps after the power spectrum, one at a time: averaging, then the
+// centring swap or the one-sided doubling, then the chunk summary.
+void SpectrumEngine::averageAndFold(int slot, double *power)
+{
+    const long m = m_binCount;
+    const uint32_t k = m_settings.averageCount;
+    double *average = k > 1 && m_average ? m_average.get() + size_t(slot) * size_t(m) : nullptr;
+    const bool blend = average && !m_averagingRestart;
+    const double keep = 1.0 - 1.0 / k, take = 1.0 / k;
+    const bool centred = m_isComplex && m_settings.spectrumRange == 1;
+    if (blend)
+        for (long j = 0; j < m; ++j)
+            power[j] = keep * average[j] + power[j] * take;
+    if (average)
+        std::memcpy(average, power, size_t(m) * sizeof(double));
+    if (centred)
+        std::swap_ranges(power, power + m / 2, power + m / 2);
+    else if (!m_isComplex)
+        for (long j = 1; j < m; ++j)
+            power[j] *= 2.0;
+    summary(power).build();
+}
+
+BinSummary SpectrumEngine::summary(const double *power) const
+{
+    return BinSummary{power, m_binCount, m_chunkSums.get(), m_chunkMaxima.get()};
+}
+
+// Steps after the stored spectrum is complete: tone, frequency, figures, RMS values.
+void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, SpectrumMeasurements &out)
 {
     const size_t m = size_t(m_binCount);
     const uint32_t n = m_built.fftSize;
-    const uint32_t k = m_settings.averageCount;
-    if (k > 1 && m_average) {
-        double *average = m_average.get() + size_t(slot) * m;
-        if (!m_averagingRestart) {
-            const double keep = 1.0 - 1.0 / k, take = 1.0 / k;
-            for (size_t j = 0; j < m; ++j)
-                power[j] = keep * average[j] + power[j] * take;
-        }
-        std::memcpy(average, power, m * sizeof(double));
-    }
-
+    const double *power = m_spectrum.get() + size_t(slot) * m;
     const bool centred = m_isComplex && m_settings.spectrumRange == 1;
-    if (centred) {
-        std::swap_ranges(power, power + m / 2, power + m / 2);
+    if (centred)
         peak = peak < int(m / 2) ? peak + int(m / 2) : peak - int(m / 2);
-    } else if (!m_isComplex) {
-        for (size_t j = 1; j < m; ++j)
-            power[j] *= 2.0;
-    }
 
     double centroid = 0.0, tonePower = 0.0;
     toneCentroid(power, int(m), peak, m_mainLobeWidth, m_isComplex, centroid, tonePower);
@@ -226,6 +259,8 @@ void SpectrumEngine::finishChannel(int slot, double *power, int peak, double sam
     in.exclusionHz = m_settings.sfdrBandWidth;
     in.isComplex = m_isComplex;
     in.mainLobeWidth = m_mainLobeWidth;
+    const BinSummary bins = summary(power);
+    in.summary = &bins;
     double signalPower = 0.0, totalPower = 0.0;
     DynamicsOutputs result;
     result.thd = &out.thd;

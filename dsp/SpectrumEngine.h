@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <memory>
 
+struct BinSummary;
+struct SpectrumFold;
+
 struct SpectrumSettings {
     uint32_t fftSize = 1024;      // N, a power of two
     uint8_t windowType = 3;       // WindowType code
@@ -82,10 +85,11 @@ public:
 
 private:
     void rebuildBuffers(const SpectrumSettings &settings, int channelCount, bool isComplex);
-    void transformSamples(const double *re, const double *im, double scale, double *power,
-                          int &peak);
-    void finishChannel(int slot, double *power, int peak, double sampleRate,
-                       SpectrumMeasurements &out);
+    int transformSamples(int slot, const double *re, const double *im, double scale);
+    SpectrumFold foldFor(int slot) const;
+    void finishChannel(int slot, int peak, double sampleRate, SpectrumMeasurements &out);
+    void averageAndFold(int slot, double *power);
+    BinSummary summary(const double *power) const;
 
     struct FftwState;
     Backend m_backend;
@@ -101,6 +105,7 @@ private:
     std::unique_ptr<double[]> m_binAxis, m_previousBinAxis;
     std::unique_ptr<double[]> m_average;
     std::unique_ptr<double[]> m_window;
+    std::unique_ptr<double[]> m_chunkSums, m_chunkMaxima;
     std::unique_ptr<ComplexD[]> m_twiddles;
     std::unique_ptr<int32_t[]> m_bitReverse;
     std::unique_ptr<FftwState> m_fftw;

@@ -251,16 +251,20 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<bool>("isComplex");
         QTest::addColumn<int>("window");
+        QTest::addColumn<int>("average");
         for (int n : {16, 1024, 65536})
             for (bool c : {false, true})
-                QTest::addRow("%d %s", n, c ? "complex" : "real") << n << c << int(WindowBlackmanHarris7);
-        QTest::newRow("chebyshev 4096") << 4096 << false << int(WindowChebyshev);
+                QTest::addRow("%d %s", n, c ? "complex" : "real") << n << c << int(WindowBlackmanHarris7) << 1;
+        QTest::newRow("chebyshev 4096") << 4096 << false << int(WindowChebyshev) << 1;
+        QTest::newRow("averaged real") << 2048 << false << int(WindowHann) << 3;
+        QTest::newRow("averaged complex") << 2048 << true << int(WindowHann) << 3;
     }
     void fftwMatchesReferenceKernel()
     {
         QFETCH(int, n);
         QFETCH(bool, isComplex);
         QFETCH(int, window);
+        QFETCH(int, average);
         std::mt19937 gen(11);
         std::normal_distribution<double> d(0, 3000);
         std::vector<double> re(n), im(n);
@@ -269,9 +273,13 @@ private slots:
             im[t] = d(gen);
         }
         SpectrumEngine fast(SpectrumEngine::Backend::Fftw), reference(SpectrumEngine::Backend::Radix2);
-        const auto s = settings(uint32_t(n), window);
-        const auto a = analyse(fast, s, re, 32767, isComplex ? &im : nullptr);
-        const auto b = analyse(reference, s, re, 32767, isComplex ? &im : nullptr);
+        const auto s = settings(uint32_t(n), window, uint32_t(average));
+        SpectrumMeasurements a, b;
+        for (int block = 0; block < average; ++block) {
+            std::rotate(re.begin(), re.begin() + 7, re.end()); // a different block each time
+            a = analyse(fast, s, re, 32767, isComplex ? &im : nullptr);
+            b = analyse(reference, s, re, 32767, isComplex ? &im : nullptr);
+        }
         for (int j = 0; j < fast.binCount(); ++j) {
             const double x = fast.spectrum(0)[j], y = reference.spectrum(0)[j];
             QVERIFY2(std::fabs(x - y) <= 1e-9 * std::max(std::fabs(y), 1e-300),

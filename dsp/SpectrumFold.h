@@ -1,0 +1,20 @@
+#pragma once
+// One pass from a transform's natural-order output to the stored spectrum of a block.
+#include "dsp/Fft.h"
+
+struct SpectrumFold {
+    int binCount = 0;            // M
+    double *average = nullptr;   // M values of the running average, or null without averaging
+    bool blend = false;          // mix into the average (false on the first block after a rebuild)
+    double averageCount = 1.0;   // K
+    bool oneSided = false;       // real signal: every bin but 0 is doubled
+    bool centred = false;        // complex signal shown -Fd/2..+Fd/2: halves swapped
+    double *chunkSums = nullptr;   // BinSummary tables of the stored spectrum
+    double *chunkMaxima = nullptr;
+};
+
+// For every bin: power |data[k]|^2, the exponential average, then the swap or the doubling, with
+// the chunk summary built while each chunk is in cache. Returns the first bin holding the
+// largest raw power (before averaging), 0 when none is above 0 - the same peak the power
+// spectrum of the raw transform gives.
+int foldSpectrum(const ComplexD *data, double *out, const SpectrumFold &fold);
