@@ -1,0 +1,12 @@
+#pragma once
+// Axis operations shared by the zoomer, the panner and the undo history.
+#include <QRectF>
+
+class QwtPlot;
+
+// Puts the x and/or y axis onto the rectangle's ranges, keeping each axis' step size and
+// direction, with one replot at the end.
+void setAxesToRect(QwtPlot *plot, const QRectF &rect, int xAxis, int yAxis, bool doX, bool doY);
+
+// Sets an axis to [lower, upper] keeping its step size.
+void setAxisKeepingStep(QwtPlot *plot, int axis, double lower, double upper);

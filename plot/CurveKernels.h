@@ -1,0 +1,53 @@
+#pragma once
+// Numeric kernels of curve drawing and of the tools: plain loops over the caller's arrays,
+// no allocation.
+#include <cmath>
+
+class QwtScaleMap;
+
+// Extremes of a run of samples that fall into one pixel column. On ties the earlier
+// index wins, so a flat run reports its first sample.
+struct RunExtremes {
+    double first;
+    double last;
+    double min;
+    double max;
+    int minIndex;
+    int maxIndex;
+};
+
+// count must be at least 1.
+RunExtremes scanRun(const double *y, int count);
+
+// Smallest and largest of count values; both stay untouched when count is 0.
+void minMaxScan(const double *y, int count, double &minValue, double &maxValue);
+
+// Pixel position rounded half away from zero.
+inline double pixelRound(double p)
+{
+    return std::round(p);
+}
+
+// Length of the leading part of x[0..count) (ascending) that maps to the pixel column of x[0],
+// found by bisection over the columns instead of mapping every sample.
+int sameColumnCount(const double *x, int count, const QwtScaleMap &xMap);
+
+// Whole sample nearest to v; a fraction above 0.5 rounds up, exactly 0.5 rounds down.
+inline double roundToSample(double v)
+{
+    const double whole = std::floor(v);
+    return v - whole > 0.5 ? whole + 1.0 : whole;
+}
+
+// True when every x is larger than the one before (the decimating drawer needs it).
+bool isAscending(const double *x, int count);
+
+// Index range [first, last] of an ascending array that covers [lo, hi] plus one sample
+// beyond each end, so that lines enter and leave the visible area. Empty (first > last)
+// when no sample lies in [lo, hi] or on both sides of it.
+struct IndexRange {
+    int first;
+    int last;
+    int count() const { return last - first + 1; }
+};
+IndexRange coveringRange(const double *x, int count, double lo, double hi);
