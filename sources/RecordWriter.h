@@ -1,0 +1,45 @@
+#pragma once
+// Writes records as an acquisition program would: tones and white noise quantised to the
+// converter's codes, stored in its code and byte width, interleaved, with the postfix last.
+#include "sources/FileParams.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <random>
+#include <vector>
+
+struct ToneSpec {
+    double frequency = 0.0; // Hz
+    double amplitude = 0.0; // ADC codes (peak)
+    double phaseDeg = 0.0;
+};
+
+struct RecordSpec {
+    // Layout and description: channels, samples, rate, bits, bytes, range, code, complex.
+    FileParams params;
+    // Every channel carries every tone; an I/Q pair carries it as cos (I) and sin (Q).
+    std::vector<ToneSpec> tones;
+    double noiseRms = 0.0; // LSB, independent per channel
+    uint64_t seed = 1;
+    QString deviceName = QStringLiteral("orma-tool");
+};
+
+// A record spec with the usual defaults: one channel, 2 bytes, 16 bits, 2.5 V, 1 MHz.
+RecordSpec defaultRecordSpec();
+
+// The stored samples of a record, frame range by frame range; the noise continues across calls.
+class RecordSynthesizer {
+public:
+    explicit RecordSynthesizer(const RecordSpec &spec);
+    QByteArray frames(uint64_t first, uint64_t count);
+
+private:
+    RecordSpec m_spec;
+    std::mt19937_64 m_random;
+    std::vector<double> m_values;
+};
+
+// Writes the whole record (samples, then the postfix unless `withPostfix` is false).
+bool writeRecordFile(const QString &path, const RecordSpec &spec, bool withPostfix,
+                     QString *error = nullptr);

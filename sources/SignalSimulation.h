@@ -1,0 +1,32 @@
+#pragma once
+// The built-in generator: up to 16 sine components with integer ADC-code amplitudes, each
+// continuing from block to block, as one output channel per component or summed into one.
+// Every request is served at once (no producer to wait for).
+#include "sources/SignalSource.h"
+
+#include <array>
+#include <random>
+
+class SignalSimulation : public SignalSource {
+    Q_OBJECT
+public:
+    static constexpr int ComponentSlots = 16;
+
+    explicit SignalSimulation(QObject *parent = nullptr);
+    ~SignalSimulation() override;
+
+    // channelCount is the number of enabled components, whose records are 0, 1, 2, ...
+    void setFileParams(const FileParams &params) override;
+    uint32_t blockLength() const override;
+
+protected:
+    int readBlock() override;
+
+private:
+    bool prepareBuffers();
+    void generateChannel(int channel, int firstComponent, int lastComponent, double randomPhase);
+
+    std::array<uint64_t, ComponentSlots> m_startIndex{};
+    int m_componentCount = 0;
+    std::mt19937_64 m_noise;
+};

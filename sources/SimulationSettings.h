@@ -1,0 +1,50 @@
+#pragma once
+// What the generator dialog edits, as stored under "Simulation/" in the configuration file,
+// and its conversion into the generator's descriptor and channel records.
+#include "sources/ChannelRecord.h"
+#include "sources/FileParams.h"
+
+#include <QString>
+
+#include <array>
+
+class SignalSimulation;
+
+struct SimulationRow {
+    bool enabled = false;
+    int noiseAmplitude = 0; // LSB, 0 = no noise
+    double amplitude = 0.0; // ADC codes
+    double frequency = 0.0; // Hz
+    double phase = 0.0;     // degrees
+};
+
+struct SimulationSettings {
+    static constexpr int RowCount = 16;
+
+    uint64_t sampleCount = 1024; // per channel and block
+    bool isComplex = false;
+    double sampleRate = 101000.0; // Hz
+    int voltageRangeMv = 5000;
+    int bitRange = 12;
+    bool manySignals = true;      // one output channel per component
+    std::array<SimulationRow, RowCount> rows;
+
+    SimulationSettings();
+
+    // Reads or writes every "Simulation/" key of an INI file (codec CP1251).
+    void load(const QString &iniPath);
+    void save(const QString &iniPath) const;
+
+    // Row 0 and its harmonics 2..16 at one code each, alternately in sine and cosine phase,
+    // summed into one signal, without noise.
+    void applyHarmonicsPreset();
+
+    int enabledCount() const;
+    // The descriptor the generator takes: channelCount is the number of enabled rows.
+    FileParams fileParams() const;
+    ChannelRecord channelRecord(int row) const;
+};
+
+// Hands the settings to the generator as the main window does: the descriptor, then the
+// records of the enabled rows packed to the front.
+void applySimulation(SignalSimulation &source, const SimulationSettings &settings);
