@@ -40,7 +40,8 @@ void OrmaPlotGrid::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtSca
     painter->save();
     painter->setPen(majorPen());
     for (double x = first; x <= last; x += 1.0) {
-        const double px = xMap.transform(x);
+        // Rounded as the library aligns its own grid lines, so the two coincide.
+        const double px = qRound(xMap.transform(x));
         QwtPainter::drawLine(painter, px, canvasRect.top(), px, canvasRect.bottom());
     }
     painter->restore();
