@@ -1,0 +1,132 @@
+// The read window over a long record and the channel set of several files.
+#include "SourceTestKit.h"
+
+#include "sources/SignalSimulation.h"
+#include "sources/SimulationSettings.h"
+
+#include <QtTest>
+
+namespace {
+
+// A source whose descriptors the test sets directly.
+struct ProbeSource : SignalSource {
+    using SignalSource::m_fileParams;
+    explicit ProbeSource(uint64_t samples)
+    {
+        m_fileParams.front() = layout16(2, samples);
+        setSettingsChanged(false);
+        setWindowChanged(false);
+    }
+};
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void positionsAndLengths_data()
+    {
+        QTest::addColumn<qulonglong>("samples");
+        QTest::addColumn<qulonglong>("pos");
+        QTest::addColumn<qulonglong>("len");
+        QTest::addColumn<qulonglong>("readLength");
+        QTest::addColumn<qulonglong>("windowStart");
+        QTest::addColumn<qulonglong>("spectrumStart");
+        // One third of the buffer before the span.
+        QTest::newRow("middle") << 100000ull << 30000ull << 3072ull << 3072ull << 28976ull
+                                << 30000ull;
+        QTest::newRow("near the end") << 100000ull << 99500ull << 3072ull << 3072ull << 96928ull
+                                      << 98976ull;
+        QTest::newRow("near the start") << 100000ull << 100ull << 3072ull << 3072ull << 0ull
+                                        << 100ull;
+        QTest::newRow("short length raised to 3N") << 100000ull << 5000ull << 10ull << 3072ull
+                                                   << 3976ull << 5000ull;
+        QTest::newRow("length cut to the record") << 2000ull << 500ull << 9000ull << 2000ull
+                                                  << 0ull << 500ull;
+        QTest::newRow("(0, 0) is the whole record") << 50000ull << 0ull << 0ull << 50000ull
+                                                    << 0ull << 0ull;
+    }
+
+    void positionsAndLengths()
+    {
+        QFETCH(qulonglong, samples);
+        QFETCH(qulonglong, pos);
+        QFETCH(qulonglong, len);
+        QFETCH(qulonglong, readLength);
+        QFETCH(qulonglong, windowStart);
+        QFETCH(qulonglong, spectrumStart);
+        ProbeSource s(samples);
+        s.setPosition(12345, 4000); // a window elsewhere first
+        s.setWindowChanged(false);
+        s.setPosition(pos, len);
+        QCOMPARE(qulonglong(s.readLength()), readLength);
+        QCOMPARE(qulonglong(s.windowStart()), windowStart);
+        QCOMPARE(qulonglong(s.spectrumStart()), spectrumStart);
+    }
+
+    void scrollingInsideTheBufferKeepsIt()
+    {
+        ProbeSource s(100000);
+        s.setPosition(30000, 1024); // a 1024-sample view in a 3072-sample buffer
+        s.setWindowChanged(false);
+        s.setPosition(30500, 1024);
+        QCOMPARE(qulonglong(s.windowStart()), 28976ull);
+        s.setPosition(31500, 1024);
+        QCOMPARE(qulonglong(s.windowStart()), 30476ull);
+    }
+
+    void fftSizeChanges()
+    {
+        ProbeSource s(3000);
+        s.setFftSize(1024);
+        QVERIFY(!s.settingsChanged()); // the same size does nothing
+        s.setFftSize(4096);            // longer than the record
+        QCOMPARE(s.fftSize(), 2048u);
+        QVERIFY(s.settingsChanged());
+        QCOMPARE(qulonglong(s.readLength()), 3000ull);
+        s.setFftSize(1000); // not a power of two: the spectrum path could not take it
+        QCOMPARE(s.fftSize(), 512u);
+    }
+
+    void allDataModeIgnoresLengths()
+    {
+        ProbeSource s(100000);
+        s.setPosition(0, 4000);
+        s.setAllDataMode(true);
+        QVERIFY(s.windowChanged());
+        s.setReadLength(9000);
+        QCOMPARE(qulonglong(s.readLength()), 4000ull);
+    }
+
+    void shortRecordShrinksTheTransform()
+    {
+        SignalSimulation sim;
+        SimulationSettings settings;
+        settings.sampleCount = 1000;
+        applySimulation(sim, settings);
+        BlockWaiter waiter(sim);
+        QVERIFY(waiter.fetch());
+        QCOMPARE(sim.fftSize(), 512u);
+        QCOMPARE(sim.spectrumLength(), 256);
+    }
+
+    void channelSetOfSeveralFiles()
+    {
+        ProbeSource s(1000);
+        s.m_fileParams.front().channelNumbers = {3, 5};
+        s.m_fileParams.push_back(layout16(2, 1000, 0));
+        QCOMPARE(s.channelList(), (QList<int>{3, 5, 6, 7}));
+        QCOMPARE(s.totalChannelCount(), 4);
+        QCOMPARE(s.channelIndex(6), 2);
+        QCOMPARE(s.fileIndexOfChannel(7), 1);
+        QCOMPARE(s.fileIndexOfChannel(5), 0);
+        QCOMPARE(s.channelIndex(4), -1);
+        QCOMPARE(s.fileIndexOfChannel(4), 0);
+        // A file whose postfix is not read yet adds no channels.
+        s.m_fileParams.push_back(FileParams());
+        QCOMPARE(s.totalChannelCount(), 4);
+    }
+};
+
+QTEST_GUILESS_MAIN(WindowTest)
+#include "test_window.moc"
