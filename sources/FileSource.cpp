@@ -311,21 +311,21 @@ bool FileSource::readSpectrumFile()
         loaded.parsed = params;
         m_rereadFlag = true;
     }
-    if (n != m_fftSize) {
-        m_fftSize = n;
-        releaseWindowBuffer();
-        setSettingsChanged(true);
-    }
+    // channels * n * 16 bytes must be in the file before anything is sized for them.
     const int channels = int(params.channelCount);
-    resetChannelRecords(channels, channelList());
-    if (params.sampleRate == 0.0)
-        return true; // nothing to show at an unknown rate
-    // channels * n * 16 bytes must be in the file before anything is allocated for them.
     const uint64_t values = uint64_t(channels) * n;
     if (values > uint64_t(size) / sizeof(ComplexD)) {
         m_readError = true;
         return false;
     }
+    if (n != m_fftSize) {
+        m_fftSize = n;
+        releaseWindowBuffer();
+        setSettingsChanged(true);
+    }
+    resetChannelRecords(channels, channelList());
+    if (params.sampleRate == 0.0)
+        return true; // nothing to show at an unknown rate
     std::unique_ptr<ComplexD[]> spectra(new (std::nothrow) ComplexD[size_t(values)]);
     QFile file(firstFileName());
     if (!spectra ||

@@ -4,9 +4,11 @@
 #include "sources/Postfix.h"
 #include "sources/SignalSource.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QObject>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 
@@ -21,12 +23,27 @@ public:
 
     int count() const { return m_count; }
 
+    // Runs the event loop until `count` signals have arrived or the time is up.
+    bool waitFor(int count, int timeoutMs = 10000)
+    {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&m_source, &SignalSource::signalDataReady, &loop, &QEventLoop::quit,
+                         Qt::QueuedConnection);
+        timer.start(timeoutMs);
+        while (m_count < count && timer.isActive())
+            loop.exec();
+        return m_count >= count;
+    }
+
     // One request; true when exactly its one signal arrived. Then reacts to the change flags.
     bool fetch(int timeoutMs = 10000)
     {
         const int before = m_count;
         m_source.requestData();
-        const bool arrived = QTest::qWaitFor([&] { return m_count > before; }, timeoutMs);
+        const bool arrived = waitFor(before + 1, timeoutMs);
         QTest::qWait(5); // a second signal for the same request would arrive now
         m_source.setParamsChanged(false);
         m_source.setWindowChanged(false);
