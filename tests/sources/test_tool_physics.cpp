@@ -1,0 +1,168 @@
+// orma-tool end to end: records it generates, analysed by it, give the figures physics
+// predicts; failures give their exit status promptly; a live producer is followed.
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Run tool(const QStringList &args, int timeoutMs = 60000)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + "/orma-tool", args);
+    Run r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// A tone frequency that is not bin-centred at N = 65536 and 1 MHz (1031.3 cycles), so that
+// quantisation error spreads as white noise.
+constexpr double ToneHz = 1031.3 * 1e6 / 65536;
+
+QJsonObject analyseChannel0(const QString &file, const QStringList &extra = {})
+{
+    const Run r = tool(QStringList{"analyze", file, "--fft", "65536", "--json"} + extra);
+    if (r.exitCode != 0)
+        return QJsonObject();
+    return QJsonDocument::fromJson(r.out).object()["channels"].toArray().at(0).toObject();
+}
+
+} // namespace
+
+class ToolPhysicsTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void quantisedFullScaleSine_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("8 bits") << 8 << 1;
+        QTest::newRow("12 bits in 2 bytes") << 12 << 2;
+        QTest::newRow("16 bits") << 16 << 2;
+    }
+
+    // The ideal B-bit converter: SNR = 6.02 B + 1.76 dB, ENOB = B.
+    void quantisedFullScaleSine()
+    {
+        QFETCH(int, bits);
+        QFETCH(int, bytes);
+        const QString file = path(QString("q%1.bin").arg(bits));
+        const QString tone = QString("%1:%2").arg(ToneHz, 0, 'f', 6).arg((1 << (bits - 1)) - 1);
+        QCOMPARE(tool({"generate", file, "--samples", "65536", "--bits", QString::number(bits),
+                       "--bytes", QString::number(bytes), "--tone", tone})
+                     .exitCode,
+                 0);
+        const QJsonObject ch = analyseChannel0(file);
+        const double snr = ch["snr"].toDouble(), ideal = 6.02 * bits + 1.76;
+        QVERIFY2(qAbs(snr - ideal) < 0.5, qPrintable(QString("SNR %1 vs %2").arg(snr).arg(ideal)));
+        QVERIFY(qAbs(ch["enob"].toDouble() - bits) < 0.15);
+        QVERIFY(qAbs(ch["fundamentalFrequency"].toDouble() - ToneHz) < 0.01);
+        // A full-scale sine of 2.5 V has an RMS of 2.5 / sqrt(2) V.
+        QVERIFY(qAbs(ch["fundamentalRms"].toDouble() - 2.5 / std::sqrt(2.0)) < 1e-3);
+    }
+
+    // Harmonics 50 and 56 dB below the carrier: THD = 10 log10(1e-5 + 10^-5.6). Bin-centred,
+    // so that every line is read at the top of its window lobe.
+    void knownHarmonics()
+    {
+        const double a = 30000, f = 1031 * 1e6 / 65536;
+        const QString file = path("thd.bin");
+        QStringList args = {"generate", file, "--samples", "65536", "--bits", "16"};
+        args << "--tone" << QString("%1:%2").arg(f, 0, 'f', 9).arg(a);
+        args << "--tone"
+             << QString("%1:%2").arg(2 * f, 0, 'f', 9).arg(a * std::pow(10, -50.0 / 20));
+        args << "--tone"
+             << QString("%1:%2:90").arg(3 * f, 0, 'f', 9).arg(a * std::pow(10, -56.0 / 20));
+        QCOMPARE(tool(args).exitCode, 0);
+        const QJsonObject ch = analyseChannel0(file);
+        const double expected = 10 * std::log10(1e-5 + std::pow(10, -5.6));
+        QVERIFY2(qAbs(ch["thd"].toDouble() - expected) < 0.05,
+                 qPrintable(QString::number(ch["thd"].toDouble())));
+        // Harmonic levels are given relative to the carrier, in dB above it.
+        QVERIFY(qAbs(ch["harmonicLevels"].toArray().at(0).toDouble() - 50) < 0.1);
+        QVERIFY(qAbs(ch["harmonicLevels"].toArray().at(1).toDouble() - 56) < 0.1);
+        QVERIFY(qAbs(ch["sfdr"].toDouble() - 50) < 0.1);
+    }
+
+    // White noise of 10 LSB RMS on 30000 codes: SNR = 10 log10((A^2 / 2) / (10^2 + 1/12)).
+    void knownNoise()
+    {
+        const QString file = path("noise.bin");
+        QCOMPARE(tool({"generate", file, "--samples", "65536", "--bits", "16", "--noise", "10",
+                       "--tone", QString("%1:30000").arg(ToneHz, 0, 'f', 6)})
+                     .exitCode,
+                 0);
+        const double expected = 10 * std::log10(30000.0 * 30000 / 2 / (100 + 1.0 / 12));
+        const QJsonObject ch = analyseChannel0(file);
+        QVERIFY2(qAbs(ch["snr"].toDouble() - expected) < 0.3,
+                 qPrintable(QString::number(ch["snr"].toDouble())));
+        QVERIFY(qAbs(ch["sinad"].toDouble() - expected) < 0.3);
+    }
+
+    void failuresExitPromptlyWithTheirStatus()
+    {
+        QVERIFY(QFile(path("empty.bin")).open(QIODevice::WriteOnly));
+        QCOMPARE(tool({"generate", path("raw.bin"), "--samples", "100", "--no-postfix"}).exitCode,
+                 0);
+        QCOMPARE(tool({"generate", path("ok.bin"), "--samples", "100"}).exitCode, 0);
+        const Run missing = tool({"analyze", path("none.bin")}, 10000);
+        QCOMPARE(missing.exitCode, 2);
+        QVERIFY(missing.err.contains("no such record file"));
+        QCOMPARE(tool({"analyze", path("empty.bin")}, 10000).exitCode, 2);
+        const Run raw = tool({"analyze", path("raw.bin")}, 10000);
+        QCOMPARE(raw.exitCode, 2);
+        QVERIFY(raw.err.contains("no postfix"));
+        QCOMPARE(tool({"analyze", path("ok.bin"), "--fft", "1000"}).exitCode, 1);
+        QCOMPARE(tool({"analyze", path("ok.bin"), "--bogus"}).exitCode, 1);
+        QCOMPARE(tool({"generate", path("x.bin"), "--bytes", "3"}).exitCode, 1);
+        QCOMPARE(tool({"generate", path("x.bin"), "--complex", "--channels", "3"}).exitCode, 1);
+        // A record shorter than the transform is analysed at the size it allows.
+        const Run shortRecord = tool({"analyze", path("ok.bin"), "--json"});
+        QCOMPARE(shortRecord.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(shortRecord.out).object()["fftSize"].toInt(), 64);
+    }
+
+    void liveProducerIsFollowed()
+    {
+        const QString file = path("live.bin");
+        QProcess producer;
+        producer.start(QCoreApplication::applicationDirPath() + "/orma-tool",
+                       {"produce", file, "--samples", "4096", "--blocks", "6", "--period-ms",
+                        "100", "--tone", "25000:8000"});
+        QVERIFY(producer.waitForStarted());
+        QTRY_VERIFY(QFileInfo(file).size() > 0);
+        const Run viewer = tool({"analyze", file, "--wait", "--average", "4", "--json"}, 30000);
+        QCOMPARE(viewer.exitCode, 0);
+        const QJsonObject ch = QJsonDocument::fromJson(viewer.out).object()["channels"]
+                                   .toArray().at(0).toObject();
+        QVERIFY(qAbs(ch["fundamentalFrequency"].toDouble() - 25000) < 1);
+        QVERIFY(producer.waitForFinished(30000));
+        QCOMPARE(producer.exitCode(), 0);
+        QVERIFY(producer.readAllStandardOutput().contains("6 blocks of 4096 samples"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ToolPhysicsTest)
+#include "test_tool_physics.moc"
