@@ -28,9 +28,17 @@ inline double pixelRound(double p)
     return std::round(p);
 }
 
+// How the x values of a curve are laid out.
+enum class XLayout {
+    Unordered, // a trajectory: drawn point by point
+    Ascending, // visible ranges and columns can be found by bisection
+    UnitGrid   // ascending by exactly 1: x[i] = x[0] + i
+};
+XLayout xLayoutOf(const double *x, int count);
+
 // Length of the leading part of x[0..count) (ascending) that maps to the pixel column of x[0],
 // found by bisection over the columns instead of mapping every sample.
-int sameColumnCount(const double *x, int count, const QwtScaleMap &xMap);
+int sameColumnCount(const double *x, int count, const QwtScaleMap &xMap, XLayout layout);
 
 // Whole sample nearest to v; a fraction above 0.5 rounds up, exactly 0.5 rounds down.
 inline double roundToSample(double v)
@@ -38,9 +46,6 @@ inline double roundToSample(double v)
     const double whole = std::floor(v);
     return v - whole > 0.5 ? whole + 1.0 : whole;
 }
-
-// True when every x is larger than the one before (the decimating drawer needs it).
-bool isAscending(const double *x, int count);
 
 // Index range [first, last] of an ascending array that covers [lo, hi] plus one sample
 // beyond each end, so that lines enter and leave the visible area. Empty (first > last)

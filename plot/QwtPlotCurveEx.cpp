@@ -35,7 +35,7 @@ void QwtPlotCurveEx::setCurveSamples(const double *x, const double *y, int count
 {
     m_xData = x;
     m_yData = y;
-    m_ascending = x && isAscending(x, count);
+    m_layout = x ? xLayoutOf(x, count) : XLayout::Unordered;
     setRawSamples(x, y, count);
 }
 
@@ -73,7 +73,7 @@ int QwtPlotCurveEx::sampleNear(double x) const
     const int count = sampleCount();
     if (count == 0)
         return -1;
-    if (!m_ascending) {
+    if (!ascending()) {
         int best = 0;
         for (int i = 1; i < count; ++i)
             if (std::fabs(m_xData[i] - x) < std::fabs(m_xData[best] - x))
@@ -96,7 +96,7 @@ QwtPlotCurveEx::Columns QwtPlotCurveEx::columnsOf(const QRectF &canvasRect)
 
 IndexRange QwtPlotCurveEx::visibleRange(const QwtScaleMap &xMap, const Columns &columns, int from, int to) const
 {
-    if (!m_ascending)
+    if (!ascending())
         return {from, to};
     const IndexRange r = coveringRange(m_xData + from, to - from + 1, xMap.invTransform(columns.left),
                                        xMap.invTransform(columns.right));
@@ -124,7 +124,7 @@ void QwtPlotCurveEx::appendDecimated(QPolygonF &out, const QwtScaleMap &xMap, co
     const auto py = [&](double v) { return pixelRound(yMap.transform(convert(v, reference))); };
 
     for (int i = first; i <= last;) {
-        const int k = sameColumnCount(m_xData + i, std::min(chunk, last - i + 1), xMap);
+        const int k = sameColumnCount(m_xData + i, std::min(chunk, last - i + 1), xMap, m_layout);
         const RunExtremes e = scanRun(m_yData + i, k);
         const double px = pixelRound(xMap.transform(m_xData[i]));
         if (e.first != e.min && e.first != e.max)
@@ -153,7 +153,7 @@ void QwtPlotCurveEx::buildPolyline(const QwtScaleMap &xMap, const QwtScaleMap &y
     const int width = std::max(columns.width(), 1);
     if (range.count() <= 0)
         return;
-    if (!m_ascending || range.count() <= width)
+    if (!ascending() || range.count() <= width)
         appendSamples(m_lastPolygon, xMap, yMap, range.first, range.last);
     else
         appendDecimated(m_lastPolygon, xMap, yMap, range.first, range.last, width);
@@ -205,7 +205,7 @@ void QwtPlotCurveEx::drawSymbols(QPainter *painter, const QwtSymbol &symbol, con
     const Columns columns = columnsOf(canvasRect);
     const IndexRange range = visibleRange(xMap, columns, from, to);
     // On a trace denser than the pixels marks would only fill a band.
-    if (range.count() <= 0 || (m_ascending && range.count() > std::max(columns.width(), 1)))
+    if (range.count() <= 0 || (ascending() && range.count() > std::max(columns.width(), 1)))
         return;
     QPolygonF points;
     points.reserve(range.count());

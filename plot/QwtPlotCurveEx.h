@@ -73,6 +73,7 @@ private:
     void appendDecimated(QPolygonF &out, const QwtScaleMap &xMap, const QwtScaleMap &yMap, int first,
                          int last, int width) const;
     double convert(double value, double reference) const;
+    bool ascending() const { return m_layout != XLayout::Unordered; }
 
     double m_factor = 1.0;
     bool m_applyFactor = false;
@@ -83,6 +84,5 @@ private:
     mutable QPolygonF m_lastPolygon;
     const double *m_xData = nullptr;
     const double *m_yData = nullptr;
-    // x grows with the index, so visible ranges and columns can be found by bisection.
-    bool m_ascending = false;
+    XLayout m_layout = XLayout::Unordered;
 };

@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 #include <qwt_scale_map.h>
 #include <qwt_symbol.h>
@@ -256,6 +258,23 @@ private slots:
         QCOMPARE(e.max, 9.0);
         QCOMPARE(e.minIndex, 1); // ties: the earlier sample
         QCOMPARE(e.maxIndex, 3);
+        // Against a naive scan, over lengths around the kernel's block size, with many ties.
+        std::mt19937 gen(3);
+        std::uniform_int_distribution<int> level(-4, 4);
+        for (int n = 1; n <= 70; ++n)
+            for (int trial = 0; trial < 20; ++trial) {
+                QVector<double> v(n);
+                for (double &d : v)
+                    d = level(gen);
+                const RunExtremes got = scanRun(v.constData(), n);
+                const auto lo = std::min_element(v.cbegin(), v.cend());
+                const auto hi = std::max_element(v.cbegin(), v.cend());
+                QCOMPARE(got.min, *lo);
+                QCOMPARE(got.max, *hi);
+                QCOMPARE(got.minIndex, int(lo - v.cbegin()));
+                QCOMPARE(got.maxIndex, int(hi - v.cbegin()));
+                QCOMPARE(got.last, v.last());
+            }
         QCOMPARE(roundToSample(20.5), 20.0);
         QCOMPARE(roundToSample(20.51), 21.0);
         QCOMPARE(roundToSample(-0.7), -1.0);
