@@ -61,8 +61,8 @@ void SampleWidthSpin::stepBy(int nSteps)
 
 QValidator::State SampleWidthSpin::validate(QString &input, int &pos) const
 {
-    const State state = QSpinBox::validate(input, pos);
-    return state == Acceptable && !isSampleWidth(valueFromText(input)) ? Invalid : state;
+    const QValidator::State state = QSpinBox::validate(input, pos);
+    return state == QValidator::Acceptable && !isSampleWidth(valueFromText(input)) ? QValidator::Invalid : state;
 }
 
 FileParamsDlg::FileParamsDlg(const QString &sConfigPath, QWidget *parent) : SettingsDlg(parent, sConfigPath)

@@ -1,0 +1,464 @@
+#include "dialogs/OscSpectrDlg.h"
+
+#include "dialogs/IniFile.h"
+#include "dsp/Windows.h"
+#include "plot/OrmaScaleDraw.h"
+#include "plot/Transforms.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QDoubleValidator>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+struct CodedItem {
+    const char *label;
+    int code;
+};
+
+const CodedItem TimeUnits[] = {
+    {"Отсчеты", DimSamples}, {"с", DimSeconds}, {"мс", DimMilliseconds}, {"мкс", DimMicroseconds}};
+const CodedItem AmplUnits[] = {{"Ед.Мл.Разряда", DimCodes}, {"В", DimVolts}, {"мВ", DimMillivolts}};
+const CodedItem FreqUnits[] = {{"Bin", DimNone}, {"Гц", DimHertz}, {"кГц", DimKilohertz}};
+const CodedItem PowerUnits[] = {{"дБ/макс", DimDecibelsRelative}, {"дБ", DimDecibels},
+                                {"дБм", DimDbm}, {"дБмкВ", DimDbMicrovolt}, {"В", DimVolts}};
+const CodedItem Impedances[] = {{"50", 50}, {"600", 600}};
+
+// The order of the list; the stored code of each entry is found by its label.
+const char *const WindowListOrder[] = {
+    "Прямоугольное", "Хэннинга", "Хэмминга", "Блэкмана-Хэрриса", "Точное Блэкмана", "Блэкмана",
+    "FlatTop", "4-х чл. Блэкмана-Хэрриса", "7-ми чл. Блэкмана-Хэрриса", "Кайзера", "Чебышева"};
+
+const char *const FftSizeTexts[] = {"8M",   "4M",   "2M",   "1M",   "512K", "256K", "128K",
+                                    "64K",  "32K",  "16K",  "8K",   "4096", "2048", "1024",
+                                    "512",  "256",  "128",  "64",   "32",   "16"};
+
+constexpr uint32_t MaxFallbackFftSize = 1048576;
+
+const QString FftTooLong = QStringLiteral("\nРазмер ДПФ не должен превосходить число отсчётов на канал!");
+
+template <size_t N> QComboBox *codedCombo(const CodedItem (&items)[N])
+{
+    auto *combo = new QComboBox;
+    for (const CodedItem &item : items)
+        combo->addItem(QString::fromUtf8(item.label), item.code);
+    return combo;
+}
+
+// Selects the entry carrying the code; a code no entry carries selects the default's entry.
+void selectCode(QComboBox *combo, int nCode, int nDefault)
+{
+    int nIdx = combo->findData(nCode);
+    if (nIdx < 0)
+        nIdx = combo->findData(nDefault);
+    combo->setCurrentIndex(nIdx);
+}
+
+int currentCode(const QComboBox *combo)
+{
+    return combo->currentIndex() < 0 ? 0 : combo->currentData().toInt();
+}
+
+int windowCodeOfLabel(const QString &sLabel)
+{
+    for (int nCode = 0; nCode < WindowTypeCount; ++nCode)
+        if (sLabel == QString::fromUtf8(windowLabel(nCode)))
+            return nCode;
+    return 0;
+}
+
+// "512K" = 512 x 1024, "2M" = 2 x 1048576, "4096" = 4096.
+uint32_t fftSizeOfText(const QString &sText)
+{
+    uint32_t nScale = 1;
+    QString sNumber = sText;
+    if (sText.endsWith(QLatin1Char('K')))
+        nScale = 1024;
+    else if (sText.endsWith(QLatin1Char('M')))
+        nScale = 1048576;
+    if (nScale != 1)
+        sNumber.chop(1);
+    return sNumber.toUInt() * nScale;
+}
+
+QLabel *unitLabel(const char *sText)
+{
+    return new QLabel(QString::fromUtf8(sText));
+}
+
+// Forms on these pages put a label before its field; fields keep their label as accessible
+// name so that warnings and screen readers can name them.
+void addRow(QFormLayout *form, const char *sLabel, QWidget *field)
+{
+    field->setAccessibleName(QString::fromUtf8(sLabel));
+    form->addRow(unitLabel(sLabel), field);
+}
+
+QGroupBox *group(const char *sTitle, QLayout *layout)
+{
+    auto *box = new QGroupBox(QString::fromUtf8(sTitle));
+    box->setLayout(layout);
+    return box;
+}
+
+QFormLayout *newForm()
+{
+    auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return form;
+}
+
+QSpinBox *intSpin(int nMin, int nMax, int nStep)
+{
+    auto *spin = new QSpinBox;
+    spin->setRange(nMin, nMax);
+    spin->setSingleStep(nStep);
+    return spin;
+}
+
+QDoubleSpinBox *powerSpin(double dMin, double dMax)
+{
+    auto *spin = new QDoubleSpinBox;
+    spin->setDecimals(1);
+    spin->setRange(dMin, dMax);
+    spin->setSingleStep(10.0);
+    return spin;
+}
+
+QLineEdit *typedEdit(QValidator *validator)
+{
+    auto *edit = new QLineEdit;
+    validator->setParent(edit);
+    // Numbers are written with a point whatever the desktop's language.
+    validator->setLocale(QLocale::c());
+    edit->setValidator(validator);
+    edit->setMaximumWidth(120);
+    return edit;
+}
+
+} // namespace
+
+OscSpectrDlg::OscSpectrDlg(QWidget *parent) : SettingsDlg(parent)
+{
+    setWindowTitle(QString::fromUtf8("Параметры"));
+
+    m_pTabWidget = new QTabWidget;
+    m_pTabWidget->addTab(buildOscPage(), QString::fromUtf8("Осциллограф"));
+    m_pTabWidget->addTab(buildSpectrPage(), QString::fromUtf8("Анализатор спектра"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_pTabWidget);
+    layout->addWidget(newButtonBox(QStringLiteral("OK"), QStringLiteral("Cancel")));
+
+    m_pAccumulationCheck->hide();
+    connect(m_pWindowTypeBox, &QComboBox::currentTextChanged, this, &OscSpectrDlg::slotWindowTypeChange);
+    // Only a choice of the user is checked against the record length; the main window's own
+    // setFftSize() passes the source's size through unchanged.
+    connect(m_pFftSizeCmbBox, QOverload<int>::of(&QComboBox::activated), this,
+            &OscSpectrDlg::slotFftSizeChange);
+    connect(m_pDbCheck, &QCheckBox::toggled, m_pLowFreqEdit, &QWidget::setEnabled);
+    load();
+}
+
+QWidget *OscSpectrDlg::buildOscPage()
+{
+    m_pXDimensionCmbBox = codedCombo(TimeUnits);
+    m_pTimeOutSpin = intSpin(1, 1000, 10);
+    m_pYDimensionCmbBox = codedCombo(AmplUnits);
+    m_pGainCmbBox = new QComboBox;
+    m_pGainCmbBox->addItems({QString::fromUtf8("к входу АЦП"), QString::fromUtf8("к входу модуля")});
+    m_pInterpolationCheck = new QCheckBox(QString::fromUtf8("Интерполяция"));
+    m_pAccumulationCheck = new QCheckBox(QString::fromUtf8("Накопление осциллограмм"));
+
+    QFormLayout *timeForm = newForm();
+    addRow(timeForm, "Единица измерения", m_pXDimensionCmbBox);
+    addRow(timeForm, "Минимальный период обновления экрана (мс)", m_pTimeOutSpin);
+
+    QFormLayout *amplForm = newForm();
+    addRow(amplForm, "Единица измерения", m_pYDimensionCmbBox);
+    addRow(amplForm, "Привести сигнал", m_pGainCmbBox);
+    amplForm->addRow(m_pInterpolationCheck);
+    amplForm->addRow(m_pAccumulationCheck);
+
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(group("Ось времени", timeForm));
+    layout->addWidget(group("Ось амплитуд", amplForm));
+    layout->addStretch();
+    return page;
+}
+
+QWidget *OscSpectrDlg::buildSpectrPage()
+{
+    auto *columns = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    left->addWidget(buildFftGroup());
+    left->addWidget(buildFreqGroup());
+    left->addStretch();
+    auto *right = new QVBoxLayout;
+    right->addWidget(buildPowerGroup());
+    right->addStretch();
+    columns->addLayout(left);
+    columns->addLayout(right);
+
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addLayout(columns);
+    layout->addWidget(buildQualityGroup());
+    layout->addStretch();
+    return page;
+}
+
+QWidget *OscSpectrDlg::buildFftGroup()
+{
+    m_pFftSizeCmbBox = new QComboBox;
+    for (const char *sText : FftSizeTexts)
+        m_pFftSizeCmbBox->addItem(QString::fromLatin1(sText));
+    m_pAverageCountSpin = intSpin(1, 99, 1);
+    m_pWindowTypeBox = new QComboBox;
+    for (const char *sLabel : WindowListOrder)
+        m_pWindowTypeBox->addItem(QString::fromUtf8(sLabel), windowCodeOfLabel(QString::fromUtf8(sLabel)));
+    m_pSidelobeLevelSpin = intSpin(0, 1000, 10);
+
+    QFormLayout *form = newForm();
+    addRow(form, "Размер ДПФ", m_pFftSizeCmbBox);
+    addRow(form, "Усреднений спектра", m_pAverageCountSpin);
+    addRow(form, "Весовое Окно", m_pWindowTypeBox);
+    addRow(form, "УБЛ (дБ)", m_pSidelobeLevelSpin);
+    return group("Преобразование Фурье", form);
+}
+
+QWidget *OscSpectrDlg::buildFreqGroup()
+{
+    m_pFreqDimensionCmbBox = codedCombo(FreqUnits);
+    m_pSpectrRangeCmbBox = new QComboBox;
+    m_pSpectrRangeCmbBox->addItems({QString::fromUtf8("0 – Fd"), QString::fromUtf8("-Fd/2 – +Fd/2")});
+    m_pFreqShiftCheck = new QCheckBox(QString::fromUtf8("Смещение частоты"));
+    m_pDbCheck = new QCheckBox(QString::fromUtf8("Логарифмическая шкала"));
+    auto *lowFreqValidator = new QDoubleValidator(0.0, 999999999.0, 3);
+    lowFreqValidator->setNotation(QDoubleValidator::StandardNotation);
+    m_pLowFreqEdit = typedEdit(lowFreqValidator);
+    m_pLowFreqEdit->setAccessibleName(QString::fromUtf8("Нижняя частота логарифмической шкалы (кГц)"));
+    m_pLowFreqEdit->setToolTip(m_pLowFreqEdit->accessibleName());
+
+    auto *logRow = new QHBoxLayout;
+    logRow->addWidget(m_pDbCheck);
+    logRow->addWidget(unitLabel("от"));
+    logRow->addWidget(m_pLowFreqEdit);
+    logRow->addWidget(unitLabel("кГц"));
+    logRow->addStretch();
+
+    QFormLayout *form = newForm();
+    addRow(form, "Единица измерения", m_pFreqDimensionCmbBox);
+    addRow(form, "Диапазон компл. спектра", m_pSpectrRangeCmbBox);
+    form->addRow(m_pFreqShiftCheck);
+    form->addRow(logRow);
+    return group("Ось частот", form);
+}
+
+QWidget *OscSpectrDlg::buildPowerGroup()
+{
+    m_pPowDimensionCmbBox = codedCombo(PowerUnits);
+    m_pImpedanceCmbBox = codedCombo(Impedances);
+    m_pMaxPowerSpin = powerSpin(0.0, 1000.0);
+    m_pMinPowerSpin = powerSpin(-1000.0, 1000.0);
+
+    QFormLayout *form = newForm();
+    addRow(form, "Единица измерения", m_pPowDimensionCmbBox);
+    addRow(form, "Импеданс (Ом)", m_pImpedanceCmbBox);
+    addRow(form, "Max", m_pMaxPowerSpin);
+    addRow(form, "Min", m_pMinPowerSpin);
+    return group("Ось мощности", form);
+}
+
+QWidget *OscSpectrDlg::buildQualityGroup()
+{
+    m_pHarmonicCheck = new QCheckBox(QString::fromUtf8("Выводить метки гармоник на экран"));
+    m_pHarmEdit = typedEdit(new QIntValidator(1, 99));
+    m_pSfdrBandWidthEdit = typedEdit(new QIntValidator(0, INT_MAX));
+
+    QFormLayout *form = newForm();
+    form->addRow(m_pHarmonicCheck);
+    addRow(form, "Число учитываемых гармоник в спектре", m_pHarmEdit);
+    addRow(form, "Полуширина полосы исключения (SFDR, SNR)(Гц)", m_pSfdrBandWidthEdit);
+    return group("Параметры анализатора качества сигнала", form);
+}
+
+void OscSpectrDlg::load()
+{
+    const IniFile ini(configPath());
+    selectCode(m_pXDimensionCmbBox, ini.readInt("OscPanel/TimeDimension", DimMicroseconds, INT_MIN, INT_MAX),
+               DimMicroseconds);
+    m_pTimeOutSpin->setValue(ini.readInt("OscPanel/Timeout", 100, 1, 1000));
+    selectCode(m_pYDimensionCmbBox, ini.readInt("OscPanel/AmplDimension", DimCodes, INT_MIN, INT_MAX), DimCodes);
+    m_pGainCmbBox->setCurrentIndex(ini.readInt("OscPanel/IsGain", 0, 0, m_pGainCmbBox->count() - 1));
+
+    setFftSize(uint32_t(ini.readDouble("SpectrPanel/FftSize", 1024, 0, UINT32_MAX)));
+    m_pAverageCountSpin->setValue(ini.readInt("SpectrPanel/AverageCount", 1, 1, 99));
+    selectCode(m_pWindowTypeBox, ini.readInt("SpectrPanel/WindowType", WindowBlackmanHarris7, INT_MIN, INT_MAX),
+               WindowBlackmanHarris7);
+    m_pSidelobeLevelSpin->setValue(ini.readInt("SpectrPanel/SidelobeLevel", 120, 0, 1000));
+    selectCode(m_pFreqDimensionCmbBox,
+               ini.readInt("SpectrPanel/FreqDimension", DimKilohertz, INT_MIN, INT_MAX), DimKilohertz);
+    m_pSpectrRangeCmbBox->setCurrentIndex(ini.readInt("SpectrPanel/SpectrRange", 1, 0, 1));
+    m_pFreqShiftCheck->setChecked(ini.readBool("SpectrPanel/FreqShift", true));
+    m_pDbCheck->setChecked(ini.readBool("SpectrPanel/FreqDb", false));
+    m_pLowFreqEdit->setText(trimmedNumber(ini.readDouble("SpectrPanel/LowFreq", 0.0, 0.0, 999999999e3) / 1000.0, 3));
+    m_pLowFreqEdit->setEnabled(m_pDbCheck->isChecked());
+    selectCode(m_pPowDimensionCmbBox,
+               ini.readInt("SpectrPanel/PowerDimension", DimDecibelsRelative, INT_MIN, INT_MAX),
+               DimDecibelsRelative);
+    selectCode(m_pImpedanceCmbBox, ini.readInt("SpectrPanel/Impedance", 50, INT_MIN, INT_MAX), 50);
+    m_pMaxPowerSpin->setValue(ini.readDouble("SpectrPanel/MaxPower", 0.0, 0.0, 1000.0));
+    m_pMinPowerSpin->setValue(ini.readDouble("SpectrPanel/MinPower", -120.0, -1000.0, 1000.0));
+    m_pHarmonicCheck->setChecked(ini.readBool("SpectrPanel/IsShowHarmonic", false));
+    m_pHarmEdit->setText(QString::number(ini.readInt("SpectrPanel/HarmNum", 6, 1, 99)));
+    m_pSfdrBandWidthEdit->setText(QString::number(ini.readInt("SpectrPanel/SfdrBandWidth", 0, 0, INT_MAX)));
+
+    slotWindowTypeChange(m_pWindowTypeBox->currentText());
+}
+
+void OscSpectrDlg::save() const
+{
+    IniFile ini(configPath());
+    ini.write("OscPanel/TimeDimension", timeDimension());
+    ini.write("OscPanel/Timeout", timeout());
+    ini.write("OscPanel/AmplDimension", amplDimension());
+    ini.write("OscPanel/IsGain", gainIndex());
+    ini.write("SpectrPanel/FftSize", fftSize());
+    ini.write("SpectrPanel/AverageCount", averageCount());
+    ini.write("SpectrPanel/WindowType", windowType());
+    ini.write("SpectrPanel/SidelobeLevel", m_pSidelobeLevelSpin->value());
+    ini.write("SpectrPanel/FreqDimension", freqDimension());
+    ini.write("SpectrPanel/SpectrRange", spectrRange());
+    ini.writeBool("SpectrPanel/FreqShift", isFreqShift());
+    ini.writeBool("SpectrPanel/FreqDb", isDb());
+    ini.write("SpectrPanel/LowFreq", lowFreqHz());
+    ini.write("SpectrPanel/PowerDimension", powerDimension());
+    ini.write("SpectrPanel/Impedance", impedance());
+    ini.write("SpectrPanel/MaxPower", maxPower());
+    ini.write("SpectrPanel/MinPower", minPower());
+    ini.writeBool("SpectrPanel/IsShowHarmonic", isShowHarmonic());
+    ini.write("SpectrPanel/HarmNum", harmonicCount() & 0xFF);
+    ini.write("SpectrPanel/SfdrBandWidth", sfdrBandWidth());
+}
+
+void OscSpectrDlg::setCurrentTab(int nTab)
+{
+    m_pTabWidget->setCurrentIndex(std::clamp(nTab, int(OscTab), int(SpectrTab)));
+}
+
+void OscSpectrDlg::setSpectrumPageEnabled(bool isEnabled)
+{
+    m_pTabWidget->setTabEnabled(SpectrTab, isEnabled);
+}
+
+void OscSpectrDlg::setFftSizeEnabled(bool isEnabled)
+{
+    m_pFftSizeCmbBox->setEnabled(isEnabled);
+}
+
+void OscSpectrDlg::setFftSize(uint32_t nSize)
+{
+    // Entries run from the largest size down; a size below the smallest takes the smallest.
+    int nIdx = 0;
+    while (nIdx < m_pFftSizeCmbBox->count() - 1 && fftSizeOfText(m_pFftSizeCmbBox->itemText(nIdx)) > nSize)
+        ++nIdx;
+    m_pFftSizeCmbBox->setCurrentIndex(nIdx);
+}
+
+void OscSpectrDlg::slotFftSizeChange()
+{
+    if (m_nSampleCount == 0 || fftSize() <= m_nSampleCount)
+        return;
+    uint64_t nFit = 1;
+    while (nFit * 2 <= m_nSampleCount && nFit * 2 <= MaxFallbackFftSize)
+        nFit *= 2;
+    setFftSize(uint32_t(nFit));
+    warn(FftTooLong);
+}
+
+void OscSpectrDlg::slotWindowTypeChange(const QString &sStr)
+{
+    const int nCode = windowCodeOfLabel(sStr);
+    m_pSidelobeLevelSpin->setEnabled(nCode == WindowKaiser || nCode == WindowChebyshev);
+}
+
+QString OscSpectrDlg::powerLimitsProblem() const
+{
+    const double dMax = maxPower();
+    const double dMin = minPower();
+    if (dMin >= dMax)
+        return QString::fromUtf8("\nНе выполняется условие: Max > Min");
+    if (powerDimension() != DimVolts) {
+        if (int(std::abs(dMax - dMin)) < 10)
+            return QString::fromUtf8("\nНе выполняется условие: Max - Min >= 10");
+    } else if (dMax < 0 || dMin < 0) {
+        return QString::fromUtf8("\nНе выполняется условие: Max, Min > 0");
+    }
+    return QString();
+}
+
+QLineEdit *OscSpectrDlg::badEdit() const
+{
+    for (QLineEdit *edit : {m_pLowFreqEdit, m_pHarmEdit, m_pSfdrBandWidthEdit})
+        if (!edit->hasAcceptableInput())
+            return edit;
+    return nullptr;
+}
+
+bool OscSpectrDlg::isAcceptable()
+{
+    const QString sProblem = powerLimitsProblem();
+    if (!sProblem.isEmpty()) {
+        warn(sProblem);
+        return false;
+    }
+    // A half-typed number (a harmonic count of 0, an empty field) would be stored as it stands.
+    if (QLineEdit *edit = badEdit()) {
+        m_pTabWidget->setCurrentIndex(SpectrTab);
+        edit->setFocus();
+        warn(QString::fromUtf8("\nНедопустимое значение: %1").arg(edit->accessibleName()));
+        return false;
+    }
+    return true;
+}
+
+int OscSpectrDlg::timeDimension() const { return currentCode(m_pXDimensionCmbBox); }
+int OscSpectrDlg::amplDimension() const { return currentCode(m_pYDimensionCmbBox); }
+int OscSpectrDlg::gainIndex() const { return m_pGainCmbBox->currentIndex(); }
+int OscSpectrDlg::timeout() const { return m_pTimeOutSpin->value(); }
+bool OscSpectrDlg::isInterpolation() const { return m_pInterpolationCheck->isChecked(); }
+void OscSpectrDlg::setInterpolation(bool isOn) { m_pInterpolationCheck->setChecked(isOn); }
+bool OscSpectrDlg::isAccumulation() const { return m_pAccumulationCheck->isChecked(); }
+void OscSpectrDlg::setAccumulation(bool isOn) { m_pAccumulationCheck->setChecked(isOn); }
+
+uint32_t OscSpectrDlg::fftSize() const { return fftSizeOfText(m_pFftSizeCmbBox->currentText()); }
+int OscSpectrDlg::averageCount() const { return m_pAverageCountSpin->value(); }
+int OscSpectrDlg::windowType() const { return windowCodeOfLabel(m_pWindowTypeBox->currentText()); }
+double OscSpectrDlg::sidelobeLevel() const { return m_pSidelobeLevelSpin->value(); }
+int OscSpectrDlg::freqDimension() const { return currentCode(m_pFreqDimensionCmbBox); }
+int OscSpectrDlg::spectrRange() const { return m_pSpectrRangeCmbBox->currentIndex(); }
+bool OscSpectrDlg::isFreqShift() const { return m_pFreqShiftCheck->isChecked(); }
+bool OscSpectrDlg::isDb() const { return m_pDbCheck->isChecked(); }
+double OscSpectrDlg::lowFreqHz() const { return m_pLowFreqEdit->text().toDouble() * 1000.0; }
+int OscSpectrDlg::powerDimension() const { return currentCode(m_pPowDimensionCmbBox); }
+int OscSpectrDlg::impedance() const { return m_pImpedanceCmbBox->currentText().toInt(); }
+double OscSpectrDlg::maxPower() const { return m_pMaxPowerSpin->value(); }
+double OscSpectrDlg::minPower() const { return m_pMinPowerSpin->value(); }
+bool OscSpectrDlg::isShowHarmonic() const { return m_pHarmonicCheck->isChecked(); }
+int OscSpectrDlg::harmonicCount() const { return std::clamp(m_pHarmEdit->text().toInt(), 1, 99); }
+int OscSpectrDlg::sfdrBandWidth() const { return std::max(m_pSfdrBandWidthEdit->text().toInt(), 0); }
