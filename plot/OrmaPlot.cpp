@@ -410,30 +410,37 @@ void OrmaPlot::slotMoveScaleX(double dStart)
 
 void OrmaPlot::autoScaleY()
 {
-    if (m_curves.isEmpty())
-        return;
     double lo = 0.0, hi = 0.0;
-    int highestChannel = m_curves.firstKey();
-    bool firstChannel = true;
+    int highestChannel = 0;
+    bool any = false;
     for (int channel : m_curves.uniqueKeys()) {
+        if (curve(channel)->sampleCount() == 0)
+            continue;
         const double cMin = channelMin(channel);
         const double cMax = channelMax(channel);
-        if (firstChannel || cMin < lo)
+        if (!any || cMin < lo)
             lo = cMin;
-        if (firstChannel || cMax > hi) {
+        if (!any || cMax > hi) {
             hi = cMax;
             highestChannel = channel;
         }
-        firstChannel = false;
+        any = true;
     }
+    if (!any)
+        return;
     if (m_valueTransforms) {
         const double reference = curve(highestChannel)->referenceValue();
         lo = m_valueTransforms->toUnits(lo, reference);
         hi = m_valueTransforms->toUnits(hi, reference);
     }
+    // A constant signal would give an empty range, and no line at all.
+    if (hi <= lo) {
+        lo -= 1.0;
+        hi += 1.0;
+    }
     // The step is taken from the displayed range: a step in stored units means nothing on
     // an axis in decibels or volts.
-    const unsigned range = unsigned(std::max(0.0, hi - lo));
+    const unsigned range = unsigned(hi - lo);
     const double step = double(range / unsigned(std::max(m_yDivisions, 1)));
     for (int axis : {yLeft, yRight})
         setAxisScale(axis, lo, hi, step);

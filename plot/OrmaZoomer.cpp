@@ -144,10 +144,13 @@ void OrmaZoomer::widgetMouseMoveEvent(QMouseEvent *event)
     m_band->raise();
 }
 
-void OrmaZoomer::hideBand()
+bool OrmaZoomer::end(bool ok)
 {
+    const bool zoomed = QwtPlotZoomer::end(ok);
+    // Also reached when a selection is aborted.
     m_band->hide();
     m_bandStarted = false;
+    return zoomed;
 }
 
 void OrmaZoomer::widgetMouseReleaseEvent(QMouseEvent *event)
@@ -156,7 +159,6 @@ void OrmaZoomer::widgetMouseReleaseEvent(QMouseEvent *event)
     if (!owner || !owner->hasCurves()) {
         // Nothing to zoom into; the open selection is dropped so the next press starts afresh.
         reset();
-        hideBand();
         return;
     }
     // Zooming out is the undo history's job.
@@ -166,7 +168,6 @@ void OrmaZoomer::widgetMouseReleaseEvent(QMouseEvent *event)
     const QRectF before = scaleRect();
     const double oldYStep = owner->axisStepSize(yAxis());
     QwtPlotZoomer::widgetMouseReleaseEvent(event);
-    hideBand();
     // A click or a band too small to zoom changes nothing and records nothing.
     if (scaleRect() == before)
         return;

@@ -44,6 +44,7 @@ signals:
 protected:
     QPolygon adjustedPoints(const QPolygon &points) const override;
     void begin() override;
+    bool end(bool ok = true) override;
     void rescale() override;
     void widgetMouseMoveEvent(QMouseEvent *event) override;
     void widgetMouseReleaseEvent(QMouseEvent *event) override;
@@ -54,7 +55,6 @@ private:
     bool zoomsY() const { return m_mode & 2; }
     void snapXToSamples(OrmaPlot *plot);
     void scaleYStep(OrmaPlot *plot, double oldRange, double oldStep);
-    void hideBand();
 
     int m_mode = 3;
     bool m_bandStarted = false;

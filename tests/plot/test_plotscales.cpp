@@ -185,6 +185,12 @@ private slots:
         QCOMPARE(harness::lower(plot, QwtPlot::yLeft), -30.0);
         QCOMPARE(harness::upper(plot, QwtPlot::yLeft), 0.0);
         QCOMPARE(plot.axisStepSize(QwtPlot::yLeft), 7.0);
+
+        // A constant signal still gets a range to be drawn in.
+        const QVector<double> flat(4, 0.5);
+        plot.setCurveSamples(0, Qt::green, x.constData(), flat.constData(), 4);
+        plot.autoScaleY();
+        QVERIFY(harness::upper(plot, QwtPlot::yLeft) > harness::lower(plot, QwtPlot::yLeft));
     }
 
     void levelLinesSpanTheRecord()
