@@ -1,0 +1,95 @@
+// The record reader against a bare memory copy of the same raw bytes, and the generator.
+#include "sources/FileSource.h"
+#include "sources/RecordWriter.h"
+#include "sources/SignalSimulation.h"
+#include "sources/SimulationSettings.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint64_t kChannels = 16, kSamples = 1 << 20, kBytes = 2;
+
+// Serves blocks in the calling thread, as the worker does.
+struct ReadingSource : FileSource {
+    using FileSource::readBlock;
+};
+struct GeneratingSource : SignalSimulation {
+    using SignalSimulation::readBlock;
+};
+
+// A 16-channel 2-byte record of 1M samples per channel, written once per process.
+const QString &recordPath()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        RecordSpec spec = defaultRecordSpec();
+        spec.params.channelCount = kChannels;
+        spec.params.channelNumbers.clear();
+        for (uint64_t c = 0; c < kChannels; ++c)
+            spec.params.channelNumbers.push_back(int(c));
+        spec.params.sampleCount = kSamples;
+        spec.tones = {{1234.5, 20000, 0}};
+        spec.noiseRms = 3;
+        const QString p = dir.filePath("bench.bin");
+        writeRecordFile(p, spec, true);
+        return p;
+    }();
+    return path;
+}
+
+// Read the whole window of every channel and convert it to codes (the file is in the page
+// cache after the first, untimed block).
+void FileRead16ch2B(benchmark::State &state)
+{
+    ReadingSource source;
+    source.setFileName(recordPath());
+    source.setComputeSpectrum(false);
+    source.setPosition(0, kSamples);
+    source.readBlock();
+    for (auto _ : state) {
+        source.readBlock();
+        benchmark::DoNotOptimize(source.channelSamples(15)[kSamples - 1]);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kChannels * kSamples * kBytes));
+}
+
+void Memcpy32MB(benchmark::State &state)
+{
+    const size_t n = kChannels * kSamples * kBytes;
+    std::vector<char> from(n, 1), to(n, 0);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), n);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(n));
+}
+
+// 16 components, one channel each, 1M samples per block.
+void Generator16Tones1M(benchmark::State &state)
+{
+    SimulationSettings settings;
+    settings.sampleCount = kSamples;
+    settings.sampleRate = 1e6;
+    for (int i = 0; i < SimulationSettings::RowCount; ++i)
+        settings.rows[size_t(i)] = {true, 0, 1000.0 + i, 1000.0 * (i + 1), 0.0};
+    GeneratingSource source;
+    applySimulation(source, settings);
+    source.readBlock();
+    for (auto _ : state) {
+        source.readBlock();
+        benchmark::DoNotOptimize(source.channelSamples(15)[kSamples - 1]);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * 16 * int64_t(kSamples));
+}
+
+} // namespace
+
+BENCHMARK(FileRead16ch2B)->Name("FileRead/16ch_2B")->Unit(benchmark::kMillisecond);
+BENCHMARK(Memcpy32MB)->Name("Memcpy/32MB")->Unit(benchmark::kMillisecond);
+BENCHMARK(Generator16Tones1M)->Name("Generator/16tones_1M")->Unit(benchmark::kMillisecond);
