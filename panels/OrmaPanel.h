@@ -1,0 +1,127 @@
+#pragma once
+// The framed display panel: a plot with its axis title, a position slider, scale choosers
+// for both axes, undo and show-all buttons, marker read-outs, measurement fields that the
+// oscilloscope and the spectrum analyser show or hide, and a legend of channel items. It turns
+// widget events into a few signals for the main window and keeps slider, choosers and
+// read-outs in step with the plot. The subclasses supply the units of the axes.
+#include <QMap>
+#include <QWidget>
+
+#include "panels/OrmaPanelForm.h"
+#include "plot/OrmaTypes.h"
+
+class LegendItemWidget;
+class OrmaScaleDraw;
+class Transforms;
+
+class OrmaPanel : public QWidget, public Ui::OrmaPanel
+{
+    Q_OBJECT
+
+public:
+    explicit OrmaPanel(QWidget *parent = nullptr);
+
+    OrmaPlot *plot() const { return m_pPlot; }
+    OrmaSlider *slider() const { return m_pSlider; }
+
+    void setTitles(const QString &xTitle, const QString &xUnit);
+    void setVerticalTitle(const QString &text);
+    void setActive(bool on);
+    bool isActive() const;
+
+    // Each with two decimals.
+    void setDynParams(double sfdr, double thdn, double snr, double thd, double enob);
+    // Three decimals; none once the whole part has more than five characters.
+    void setPowerValue(double x);
+
+    // Switching a marker tool on makes that marker the one the read-outs follow.
+    void enableRedMarkerTool(bool on);
+    void enableBlueMarkerTool(bool on);
+    bool isRedMarkerToolEnabled() const;
+    bool isBlueMarkerToolEnabled() const;
+    bool isBlueCurrent() const { return m_blueIsCurrent; }
+    bool isDiffX() const { return m_diffX; }
+    bool isDiffY() const { return m_diffY; }
+
+    // Bounds of the visible x range, in stored units (samples or bins).
+    double viewStart() const;
+    double viewEnd() const;
+    int windowWidth() const;
+
+    // The item stays the caller's; its show and hide requests go to the plot.
+    void addLegendItem(int channel, LegendItemWidget *item);
+    void removeLegendItem(LegendItemWidget *item);
+    const QMap<int, LegendItemWidget *> &legendItems() const { return m_legend; }
+    int currentChannel() const { return m_currentChannel; }
+
+    void setPanelFont(const QFont &font);
+    // +1 zooms in around the centre of the view, -1 out.
+    void zoomX(int direction);
+    void showAll();
+
+    void setMoveMode(bool on);
+    void setHMoveMode(bool on);
+    void setVMoveMode(bool on);
+    void setZoomMode(bool on);
+    void setHZoomMode(bool on);
+    void setVZoomMode(bool on);
+
+signals:
+    void signalMoveCanvas();
+    void signalCurrentChanChange(int idx);
+    void signalMarkerPosChange(double pos);
+    void signalDimChanged();
+    void signalRightButton();
+    void signalAutoScale();
+    void signalMousePress();
+    void signalMouseRelease();
+    void signalActive();
+    void signalScaleXChanged();
+
+public slots:
+    virtual void setSliderRange(double min, double max) = 0;
+    virtual void slotScaleX(QString sScale) = 0;
+    virtual void slotScaleY(QString sScale) = 0;
+    void slotSetCurrentChan(int nIdx);
+    void slotReplot();
+
+protected slots:
+    void slotUpdateSliderValue();
+    void slotZoomCanvas();
+
+private slots:
+    void slotMoveMarker(QwtDoublePoint &point);
+    void slotHideMarker();
+    void slotUndo();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The plot shows samples or bins of a block (not just empty curves).
+    bool plotHasData() const;
+    // Refreshes the marker read-outs from the plot's markers.
+    void updateMarkerReadouts();
+    OrmaScaleDraw *xScaleDraw() const { return m_xScaleDraw; }
+    OrmaScaleDraw *yScaleDraw() const { return m_yScaleDraw; }
+    OrmaScaleDraw *sliderScaleDraw() const { return m_sliderScaleDraw; }
+    // Converters of the x read-out and axis end, the y read-out and the slider; not owned.
+    void setConverters(Transforms *x, Transforms *y, Transforms *slider);
+
+private:
+    bool labelEvent(QLabel *label, QEvent *event);
+    bool plotEvent(QEvent *event);
+    QString readoutText(double value, Transforms *t) const;
+    QwtDoublePoint markerPosition(bool blue) const;
+
+    QMap<int, LegendItemWidget *> m_legend;
+    int m_currentChannel = -1;
+    bool m_blueIsCurrent = false;
+    bool m_diffX = false;
+    bool m_diffY = false;
+    // Owned by the axes and the slider they are set on.
+    OrmaScaleDraw *m_xScaleDraw = nullptr;
+    OrmaScaleDraw *m_yScaleDraw = nullptr;
+    OrmaScaleDraw *m_sliderScaleDraw = nullptr;
+    Transforms *m_xTransforms = nullptr;
+    Transforms *m_yTransforms = nullptr;
+    Transforms *m_sliderTransforms = nullptr;
+};

@@ -1,0 +1,111 @@
+#include "panels/PowerReadout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "plot/Transforms.h"
+#include "sources/SignalSource.h"
+
+namespace {
+
+double decibels(double ratio, double factor)
+{
+    return ratio > 0 ? factor * std::log10(ratio) : PowerTransforms::zeroPowerDb;
+}
+
+} // namespace
+
+BinBand readoutBand(bool redShown, double redX, bool blueShown, double blueX, double viewStart, double viewEnd)
+{
+    double lower = viewStart, upper = viewEnd;
+    if (redShown && blueShown) {
+        lower = std::min(redX, blueX);
+        upper = std::max(redX, blueX);
+    } else if (redShown || blueShown) {
+        lower = upper = redShown ? redX : blueX;
+    }
+    BinBand band;
+    band.lower = std::max(0, int(std::floor(lower)));
+    band.upper = std::max(band.lower, int(std::floor(upper)));
+    return band;
+}
+
+std::optional<double> densityLevel(double bandMv, const BinBand &band, double sampleRate, unsigned fftSize)
+{
+    if (!(sampleRate > 0) || fftSize == 0)
+        return std::nullopt;
+    const double widthHz = (band.upper - band.lower + 1) * sampleRate / fftSize;
+    return std::sqrt(bandMv * bandMv / widthHz);
+}
+
+double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms)
+{
+    const double volts = mvRms / 1000;
+    if (unit == QStringLiteral("мкВ(эфф)"))
+        return mvRms * 1000;
+    if (unit == QStringLiteral("В(эфф)"))
+        return volts;
+    if (unit == QStringLiteral("В(ампл)"))
+        return volts * std::sqrt(2.0);
+    if (unit == QStringLiteral("dB"))
+        return decibels(volts, 20);
+    if (unit == QStringLiteral("dB/max"))
+        return decibels(fundamentalRmsV > 0 ? volts / fundamentalRmsV : 0.0, 20);
+    if (unit == QStringLiteral("dBm"))
+        return decibels(impedanceOhms ? volts * volts / impedanceOhms / 0.001 : 0.0, 10);
+    if (unit == QStringLiteral("dBuV"))
+        return decibels(mvRms * 1000, 20);
+    return mvRms;
+}
+
+double channelGain(const SignalSource &source, int channelNumber)
+{
+    const FileParams &p = source.fileParams(source.fileIndexOfChannel(channelNumber));
+    const auto it = std::find(p.channelNumbers.begin(), p.channelNumbers.end(), channelNumber);
+    const size_t index = size_t(it - p.channelNumbers.begin());
+    // A gain of zero would turn every level into infinity.
+    if (it == p.channelNumbers.end() || index >= p.gains.size() || !(p.gains[index] > 0))
+        return 1.0;
+    return p.gains[index];
+}
+
+std::optional<PowerReading> readPower(const SignalSource &source, const PowerRequest &request)
+{
+    const ChannelRecord *record = source.channelRecord(source.channelIndex(request.channelNumber));
+    if (!record)
+        return std::nullopt;
+    PowerReading reading;
+    double v = 0.0;
+    if (request.markerBin < 0) {
+        reading.frequency = record->fundamentalFrequency;
+        v = record->fundamentalRms * 1000;
+    } else {
+        const std::optional<double> frequency = source.toneFrequency(request.channelNumber, request.markerBin);
+        const std::optional<double> amplitude = source.toneAmplitude(request.channelNumber, request.markerBin);
+        if (!frequency || !amplitude)
+            return std::nullopt;
+        reading.frequency = *frequency;
+        v = *amplitude * 1000;
+    }
+
+    if (request.mode != PowerMode::Harmonic) {
+        const std::optional<BandLevel> level =
+            source.bandLevel(request.channelNumber, request.band.lower, request.band.upper);
+        if (!level)
+            return std::nullopt;
+        v = level->levelMv;
+        if (request.mode == PowerMode::Density) {
+            const std::optional<double> density = densityLevel(
+                v, request.band, source.fileParams(source.fileIndexOfChannel(request.channelNumber)).sampleRate,
+                source.fftSize());
+            if (!density)
+                return std::nullopt;
+            v = *density;
+        }
+    }
+
+    if (request.referToInput && !request.isSimulation)
+        v /= channelGain(source, request.channelNumber);
+    reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms);
+    return reading;
+}
