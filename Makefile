@@ -15,7 +15,7 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/bin/orma
+	./$(BUILD)/bin/orma -j
 
 # The full suite, as CI runs it: all tests, then the GUI-free tests under ASan+UBSan,
 # the threaded tests under TSan, and a short fuzzing run.

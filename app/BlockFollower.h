@@ -1,0 +1,22 @@
+#pragma once
+// A window that follows the acquisition: the data cycle hands it each delivered block at its
+// stage. Measurement dialogs join the cycle by implementing this and registering with the
+// main window, so that a new dialog never means editing the cycle itself.
+class SignalSource;
+
+struct BlockContext {
+    SignalSource *source = nullptr;
+    int visibleWidth = 0;   // samples shown by the oscilloscope panel
+    bool isStopped = true;  // acquisition is not running
+};
+
+class BlockFollower {
+public:
+    enum Stage {
+        EveryBlock,   // before the panels get the block (background measurements)
+        WhileVisible, // after the panels are replotted (tables and I/Q views)
+        StageCount
+    };
+    virtual ~BlockFollower() = default;
+    virtual void followBlock(const BlockContext &context) = 0;
+};

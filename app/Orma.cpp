@@ -1,0 +1,661 @@
+#include "app/Orma.h"
+
+#include "app/AboutDlg.h"
+#include "app/IniFile.h"
+#include "app/SourceKinds.h"
+#include "dialogs/OscSpectrDlg.h"
+#include "dialogs/OtherSetupDlg.h"
+#include "dialogs/PalletDlg.h"
+#include "panels/LegendItemWidget.h"
+#include "panels/OrmaOscPanel.h"
+#include "panels/OrmaSpectrPanel.h"
+#include "plot/OrmaPlot.h"
+#include "plot/OrmaPlotGrid.h"
+#include "sources/FileSource.h"
+#include "sources/NetworkSettingsDlg.h"
+#include "sources/SignalSimulation.h"
+#include "sources/SignalSimulationDlg.h"
+#include "sources/SimulationSettings.h"
+#include "sources/SignalSource.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <qwt_plot_grid.h>
+
+namespace {
+
+constexpr int kNarrowWidth = 1069;
+
+const char *const kViewTitles[3] = {"ОСЦИЛЛОГРАФ - ", "АНАЛИЗАТОР СПЕКТРА - ",
+                                    "ОСЦИЛЛОГРАФ + АНАЛИЗАТОР СПЕКТРА - "};
+
+QPen gridPen()
+{
+    QPen pen{QColor()};
+    pen.setWidth(0);
+    pen.setStyle(Qt::DotLine);
+    return pen;
+}
+
+} // namespace
+
+Orma::Orma(QWidget *parent) : QMainWindow(parent)
+{
+    m_sAppConfigPath = applicationConfigPath(QCoreApplication::applicationDirPath());
+    m_sConfigPath = m_sAppConfigPath;
+
+    buildActions();
+    buildMenus();
+    buildToolBars();
+    buildCentralWidget();
+    installEventFilter(this);
+    statusBar()->setObjectName("pstatusBar");
+    statusBar()->setAutoFillBackground(true);
+    setStatus("Остановка сбора", QColor(255, 0, 0));
+    resize(719, 465);
+    setIconSize(QSize(20, 22));
+    setWindowIcon(QIcon(":/Orma/Resources/orma.png"));
+
+    m_tmStart.setSingleShot(false);
+    connect(&m_tmStart, &QTimer::timeout, this, &Orma::slotStartSource);
+    connect(&m_tmScroll, &QTimer::timeout, this, &Orma::slotScrolling);
+
+    m_pSignalSimulationDlg = new SignalSimulationDlg(this);
+    m_pPalletDlg = new PalletDlg(this);
+    m_pOscSpectrDlg = new OscSpectrDlg(this);
+    m_pOtherSetupDlg = new OtherSetupDlg(this);
+    connect(m_pOscAction, &QAction::toggled, this, &Orma::slotShowOscAction);
+    connect(m_pSpectrAction, &QAction::toggled, this, &Orma::slotShowSpectrAction);
+    connect(m_pOscSpectrAction, &QAction::toggled, this, &Orma::slotShowOscSpectrAction);
+
+    for (int i = 0; i < kSourceKindCount; ++i) {
+        const SourceKindInfo &kind = sourceKinds()[i];
+        QAction *action = m_mModeActions.value(kind.kind);
+        action->setEnabled(kind.create != nullptr);
+        connect(action, &QAction::toggled, this, &Orma::slotChangeMode);
+    }
+
+    m_pOscGrid = new OrmaPlotGrid;
+    m_pOscGrid->setPen(gridPen());
+    m_pOscGrid->attach(m_pOrmaOscPanel->plot());
+    m_pSpectrGrid = new QwtPlotGrid;
+    m_pSpectrGrid->setPen(gridPen());
+    m_pSpectrGrid->attach(m_pOrmaSpectrPanel->plot());
+
+    readConfig();
+    applyConfig();
+
+    m_pSimulationMenu->installEventFilter(this);
+    m_pFindMenu->installEventFilter(this);
+
+    for (OrmaPanel *panel : {static_cast<OrmaPanel *>(m_pOrmaOscPanel),
+                             static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)}) {
+        connect(panel, &OrmaPanel::signalRightButton, this, &Orma::slotShowOscSpectrDlg);
+        connect(panel, &OrmaPanel::signalAutoScale, this, &Orma::slotAutoScale);
+        connect(panel, &OrmaPanel::signalMousePress, this, &Orma::slotSliderPress,
+                Qt::QueuedConnection);
+        connect(panel, &OrmaPanel::signalMouseRelease, this, &Orma::slotSliderRelease,
+                Qt::QueuedConnection);
+        connect(panel, &OrmaPanel::signalActive, this, &Orma::slotActiveOrmaPanel);
+    }
+    connect(m_pOrmaOscPanel, &OrmaPanel::signalMoveCanvas, this, &Orma::slotMoveCanvas,
+            Qt::QueuedConnection);
+    connect(m_pOrmaOscPanel, &OrmaPanel::signalScaleXChanged, this, &Orma::slotSaveXWidth);
+    connect(m_pOrmaSpectrPanel, &OrmaPanel::signalCurrentChanChange, this,
+            &Orma::slotCurrentChanChange);
+    connect(m_pOrmaSpectrPanel, &OrmaPanel::signalMarkerPosChange, this,
+            &Orma::slotMarkerPosChange);
+    connect(m_pOrmaSpectrPanel, &OrmaSpectrPanel::signalHideMarker, this, &Orma::slotHideMarker);
+    connect(m_pOrmaSpectrPanel, &OrmaPanel::signalDimChanged, this, &Orma::slotSpectrParams);
+
+    applyCommandLine(QCoreApplication::arguments().mid(1));
+}
+
+Orma::~Orma()
+{
+    if (m_pSource)
+        m_pSource->stopSource();
+    waitForSourceThread();
+}
+
+QAction *Orma::makeAction(const char *objectName, const QString &text, const QString &icon,
+                          bool isCheckable)
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(objectName);
+    if (!icon.isEmpty())
+        action->setIcon(QIcon(icon.startsWith(':') ? icon : ":/Orma/Resources/" + icon));
+    action->setCheckable(isCheckable);
+    return action;
+}
+
+void Orma::buildActions()
+{
+    m_pMoveAction = makeAction("m_pMoveAction", "Переместить", "move.png", true);
+    m_pVMoveAction = makeAction("m_pVMoveAction", "Вертикальное перемещение", "vmove.png", true);
+    m_pHMoveAction = makeAction("m_pHMoveAction", "Горизонтальное перемещение", "hmove.png", true);
+    m_pZoomAction = makeAction("m_pZoomAction", "Увеличение", "zoom.png", true);
+    m_pVZoomAction = makeAction("m_pVZoomAction", "Вертикальное увеличение", "vzoom.png", true);
+    m_pHZoomAction = makeAction("m_pHZoomAction", "Горизонтальное увеличение", "hzoom.png", true);
+    m_pUndoAction = makeAction("m_pUndoAction", "Отменить",
+                               ":/OrmaPlotSample/Resources/undo.png", false);
+    m_pUndoAllAction = makeAction("m_pUndoAllAction", "Отменить все изменения",
+                                  ":/OrmaPlotSample/Resources/undoall.png", false);
+    m_pBlueMarkerAction = makeAction("m_pBlueMarkerAction", "Синий маркер", "bluemarker.png", true);
+    m_pRedMarkerAction = makeAction("m_pRedMarkerAction", "Красный маркер", "redmarker.png", true);
+    m_pActionOscSpectr = makeAction("m_pActionOscSpectr", "Осциллограф и Анализатор...",
+                                    "advancedsettings.png", false);
+    m_pActionStart = makeAction("m_pActionStart", "Старт", "play.png", false);
+    m_pActionStop = makeAction("m_pActionStop", "Стоп", "stop.png", false);
+    m_pActionStop->setEnabled(false);
+    m_pFindAction = makeAction("m_pFindAction", "Поиск", "find.png", true);
+    m_pSimulationAction = makeAction("m_pSimulationAction", "Имитация сигнала", "", true);
+    m_pSigFileAction = makeAction("m_pSigFileAction", "Сигнал из файла", "", true);
+    m_pPalletAction = makeAction("m_pPalletAction", "Палитра...", "", false);
+    m_pFileOpenAction = makeAction("m_pFileOpenAction", "Открыть...", "", false);
+    m_pExitAction = makeAction("m_pExitAction", "Выход", "", false);
+    m_pFileParamsAction = makeAction("m_pFileParamsAction", "Атрибуты...", "", false);
+    m_pOscAction = makeAction("m_pOscAction", "Осциллограф", "", true);
+    m_pSpectrAction = makeAction("m_pSpectrAction", "Анализатор спектра", "", true);
+    m_pOscSpectrAction = makeAction("m_pOscSpectrAction", "Осциллограф+Анализатор", "", true);
+    m_pActionAccumulation = makeAction("m_pActionAccumulation", "Накопление", "accumulation.png", true);
+    m_pActionAccumulation->setToolTip("Накопление");
+    m_pFileAddDelAction = makeAction("m_pFileAddDelAction", "Добавить/Удалить...", "", false);
+    m_pFiltrationAction = makeAction("m_pFiltrationAction", "Фильтрация...", "", false);
+    m_pFiltrationEnableAction = makeAction("m_pFiltrationEnableAction", "Включить фильтрацию",
+                                           "filter_en.png", true);
+    m_pDevParamsAction = makeAction("m_pDevParamsAction", "Параметры устройства...", "", false);
+    m_pVectorDiagramAction = makeAction("m_pVectorDiagramAction", "Векторная диаграмма...", "", false);
+    m_pFontAction = makeAction("m_pFontAction", "Шрифт...", "", false);
+    m_pAboutAction = makeAction("m_pAboutAction", "О программе...", "", false);
+    m_pAmplPhaseAction = makeAction("m_pAmplPhaseAction", "Амплитуда, Частота, Фаза...", "", false);
+    m_pOtherAction = makeAction("m_pOtherAction", "Прочее...", "", false);
+    m_pPhaseMisAction = makeAction("m_pPhaseMisAction", "Фазовое рассогласование...", "", false);
+    m_pSaveConfigAction = makeAction("m_pSaveConfigAction", "Сохранить конфигурацию",
+                                     "saveconfig.png", false);
+    m_pIntermodDistAction = makeAction("m_pIntermodDistAction", "Интермодуляционные искажения...",
+                                       "", false);
+    m_pAdcDistribAction = makeAction("m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false);
+    m_pSingleStartAction = makeAction("m_pSingleStartAction", "Однократный сбор", "", true);
+    m_pFileMapAction = makeAction("m_pFileMapAction", "Разделяемая память", "", true);
+    m_pPluginsAction = makeAction("m_pPluginsAction", "Добавить/Удалить...", "", false);
+    m_pNetAction = makeAction("m_pNetAction", "Сеть", "", true);
+    m_pNetworkSettingsAction = makeAction("m_pNetworkSettingsAction", "Сеть...", "", false);
+
+    // Measurement dialogs, filtering, channel search and plug-ins join in later builds.
+    for (QAction *later : {m_pFindAction, m_pFiltrationAction, m_pFiltrationEnableAction,
+                           m_pDevParamsAction, m_pVectorDiagramAction, m_pAmplPhaseAction,
+                           m_pPhaseMisAction, m_pIntermodDistAction, m_pAdcDistribAction,
+                           m_pPluginsAction})
+        later->setEnabled(false);
+
+    m_mModeActions = {{KindFile, m_pSigFileAction},
+                      {KindSimulation, m_pSimulationAction},
+                      {KindSharedMemory, m_pFileMapAction},
+                      {KindNetwork, m_pNetAction}};
+    m_lPlotTools = {m_pMoveAction, m_pVMoveAction, m_pHMoveAction, m_pZoomAction,
+                    m_pVZoomAction, m_pHZoomAction, m_pBlueMarkerAction, m_pRedMarkerAction};
+    for (QAction *tool : m_lPlotTools)
+        connect(tool, &QAction::triggered, this, &Orma::slotAction);
+
+    connect(m_pUndoAction, &QAction::triggered, this, &Orma::slotUndo);
+    connect(m_pUndoAllAction, &QAction::triggered, this, &Orma::slotUndoAll);
+    connect(m_pActionOscSpectr, &QAction::triggered, this, &Orma::slotShowOscSpectrDlg);
+    connect(m_pActionStart, &QAction::triggered, this, &Orma::slotStart);
+    connect(m_pActionStop, &QAction::triggered, this, &Orma::slotStop);
+    connect(m_pPalletAction, &QAction::triggered, this, &Orma::slotShowPalletDlg);
+    connect(m_pFileOpenAction, &QAction::triggered, this, &Orma::slotFileOpenAction,
+            Qt::QueuedConnection);
+    connect(m_pExitAction, &QAction::triggered, this, &Orma::slotExit);
+    connect(m_pFileParamsAction, &QAction::triggered, this, &Orma::slotShowFileParamsDlg);
+    connect(m_pActionAccumulation, &QAction::triggered, this, &Orma::slotAccumulation);
+    connect(m_pFileAddDelAction, &QAction::triggered, this, &Orma::slotFileAddDelAction);
+    connect(m_pFontAction, &QAction::triggered, this, &Orma::slotShowFontDlg);
+    connect(m_pAboutAction, &QAction::triggered, this, &Orma::slotAboutAction);
+    connect(m_pOtherAction, &QAction::triggered, this, &Orma::slotShowOtherSetupDlg);
+    connect(m_pSaveConfigAction, &QAction::triggered, this, &Orma::slotSaveConfig);
+    connect(m_pSingleStartAction, &QAction::toggled, this, &Orma::slotSingleStartToggled);
+    connect(m_pNetworkSettingsAction, &QAction::triggered, this, &Orma::slotShowNetworkSettings);
+}
+
+void Orma::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    QMenu *file = bar->addMenu("Файл");
+    file->addAction(m_pFileOpenAction);
+    file->addAction(m_pFileAddDelAction);
+    file->addAction(m_pFileParamsAction);
+    m_pRecentFilesMenu = file->addMenu("Последние открытые файлы");
+    m_pRecentFilesMenu->setObjectName("m_pRecentFilesMenu");
+    file->addSeparator();
+    file->addAction(m_pExitAction);
+
+    m_pModeMenu = bar->addMenu("Режим");
+    m_pModeMenu->setObjectName("m_pModeMenu");
+    m_pModeMenu->addAction(m_pSingleStartAction);
+    m_pModeMenu->addSeparator();
+    for (QAction *kind : {m_pSigFileAction, m_pSimulationAction, m_pFileMapAction, m_pNetAction})
+        m_pModeMenu->addAction(kind);
+
+    QMenu *view = bar->addMenu("Вид");
+    for (QAction *mode : {m_pOscAction, m_pSpectrAction, m_pOscSpectrAction})
+        view->addAction(mode);
+
+    QMenu *settings = bar->addMenu("Настройки");
+    for (QAction *item : {m_pActionOscSpectr, m_pPalletAction, m_pFontAction,
+                          m_pNetworkSettingsAction, m_pOtherAction})
+        settings->addAction(item);
+    settings->addSeparator();
+    settings->addAction(m_pSaveConfigAction);
+
+    m_pSimulationMenu = bar->addMenu("Имитатор!");
+    m_pSimulationMenu->setObjectName("m_pSimulationMenu");
+    m_pSimulationMenu->setTearOffEnabled(false);
+    m_pSimulationMenu->setSeparatorsCollapsible(false);
+    m_pFindMenu = bar->addMenu("Поиск!");
+    m_pFindMenu->setObjectName("m_pFindMenu");
+    m_pFindMenu->setEnabled(false); // channel search joins in a later build
+
+    QMenu *transform = bar->addMenu("Преобразование");
+    transform->addAction(m_pFiltrationAction);
+    transform->addAction(m_pVectorDiagramAction);
+    transform->addAction(m_pAmplPhaseAction);
+    transform->addSeparator();
+    transform->addAction(m_pPluginsAction);
+
+    QMenu *measure = bar->addMenu("Измерения");
+    for (QAction *item : {m_pDevParamsAction, m_pPhaseMisAction, m_pAdcDistribAction,
+                          m_pIntermodDistAction})
+        measure->addAction(item);
+
+    bar->addMenu("Справка")->addAction(m_pAboutAction);
+}
+
+void Orma::buildToolBars()
+{
+    m_pToolBar4 = addToolBar("toolBar_4");
+    m_pToolBar4->setObjectName("toolBar_4");
+    m_pToolBar4->addAction(m_pSaveConfigAction);
+
+    m_pToolBar = addToolBar("toolBar");
+    m_pToolBar->setObjectName("toolBar");
+    for (QAction *a : {m_pMoveAction, m_pVMoveAction, m_pHMoveAction})
+        m_pToolBar->addAction(a);
+    m_pToolBar->addSeparator();
+    for (QAction *a : {m_pZoomAction, m_pVZoomAction, m_pHZoomAction})
+        m_pToolBar->addAction(a);
+    m_pToolBar->addSeparator();
+    m_pToolBar->addAction(m_pBlueMarkerAction);
+    m_pToolBar->addAction(m_pRedMarkerAction);
+
+    m_pToolBar2 = addToolBar("toolBar_2");
+    m_pToolBar2->setObjectName("toolBar_2");
+    m_pToolBar2->addAction(m_pActionStart);
+
+    m_pToolBar3 = addToolBar("toolBar_3");
+    m_pToolBar3->setObjectName("toolBar_3");
+    for (QAction *a : {m_pActionAccumulation, m_pFindAction, m_pActionOscSpectr,
+                       m_pFiltrationEnableAction})
+        m_pToolBar3->addAction(a);
+}
+
+void Orma::buildCentralWidget()
+{
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    m_pOrmaOscPanel = new OrmaOscPanel(central);
+    m_pOrmaOscPanel->setObjectName("m_pOrmaOscPanel");
+    m_pOrmaSpectrPanel = new OrmaSpectrPanel(central);
+    m_pOrmaSpectrPanel->setObjectName("m_pOrmaSpectrPanel");
+    layout->addWidget(m_pOrmaOscPanel, 1);
+    layout->addWidget(m_pOrmaSpectrPanel, 1);
+
+    auto *strip = new QHBoxLayout;
+    m_pLegendFrame = new QFrame;
+    m_pLegendFrame->setObjectName("m_pLegendFrame");
+    m_pLegendLayout = new QHBoxLayout(m_pLegendFrame);
+    m_pLegendLayout->setContentsMargins(0, 0, 0, 0);
+    m_pLegendLayout->setSpacing(2);
+    m_pLegendLayout->addStretch();
+    strip->addWidget(m_pLegendFrame, 1);
+
+    m_pDeltaWidget = new QWidget;
+    m_pDeltaWidget->setObjectName("m_pDeltaWidget");
+    auto *delta = new QHBoxLayout(m_pDeltaWidget);
+    delta->setContentsMargins(0, 0, 0, 0);
+    m_pDeltaEdit = new QLineEdit("2");
+    m_pDeltaEdit->setObjectName("m_pDeltaEdit");
+    m_pDeltaEdit->setMaxLength(3);
+    m_pDeltaEdit->setValidator(new QIntValidator(0, 100, m_pDeltaEdit));
+    m_pDeltaEdit->setFixedWidth(36);
+    auto makeButton = [](const char *name, const QString &icon, const QString &text) {
+        auto *button = new QToolButton;
+        button->setObjectName(name);
+        button->setFixedSize(30, 30);
+        if (icon.isEmpty())
+            button->setText(text);
+        else
+            button->setIcon(QIcon(icon));
+        return button;
+    };
+    m_pDeltaIncButton = makeButton("m_pDeltaIncButton", ":/Orma/Resources/plus.png", "");
+    m_pDeltaDecButton = makeButton("m_pDeltaDecButton", ":/Orma/Resources/munus.png", "");
+    delta->addWidget(m_pDeltaEdit);
+    delta->addWidget(m_pDeltaIncButton);
+    delta->addWidget(m_pDeltaDecButton);
+    m_pDeltaWidget->hide();
+    strip->addWidget(m_pDeltaWidget);
+    connect(m_pDeltaIncButton, &QToolButton::clicked, this, &Orma::slotDeltaInc);
+    connect(m_pDeltaDecButton, &QToolButton::clicked, this, &Orma::slotDeltaDec);
+
+    auto *scroll = new QFrame;
+    scroll->setObjectName("m_pScrollFrame");
+    auto *scrollLayout = new QHBoxLayout(scroll);
+    scrollLayout->setContentsMargins(0, 0, 0, 0);
+    scrollLayout->addWidget(new QLabel("Прокрутка"));
+    m_pLeftButton = makeButton("m_pLeftButton", "", "<<");
+    m_pRightButton = makeButton("m_pRightButton", "", ">>");
+    for (QToolButton *button : {m_pLeftButton, m_pRightButton}) {
+        button->setCheckable(true);
+        button->setEnabled(false);
+        scrollLayout->addWidget(button);
+        connect(button, &QToolButton::clicked, this, &Orma::slotLeftRight);
+    }
+    m_pPercentSpin = new QSpinBox;
+    m_pPercentSpin->setObjectName("m_pPercentSpin");
+    m_pPercentSpin->setRange(1, 100);
+    m_pPercentSpin->setValue(100);
+    m_pPercentSpin->setSuffix("%");
+    scrollLayout->addWidget(m_pPercentSpin);
+    connect(m_pPercentSpin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &Orma::slotPercentChanged);
+    strip->addWidget(scroll);
+    layout->addLayout(strip);
+    setCentralWidget(central);
+}
+
+// --- display modes, title, tools ------------------------------------------------------------
+
+void Orma::showPanelsView(int nView, QAction *sender, bool isShow)
+{
+    if (!isShow) {
+        // The three actions act as radio items: the active one cannot be unchecked.
+        if (m_nPanelsView == nView) {
+            QSignalBlocker block(sender);
+            sender->setChecked(true);
+        }
+        return;
+    }
+    m_nPanelsView = nView;
+    rebuildTitle();
+    for (QAction *other : {m_pOscAction, m_pSpectrAction, m_pOscSpectrAction}) {
+        if (other != sender) {
+            QSignalBlocker block(other);
+            other->setChecked(false);
+        }
+    }
+    m_pOrmaOscPanel->setVisible(nView != 1);
+    m_pOrmaSpectrPanel->setVisible(nView != 0);
+    m_pOrmaSpectrPanel->m_pDynParamFrame->setVisible(nView == 1);
+    if (m_pSource)
+        m_pSource->setComputeSpectrum(nView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+    writeKey("", "PanelsView", nView);
+}
+
+void Orma::slotShowOscAction(bool isShow) { showPanelsView(0, m_pOscAction, isShow); }
+void Orma::slotShowSpectrAction(bool isShow) { showPanelsView(1, m_pSpectrAction, isShow); }
+void Orma::slotShowOscSpectrAction(bool isShow) { showPanelsView(2, m_pOscSpectrAction, isShow); }
+
+QString Orma::sourceTitle()
+{
+    switch (m_nMode) {
+    case KindFile: {
+        QString name = m_pFileSource ? m_pFileSource->firstFileName() : QString();
+        if (name.isEmpty() && m_pFileSource && !m_config.recentFiles.isEmpty()) {
+            name = m_config.recentFiles.first();
+            m_pFileSource->setFileName(name);
+        }
+        return "Сигнал из файла - " + name;
+    }
+    case KindSimulation:
+        return "Имитатор сигналов";
+    case KindSharedMemory:
+        return "Сигнал из разделяемой памяти - " + m_sMapName;
+    default:
+        return "Сигнал из сети - ";
+    }
+}
+
+void Orma::rebuildTitle()
+{
+    if (!m_pSource)
+        return;
+    setWindowTitle(QString(kViewTitles[qBound(0, m_nPanelsView, 2)]) + sourceTitle());
+}
+
+OrmaPanel *Orma::activePanel() const
+{
+    if (m_pOrmaOscPanel->isActive())
+        return m_pOrmaOscPanel;
+    if (m_pOrmaSpectrPanel->isActive())
+        return m_pOrmaSpectrPanel;
+    return nullptr;
+}
+
+void Orma::applyPlotTool(QAction *tool, bool isOn)
+{
+    const bool spectrOn = isOn && !m_pOscSpectrDlg->isDb();
+    auto apply = [&](OrmaPanel *panel, bool on) {
+        if (tool == m_pMoveAction)
+            panel->setMoveMode(on);
+        else if (tool == m_pVMoveAction)
+            panel->setVMoveMode(on);
+        else if (tool == m_pHMoveAction)
+            panel->setHMoveMode(on);
+        else if (tool == m_pZoomAction)
+            panel->setZoomMode(on);
+        else if (tool == m_pVZoomAction)
+            panel->setVZoomMode(on);
+        else if (tool == m_pHZoomAction)
+            panel->setHZoomMode(on);
+        else if (tool == m_pRedMarkerAction)
+            panel->enableRedMarkerTool(on);
+        else if (tool == m_pBlueMarkerAction)
+            panel->enableBlueMarkerTool(on);
+    };
+    apply(m_pOrmaOscPanel, isOn);
+    apply(m_pOrmaSpectrPanel, spectrOn);
+}
+
+void Orma::slotAction(bool isEnable)
+{
+    auto *sender = qobject_cast<QAction *>(QObject::sender());
+    if (!sender)
+        return;
+    if (isEnable && m_pToolAction && m_pToolAction != sender) {
+        QSignalBlocker block(m_pToolAction);
+        m_pToolAction->setChecked(false);
+        applyPlotTool(m_pToolAction, false);
+    }
+    m_pToolAction = isEnable ? sender : nullptr;
+    applyPlotTool(sender, isEnable);
+    if (sender == m_pRedMarkerAction || sender == m_pBlueMarkerAction) {
+        if (isEnable)
+            m_nMarkerPos = int(m_pOrmaSpectrPanel->plot()->markerValue(sender == m_pBlueMarkerAction).x());
+        else if (!m_pRedMarkerAction->isChecked() && !m_pBlueMarkerAction->isChecked())
+            m_nMarkerPos = -1;
+    }
+    refreshReadout();
+}
+
+QAction *Orma::checkedPlotTool() const
+{
+    for (QAction *tool : m_lPlotTools)
+        if (tool->isChecked())
+            return tool;
+    return nullptr;
+}
+
+void Orma::slotAutoScale()
+{
+    if (auto *panel = qobject_cast<OrmaPanel *>(sender()))
+        panel->showAll();
+}
+
+// The panels undo by themselves; the window's actions stay for the keyboard shortcuts' sake.
+void Orma::slotUndo() {}
+void Orma::slotUndoAll() {}
+
+void Orma::slotActiveOrmaPanel()
+{
+    OrmaPanel *other = sender() == m_pOrmaOscPanel ? static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)
+                                                   : m_pOrmaOscPanel;
+    other->setActive(false);
+}
+
+bool Orma::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched == m_pSimulationMenu || watched == m_pFindMenu)) {
+        menuBar()->clearFocus();
+        if (watched == m_pSimulationMenu && m_pSimulationMenu->isEnabled()) {
+            m_pSignalSimulationDlg->setConfigPath(m_sConfigPath);
+            m_pSignalSimulationDlg->load();
+            auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
+            if (m_pSignalSimulationDlg->exec() == QDialog::Accepted && simulation)
+                holdSource([&] { applySimulation(*simulation, m_pSignalSimulationDlg->settings()); });
+        }
+        return true;
+    }
+    if (watched == this && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        OrmaPanel *panel = activePanel();
+        if (!panel)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (event->type() == QEvent::KeyPress && key->modifiers() == Qt::ControlModifier) {
+            if (key->key() == Qt::Key_Equal)
+                panel->zoomX(1);
+            else if (key->key() == Qt::Key_Minus)
+                panel->zoomX(-1);
+            else if (key->key() == Qt::Key_0)
+                panel->showAll();
+            else
+                return false;
+            return true;
+        }
+        if (key->key() == Qt::Key_Space && !key->isAutoRepeat()) {
+            if (event->type() == QEvent::KeyPress && !m_bSpaceHeld) {
+                m_bSpaceHeld = true;
+                m_pSpaceAction = checkedPlotTool();
+                if (!m_pMoveAction->isChecked())
+                    m_pMoveAction->trigger();
+            } else if (event->type() == QEvent::KeyRelease && m_bSpaceHeld) {
+                m_bSpaceHeld = false;
+                if (m_pSpaceAction && m_pSpaceAction != m_pMoveAction)
+                    m_pSpaceAction->trigger();
+                else if (!m_pSpaceAction && m_pMoveAction->isChecked())
+                    m_pMoveAction->trigger();
+                m_pSpaceAction = nullptr;
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- fonts and size --------------------------------------------------------------------------
+
+void Orma::applyFonts()
+{
+    QFont font = m_font;
+    if (m_bNarrow)
+        font.setPointSize(qMax(1, font.pointSize() - 2));
+    setFont(font);
+    if (!m_bNarrow) {
+        QFont normal = font;
+        normal.setWeight(QFont::Normal);
+        menuBar()->setFont(normal);
+        for (QMenu *menu : menuBar()->findChildren<QMenu *>())
+            menu->setFont(normal);
+        for (QDialog *dialog : findChildren<QDialog *>())
+            dialog->setFont(normal);
+    }
+    QFont bold = font;
+    bold.setWeight(75);
+    m_pOrmaOscPanel->setPanelFont(bold);
+    m_pOrmaSpectrPanel->setPanelFont(bold);
+    for (LegendItemWidget *item : m_lLegendItems)
+        item->setFont(bold);
+}
+
+void Orma::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    const int w = width();
+    const bool narrow = w < kNarrowWidth ? true : (w > kNarrowWidth ? false : m_bNarrow);
+    if (narrow != m_bNarrow) {
+        m_bNarrow = narrow;
+        applyFonts();
+    }
+    writeKey("", "WindowWidth", QString::number(w));
+    writeKey("", "WindowHeight", QString::number(height()));
+}
+
+void Orma::closeEvent(QCloseEvent *event)
+{
+    hide();
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top != this)
+            top->close();
+    slotStop();
+    if (m_pSource)
+        m_pSource->stopSource();
+    waitForSourceThread();
+    saveConfig();
+    event->accept();
+}
+
+void Orma::slotExit()
+{
+    close();
+    QCoreApplication::exit(0);
+}
+
+void Orma::setStatus(const QString &sText, const QColor &color)
+{
+    QPalette palette = statusBar()->palette();
+    palette.setColor(QPalette::Window, color);
+    statusBar()->setPalette(palette);
+    statusBar()->showMessage(sText);
+}
+
+void Orma::slotShowFontDlg()
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, m_font, this);
+    if (!ok)
+        return;
+    m_font = font;
+    applyFonts();
+}
+
+void Orma::slotAboutAction()
+{
+    AboutDlg dialog(this);
+    dialog.exec();
+}

@@ -1,0 +1,280 @@
+#pragma once
+// The main window: owns the one active signal source, the oscilloscope and spectrum panels and
+// the dialogs; drives acquisition block by block, loads records and keeps the configuration.
+#include "app/BlockFollower.h"
+#include "app/MainConfig.h"
+
+#include <QElapsedTimer>
+#include <QFont>
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSpinBox;
+class QToolBar;
+class QToolButton;
+class QwtPlotGrid;
+class FileSource;
+class LegendItemWidget;
+class OrmaOscPanel;
+class OrmaPanel;
+class OrmaPlotGrid;
+class OrmaSpectrPanel;
+class OscSpectrDlg;
+class OtherSetupDlg;
+class PalletDlg;
+class SignalSimulationDlg;
+class SignalSource;
+
+class Orma : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Orma(QWidget *parent = nullptr);
+    ~Orma() override;
+
+    // Loads a record file as "-r", the open dialog and the recent-files menu do.
+    void loadFile(const QString &sFile);
+    // Evaluates the arguments after the program path ("-r" file, "-sm" name, "-j").
+    void applyCommandLine(const QStringList &arguments);
+    // Joins a dialog to the data cycle at the given stage.
+    void addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower);
+
+    SignalSource *source() const { return m_pSource.get(); }
+    OrmaOscPanel *oscPanel() const { return m_pOrmaOscPanel; }
+    OrmaSpectrPanel *spectrPanel() const { return m_pOrmaSpectrPanel; }
+    bool isStopped() const { return m_bStopped; }
+    int sourceKind() const { return m_nMode; }
+    const QStringList &recentFiles() const { return m_config.recentFiles; }
+    QString configPath() const { return m_sConfigPath; }
+    bool isNarrow() const { return m_bNarrow; }
+
+public slots:
+    void slotAutoScale();
+    void slotUndo();
+    void slotUndoAll();
+    void slotAction(bool isEnable);
+    void slotStart();
+    void slotStop();
+    void slotStartSource();
+    void slotDataProcessing();
+    void slotShowOscSpectrDlg();
+    void slotSpectrParams();
+    void slotCurrentChanChange(int nChan);
+    void slotMarkerPosChange(double dPos);
+    void slotShowOscAction(bool isShow);
+    void slotShowSpectrAction(bool isShow);
+    void slotShowOscSpectrAction(bool isShow);
+    void slotShowPalletDlg();
+    void slotShowFileParamsDlg();
+    void slotShowOtherSetupDlg();
+    void slotShowFontDlg();
+    void slotAboutAction();
+    void slotShowNetworkSettings();
+    void slotFileOpenAction();
+    void slotFileAddDelAction();
+    void slotExit();
+    void slotChangeMode(bool isFlg);
+    void slotMoveCanvas();
+    void slotLegendChanged(QString sText);
+    void slotHideMarker();
+    void slotClickRecentFile();
+    void slotDeltaInc();
+    void slotDeltaDec();
+    void slotLeftRight();
+    void slotPercentChanged(int nPercent);
+    void slotAccumulation(bool isAccumulation);
+    void slotAddRemoveFile(int nCmd, QString sFile);
+    void slotSliderPress();
+    void slotSliderRelease();
+    void slotActiveOrmaPanel();
+    void slotScrolling();
+    void slotAllDataEnable();
+    void slotSaveConfig();
+    void slotSingleStartToggled(bool isOn);
+    void slotSaveXWidth();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // construction
+    void buildActions();
+    void buildMenus();
+    void buildToolBars();
+    void buildCentralWidget();
+    QAction *makeAction(const char *objectName, const QString &text, const QString &icon,
+                        bool isCheckable);
+    // display and tools
+    void showPanelsView(int nView, QAction *sender, bool isShow);
+    void rebuildTitle();
+    QString sourceTitle();
+    void applyPlotTool(QAction *tool, bool isOn);
+    QAction *checkedPlotTool() const;
+    void applyFonts();
+    void refreshReadout();
+    OrmaPanel *activePanel() const;
+    // acquisition
+    void setStatus(const QString &sText, const QColor &color);
+    bool yieldAndCheck();
+    void holdSource(const std::function<void()> &change);
+    void waitForSourceThread();
+    void rebuildChannels();
+    void refreshCurves();
+    void relayoutSpectrum();
+    void setAxisRanges();
+    void requestBlockAtPosition();
+    void stopAcquisition();
+    void allocateSourceWindow();
+    void runFollowers(BlockFollower::Stage stage);
+    void applyAnalyserSettings();
+    void applyOtherSettings();
+    void applyPalette();
+    void shiftLegend(int nDelta);
+    QColor channelColor(int channel) const;
+    // files and configuration
+    void addRecentFile(const QString &sFile);
+    void rebuildRecentMenu();
+    void readConfig();
+    void applyConfig();
+    void saveConfig();
+    void writeKey(const QString &sGroup, const QString &sKey, const QVariant &value);
+    void refreshChannelSelectors();
+
+    // source
+    std::unique_ptr<SignalSource> m_pSource;
+    FileSource *m_pFileSource = nullptr;
+    int m_nMode = 0;
+    QAction *m_pModeAction = nullptr;
+    QMap<int, QAction *> m_mModeActions;
+    QString m_sMapName;
+
+    // state
+    MainConfig m_config;
+    int m_nPanelsView = 2;
+    bool m_bStopped = true;
+    bool m_bStartAfterLoad = false;
+    bool m_bFirstLoad = true;
+    bool m_bInterpolation = false;
+    bool m_bAccumulation = false;
+    int m_nAccumFrames = 0;
+    int m_nFrameCount = 0;
+    int m_nMarkerPos = -1;
+    QString m_sConfigPath;
+    QString m_sAppConfigPath;
+    QStringList m_lLoadedFiles;
+    QList<int> m_lShownChannels;
+
+    QTimer m_tmStart;
+    QTimer m_tmScroll;
+    QElapsedTimer m_tmFrame;
+    bool m_bInProcessEvents = false;
+    bool m_bRestartPending = false;
+    bool m_bStartPending = false;
+    bool m_bRefreshPending = false;
+    bool m_bFirstAfterHold = true;
+    bool m_bScrolling = false;
+    double m_dScrollStep = 0;
+    double m_dScrollMin = 0;
+    double m_dScrollMax = 0;
+    int m_nSliderHeld = 0;
+    bool m_bSliderDown = false;
+    bool m_bNarrow = false;
+    bool m_bZeroRateWarned = false;
+    QAction *m_pToolAction = nullptr;
+    QAction *m_pSpaceAction = nullptr;
+    bool m_bSpaceHeld = false;
+    QFont m_font{"Verdana", 10};
+
+    std::vector<BlockFollower *> m_followers[BlockFollower::StageCount];
+
+    // panels and the bottom strip
+    OrmaOscPanel *m_pOrmaOscPanel = nullptr;
+    OrmaSpectrPanel *m_pOrmaSpectrPanel = nullptr;
+    QFrame *m_pLegendFrame = nullptr;
+    QHBoxLayout *m_pLegendLayout = nullptr;
+    QList<LegendItemWidget *> m_lLegendItems;
+    QWidget *m_pDeltaWidget = nullptr;
+    QLineEdit *m_pDeltaEdit = nullptr;
+    QToolButton *m_pDeltaIncButton = nullptr;
+    QToolButton *m_pDeltaDecButton = nullptr;
+    QToolButton *m_pLeftButton = nullptr;
+    QToolButton *m_pRightButton = nullptr;
+    QSpinBox *m_pPercentSpin = nullptr;
+
+    // dialogs created once
+    SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;
+    PalletDlg *m_pPalletDlg = nullptr;
+    OscSpectrDlg *m_pOscSpectrDlg = nullptr;
+    OtherSetupDlg *m_pOtherSetupDlg = nullptr;
+
+    // menus, tool bars, actions
+    QMenu *m_pRecentFilesMenu = nullptr;
+    QMenu *m_pModeMenu = nullptr;
+    QMenu *m_pSimulationMenu = nullptr;
+    QMenu *m_pFindMenu = nullptr;
+    QToolBar *m_pToolBar = nullptr;
+    QToolBar *m_pToolBar2 = nullptr;
+    QToolBar *m_pToolBar3 = nullptr;
+    QToolBar *m_pToolBar4 = nullptr;
+    QList<QAction *> m_lRecentActions;
+
+    QAction *m_pMoveAction = nullptr;
+    QAction *m_pVMoveAction = nullptr;
+    QAction *m_pHMoveAction = nullptr;
+    QAction *m_pZoomAction = nullptr;
+    QAction *m_pVZoomAction = nullptr;
+    QAction *m_pHZoomAction = nullptr;
+    QAction *m_pUndoAction = nullptr;
+    QAction *m_pUndoAllAction = nullptr;
+    QAction *m_pBlueMarkerAction = nullptr;
+    QAction *m_pRedMarkerAction = nullptr;
+    QAction *m_pActionOscSpectr = nullptr;
+    QAction *m_pActionStart = nullptr;
+    QAction *m_pActionStop = nullptr;
+    QAction *m_pFindAction = nullptr;
+    QAction *m_pSimulationAction = nullptr;
+    QAction *m_pSigFileAction = nullptr;
+    QAction *m_pPalletAction = nullptr;
+    QAction *m_pFileOpenAction = nullptr;
+    QAction *m_pExitAction = nullptr;
+    QAction *m_pFileParamsAction = nullptr;
+    QAction *m_pOscAction = nullptr;
+    QAction *m_pSpectrAction = nullptr;
+    QAction *m_pOscSpectrAction = nullptr;
+    QAction *m_pActionAccumulation = nullptr;
+    QAction *m_pFileAddDelAction = nullptr;
+    QAction *m_pFiltrationAction = nullptr;
+    QAction *m_pFiltrationEnableAction = nullptr;
+    QAction *m_pDevParamsAction = nullptr;
+    QAction *m_pVectorDiagramAction = nullptr;
+    QAction *m_pFontAction = nullptr;
+    QAction *m_pAboutAction = nullptr;
+    QAction *m_pAmplPhaseAction = nullptr;
+    QAction *m_pOtherAction = nullptr;
+    QAction *m_pPhaseMisAction = nullptr;
+    QAction *m_pSaveConfigAction = nullptr;
+    QAction *m_pIntermodDistAction = nullptr;
+    QAction *m_pAdcDistribAction = nullptr;
+    QAction *m_pSingleStartAction = nullptr;
+    QAction *m_pFileMapAction = nullptr;
+    QAction *m_pPluginsAction = nullptr;
+    QAction *m_pNetAction = nullptr;
+    QAction *m_pNetworkSettingsAction = nullptr;
+    QList<QAction *> m_lPlotTools;
+    OrmaPlotGrid *m_pOscGrid = nullptr;
+    QwtPlotGrid *m_pSpectrGrid = nullptr;
+};

@@ -1,0 +1,685 @@
+// Acquisition control and the per-block data cycle of the main window.
+#include "app/Orma.h"
+
+#include "app/IniFile.h"
+#include "app/Pacing.h"
+#include "app/SourceKinds.h"
+#include "dialogs/OscSpectrDlg.h"
+#include "dialogs/OtherSetupDlg.h"
+#include "dialogs/PalletDlg.h"
+#include "panels/LegendItemWidget.h"
+#include "panels/OrmaOscPanel.h"
+#include "panels/OrmaSlider.h"
+#include "panels/OrmaSpectrPanel.h"
+#include "plot/OrmaPlot.h"
+#include "plot/OrmaPlotGrid.h"
+#include "sources/FileParamsDlg.h"
+#include "sources/FileSource.h"
+#include "sources/NetworkSettingsDlg.h"
+#include "sources/SignalSimulation.h"
+#include "sources/SignalSimulationDlg.h"
+#include "sources/SimulationSettings.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QThread>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+
+void Orma::waitForSourceThread()
+{
+    if (!m_pSource)
+        return;
+    while (m_pSource->isRunning())
+        QThread::msleep(1);
+}
+
+void Orma::holdSource(const std::function<void()> &change)
+{
+    if (!m_pSource) {
+        change();
+        return;
+    }
+    SourceHold hold(*m_pSource);
+    change();
+    m_bFirstAfterHold = true;
+}
+
+void Orma::stopAcquisition()
+{
+    slotStop();
+    if (m_pSource)
+        m_pSource->stopSource();
+}
+
+void Orma::addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower)
+{
+    m_followers[stage].push_back(follower);
+}
+
+void Orma::runFollowers(BlockFollower::Stage stage)
+{
+    BlockContext context;
+    context.source = m_pSource.get();
+    context.visibleWidth = m_pOrmaOscPanel->windowWidth();
+    context.isStopped = m_bStopped;
+    for (BlockFollower *follower : m_followers[stage])
+        follower->followBlock(context);
+}
+
+// --- source switch ---------------------------------------------------------------------------
+
+void Orma::slotChangeMode(bool isFlg)
+{
+    Q_UNUSED(isFlg);
+    auto *sender = qobject_cast<QAction *>(QObject::sender());
+    if (!sender)
+        return;
+    bool wasRunning = false;
+    if (m_pSource && m_pSource->isRunning()) {
+        m_pSource->stopSource();
+        wasRunning = !m_bStopped;
+        waitForSourceThread();
+    }
+    if (!m_bStopped)
+        slotStart();
+    if (sender == m_pModeAction) {
+        QSignalBlocker block(sender);
+        sender->setChecked(true);
+        return;
+    }
+    const int kind = m_mModeActions.key(sender);
+    const SourceKindInfo *info = sourceKindInfo(kind);
+    if (!info || !info->create) {
+        QSignalBlocker block(sender);
+        sender->setChecked(false);
+        return;
+    }
+    m_pModeAction = sender;
+    std::vector<std::unique_ptr<QSignalBlocker>> blocks;
+    for (QAction *action : m_mModeActions)
+        blocks.push_back(std::make_unique<QSignalBlocker>(action));
+    m_nMode = kind;
+    m_pFileSource = nullptr;
+    m_pSource.reset();
+    m_pSource = info->create();
+    m_pFileSource = qobject_cast<FileSource *>(m_pSource.get());
+    m_lShownChannels.clear();
+
+    for (QAction *action : m_mModeActions)
+        action->setChecked(action == sender);
+    m_pFileParamsAction->setEnabled(kind != KindSimulation);
+    writeKey("", "Mode", kind);
+    writeIniValue(m_sAppConfigPath, "", "Mode", kind);
+    m_config.mode = kind;
+    rebuildTitle();
+    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+    blocks.clear();
+
+    connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotDataProcessing,
+            Qt::QueuedConnection);
+    if (m_bInProcessEvents)
+        m_bStartPending = true;
+    else if (wasRunning)
+        slotStart();
+}
+
+// --- start and stop --------------------------------------------------------------------------
+
+void Orma::allocateSourceWindow()
+{
+    const uint64_t position = uint64_t(std::max(0.0, m_pOrmaOscPanel->viewStart()));
+    const uint64_t width = uint64_t(std::max(1, m_pOrmaOscPanel->windowWidth()));
+    m_pSource->setPosition(position, 3 * width);
+}
+
+void Orma::slotStart()
+{
+    if (!m_pSource)
+        return;
+    if (!m_bStopped) {
+        stopAcquisition();
+        return;
+    }
+    while (m_pSource->isRequestPending())
+        QThread::msleep(1);
+    m_bZeroRateWarned = false;
+    m_pOrmaOscPanel->plot()->clearAccumulation();
+    m_pActionStart->setIcon(QIcon(":/Orma/Resources/stop.png"));
+    m_pActionStart->setToolTip("Стоп");
+    m_pActionStart->setText("Стоп");
+    m_pLeftButton->setEnabled(false);
+    m_pRightButton->setEnabled(false);
+    holdSource([&] {
+        if (m_nMode != KindSimulation && m_pFileSource) {
+            FileParamsDlg params(m_sConfigPath, this);
+            params.load();
+            m_pFileSource->setUserFileParams(params.fileParams());
+            m_pFileSource->setUseUserParams(params.isChangeChecked());
+            if (m_nMode == KindFile && !m_config.recentFiles.isEmpty() &&
+                m_pFileSource->firstFileName().isEmpty())
+                m_pFileSource->setFileName(m_config.recentFiles.first());
+        }
+        auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
+        if (m_pSimulationAction->isChecked() && simulation) {
+            m_pSignalSimulationDlg->setConfigPath(m_sConfigPath);
+            m_pSignalSimulationDlg->load();
+            applySimulation(*simulation, m_pSignalSimulationDlg->settings());
+        } else {
+            m_pSimulationMenu->setEnabled(false);
+        }
+        if (m_pOrmaOscPanel->currentChannel() != -1)
+            m_pSource->setCurrentChannel(m_pOrmaOscPanel->currentChannel());
+    });
+    applyAnalyserSettings();
+    m_bStopped = false;
+    m_nFrameCount = 0;
+    m_bFirstAfterHold = true;
+    m_pOrmaOscPanel->plot()->replot();
+    if (!m_pSimulationAction->isChecked())
+        slotAllDataEnable();
+    if (!m_pSingleStartAction->isChecked())
+        m_pSource->interruptWait();
+    allocateSourceWindow();
+    if (m_bInProcessEvents) {
+        m_bRestartPending = true;
+    } else {
+        m_bRestartPending = false;
+        m_pSource->requestData();
+    }
+    setStatus("Сбор данных", QColor(0, 255, 0));
+}
+
+void Orma::slotStop()
+{
+    m_pActionStart->setIcon(QIcon(":/Orma/Resources/play.png"));
+    m_pActionStart->setToolTip("Старт");
+    m_pActionStart->setText("Старт");
+    m_bStopped = true;
+    m_tmStart.stop();
+    m_pSimulationMenu->setEnabled(true);
+    m_pLeftButton->setEnabled(true);
+    m_pRightButton->setEnabled(true);
+    setStatus("Остановка сбора", QColor(255, 0, 0));
+}
+
+void Orma::slotStartSource()
+{
+    m_tmStart.stop();
+    if (m_pSource)
+        m_pSource->requestData();
+}
+
+// --- the data cycle --------------------------------------------------------------------------
+
+bool Orma::yieldAndCheck()
+{
+    m_bInProcessEvents = true;
+    if (!m_bStopped && !m_bSliderDown)
+        QCoreApplication::processEvents();
+    m_bInProcessEvents = false;
+    if (m_bRestartPending) {
+        m_bRestartPending = false;
+        m_tmStart.stop();
+        if (m_pSource)
+            m_pSource->requestData();
+        return false;
+    }
+    if (m_bStartPending) {
+        m_bStartPending = false;
+        QTimer::singleShot(10, this, &Orma::slotStart);
+        return false;
+    }
+    return m_pSource != nullptr;
+}
+
+void Orma::rebuildChannels()
+{
+    const FileParams params = m_pSource->currentFileParams();
+    m_pOrmaOscPanel->setRecordLength(uint32_t(std::min<uint64_t>(params.sampleCount, UINT32_MAX)));
+    m_pOrmaOscPanel->setSampleRate(params.sampleRate);
+    m_pOrmaOscPanel->setInputRange(params.voltageRangeMv);
+    m_pOrmaOscPanel->setBits(params.bitRange);
+    m_pOrmaSpectrPanel->setSampleRate(params.sampleRate);
+    m_pOrmaSpectrPanel->setComplex(params.isComplex);
+    m_pOrmaSpectrPanel->setFftSize(m_pSource->fftSize());
+    m_pOrmaSpectrPanel->setCentred(m_pSource->spectrumRange() == 1);
+
+    const QList<int> channels = m_pSource->channelList();
+    if (channels == m_lShownChannels)
+        return;
+    m_lShownChannels = channels;
+    m_pOrmaOscPanel->plot()->deleteAllCurves();
+    m_pOrmaSpectrPanel->plot()->deleteAllCurves();
+    for (LegendItemWidget *item : m_lLegendItems) {
+        m_pOrmaOscPanel->removeLegendItem(item);
+        m_pOrmaSpectrPanel->removeLegendItem(item);
+        delete item;
+    }
+    m_lLegendItems.clear();
+    const int visible = std::min<int>(channels.size(), m_pOtherSetupDlg->maxChannelCount());
+    for (int i = 0; i < channels.size(); ++i) {
+        const int channel = channels.at(i);
+        const QColor color = channelColor(channel);
+        m_pOrmaOscPanel->plot()->addCurve(channel, color, true);
+        m_pOrmaSpectrPanel->plot()->addCurve(channel, color, true);
+        if (i >= visible)
+            continue;
+        auto *item = new LegendItemWidget(m_pLegendFrame);
+        item->setChannel(channel);
+        item->setColor(color);
+        m_pLegendLayout->insertWidget(m_lLegendItems.size(), item);
+        m_lLegendItems.append(item);
+        m_pOrmaOscPanel->addLegendItem(channel, item);
+        m_pOrmaSpectrPanel->addLegendItem(channel, item);
+        connect(item, &LegendItemWidget::signalSelect, m_pOrmaOscPanel, &OrmaOscPanel::slotSetCurrentChan);
+        connect(item, &LegendItemWidget::signalSelect, m_pOrmaSpectrPanel, &OrmaSpectrPanel::slotSetCurrentChan);
+    }
+    m_pDeltaWidget->setVisible(channels.size() > visible);
+    applyFonts();
+    if (!channels.isEmpty()) {
+        const int current = channels.contains(m_pSource->currentChannel()) ? m_pSource->currentChannel()
+                                                                            : channels.first();
+        m_pOrmaOscPanel->slotSetCurrentChan(current);
+        m_pOrmaSpectrPanel->slotSetCurrentChan(current);
+    }
+}
+
+QColor Orma::channelColor(int channel) const
+{
+    const QVector<QColor> &colors = m_pPalletDlg->channelColors();
+    return colors.isEmpty() ? QColor(Qt::green) : colors.at(std::abs(channel) % colors.size());
+}
+
+// Curves take their colour with the samples of every block; the legend follows here.
+void Orma::refreshCurves()
+{
+    for (LegendItemWidget *item : m_lLegendItems)
+        item->setColor(channelColor(item->channel()));
+}
+
+void Orma::relayoutSpectrum()
+{
+    m_pOrmaSpectrPanel->setFftSize(m_pSource->fftSize());
+    m_pOrmaSpectrPanel->setCentred(m_pSource->spectrumRange() == 1);
+}
+
+// The full-scale lines of the oscilloscope; the visible windows stay the user's.
+void Orma::setAxisRanges()
+{
+    const FileParams params = m_pSource->currentFileParams();
+    m_pOrmaOscPanel->plot()->setLevelLines(fullScaleCode(params.bitRange));
+}
+
+void Orma::slotDataProcessing()
+{
+    if (!m_pSource || m_pSource->isRequestPending())
+        return;
+    if (m_bRestartPending) {
+        m_bRestartPending = false;
+        m_tmStart.stop();
+        m_pSource->requestData();
+        return;
+    }
+    if (m_pSource->readStatus() == -1) {
+        stopAcquisition();
+        return;
+    }
+    const int period = m_pOscSpectrDlg->timeout();
+    m_tmFrame.start();
+    if (!m_bFirstAfterHold && !m_pSource->waitEndedFlag() && !m_bStopped &&
+        !m_pSource->windowChanged() && !m_bRefreshPending) {
+        m_tmStart.start(period);
+        return;
+    }
+    m_bRefreshPending = false;
+    if (m_nMode != KindSimulation && m_pFileSource && m_pFileSource->readError()) {
+        stopAcquisition();
+        QMessageBox::warning(this, "ORMA", "\nСуффикс файла данных содержит ошибки!");
+        return;
+    }
+    const FileParams params = m_pSource->currentFileParams();
+    if (params.sampleRate == 0) {
+        m_pOrmaSpectrPanel->setSampleRate(0);
+        if (!m_bZeroRateWarned) {
+            m_bZeroRateWarned = true;
+            QMessageBox::warning(this, "ORMA", "\nЧастота дискретизации равна 0.");
+        }
+    }
+    if (m_pSource->rereadFlag()) {
+        m_pSource->setParamsChanged(false);
+        rebuildChannels();
+    }
+    if (m_pSource->windowChanged()) {
+        m_pSource->setWindowChanged(false);
+        refreshCurves();
+    }
+    if (m_pSource->settingsChanged()) {
+        m_pSource->setSettingsChanged(false);
+        relayoutSpectrum();
+    }
+    runFollowers(BlockFollower::EveryBlock);
+
+    const double *index = m_pSource->indexBuffer();
+    const int length = int(std::min<uint64_t>(m_pSource->readLength(), INT32_MAX));
+    const int bins = m_pSource->spectrumLength();
+    for (int k = 0; k < m_lShownChannels.size(); ++k) {
+        const int channel = m_lShownChannels.at(k);
+        const QColor color = channelColor(channel);
+        if (const double *samples = m_pSource->channelSamples(k))
+            m_pOrmaOscPanel->plot()->setCurveSamples(channel, color, index, samples, length);
+        if (const double *spectrum = m_pSource->channelSpectrum(k)) {
+            OrmaPlot *plot = m_pOrmaSpectrPanel->plot();
+            plot->setCurveSamples(channel, color, m_pSource->binAxis(), spectrum, bins);
+            // "dB/max" is relative to the channel's strongest bin.
+            if (const ChannelRecord *record = m_pSource->channelRecord(k))
+                plot->setChannelReference(channel, record->peakBin);
+        }
+    }
+    if (!yieldAndCheck())
+        return;
+
+    m_pOrmaSpectrPanel->setLowFrequency(m_pOscSpectrDlg->lowFreqHz());
+    setAxisRanges();
+    const int current = m_pOrmaOscPanel->currentChannel();
+    const int currentIndex = m_pSource->channelIndex(current);
+    if (const ChannelRecord *record = m_pSource->channelRecord(currentIndex)) {
+        m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
+        m_pOrmaSpectrPanel->showHarmonics(m_pOscSpectrDlg->isShowHarmonic(), record->harmonicBins,
+                                          m_pOscSpectrDlg->harmonicCount());
+    }
+    if (!m_bFirstAfterHold) {
+        m_pOrmaOscPanel->m_pCyclesEdit->setText(QString::number(m_nFrameCount++));
+        if (m_bAccumulation) {
+            if (m_pOtherSetupDlg->isAccumInf()) {
+                m_nAccumFrames = 0;
+            } else if (++m_nAccumFrames > m_pOtherSetupDlg->accumCount()) {
+                m_nAccumFrames = 1;
+                m_pOrmaOscPanel->plot()->clearAccumulation();
+            }
+        }
+    }
+    if (!yieldAndCheck())
+        return;
+    m_pOrmaOscPanel->slotReplot();
+    if (!yieldAndCheck())
+        return;
+    m_pOrmaSpectrPanel->slotReplot();
+    if (!yieldAndCheck())
+        return;
+    runFollowers(BlockFollower::WhileVisible);
+    slotSpectrParams();
+    if (m_nSliderHeld == 0)
+        m_bFirstAfterHold = false;
+
+    const int delay = nextBlockDelay(period, int(m_tmFrame.elapsed()));
+    if (m_bStopped) {
+        m_pSource->stopSource();
+    } else if (m_pSingleStartAction->isChecked() && !m_pSource->waitingFlag()) {
+        stopAcquisition();
+    } else if (m_nMode == KindSimulation) {
+        m_tmStart.start(delay);
+    } else {
+        m_pSource->setPollInterval(delay);
+        if (m_nSliderHeld == 0)
+            slotStartSource();
+    }
+    if (m_bScrolling)
+        QTimer::singleShot(1, this, &Orma::slotScrolling);
+}
+
+// --- read-outs -------------------------------------------------------------------------------
+
+void Orma::slotSpectrParams()
+{
+    if (!m_pSource)
+        return;
+    const int index = m_pSource->channelIndex(m_pOrmaOscPanel->currentChannel());
+    if (const ChannelRecord *r = m_pSource->channelRecord(index)) {
+        m_pOrmaOscPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
+        m_pOrmaSpectrPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
+    }
+    refreshReadout();
+}
+
+void Orma::refreshReadout()
+{
+    if (!m_pSource || !m_pSource->channelSamples(0))
+        return;
+    m_pOrmaSpectrPanel->showPowerReadout(*m_pSource, m_pOrmaOscPanel->currentChannel(),
+                                         m_nMarkerPos, m_pOscSpectrDlg->gainIndex() == 1,
+                                         m_nMode == KindSimulation);
+}
+
+void Orma::slotCurrentChanChange(int nChan)
+{
+    if (!m_pSource)
+        return;
+    m_pSource->setCurrentChannel(nChan);
+    m_pOrmaOscPanel->slotSetCurrentChan(nChan);
+    m_pOrmaOscPanel->setSampleRate(m_pSource->sampleRate());
+    m_pOrmaSpectrPanel->setSampleRate(m_pSource->sampleRate());
+}
+
+void Orma::slotMarkerPosChange(double dPos)
+{
+    m_nMarkerPos = int(dPos);
+    refreshReadout();
+}
+
+void Orma::slotHideMarker()
+{
+    m_nMarkerPos = -1;
+    refreshReadout();
+}
+
+// --- scrolling, slider holds, canvas drags ---------------------------------------------------
+
+void Orma::slotLeftRight()
+{
+    auto *button = qobject_cast<QToolButton *>(sender());
+    if (!button)
+        return;
+    m_tmScroll.stop();
+    m_pActionStart->setEnabled(false);
+    if (button->isChecked()) {
+        QToolButton *other = button == m_pLeftButton ? m_pRightButton : m_pLeftButton;
+        other->setChecked(false);
+        OrmaSlider *slider = m_pOrmaOscPanel->slider();
+        m_dScrollMax = slider->maximum() - m_pOrmaOscPanel->windowWidth();
+        m_dScrollMin = slider->minimum();
+        m_dScrollStep = m_pPercentSpin->value() / 100.0 * m_pOrmaOscPanel->windowWidth();
+        if (button == m_pLeftButton)
+            m_dScrollStep = -m_dScrollStep;
+        m_bScrolling = true;
+        slotScrolling();
+    } else {
+        m_pActionStart->setEnabled(true);
+        m_bScrolling = false;
+    }
+}
+
+void Orma::slotScrolling()
+{
+    OrmaSlider *slider = m_pOrmaOscPanel->slider();
+    double v = slider->value() + m_dScrollStep;
+    if (v < m_dScrollMin || v > m_dScrollMax) {
+        v = v < m_dScrollMin ? m_dScrollMin : m_dScrollMax;
+        m_bScrolling = false;
+    }
+    slider->setValue(v, false);
+    if (!m_bScrolling) {
+        m_pActionStart->setEnabled(true);
+        m_pLeftButton->setChecked(false);
+        m_pRightButton->setChecked(false);
+    }
+}
+
+void Orma::slotPercentChanged(int nPercent)
+{
+    m_config.scrollPercent = nPercent;
+    writeKey("", "ScrollPercent", nPercent);
+}
+
+void Orma::slotSliderPress()
+{
+    ++m_nSliderHeld;
+    m_bSliderDown = true;
+}
+
+void Orma::slotSliderRelease()
+{
+    m_nSliderHeld = std::max(0, m_nSliderHeld - 1);
+    m_bSliderDown = false;
+    if (m_nSliderHeld == 0 && !m_bStopped && m_pSource) {
+        m_tmStart.stop();
+        m_pSource->requestData();
+    }
+}
+
+void Orma::requestBlockAtPosition()
+{
+    if (!m_pSource || !m_pSource->channelSamples(0) || !m_pOrmaOscPanel->plot()->hasCurves())
+        return;
+    if (m_bStopped || m_nSliderHeld > 0) {
+        holdSource([&] { m_pSource->setSkipWaitOnce(true); });
+        m_pSource->requestData();
+    } else if (!m_pSource->waitingFlag()) {
+        m_bRestartPending = true;
+        holdSource([&] { m_pSource->setSkipWaitOnce(true); });
+    }
+}
+
+void Orma::slotMoveCanvas()
+{
+    OrmaPlot *plot = m_pOrmaOscPanel->plot();
+    plot->clearAccumulation();
+    if (!plot->hasCurves() || !m_pSource)
+        return;
+    disconnect(m_pOrmaOscPanel, &OrmaPanel::signalMoveCanvas, this, &Orma::slotMoveCanvas);
+    auto reconnect = [&] {
+        connect(m_pOrmaOscPanel, &OrmaPanel::signalMoveCanvas, this, &Orma::slotMoveCanvas,
+                Qt::QueuedConnection);
+    };
+    const double lo = std::floor(m_pOrmaOscPanel->viewStart());
+    double hi = std::ceil(m_pOrmaOscPanel->viewEnd());
+    const uint64_t count = m_pSource->currentFileParams().sampleCount;
+    if (double(count) <= hi)
+        hi = double(count) - 1;
+    if (lo < 0) {
+        reconnect();
+        m_pOrmaOscPanel->slider()->setValue(0, false);
+        return;
+    }
+    holdSource([&] { m_pSource->setPosition(uint64_t(lo), uint64_t(3 * (hi - lo + 1))); });
+    reconnect();
+    m_bRefreshPending = true;
+    requestBlockAtPosition();
+}
+
+void Orma::slotAccumulation(bool isAccumulation)
+{
+    m_bAccumulation = isAccumulation;
+    m_pOrmaOscPanel->plot()->setAccumulate(isAccumulation);
+    if (isAccumulation) {
+        m_pOrmaOscPanel->plot()->clearAccumulation();
+        for (QAction *marker : {m_pRedMarkerAction, m_pBlueMarkerAction}) {
+            if (marker->isChecked())
+                marker->trigger();
+            marker->setEnabled(false);
+        }
+    } else {
+        m_pRedMarkerAction->setEnabled(true);
+        m_pBlueMarkerAction->setEnabled(true);
+    }
+    writeKey("", "IsAccumulation", isAccumulation ? 1 : 0);
+}
+
+void Orma::slotAllDataEnable()
+{
+    // Whole-record mode is asked for by the background measurement dialogs, which join later.
+    const bool wanted = false;
+    if (!m_pSource || m_pSource->allDataMode() == wanted)
+        return;
+    holdSource([&] { m_pSource->setAllDataMode(wanted); });
+    allocateSourceWindow();
+}
+
+// --- settings pushed into the panels and the source --------------------------------------------
+
+void Orma::applyAnalyserSettings()
+{
+    OscSpectrDlg &d = *m_pOscSpectrDlg;
+    m_pOrmaOscPanel->setDimensions(uint8_t(d.timeDimension()), uint8_t(d.amplDimension()));
+    m_pOrmaOscPanel->setGainMode(d.gainIndex() == 1);
+    m_bInterpolation = d.isInterpolation();
+    m_pOrmaSpectrPanel->setImpedance(unsigned(d.impedance()));
+    m_pOrmaSpectrPanel->setDimensions(uint8_t(d.freqDimension()), uint8_t(d.powerDimension()));
+    m_pOrmaSpectrPanel->setMaxPower(d.maxPower());
+    m_pOrmaSpectrPanel->setMinPower(d.minPower());
+    m_pOrmaSpectrPanel->setCentred(d.spectrRange() == 1);
+    m_pOrmaSpectrPanel->setLogFrequency(d.lowFreqHz() > 0);
+    m_pOrmaSpectrPanel->setLowFrequency(d.lowFreqHz());
+    if (!m_pSource)
+        return;
+    holdSource([&] {
+        m_pSource->setFftSize(d.fftSize());
+        m_pSource->setAverageCount(uint32_t(d.averageCount()));
+        m_pSource->setWindowType(uint8_t(d.windowType()));
+        m_pSource->setSidelobeLevel(d.sidelobeLevel());
+        m_pSource->setHarmonicCount(d.harmonicCount());
+        m_pSource->setSfdrBandWidth(uint32_t(d.sfdrBandWidth()));
+        m_pSource->setSpectrumRange(uint8_t(d.spectrRange()));
+    });
+}
+
+void Orma::applyOtherSettings()
+{
+    m_pOscGrid->setShowSampleTicks(m_pOtherSetupDlg->isTikSamples());
+    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_pOtherSetupDlg->isMarkerSamples());
+    if (m_pSource)
+        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+}
+
+void Orma::applyPalette()
+{
+    for (OrmaPlot *plot : {m_pOrmaOscPanel->plot(), m_pOrmaSpectrPanel->plot()}) {
+        plot->setCanvasBackground(m_pPalletDlg->displayColor());
+        plot->setLevelLinesColor(m_pPalletDlg->scaleColor());
+        plot->setPositionLineColor(m_pPalletDlg->fftColor());
+    }
+    for (QwtPlotGrid *grid : {static_cast<QwtPlotGrid *>(m_pOscGrid), m_pSpectrGrid}) {
+        QPen pen = grid->majorPen();
+        pen.setColor(m_pPalletDlg->netColor());
+        grid->setPen(pen);
+    }
+    refreshCurves();
+}
+
+// Moves every legend item by nDelta channels, skipping items whose target does not exist or
+// is already shown by another item.
+void Orma::shiftLegend(int nDelta)
+{
+    QList<int> shown;
+    for (LegendItemWidget *item : m_lLegendItems)
+        shown.append(item->channel());
+    for (LegendItemWidget *item : m_lLegendItems) {
+        const int target = item->channel() + nDelta;
+        if (!m_lShownChannels.contains(target) || shown.contains(target))
+            continue;
+        shown.removeOne(item->channel());
+        shown.append(target);
+        m_pOrmaOscPanel->removeLegendItem(item);
+        m_pOrmaSpectrPanel->removeLegendItem(item);
+        item->setChannel(target);
+        item->setColor(channelColor(target));
+        m_pOrmaOscPanel->addLegendItem(target, item);
+        m_pOrmaSpectrPanel->addLegendItem(target, item);
+    }
+}

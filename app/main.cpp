@@ -1,0 +1,15 @@
+#include "app/Orma.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(kNativeOrganisation);
+    QCoreApplication::setApplicationName(kNativeApplication);
+    auto *window = new Orma;
+    window->show();
+    const int code = QApplication::exec();
+    delete window;
+    return code;
+}
