@@ -60,13 +60,21 @@ double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, un
 
 double channelGain(const SignalSource &source, int channelNumber)
 {
-    const FileParams &p = source.fileParams(source.fileIndexOfChannel(channelNumber));
-    const auto it = std::find(p.channelNumbers.begin(), p.channelNumbers.end(), channelNumber);
-    const size_t index = size_t(it - p.channelNumbers.begin());
-    // A gain of zero would turn every level into infinity.
-    if (it == p.channelNumbers.end() || index >= p.gains.size() || !(p.gains[index] > 0))
+    const int index = source.channelIndex(channelNumber);
+    const int file = source.fileIndexOfChannel(channelNumber);
+    if (index < 0)
         return 1.0;
-    return p.gains[index];
+    // The channel's place within its own file: the files' channels follow one another.
+    int position = index;
+    for (int f = 0; f < file; ++f) {
+        const FileParams &earlier = source.fileParams(f);
+        position -= earlier.hasChannels() ? int(earlier.channelCount) : 0;
+    }
+    const std::vector<double> &gains = source.fileParams(file).gains;
+    // A gain of zero would turn every level into infinity.
+    if (position < 0 || size_t(position) >= gains.size() || !(gains[size_t(position)] > 0))
+        return 1.0;
+    return gains[size_t(position)];
 }
 
 std::optional<PowerReading> readPower(const SignalSource &source, const PowerRequest &request)

@@ -15,6 +15,7 @@
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSpectrPanel.h"
+#include "plot/OrmaScaleDraw.h"
 #include "plot/QwtPlotCurveEx.h"
 
 namespace {
@@ -122,6 +123,10 @@ private slots:
         kit::click(spectr->plot()->canvas(),
                    kit::pixelOf(*spectr->plot(), m.peakBin, tone->displayValue(tone->yData()[m.peakBin])));
         QVERIFY(spectr->plot()->isRedMarkerShown());
+        // The marker sits on the tone's peak, which is the reference of dB/max; its y arrives
+        // in display units and is shown as it is.
+        QCOMPARE(spectr->m_pMarkerYEdit->text(), QStringLiteral("0"));
+        QCOMPARE(spectr->m_pMarkerXEdit->text().toDouble(), trimmedNumber(m.peakBin * kRate / 1024 / 1000, 3).toDouble());
         osc->slotReplot();
         spectr->slotReplot();
         kit::settle();
