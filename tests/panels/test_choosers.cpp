@@ -1,4 +1,5 @@
-// Chooser lists, number formats and the level arithmetic of the read-outs, by table.
+// Power span lists, number formats, slider resolution and the level arithmetic of the
+// read-outs, by table.
 #include <QtTest>
 
 #include <cmath>
@@ -14,79 +15,6 @@ class ChoosersTest : public QObject
     Q_OBJECT
 
 private slots:
-    void oscilloscopeWidthsInSamplesAndTime()
-    {
-        TimeTransforms t;
-        t.setType(DimSamples);
-        const QStringList samples = oscWidthItems(t, true);
-        QCOMPARE(samples.size(), 15);
-        QCOMPARE(samples.mid(0, 3), QStringList({"128K", "64K", "32K"}));
-        QCOMPARE(samples.mid(7, 3), QStringList({"1K", "512", "256"}));
-        QCOMPARE(samples.last(), QStringLiteral("8"));
-
-        // At 1 MHz a sample lasts a microsecond: the widths read as plain sample counts.
-        t.setType(DimMicroseconds);
-        t.setSampleRate(1e6);
-        const QStringList micro = oscWidthItems(t, false);
-        QCOMPARE(micro.first(), QStringLiteral("131072"));
-        QCOMPARE(micro.last(), QStringLiteral("8"));
-        // 8 samples at 101 kHz: 79.2079... us.
-        t.setSampleRate(101000);
-        QCOMPARE(oscWidthItems(t, false).last(), QStringLiteral("79.208"));
-        QCOMPARE(oscWidth(7), 1024);
-        QCOMPARE(oscWidth(99), 8);
-    }
-
-    void amplitudeRangesFollowTheConverter()
-    {
-        AmplTransforms a;
-        a.setBits(12);
-        a.setRange(5000);
-        const QStringList codes = amplitudeItems(a, 12);
-        QCOMPARE(codes.size(), 10);
-        QCOMPARE(codes.first(), QStringLiteral("±2048"));
-        QCOMPARE(codes.last(), QStringLiteral("±4"));
-        // Full scale 2048 codes is 5000 mV; 4 codes are 4 * 5000 / 2048 = 9.765625 mV.
-        a.setType(DimMillivolts);
-        const QStringList mv = amplitudeItems(a, 12);
-        QCOMPARE(mv.first(), QStringLiteral("±5000"));
-        QCOMPARE(mv.last(), QStringLiteral("±9.766"));
-        a.setType(DimVolts);
-        QCOMPARE(amplitudeItems(a, 12).first(), QStringLiteral("±5"));
-        QVERIFY(amplitudeItems(a, 0).isEmpty());
-    }
-
-    void frequencySpans_data()
-    {
-        QTest::addColumn<unsigned>("bins");
-        QTest::addColumn<QStringList>("head");
-        QTest::addColumn<int>("count");
-        QTest::newRow("real 1024") << 512u << QStringList({"512", "256", "128"}) << 7;
-        QTest::newRow("complex 1024") << 1024u << QStringList({"1024", "512", "256"}) << 8;
-        QTest::newRow("complex 4096") << 4096u << QStringList({"4K", "2K", "1024"}) << 10;
-        QTest::newRow("tiny") << 4u << QStringList({"4"}) << 1;
-    }
-
-    void frequencySpans()
-    {
-        QFETCH(unsigned, bins);
-        QFETCH(QStringList, head);
-        QFETCH(int, count);
-        const QStringList items = spanItems(bins);
-        QCOMPARE(items.mid(0, head.size()), head);
-        QCOMPARE(items.size(), count);
-        if (bins >= 8)
-            QCOMPARE(items.last(), QStringLiteral("8"));
-        QCOMPARE(spanValue(items.first()), double(bins));
-    }
-
-    void spanTexts()
-    {
-        QCOMPARE(spanValue("4K"), 4096.0);
-        QCOMPARE(spanValue(" 512"), 512.0);
-        QCOMPARE(spanValue(QString()), 0.0);
-    }
-
     void powerSpansAndSteps()
     {
         const QStringList db = powerSpanItems(120, DimDecibelsRelative);

@@ -105,11 +105,14 @@ private slots:
     void widthChooserInTimeUnits()
     {
         OrmaOscPanel panel;
+        QCOMPARE(items(panel.m_pScaleXCmbBox).mid(0, 2), QStringList({"128K", "64K"}));
+        QCOMPARE(items(panel.m_pScaleXCmbBox).mid(7, 2), QStringList({"1K", "512"}));
         QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("1K"));
         QCOMPARE(panel.m_pHorizontalDimension->text(), QStringLiteral("(отсчеты)"));
         panel.setSampleRate(1e6);
         panel.setDimensions(DimMicroseconds, DimCodes);
         QCOMPARE(items(panel.m_pScaleXCmbBox).first(), QStringLiteral("131072"));
+        QCOMPARE(items(panel.m_pScaleXCmbBox).last(), QStringLiteral("8"));
         QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("1024"));
         QCOMPARE(panel.m_pHorizontalDimension->text(), QString::fromUtf8("(мк") + QLatin1String("c)"));
         QVERIFY(!panel.slider()->integerMode());

@@ -33,6 +33,17 @@ QStringList items(const ComboBoxInc *box)
 
 const QwtScaleDiv &axis(const OrmaSpectrPanel &p, int a) { return p.plot()->axisScaleDiv(a); }
 
+// The spectrum of a bench tone at 1 kHz, 101 kHz, 1024 points, as curve 0 of a panel.
+struct BenchSpectrum {
+    kit::Record record = kit::benchRecord(1, 1024, 101000, 1000, 1000, 1);
+    kit::Spectra spectra;
+    BenchSpectrum() { spectra.compute(record, 1024, 2047, 5000, 101000); }
+    void showOn(OrmaSpectrPanel &panel)
+    {
+        panel.plot()->setCurveSamples(0, Qt::yellow, spectra.engine.binAxis(), spectra.engine.spectrum(0), 512);
+    }
+};
+
 // One tone of 1000 codes (amplitude 1001 in the generator's terms) at bin 100 of a 1024-point
 // block sampled at 102.4 kHz: 10 kHz, 100 Hz per bin.
 struct Tone {
@@ -97,11 +108,9 @@ private slots:
 
     void spanKeptInsideTheSpectrum()
     {
-        const kit::Record r = kit::benchRecord(1, 1024, 101000, 1000, 1000, 1);
-        kit::Spectra spectra;
-        spectra.compute(r, 1024, 2047, 5000, 101000);
+        BenchSpectrum bench;
         OrmaSpectrPanel panel;
-        panel.plot()->setCurveSamples(0, Qt::yellow, spectra.engine.binAxis(), spectra.engine.spectrum(0), 512);
+        bench.showOn(panel);
         panel.m_pScaleXCmbBox->setCurrentIndex(3); // 64 bins
         panel.plot()->slotMoveScaleX(480);
         panel.m_pScaleXCmbBox->setCurrentIndex(2); // 128 bins would end past bin 511
@@ -187,15 +196,14 @@ private slots:
 
     void harmonicMarksSitOnTheCurrentChannel()
     {
-        const kit::Record r = kit::benchRecord(1, 1024, 101000, 1000, 1000, 1);
-        kit::Spectra spectra;
-        spectra.compute(r, 1024, 2047, 5000, 101000);
+        BenchSpectrum bench;
+        const kit::Spectra &spectra = bench.spectra;
         OrmaSpectrPanel panel;
         const double positions[] = {20.4, 30.41, 600.0, -3.0};
         panel.showHarmonics(true, positions, 4);
         QVERIFY(panel.harmonicMarks().empty()); // no current channel yet
 
-        panel.plot()->setCurveSamples(0, Qt::yellow, spectra.engine.binAxis(), spectra.engine.spectrum(0), 512);
+        bench.showOn(panel);
         panel.slotSetCurrentChan(0);
         panel.showHarmonics(true, positions, 4);
         QCOMPARE(int(panel.harmonicMarks().size()), 4);
