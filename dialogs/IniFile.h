@@ -6,11 +6,15 @@
 #include <QString>
 #include <QVariant>
 
+#include <climits>
+
 class IniFile {
 public:
     explicit IniFile(const QString &sPath);
 
     int readInt(const QString &sKey, int nDefault, int nMin, int nMax) const;
+    // A code or choice, checked by the caller against its list.
+    int readInt(const QString &sKey, int nDefault) const { return readInt(sKey, nDefault, INT_MIN, INT_MAX); }
     double readDouble(const QString &sKey, double dDefault, double dMin, double dMax) const;
     bool readBool(const QString &sKey, bool isDefault) const;
     QString readText(const QString &sKey, const QString &sDefault) const;

@@ -4,6 +4,7 @@
 #include "dsp/Windows.h"
 #include "plot/OrmaScaleDraw.h"
 #include "plot/Transforms.h"
+#include "sources/IntValidator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,6 +47,7 @@ const char *const FftSizeTexts[] = {"8M",   "4M",   "2M",   "1M",   "512K", "256
                                     "512",  "256",  "128",  "64",   "32",   "16"};
 
 constexpr uint32_t MaxFallbackFftSize = 1048576;
+constexpr double MaxLowFreqKhz = 999999999.0;
 
 const QString FftTooLong = QStringLiteral("\nРазмер ДПФ не должен превосходить число отсчётов на канал!");
 
@@ -57,10 +59,10 @@ template <size_t N> QComboBox *codedCombo(const CodedItem (&items)[N])
     return combo;
 }
 
-// Selects the entry carrying the code; a code no entry carries selects the default's entry.
-void selectCode(QComboBox *combo, int nCode, int nDefault)
+// Selects the entry carrying the stored code; a code no entry carries selects the default's entry.
+void selectCode(QComboBox *combo, const IniFile &ini, const char *sKey, int nDefault)
 {
-    int nIdx = combo->findData(nCode);
+    int nIdx = combo->findData(ini.readInt(sKey, nDefault));
     if (nIdx < 0)
         nIdx = combo->findData(nDefault);
     combo->setCurrentIndex(nIdx);
@@ -142,8 +144,8 @@ QLineEdit *typedEdit(QValidator *validator)
 {
     auto *edit = new QLineEdit;
     validator->setParent(edit);
-    // Numbers are written with a point whatever the desktop's language.
-    validator->setLocale(QLocale::c());
+    // "1,5" must not pass for a number that reads back as 0.
+    validator->setLocale(plainNumberLocale());
     edit->setValidator(validator);
     edit->setMaximumWidth(120);
     return edit;
@@ -155,7 +157,7 @@ OscSpectrDlg::OscSpectrDlg(QWidget *parent) : SettingsDlg(parent)
 {
     setWindowTitle(QString::fromUtf8("Параметры"));
 
-    m_pTabWidget = new QTabWidget;
+    m_pTabWidget = named(new QTabWidget, "m_pTabWidget");
     m_pTabWidget->addTab(buildOscPage(), QString::fromUtf8("Осциллограф"));
     m_pTabWidget->addTab(buildSpectrPage(), QString::fromUtf8("Анализатор спектра"));
 
@@ -175,17 +177,17 @@ OscSpectrDlg::OscSpectrDlg(QWidget *parent) : SettingsDlg(parent)
 
 QWidget *OscSpectrDlg::buildOscPage()
 {
-    m_pXDimensionCmbBox = codedCombo(TimeUnits);
-    m_pTimeOutSpin = intSpin(1, 1000, 10);
-    m_pYDimensionCmbBox = codedCombo(AmplUnits);
-    m_pGainCmbBox = new QComboBox;
+    m_pXDimensionCmbBox = named(codedCombo(TimeUnits), "m_pXDimensionCmbBox");
+    m_pTimeOutSpin = named(intSpin(1, 1000, 10), "m_pTimeOutSpin");
+    m_pYDimensionCmbBox = named(codedCombo(AmplUnits), "m_pYDimensionCmbBox");
+    m_pGainCmbBox = named(new QComboBox, "m_pGainCmbBox");
     m_pGainCmbBox->addItems({QString::fromUtf8("к входу АЦП"), QString::fromUtf8("к входу модуля")});
-    m_pInterpolationCheck = new QCheckBox(QString::fromUtf8("Интерполяция"));
-    m_pAccumulationCheck = new QCheckBox(QString::fromUtf8("Накопление осциллограмм"));
+    m_pInterpolationCheck = named(new QCheckBox(QString::fromUtf8("Интерполяция")), "m_pInterpolationCheck");
+    m_pAccumulationCheck =
+        named(new QCheckBox(QString::fromUtf8("Накопление осциллограмм")), "m_pAccumulationCheck");
 
     QFormLayout *timeForm = newForm();
     addRow(timeForm, "Единица измерения", m_pXDimensionCmbBox);
-    addRow(timeForm, "Минимальный период обновления экрана (мс)", m_pTimeOutSpin);
 
     QFormLayout *amplForm = newForm();
     addRow(amplForm, "Единица измерения", m_pYDimensionCmbBox);
@@ -193,10 +195,16 @@ QWidget *OscSpectrDlg::buildOscPage()
     amplForm->addRow(m_pInterpolationCheck);
     amplForm->addRow(m_pAccumulationCheck);
 
+    // The refresh period belongs to neither axis.
+    QFormLayout *refreshForm = newForm();
+    refreshForm->setContentsMargins(10, 6, 10, 0);
+    addRow(refreshForm, "Минимальный период обновления экрана (мс)", m_pTimeOutSpin);
+
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(group("Ось времени", timeForm));
     layout->addWidget(group("Ось амплитуд", amplForm));
+    layout->addLayout(refreshForm);
     layout->addStretch();
     return page;
 }
@@ -224,14 +232,14 @@ QWidget *OscSpectrDlg::buildSpectrPage()
 
 QWidget *OscSpectrDlg::buildFftGroup()
 {
-    m_pFftSizeCmbBox = new QComboBox;
+    m_pFftSizeCmbBox = named(new QComboBox, "m_pFftSizeCmbBox");
     for (const char *sText : FftSizeTexts)
         m_pFftSizeCmbBox->addItem(QString::fromLatin1(sText));
-    m_pAverageCountSpin = intSpin(1, 99, 1);
-    m_pWindowTypeBox = new QComboBox;
+    m_pAverageCountSpin = named(intSpin(1, 99, 1), "m_pAverageCountSpin");
+    m_pWindowTypeBox = named(new QComboBox, "m_pWindowTypeBox");
     for (const char *sLabel : WindowListOrder)
         m_pWindowTypeBox->addItem(QString::fromUtf8(sLabel), windowCodeOfLabel(QString::fromUtf8(sLabel)));
-    m_pSidelobeLevelSpin = intSpin(0, 1000, 10);
+    m_pSidelobeLevelSpin = named(intSpin(0, 1000, 10), "m_pSidelobeLevelSpin");
 
     QFormLayout *form = newForm();
     addRow(form, "Размер ДПФ", m_pFftSizeCmbBox);
@@ -243,14 +251,14 @@ QWidget *OscSpectrDlg::buildFftGroup()
 
 QWidget *OscSpectrDlg::buildFreqGroup()
 {
-    m_pFreqDimensionCmbBox = codedCombo(FreqUnits);
-    m_pSpectrRangeCmbBox = new QComboBox;
+    m_pFreqDimensionCmbBox = named(codedCombo(FreqUnits), "m_pFreqDimensionCmbBox");
+    m_pSpectrRangeCmbBox = named(new QComboBox, "m_pSpectrRangeCmbBox");
     m_pSpectrRangeCmbBox->addItems({QString::fromUtf8("0 – Fd"), QString::fromUtf8("-Fd/2 – +Fd/2")});
-    m_pFreqShiftCheck = new QCheckBox(QString::fromUtf8("Смещение частоты"));
-    m_pDbCheck = new QCheckBox(QString::fromUtf8("Логарифмическая шкала"));
-    auto *lowFreqValidator = new QDoubleValidator(0.0, 999999999.0, 3);
+    m_pFreqShiftCheck = named(new QCheckBox(QString::fromUtf8("Смещение частоты")), "m_pFreqShiftCheck");
+    m_pDbCheck = named(new QCheckBox(QString::fromUtf8("Логарифмическая шкала")), "m_pDbCheck");
+    auto *lowFreqValidator = new QDoubleValidator(0.0, MaxLowFreqKhz, 3);
     lowFreqValidator->setNotation(QDoubleValidator::StandardNotation);
-    m_pLowFreqEdit = typedEdit(lowFreqValidator);
+    m_pLowFreqEdit = named(typedEdit(lowFreqValidator), "m_pLowFreqEdit");
     m_pLowFreqEdit->setAccessibleName(QString::fromUtf8("Нижняя частота логарифмической шкалы (кГц)"));
     m_pLowFreqEdit->setToolTip(m_pLowFreqEdit->accessibleName());
 
@@ -271,10 +279,10 @@ QWidget *OscSpectrDlg::buildFreqGroup()
 
 QWidget *OscSpectrDlg::buildPowerGroup()
 {
-    m_pPowDimensionCmbBox = codedCombo(PowerUnits);
-    m_pImpedanceCmbBox = codedCombo(Impedances);
-    m_pMaxPowerSpin = powerSpin(0.0, 1000.0);
-    m_pMinPowerSpin = powerSpin(-1000.0, 1000.0);
+    m_pPowDimensionCmbBox = named(codedCombo(PowerUnits), "m_pPowDimensionCmbBox");
+    m_pImpedanceCmbBox = named(codedCombo(Impedances), "m_pImpedanceCmbBox");
+    m_pMaxPowerSpin = named(powerSpin(0.0, 1000.0), "m_pMaxPowerSpin");
+    m_pMinPowerSpin = named(powerSpin(-1000.0, 1000.0), "m_pMinPowerSpin");
 
     QFormLayout *form = newForm();
     addRow(form, "Единица измерения", m_pPowDimensionCmbBox);
@@ -286,9 +294,10 @@ QWidget *OscSpectrDlg::buildPowerGroup()
 
 QWidget *OscSpectrDlg::buildQualityGroup()
 {
-    m_pHarmonicCheck = new QCheckBox(QString::fromUtf8("Выводить метки гармоник на экран"));
-    m_pHarmEdit = typedEdit(new QIntValidator(1, 99));
-    m_pSfdrBandWidthEdit = typedEdit(new QIntValidator(0, INT_MAX));
+    m_pHarmonicCheck =
+        named(new QCheckBox(QString::fromUtf8("Выводить метки гармоник на экран")), "m_pHarmonicCheck");
+    m_pHarmEdit = named(typedEdit(new IntValidator(1, 99)), "m_pHarmEdit");
+    m_pSfdrBandWidthEdit = named(typedEdit(new IntValidator(0, INT_MAX)), "m_pSfdrBandWidthEdit");
 
     QFormLayout *form = newForm();
     form->addRow(m_pHarmonicCheck);
@@ -300,28 +309,24 @@ QWidget *OscSpectrDlg::buildQualityGroup()
 void OscSpectrDlg::load()
 {
     const IniFile ini(configPath());
-    selectCode(m_pXDimensionCmbBox, ini.readInt("OscPanel/TimeDimension", DimMicroseconds, INT_MIN, INT_MAX),
-               DimMicroseconds);
+    selectCode(m_pXDimensionCmbBox, ini, "OscPanel/TimeDimension", DimMicroseconds);
     m_pTimeOutSpin->setValue(ini.readInt("OscPanel/Timeout", 100, 1, 1000));
-    selectCode(m_pYDimensionCmbBox, ini.readInt("OscPanel/AmplDimension", DimCodes, INT_MIN, INT_MAX), DimCodes);
+    selectCode(m_pYDimensionCmbBox, ini, "OscPanel/AmplDimension", DimCodes);
     m_pGainCmbBox->setCurrentIndex(ini.readInt("OscPanel/IsGain", 0, 0, m_pGainCmbBox->count() - 1));
 
     setFftSize(uint32_t(ini.readDouble("SpectrPanel/FftSize", 1024, 0, UINT32_MAX)));
     m_pAverageCountSpin->setValue(ini.readInt("SpectrPanel/AverageCount", 1, 1, 99));
-    selectCode(m_pWindowTypeBox, ini.readInt("SpectrPanel/WindowType", WindowBlackmanHarris7, INT_MIN, INT_MAX),
-               WindowBlackmanHarris7);
+    selectCode(m_pWindowTypeBox, ini, "SpectrPanel/WindowType", WindowBlackmanHarris7);
     m_pSidelobeLevelSpin->setValue(ini.readInt("SpectrPanel/SidelobeLevel", 120, 0, 1000));
-    selectCode(m_pFreqDimensionCmbBox,
-               ini.readInt("SpectrPanel/FreqDimension", DimKilohertz, INT_MIN, INT_MAX), DimKilohertz);
+    selectCode(m_pFreqDimensionCmbBox, ini, "SpectrPanel/FreqDimension", DimKilohertz);
     m_pSpectrRangeCmbBox->setCurrentIndex(ini.readInt("SpectrPanel/SpectrRange", 1, 0, 1));
     m_pFreqShiftCheck->setChecked(ini.readBool("SpectrPanel/FreqShift", true));
     m_pDbCheck->setChecked(ini.readBool("SpectrPanel/FreqDb", false));
-    m_pLowFreqEdit->setText(trimmedNumber(ini.readDouble("SpectrPanel/LowFreq", 0.0, 0.0, 999999999e3) / 1000.0, 3));
+    const double dLowFreqHz = ini.readDouble("SpectrPanel/LowFreq", 0.0, 0.0, MaxLowFreqKhz * 1000.0);
+    m_pLowFreqEdit->setText(trimmedNumber(dLowFreqHz / 1000.0, 3));
     m_pLowFreqEdit->setEnabled(m_pDbCheck->isChecked());
-    selectCode(m_pPowDimensionCmbBox,
-               ini.readInt("SpectrPanel/PowerDimension", DimDecibelsRelative, INT_MIN, INT_MAX),
-               DimDecibelsRelative);
-    selectCode(m_pImpedanceCmbBox, ini.readInt("SpectrPanel/Impedance", 50, INT_MIN, INT_MAX), 50);
+    selectCode(m_pPowDimensionCmbBox, ini, "SpectrPanel/PowerDimension", DimDecibelsRelative);
+    selectCode(m_pImpedanceCmbBox, ini, "SpectrPanel/Impedance", 50);
     m_pMaxPowerSpin->setValue(ini.readDouble("SpectrPanel/MaxPower", 0.0, 0.0, 1000.0));
     m_pMinPowerSpin->setValue(ini.readDouble("SpectrPanel/MinPower", -120.0, -1000.0, 1000.0));
     m_pHarmonicCheck->setChecked(ini.readBool("SpectrPanel/IsShowHarmonic", false));

@@ -8,8 +8,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <climits>
-
 namespace {
 
 constexpr int MaxAccumCount = 999999999;
@@ -20,14 +18,16 @@ OtherSetupDlg::OtherSetupDlg(QWidget *parent) : SettingsDlg(parent)
 {
     setWindowTitle(QString::fromUtf8("Другие настройки"));
 
-    m_pMaxChanCmbBox = new QComboBox;
+    m_pMaxChanCmbBox = named(new QComboBox, "m_pMaxChanCmbBox");
     m_pMaxChanCmbBox->addItems({QStringLiteral("8"), QStringLiteral("16")});
-    m_pTikSamplesCheck = new QCheckBox(QString::fromUtf8("Разметка отсчетов"));
-    m_pMarkerSamplesCheck = new QCheckBox(QString::fromUtf8("Маркеры отсчетов"));
-    m_pAccumInfCheck = new QCheckBox(QString::fromUtf8("Бесконечное накопление"));
-    m_pAccumCountSpin = new QSpinBox;
+    m_pTikSamplesCheck = named(new QCheckBox(QString::fromUtf8("Разметка отсчетов")), "m_pTikSamplesCheck");
+    m_pMarkerSamplesCheck =
+        named(new QCheckBox(QString::fromUtf8("Маркеры отсчетов")), "m_pMarkerSamplesCheck");
+    m_pAccumInfCheck = named(new QCheckBox(QString::fromUtf8("Бесконечное накопление")), "m_pAccumInfCheck");
+    m_pAccumCountSpin = named(new QSpinBox, "m_pAccumCountSpin");
     m_pAccumCountSpin->setRange(0, MaxAccumCount);
-    m_pSpectrEnableCheck = new QCheckBox(QString::fromUtf8("Вычисление спектра в режиме Осциллографа"));
+    m_pSpectrEnableCheck = named(new QCheckBox(QString::fromUtf8("Вычисление спектра в режиме Осциллографа")),
+                                 "m_pSpectrEnableCheck");
 
     auto *form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -52,7 +52,7 @@ void OtherSetupDlg::load()
 {
     const IniFile ini(configPath());
     // Any stored count other than 8 asks for the larger choice.
-    m_pMaxChanCmbBox->setCurrentIndex(ini.readInt("MaxChannel", 8, INT_MIN, INT_MAX) == 8 ? 0 : 1);
+    m_pMaxChanCmbBox->setCurrentIndex(ini.readInt("MaxChannel", 8) == 8 ? 0 : 1);
     m_pTikSamplesCheck->setChecked(ini.readBool("ShowTikSamples", false));
     m_pMarkerSamplesCheck->setChecked(ini.readBool("ShowMarkerSamples", false));
     m_pAccumInfCheck->setChecked(ini.readBool("AccumInf", true));

@@ -62,7 +62,9 @@ void SampleWidthSpin::stepBy(int nSteps)
 QValidator::State SampleWidthSpin::validate(QString &input, int &pos) const
 {
     const QValidator::State state = QSpinBox::validate(input, pos);
-    return state == QValidator::Acceptable && !isSampleWidth(valueFromText(input)) ? QValidator::Invalid : state;
+    if (state == QValidator::Acceptable && !isSampleWidth(valueFromText(input)))
+        return QValidator::Invalid;
+    return state;
 }
 
 FileParamsDlg::FileParamsDlg(const QString &sConfigPath, QWidget *parent) : SettingsDlg(parent, sConfigPath)
@@ -98,7 +100,8 @@ FileParamsDlg::FileParamsDlg(const QString &sConfigPath, QWidget *parent) : Sett
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_pChangeCheck, &QCheckBox::toggled, this, &FileParamsDlg::slotChanged);
-    connect(m_pChanNumSpin, QOverload<int>::of(&QSpinBox::valueChanged), this, &FileParamsDlg::slotChanNumChange);
+    connect(m_pChanNumSpin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            &FileParamsDlg::slotChanNumChange);
     connect(m_pComplecCheckBox, &QCheckBox::toggled, this, &FileParamsDlg::slotComplexChange);
     connect(m_pBytesPerSamplesSpin, QOverload<int>::of(&QSpinBox::valueChanged), this,
             &FileParamsDlg::slotBytesPerSampleChange);
@@ -109,7 +112,8 @@ void FileParamsDlg::load()
 {
     const IniFile ini(configPath());
     m_pChangeCheck->setChecked(ini.readBool("FileParams/UserFileParams", false));
-    m_pSampleRateSpin->setValue(ini.readDouble("FileParams/UserSampleRate", 20000000.0, 0.0, MaxSampleRateKhz));
+    m_pSampleRateSpin->setValue(
+        ini.readDouble("FileParams/UserSampleRate", 20000000.0, 0.0, MaxSampleRateKhz));
     const int nBytes = ini.readInt("FileParams/UserBytesPerSamples", 2, 1, 4);
     m_pBytesPerSamplesSpin->setValue(isSampleWidth(nBytes) ? nBytes : 2);
     slotBytesPerSampleChange(m_pBytesPerSamplesSpin->value());
@@ -180,9 +184,10 @@ void FileParamsDlg::presetForRecord(const FileParams &current, bool isPostfixKno
 
 void FileParamsDlg::slotChanged(bool isChecked)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{m_pSampleRateSpin, m_pBytesPerSamplesSpin, m_pChanNumSpin,
-                                                     m_pBitRangeSpin, m_pVoltageRangeSpin, m_pComplecCheckBox,
-                                                     m_pConvertCodeCmbBox})
+    const std::initializer_list<QWidget *> parameters = {
+        m_pSampleRateSpin, m_pBytesPerSamplesSpin, m_pChanNumSpin,      m_pBitRangeSpin,
+        m_pVoltageRangeSpin, m_pComplecCheckBox,   m_pConvertCodeCmbBox};
+    for (QWidget *w : parameters)
         w->setEnabled(isChecked);
 }
 

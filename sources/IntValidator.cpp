@@ -1,9 +1,15 @@
 #include "sources/IntValidator.h"
 
+QLocale plainNumberLocale()
+{
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+    return locale;
+}
+
 IntValidator::IntValidator(int nBottom, int nTop, QObject *parent) : QIntValidator(nBottom, nTop, parent)
 {
-    // The C locale has no group separator: "7,777" is refused instead of reading back as 0.
-    setLocale(QLocale::c());
+    setLocale(plainNumberLocale());
 }
 
 QValidator::State IntValidator::validate(QString &input, int &pos) const

@@ -46,7 +46,8 @@ RecordSignature readRecordSignature(const QString &sPath)
         return signature;
     signature.hasPostfix = true;
     // Producers end lines with "\r\n"; a lone "\n", which the parser also takes, counts the same.
-    const QStringList lines = postfix.text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+    const QRegularExpression lineEnd(QStringLiteral("\r?\n"));
+    const QStringList lines = postfix.text.split(lineEnd, Qt::SkipEmptyParts);
     signature.lineFourValue = secondWord(lines, 3).toInt();
     signature.isComplex = secondWord(lines, 7) == QLatin1String("YES");
     return signature;
@@ -106,8 +107,8 @@ bool LoadedFilesDlg::addFile(const QString &sPath)
         return false;
     }
     if (readRecordSignature(sPath) != m_reference) {
-        QMessageBox::critical(this, QString::fromUtf8("Ошибка"), QString::fromUtf8("\nФайл имеет другие параметры!"),
-                              QMessageBox::Ok);
+        QMessageBox::critical(this, QString::fromUtf8("Ошибка"),
+                              QString::fromUtf8("\nФайл имеет другие параметры!"), QMessageBox::Ok);
         return false;
     }
     m_pFileList->addItem(sPath);
@@ -124,9 +125,8 @@ void LoadedFilesDlg::slotAddFile()
 
 void LoadedFilesDlg::slotRemoveFile()
 {
-    const int nRow = m_pFileList->currentRow();
-    const bool isSelected = nRow >= 0 && m_pFileList->item(nRow)->isSelected();
-    if (m_pFileList->count() <= 1 || !isSelected || nRow == 0)
+    const int nRow = removableRow();
+    if (nRow < 0)
         return;
     const QString sPath = m_pFileList->item(nRow)->text();
     delete m_pFileList->takeItem(nRow);
@@ -139,9 +139,14 @@ QString LoadedFilesDlg::chooseFile()
                                         QStringLiteral("*.bin"));
 }
 
-void LoadedFilesDlg::slotSelectionChange()
+int LoadedFilesDlg::removableRow() const
 {
     // The main record cannot be removed: the set is described by it.
     const int nRow = m_pFileList->currentRow();
-    m_pRemoveButton->setEnabled(m_pFileList->count() > 1 && nRow > 0 && m_pFileList->item(nRow)->isSelected());
+    return nRow > 0 && m_pFileList->item(nRow)->isSelected() ? nRow : -1;
+}
+
+void LoadedFilesDlg::slotSelectionChange()
+{
+    m_pRemoveButton->setEnabled(removableRow() >= 0);
 }

@@ -54,6 +54,9 @@ private slots:
     void slotSelectionChange();
 
 private:
+    // The selected row unless it is the main record; -1 when nothing may be removed.
+    int removableRow() const;
+
     RecordSignature m_reference;
     QListWidget *m_pFileList = nullptr;
     QPushButton *m_pAddButton = nullptr;
