@@ -66,11 +66,15 @@ QList<int> LegendItemWidget::channels() const
 
 void LegendItemWidget::setColor(const QColor &color)
 {
+    if (color == this->color())
+        return;
     QPalette p = m_pFrame->palette();
     p.setBrush(QPalette::Active, QPalette::Window, color);
     p.setBrush(QPalette::Inactive, QPalette::Window, color);
     p.setBrush(QPalette::Disabled, QPalette::Window, color);
     m_pFrame->setPalette(p);
+    QColor changed = color;
+    emit signalColorChange(m_channel, changed);
 }
 
 QColor LegendItemWidget::color() const

@@ -30,6 +30,8 @@ public:
     // Complex records: axis from -Fd/2 to +Fd/2, and shifted by a frequency.
     void setCentred(bool flag);
     void setShift(double hz);
+    bool isCentred() const { return m_centredRange; }
+    double shift() const { return m_frequencyShift; }
     void setImpedance(unsigned ohms);
     void setLogFrequency(bool flag);
     bool isLogFrequency() const { return m_logFrequency; }

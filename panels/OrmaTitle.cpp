@@ -25,11 +25,10 @@ void OrmaTitle::setAlignment(int a)
     updateGeometry();
 }
 
-// Height of one line of the title in the widget's font, with the 5 pixels the text is
-// drawn away from the edge and a little air on the far side.
+// Height of one line of the title in the widget's font, with a little air on both sides.
 int OrmaTitle::titleExtent() const
 {
-    return title().textSize(font()).toSize().height() + 8;
+    return title().textSize(font()).toSize().height() + 6;
 }
 
 QSize OrmaTitle::sizeHint() const
@@ -46,9 +45,15 @@ QSize OrmaTitle::minimumSizeHint() const
 void OrmaTitle::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.setFont(font());
+    const QwtText text = title();
     const QRect r = contentsRect();
-    // Rotated titles are laid out from the rectangle's left edge; the extra width keeps the
-    // glyphs of a long title from being clipped at the far side.
-    drawTitle(&painter, QwtScaleDraw::Alignment(m_alignment),
-              QRectF(r.left() + 5, r.top(), r.width() + 30, r.height()));
+    if (!isVertical()) {
+        text.draw(&painter, r);
+        return;
+    }
+    // Reading upwards beside the plot, centred on its height.
+    painter.translate(r.left(), r.bottom() + 1);
+    painter.rotate(-90.0);
+    text.draw(&painter, QRectF(0, 0, r.height(), r.width()));
 }

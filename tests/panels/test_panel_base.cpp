@@ -313,6 +313,11 @@ private slots:
         QCOMPARE(item.channels(), QList<int>({0}));
         b.panel.addLegendItem(0, &item);
         QSignalSpy select(&item, &LegendItemWidget::signalSelect);
+        QSignalSpy recoloured(&item, &LegendItemWidget::signalColorChange);
+        item.setColor(Qt::red);
+        item.setColor(Qt::red);
+        QCOMPARE(recoloured.count(), 1);
+        QCOMPARE(item.color(), QColor(Qt::red));
 
         QTest::mouseDClick(item.m_pFrame, Qt::LeftButton);
         QVERIFY(!item.isChannelVisible());

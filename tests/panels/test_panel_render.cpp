@@ -111,7 +111,7 @@ private slots:
         spectr->slotReplot();
         kit::settle();
 
-        // The red marker on a crest of channel 0, the blue one a little later.
+        // The red marker on channel 0, the blue one a little later.
         osc->enableRedMarkerTool(true);
         kit::click(osc->plot()->canvas(), kit::pixelOf(*osc->plot(), 110, record.channel(0)[110]));
         osc->enableRedMarkerTool(false);
