@@ -137,6 +137,7 @@ private:
     void relayoutSpectrum();
     void setAxisRanges();
     void requestBlockAtPosition();
+    void requestFreshBlock();
     void stopAcquisition();
     void allocateSourceWindow();
     void runFollowers(BlockFollower::Stage stage);

@@ -191,7 +191,7 @@ void Orma::slotStart()
         m_bRestartPending = true;
     } else {
         m_bRestartPending = false;
-        m_pSource->requestData();
+        requestFreshBlock();
     }
     setStatus("Сбор данных", QColor(0, 255, 0));
 }
@@ -207,6 +207,17 @@ void Orma::slotStop()
     m_pLeftButton->setEnabled(true);
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
+}
+
+// A request made while the thread is on its way out after a stop would be dropped with it:
+// let the thread finish first, and never let an old stop end the new run.
+void Orma::requestFreshBlock()
+{
+    if (m_pSource->isStopRequested())
+        waitForSourceThread();
+    if (!m_pSource->isRunning())
+        m_pSource->setStopRequested(false);
+    m_pSource->requestData();
 }
 
 void Orma::slotStartSource()
@@ -421,7 +432,9 @@ void Orma::slotDataProcessing()
     const int delay = nextBlockDelay(period, int(m_tmFrame.elapsed()));
     if (m_bStopped) {
         m_pSource->stopSource();
-    } else if (m_pSingleStartAction->isChecked() && !m_pSource->waitingFlag()) {
+    } else if (m_pSingleStartAction->isChecked() &&
+               (m_nMode == KindSimulation || !m_pSource->waitingFlag())) {
+        // The generator never waits for a producer, so its first block is the complete one.
         stopAcquisition();
     } else if (m_nMode == KindSimulation) {
         m_tmStart.start(delay);
@@ -549,7 +562,7 @@ void Orma::requestBlockAtPosition()
         return;
     if (m_bStopped || m_nSliderHeld > 0) {
         holdSource([&] { m_pSource->setSkipWaitOnce(true); });
-        m_pSource->requestData();
+        requestFreshBlock();
     } else if (!m_pSource->waitingFlag()) {
         m_bRestartPending = true;
         holdSource([&] { m_pSource->setSkipWaitOnce(true); });

@@ -35,7 +35,7 @@ void Orma::loadFile(const QString &sFile)
     if (!m_bStopped) {
         m_bStartAfterLoad = true;
         stopAcquisition();
-    } else if (m_pSource) {
+    } else if (m_pSource && m_pSource->isRunning()) {
         m_pSource->stopSource();
     }
     waitForSourceThread();

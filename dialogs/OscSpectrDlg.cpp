@@ -309,7 +309,7 @@ QWidget *OscSpectrDlg::buildQualityGroup()
 void OscSpectrDlg::load()
 {
     const IniFile ini(configPath());
-    selectCode(m_pXDimensionCmbBox, ini, "OscPanel/TimeDimension", DimMicroseconds);
+    selectCode(m_pXDimensionCmbBox, ini, "OscPanel/TimeDimension", DimSamples);
     m_pTimeOutSpin->setValue(ini.readInt("OscPanel/Timeout", 100, 1, 1000));
     selectCode(m_pYDimensionCmbBox, ini, "OscPanel/AmplDimension", DimCodes);
     m_pGainCmbBox->setCurrentIndex(ini.readInt("OscPanel/IsGain", 0, 0, m_pGainCmbBox->count() - 1));

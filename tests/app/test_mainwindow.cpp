@@ -1,0 +1,284 @@
+// The real main window, offscreen: actions, modes, recent files, fonts, keys, the command
+// line, acquisition on the generator and on record files, and switching under load.
+#include "app/Orma.h"
+#include "app/IniFile.h"
+#include "panels/OrmaOscPanel.h"
+#include "panels/OrmaSlider.h"
+#include "panels/OrmaSpectrPanel.h"
+#include "plot/OrmaPlot.h"
+#include "plot/QwtPlotCurveEx.h"
+#include "sources/RecordWriter.h"
+#include "sources/SignalSource.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QAction *action(Orma &w, const char *name) { return w.findChild<QAction *>(name); }
+
+// Runs the event loop until the window has shown `count` more blocks, or the time is up.
+bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
+{
+    auto *counter = w.oscPanel()->m_pCyclesEdit;
+    const int start = counter->text().toInt();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        QTest::qWait(20);
+        if (!counter->text().isEmpty() && counter->text().toInt() >= start + count)
+            return true;
+    }
+    return false;
+}
+
+QString writeRecord(const QString &path, int channels, uint64_t samples, double rate = 1e6)
+{
+    RecordSpec spec = defaultRecordSpec();
+    spec.params.channelCount = uint32_t(channels);
+    spec.params.sampleCount = samples;
+    spec.params.sampleRate = rate;
+    spec.params.bitRange = 14;
+    spec.params.bytesPerSample = 2;
+    spec.params.voltageRangeMv = 5000;
+    spec.tones = {{rate / 64, 6000, 0}};
+    QString error;
+    if (!writeRecordFile(path, spec, true, &error))
+        qWarning() << error;
+    return path;
+}
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(kNativeOrganisation);
+        QCoreApplication::setApplicationName(kNativeApplication);
+        QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini");
+    }
+    void cleanup() { QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini"); }
+
+    void startsOnGeneratorWithBothPanels()
+    {
+        Orma w;
+        w.show();
+        QCOMPARE(w.sourceKind(), 2);
+        QCOMPARE(w.windowTitle(), QString("ОСЦИЛЛОГРАФ + АНАЛИЗАТОР СПЕКТРА - Имитатор сигналов"));
+        QVERIFY(w.oscPanel()->isVisible());
+        QVERIFY(w.spectrPanel()->isVisible());
+    }
+
+    void displayAndSourceActionsAreRadioItems()
+    {
+        Orma w;
+        w.show();
+        QAction *osc = action(w, "m_pOscAction"), *both = action(w, "m_pOscSpectrAction");
+        both->setChecked(false); // the active mode cannot be unchecked
+        QVERIFY(both->isChecked());
+        osc->setChecked(true);
+        QVERIFY(!both->isChecked());
+        QVERIFY(w.windowTitle().startsWith("ОСЦИЛЛОГРАФ - "));
+        QVERIFY(!w.spectrPanel()->isVisible());
+
+        QAction *simulation = action(w, "m_pSimulationAction");
+        SignalSource *source = w.source();
+        simulation->setChecked(false); // re-triggering the active kind changes nothing
+        QVERIFY(simulation->isChecked());
+        QCOMPARE(w.source(), source);
+    }
+
+    void recentFilesKeepTenNewestFirst()
+    {
+        Orma w;
+        QStringList files;
+        for (int i = 0; i < 11; ++i)
+            files << writeRecord(m_dir.filePath(QString("r%1.bin").arg(i)), 1, 4096);
+        for (int i = 0; i < 11; ++i)
+            w.loadFile(files.at(i));
+        QCOMPARE(w.recentFiles().size(), 10);
+        QCOMPARE(w.recentFiles().first(), files.at(10));
+        QVERIFY(!w.recentFiles().contains(files.at(0)));
+        w.loadFile(files.at(5));
+        QCOMPARE(w.recentFiles().first(), files.at(5));
+        QCOMPARE(w.recentFiles().count(files.at(5)), 1);
+        QCOMPARE(w.recentFiles().size(), 10);
+    }
+
+    void narrowWindowReducesFont()
+    {
+        Orma w;
+        w.show();
+        w.resize(1200, 600);
+        QTest::qWait(10);
+        const int wide = w.font().pointSize();
+        w.resize(1069, 600);
+        QTest::qWait(10);
+        QCOMPARE(w.font().pointSize(), wide);
+        w.resize(1068, 600);
+        QTest::qWait(10);
+        QCOMPARE(w.font().pointSize(), wide - 2);
+        w.resize(1069, 600);
+        QTest::qWait(10);
+        QCOMPARE(w.font().pointSize(), wide - 2);
+        w.resize(1070, 600);
+        QTest::qWait(10);
+        QCOMPARE(w.font().pointSize(), wide);
+    }
+
+    void spaceHoldsTheMoveTool()
+    {
+        Orma w;
+        w.show();
+        QAction *move = action(w, "m_pMoveAction");
+        QTest::keyPress(&w, Qt::Key_Space); // no active panel: ignored
+        QVERIFY(!move->isChecked());
+        w.oscPanel()->setActive(true);
+        QTest::keyPress(&w, Qt::Key_Space);
+        QVERIFY(move->isChecked());
+        QTest::keyRelease(&w, Qt::Key_Space);
+        QVERIFY(!move->isChecked());
+
+        QAction *zoom = action(w, "m_pZoomAction");
+        zoom->trigger();
+        QTest::keyPress(&w, Qt::Key_Space);
+        QVERIFY(move->isChecked());
+        QVERIFY(!zoom->isChecked());
+        QTest::keyRelease(&w, Qt::Key_Space);
+        QVERIFY(zoom->isChecked());
+        QVERIFY(!move->isChecked());
+    }
+
+    void commandLineRecordOnlyInFirstPlace()
+    {
+        const QString rec = writeRecord(m_dir.filePath("cmd.bin"), 2, 8192);
+        Orma w;
+        w.applyCommandLine({"-x", "-r", rec});
+        QCOMPARE(w.sourceKind(), 2);
+        w.applyCommandLine({"-r", rec});
+        QCOMPARE(w.sourceKind(), 1);
+        QVERIFY(w.windowTitle().endsWith("Сигнал из файла - " + rec));
+    }
+
+    void recordIsShownAfterStartFromCommandLine()
+    {
+        const QString rec = writeRecord(m_dir.filePath("show.bin"), 3, 100000);
+        Orma w;
+        w.show();
+        w.applyCommandLine({"-r", rec, "-j"});
+        QVERIFY(!w.isStopped());
+        QVERIFY(waitForBlocks(w, 2));
+        QwtPlotCurveEx *curve = w.oscPanel()->plot()->curve(0);
+        QVERIFY(curve);
+        QVERIFY(curve->dataSize() > 0);
+        QVERIFY(w.oscPanel()->plot()->curve(2));
+        QVERIFY(w.oscPanel()->m_pMaxEdit->text().toDouble() > 0);
+    }
+
+    void generatorRunsAndStops()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 3));
+        QVERIFY(w.spectrPanel()->m_pSnrEdit->text().toDouble() > 40);
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        QTest::qWait(300);
+        const QString frames = w.oscPanel()->m_pCyclesEdit->text();
+        QTest::qWait(400);
+        QCOMPARE(w.oscPanel()->m_pCyclesEdit->text(), frames);
+    }
+
+    void singleBlockModeShowsOneBlock()
+    {
+        Orma w;
+        w.show();
+        action(w, "m_pSingleStartAction")->setChecked(true);
+        QSignalSpy blocks(w.source(), &SignalSource::signalDataReady);
+        w.slotStart();
+        QTRY_VERIFY_WITH_TIMEOUT(w.isStopped(), 10000);
+        QTest::qWait(400);
+        QCOMPARE(blocks.count(), 1);
+        QVERIFY(w.oscPanel()->plot()->curve(0)->dataSize() > 0);
+    }
+
+    void switchingKindsWhileRunningRestarts()
+    {
+        const QString rec = writeRecord(m_dir.filePath("switch.bin"), 2, 50000);
+        Orma w;
+        w.show();
+        w.loadFile(rec);
+        action(w, "m_pSimulationAction")->setChecked(true);
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        action(w, "m_pSigFileAction")->setChecked(true);
+        QCOMPARE(w.sourceKind(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isStopped(), 5000);
+        QVERIFY(waitForBlocks(w, 1));
+        w.slotStart();
+    }
+
+    void scrollingRightStopsAtLastWindow()
+    {
+        const QString rec = writeRecord(m_dir.filePath("scroll.bin"), 1, 20000);
+        Orma w;
+        w.show();
+        w.applyCommandLine({"-r", rec, "-j"});
+        QVERIFY(waitForBlocks(w, 1));
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        auto *right = w.findChild<QToolButton *>("m_pRightButton");
+        right->click();
+        OrmaSlider *slider = w.oscPanel()->slider();
+        QTRY_VERIFY_WITH_TIMEOUT(!right->isChecked(), 20000);
+        QCOMPARE(slider->value(), slider->maximum() - w.oscPanel()->windowWidth());
+        QVERIFY(action(w, "m_pActionStart")->isEnabled());
+    }
+
+    void secondSaveKeepsDialogKeys()
+    {
+        QTemporaryDir dir;
+        const QString rec = writeRecord(dir.filePath("cfg.bin"), 1, 8192);
+        Orma w;
+        w.loadFile(rec);
+        w.slotSaveConfig();
+        const QString record = dir.filePath("ORMA6.ini");
+        QVERIFY(QFile::exists(record));
+        QCOMPARE(w.configPath(), record);
+        writeIniValue(record, "Pallete", "Mine", 42);
+        w.slotSaveConfig();
+        QCOMPARE(openIni(record)->value("Pallete/Mine").toInt(), 42);
+    }
+
+    // Many loads and kind switches during acquisition; ASan and TSan watch the threads.
+    void stressLoadsAndSwitches()
+    {
+        const QString a = writeRecord(m_dir.filePath("sa.bin"), 4, 60000);
+        const QString b = writeRecord(m_dir.filePath("sb.bin"), 2, 30000);
+        Orma w;
+        w.show();
+        for (int i = 0; i < 12; ++i) {
+            w.loadFile(i % 2 ? a : b);
+            w.slotStart();
+            QTest::qWait(40);
+            action(w, i % 3 ? "m_pSimulationAction" : "m_pSigFileAction")->setChecked(true);
+            QTest::qWait(40);
+        }
+        w.slotStop();
+        QVERIFY(w.source());
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "test_mainwindow.moc"
