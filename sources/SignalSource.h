@@ -12,12 +12,12 @@
 #include "sources/FilterParams.h"
 
 #include <QList>
-#include <QRecursiveMutex>
 #include <QThread>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -45,7 +45,7 @@ public:
     bool isRequestPending() const;
     bool isStopRequested() const;
     void setStopRequested(bool isStop);
-    QRecursiveMutex &holdMutex() { return m_holdMutex; }
+    std::recursive_mutex &holdMutex() { return m_holdMutex; }
     // Parks the worker for a settings change: returns once no block is being served and the
     // wait has been interrupted. Prefer SourceHold. Recursive.
     void beginHold();
@@ -222,11 +222,12 @@ private:
     SpectrumSettings spectrumSettings() const;
     const FileParams *fileHoldingCurrentChannel() const;
 
-    mutable QRecursiveMutex m_stateMutex;
+    // Standard mutexes: their ordering is visible to ThreadSanitizer, Qt's are not.
+    mutable std::recursive_mutex m_stateMutex;
     bool m_requestDataFlag = false;
     bool m_stopFlag = false;
     bool m_loopActive = false;
-    QRecursiveMutex m_holdMutex;
+    std::recursive_mutex m_holdMutex;
     std::atomic<int> m_holdWaiters{0};
 
     bool m_computeSpectrum = true;

@@ -35,6 +35,9 @@ public:
         timer.start(timeoutMs);
         while (m_count < count && timer.isActive())
             loop.exec();
+        // As the data cycle does first: the request flag, read under the source's lock, also
+        // orders the worker's writes before our reads.
+        m_source.isRequestPending();
         return m_count >= count;
     }
 
