@@ -554,14 +554,17 @@ void SignalSource::computeExtremes()
 
 // --- Marker read-outs --------------------------------------------------------------------
 
-std::optional<double> SignalSource::toneFrequency(int channelNumber, int bin) const
+bool SignalSource::toneAt(int channelNumber, int bin, double &centroid, double &power) const
 {
     const double *spectrum = channelSpectrum(channelIndex(channelNumber));
-    if (!spectrum)
-        return std::nullopt;
+    return spectrum && toneCentroid(spectrum, m_engine.binCount(), bin, m_engine.mainLobeWidth(),
+                                    m_engine.isComplex(), centroid, power);
+}
+
+std::optional<double> SignalSource::toneFrequency(int channelNumber, int bin) const
+{
     double centroid = 0.0, power = 0.0;
-    if (!toneCentroid(spectrum, m_engine.binCount(), bin, m_engine.mainLobeWidth(),
-                      m_engine.isComplex(), centroid, power))
+    if (!toneAt(channelNumber, bin, centroid, power))
         return std::nullopt;
     const double rate = fileHoldingCurrentChannel()->sampleRate;
     double frequency = centroid * rate / m_engine.fftSize();
@@ -572,12 +575,8 @@ std::optional<double> SignalSource::toneFrequency(int channelNumber, int bin) co
 
 std::optional<double> SignalSource::toneAmplitude(int channelNumber, int bin) const
 {
-    const double *spectrum = channelSpectrum(channelIndex(channelNumber));
-    if (!spectrum)
-        return std::nullopt;
     double centroid = 0.0, power = 0.0;
-    if (!toneCentroid(spectrum, m_engine.binCount(), bin, m_engine.mainLobeWidth(),
-                      m_engine.isComplex(), centroid, power))
+    if (!toneAt(channelNumber, bin, centroid, power))
         return std::nullopt;
     return std::sqrt(power) * (m_engine.isComplex() ? M_SQRT1_2 : 1.0);
 }

@@ -221,6 +221,8 @@ private:
     void computeExtremes();
     SpectrumSettings spectrumSettings() const;
     const FileParams *fileHoldingCurrentChannel() const;
+    // The tone centroid around `bin` of a channel's stored spectrum.
+    bool toneAt(int channelNumber, int bin, double &centroid, double &power) const;
 
     // Standard mutexes: their ordering is visible to ThreadSanitizer, Qt's are not.
     mutable std::recursive_mutex m_stateMutex;
