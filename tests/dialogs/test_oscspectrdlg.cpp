@@ -52,9 +52,9 @@ private slots:
         OscSpectrDlg dlg;
         dlg.setConfigPath(ini.path());
         dlg.load();
-        // мкс, 100 ms, codes, to the ADC input, 1024, 1, the 7-term window, 120 dB, kHz,
+        // samples, 100 ms, codes, to the ADC input, 1024, 1, the 7-term window, 120 dB, kHz,
         // centred, shifted, linear, 0 Hz, dB/max, 50 Ohm, 0 .. -120, no marks, 6, 0 Hz.
-        const QVariantList expected = {4, 100, 0, 0, 1024u, 1, 2, 120.0, 14, 1,
+        const QVariantList expected = {3, 100, 0, 0, 1024u, 1, 2, 120.0, 14, 1,
                                        true, false, 0.0, 9, 50, 0.0, -120.0, false, 6, 0};
         QCOMPARE(values(dlg), expected);
         QCOMPARE(kit::child<QComboBox>(dlg, "m_pWindowTypeBox")->currentText(),
@@ -281,7 +281,7 @@ private slots:
         dlg.setConfigPath(ini.path());
         dlg.load();
         // Unknown codes and garbage give the defaults; numbers out of range their nearest limit.
-        QCOMPARE(values(dlg), (QVariantList{4, 1000, 0, 0, 1024u, 1, 2, 120.0, 14, 1, true, false, 0.0, 9, 50,
+        QCOMPARE(values(dlg), (QVariantList{3, 1000, 0, 0, 1024u, 1, 2, 120.0, 14, 1, true, false, 0.0, 9, 50,
                                             0.0, -1000.0, false, 99, 0}));
     }
 };
