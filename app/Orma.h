@@ -59,6 +59,8 @@ public:
     const QStringList &recentFiles() const { return m_config.recentFiles; }
     QString configPath() const { return m_sConfigPath; }
     bool isNarrow() const { return m_bNarrow; }
+    // Duration of the last complete data cycle (the E of the pacing), nanoseconds.
+    qint64 lastCycleNs() const { return m_nLastCycleNs; }
 
 public slots:
     void slotAutoScale();
@@ -182,6 +184,7 @@ private:
     QTimer m_tmStart;
     QTimer m_tmScroll;
     QElapsedTimer m_tmFrame;
+    qint64 m_nLastCycleNs = 0;
     bool m_bInProcessEvents = false;
     bool m_bRestartPending = false;
     bool m_bStartPending = false;

@@ -429,6 +429,7 @@ void Orma::slotDataProcessing()
     if (m_nSliderHeld == 0)
         m_bFirstAfterHold = false;
 
+    m_nLastCycleNs = m_tmFrame.nsecsElapsed();
     const int delay = nextBlockDelay(period, int(m_tmFrame.elapsed()));
     if (m_bStopped) {
         m_pSource->stopSource();
