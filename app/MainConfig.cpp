@@ -7,17 +7,6 @@
 const char *const kNativeOrganisation = "ORMA";
 const char *const kNativeApplication = "ORMA6";
 
-namespace {
-
-int clampedInt(const QSettings &ini, const QString &key, int fallback, int lo, int hi)
-{
-    bool ok = false;
-    const int v = ini.value(key, fallback).toInt(&ok);
-    return ok ? std::clamp(v, lo, hi) : fallback;
-}
-
-} // namespace
-
 void addRecentFile(QStringList &recentFiles, const QString &path)
 {
     recentFiles.removeAll(path);
@@ -45,6 +34,7 @@ void readMainConfig(const QString &applicationPath, const QString &inUsePath, Ma
                 c.recentFiles.append(file);
         }
     }
+    IniFile inUse(inUsePath);
     auto ini = openIni(inUsePath);
     for (int i = 1;; ++i) {
         const QString file = ini->value(QString("AddRemove/AddRemove%1").arg(i)).toString();
@@ -52,21 +42,21 @@ void readMainConfig(const QString &applicationPath, const QString &inUsePath, Ma
             break;
         c.additionalFiles.append(file);
     }
-    c.windowWidth = clampedInt(*ini, "WindowWidth", 600, 200, 16384);
-    c.windowHeight = clampedInt(*ini, "WindowHeight", 770, 150, 16384);
-    c.windowPosX = clampedInt(*ini, "WindowPosX", 100, -16384, 16384);
-    c.windowPosY = clampedInt(*ini, "WindowPosY", 100, -16384, 16384);
+    c.windowWidth = inUse.readInt("WindowWidth", 600, 200, 16384);
+    c.windowHeight = inUse.readInt("WindowHeight", 770, 150, 16384);
+    c.windowPosX = inUse.readInt("WindowPosX", 100, -16384, 16384);
+    c.windowPosY = inUse.readInt("WindowPosY", 100, -16384, 16384);
     const QString state = ini->value("WindowState").toString();
     bool ok = false;
     const int stateValue = state.toInt(&ok);
     c.windowState = !state.isEmpty() && ok ? std::optional<int>(stateValue) : std::nullopt;
     if (c.mode == 0) {
-        const int mode = clampedInt(*ini, "Mode", 2, 0, 4);
+        const int mode = inUse.readInt("Mode", 2, 0, 4);
         c.mode = mode >= 1 ? mode : 2;
     }
-    c.panelsView = clampedInt(*ini, "PanelsView", 2, 0, 2);
-    c.scrollPercent = clampedInt(*ini, "ScrollPercent", 100, 1, 100);
-    c.xWidth = clampedInt(*ini, "OscPanel/XWidth", 7, -1, 1000);
+    c.panelsView = inUse.readInt("PanelsView", 2, 0, 2);
+    c.scrollPercent = inUse.readInt("ScrollPercent", 100, 1, 100);
+    c.xWidth = inUse.readInt("OscPanel/XWidth", 7, -1, 1000);
     if (c.xWidth < 0)
         c.xWidth = 7;
     c.isAccumulation = ini->value("IsAccumulation", 0).toInt() != 0;

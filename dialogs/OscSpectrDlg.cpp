@@ -1,6 +1,6 @@
 #include "dialogs/OscSpectrDlg.h"
 
-#include "dialogs/IniFile.h"
+#include "app/IniFile.h"
 #include "dsp/Windows.h"
 #include "plot/OrmaScaleDraw.h"
 #include "plot/Transforms.h"

@@ -1,6 +1,6 @@
 #include "dialogs/OtherSetupDlg.h"
 
-#include "dialogs/IniFile.h"
+#include "app/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "dialogs/PalletDlg.h"
 
-#include "dialogs/IniFile.h"
+#include "app/IniFile.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "sources/NetworkSettingsDlg.h"
 
-#include "dialogs/IniFile.h"
+#include "app/IniFile.h"
 #include "sources/IntValidator.h"
 #include "sources/IpValidator.h"
 
