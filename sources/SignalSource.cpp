@@ -18,7 +18,12 @@ template <typename T> std::unique_ptr<T[]> tryAllocate(uint64_t count)
 
 } // namespace
 
-#if defined(__SANITIZE_THREAD__)
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define ORMA_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__) || defined(ORMA_THREAD_SANITIZER)
 // Qt comes from the distribution, not built for ThreadSanitizer: the locks of its event queue
 // and connection lists are invisible to it, and the queued signalDataReady() is reported as
 // racing inside Qt. Only those Qt internals are excused; everything this program shares
