@@ -135,6 +135,7 @@ private:
     void holdSource(const std::function<void()> &change);
     void waitForSourceThread();
     void rebuildChannels();
+    void clearChannels();
     void refreshCurves();
     void relayoutSpectrum();
     void setAxisRanges();

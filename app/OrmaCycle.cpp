@@ -107,10 +107,10 @@ void Orma::slotChangeMode(bool isFlg)
         blocks.push_back(std::make_unique<QSignalBlocker>(action));
     m_nMode = kind;
     m_pFileSource = nullptr;
+    clearChannels();
     m_pSource.reset();
     m_pSource = info->create();
     m_pFileSource = qobject_cast<FileSource *>(m_pSource.get());
-    m_lShownChannels.clear();
 
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);
@@ -265,15 +265,8 @@ void Orma::rebuildChannels()
     const QList<int> channels = m_pSource->channelList();
     if (channels == m_lShownChannels)
         return;
+    clearChannels();
     m_lShownChannels = channels;
-    m_pOrmaOscPanel->plot()->deleteAllCurves();
-    m_pOrmaSpectrPanel->plot()->deleteAllCurves();
-    for (LegendItemWidget *item : m_lLegendItems) {
-        m_pOrmaOscPanel->removeLegendItem(item);
-        m_pOrmaSpectrPanel->removeLegendItem(item);
-        delete item;
-    }
-    m_lLegendItems.clear();
     const int visible = std::min<int>(channels.size(), m_pOtherSetupDlg->maxChannelCount());
     for (int i = 0; i < channels.size(); ++i) {
         const int channel = channels.at(i);
@@ -309,6 +302,20 @@ QColor Orma::channelColor(int channel) const
 }
 
 // Curves take their colour with the samples of every block; the legend follows here.
+// Curves borrow the source's arrays: they go before the source or its channel set does.
+void Orma::clearChannels()
+{
+    m_lShownChannels.clear();
+    m_pOrmaOscPanel->plot()->deleteAllCurves();
+    m_pOrmaSpectrPanel->plot()->deleteAllCurves();
+    for (LegendItemWidget *item : m_lLegendItems) {
+        m_pOrmaOscPanel->removeLegendItem(item);
+        m_pOrmaSpectrPanel->removeLegendItem(item);
+        delete item;
+    }
+    m_lLegendItems.clear();
+}
+
 void Orma::refreshCurves()
 {
     for (LegendItemWidget *item : m_lLegendItems)

@@ -263,7 +263,7 @@ void FileSource::waitForData()
             return;
         }
         m_waitingFlag = true;
-        QThread::yieldCurrentThread();
+        QThread::msleep(1); // poll the producer about once a millisecond, not in a busy loop
     }
 }
 
