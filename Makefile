@@ -33,7 +33,7 @@ test-asan: deps
 	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-tsan: deps
-	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=OFF -DORMA_SANITIZE=thread >/dev/null
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=ON -DORMA_SANITIZE=thread >/dev/null
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L threads

@@ -129,6 +129,7 @@ private:
     void applyFonts();
     void refreshReadout();
     OrmaPanel *activePanel() const;
+    bool dispatchCanvasEvent(QObject *canvas, QEvent *event);
     // acquisition
     void setStatus(const QString &sText, const QColor &color);
     bool yieldAndCheck();
@@ -202,6 +203,7 @@ private:
     QAction *m_pToolAction = nullptr;
     QAction *m_pSpaceAction = nullptr;
     bool m_bSpaceHeld = false;
+    bool m_bInCanvasEvent = false;
     QFont m_font{"Verdana", 10};
 
     std::vector<BlockFollower *> m_followers[BlockFollower::StageCount];
