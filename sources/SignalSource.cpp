@@ -37,6 +37,9 @@ extern "C" const char *__tsan_default_suppressions()
            "race:QMetaCallEvent\n"
            "race:QWaitCondition\n"
            "race:QTest::qRun\n" // the test runner's watchdog thread
+           // Qt's own memory moves on its event queue and shared strings, whose locks and
+           // reference counts it does not show.
+           "called_from_lib:libQt5Core.so.5\n"
            // A source is destroyed after QThread::wait() saw its thread end; that wait
            // synchronises inside Qt, so the sanitizer takes the frees for races.
            "race:SignalSource::~SignalSource\n"
