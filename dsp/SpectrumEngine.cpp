@@ -102,13 +102,7 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     m_chunkSums.reset(new double[BinSummary::chunkCount(long(m))]);
     m_chunkMaxima.reset(new double[BinSummary::chunkCount(long(m))]);
 
-    m_window.reset(new double[n]);
-    std::unique_ptr<double[]> scratch;
-    if (settings.windowType == WindowChebyshev)
-        scratch.reset(new double[n]);
-    if (buildWindow(settings.windowType, m_window.get(), int(n), settings.sidelobeLevel,
-                    scratch.get()) != 0)
-        std::fill(m_window.get(), m_window.get() + n, 1.0); // unknown code: unweighted
+    m_window.build(settings.windowType, n, settings.sidelobeLevel);
 
     m_fftw.reset(new FftwState);
     m_fftw->data = fftwArray<ComplexD>(isComplex || m_backend == Backend::Radix2 ? n : n / 2 + 1);
@@ -134,12 +128,12 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
 {
     double *power = m_spectrum.get() + size_t(slot) * size_t(m_binCount);
     const size_t n = m_built.fftSize;
-    const double *w = m_window.get();
     ComplexD *data = m_fftw->data.get();
     if (m_backend == Backend::Radix2) {
         // The reference path, step by step: volts, window, transform, divide by N.
-        for (size_t k = 0; k < n; ++k)
-            data[k] = {re[k] * scale * w[k], im ? im[k] * scale * w[k] : 0.0};
+        m_window.forEach([&](size_t k, double w) {
+            data[k] = {re[k] * scale * w, im ? im[k] * scale * w : 0.0};
+        });
         fftInPlace(data, m_twiddles.get(), int(n));
         const double inverse = 1.0 / double(n);
         for (size_t k = 0; k < n; ++k) {
@@ -153,13 +147,13 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
     }
     // FFTW: the division by N is folded into the input scale; the transform is linear.
     const double s = scale / double(n);
-    if (m_isComplex) {
-        for (size_t k = 0; k < n; ++k)
-            data[k] = {re[k] * s * w[k], im ? im[k] * s * w[k] : 0.0};
+    if (m_isComplex && im) {
+        m_window.forEach([&](size_t k, double w) { data[k] = {re[k] * (s * w), im[k] * (s * w)}; });
+    } else if (m_isComplex) {
+        m_window.forEach([&](size_t k, double w) { data[k] = {re[k] * (s * w), 0.0}; });
     } else {
         double *in = reinterpret_cast<double *>(data);
-        for (size_t k = 0; k < n; ++k)
-            in[k] = re[k] * s * w[k];
+        m_window.forEach([&](size_t k, double w) { in[k] = re[k] * (s * w); });
     }
     fftw_execute(m_fftw->plan);
     return foldSpectrum(data, power, foldFor(slot));

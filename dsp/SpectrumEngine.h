@@ -4,6 +4,7 @@
 // side-lobe level, the averaging or the channel layout change. Runs in the source thread.
 #include "dsp/Dynamics.h"
 #include "dsp/Fft.h"
+#include "dsp/HalfWindow.h"
 
 #include <cstdint>
 #include <memory>
@@ -75,7 +76,6 @@ public:
     bool isComplex() const { return m_isComplex; }
     int mainLobeWidth() const { return m_mainLobeWidth; }
     const SpectrumSettings &settings() const { return m_settings; }
-    const double *window() const { return m_window.get(); }
 
     // Channel-major, M values per slot, volts squared per bin. The previous buffers stay valid
     // until the next rebuild, so that a reader of the old block never sees freed memory.
@@ -104,7 +104,7 @@ private:
     std::unique_ptr<double[]> m_spectrum, m_previousSpectrum;
     std::unique_ptr<double[]> m_binAxis, m_previousBinAxis;
     std::unique_ptr<double[]> m_average;
-    std::unique_ptr<double[]> m_window;
+    HalfWindow m_window;
     std::unique_ptr<double[]> m_chunkSums, m_chunkMaxima;
     std::unique_ptr<ComplexD[]> m_twiddles;
     std::unique_ptr<int32_t[]> m_bitReverse;

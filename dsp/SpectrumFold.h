@@ -13,7 +13,7 @@ struct SpectrumFold {
     double *chunkMaxima = nullptr;
 };
 
-// For every bin: power |data[k]|^2, the exponential average, then the swap or the doubling, with
+// For every bin: power |data[k]|^2 (doubled one-sided), the exponential average, the swap, with
 // the chunk summary built while each chunk is in cache. Returns the first bin holding the
 // largest raw power (before averaging), 0 when none is above 0 - the same peak the power
 // spectrum of the raw transform gives.

@@ -1,0 +1,33 @@
+#pragma once
+// A spectral window kept as the half it is made of. Every weighting window is even: about N/2
+// for the periodic ones (w[k] = w[N - k]), about (N - 1)/2 for the symmetric ones
+// (w[k] = w[N - 1 - k]). Storing one half halves the weights read for every block and the
+// memory an 8M-point window takes.
+#include <cstddef>
+#include <memory>
+
+class HalfWindow {
+public:
+    // Builds the n weights of the window code and keeps the half that determines them (all of
+    // them should the weights not be even). An unknown code gives unit weights.
+    void build(int code, size_t n, double sidelobeLevel);
+
+    size_t size() const { return m_size; }
+
+    // Calls f(k, w[k]) for k = 0..n-1 in two ascending runs, so that the compiler vectorises
+    // both: the weights are read forwards, then backwards.
+    template <typename F> void forEach(F f) const
+    {
+        const double *h = m_half.get();
+        for (size_t k = 0; k < m_split; ++k)
+            f(k, h[k]);
+        for (size_t k = m_split; k < m_size; ++k)
+            f(k, h[m_mirror - k]);
+    }
+
+private:
+    std::unique_ptr<double[]> m_half;
+    size_t m_size = 0;
+    size_t m_split = 0;  // weights below this index are stored as they are
+    size_t m_mirror = 0; // w[k] = half[m_mirror - k] from m_split on
+};
