@@ -1,6 +1,7 @@
 // Windows checked against their known spectral shape: unit mean square, first null, highest
 // side lobe, and the share of a tone's power that the main-lobe group collects.
 #include "dsp/Fft.h"
+#include "dsp/HalfWindow.h"
 #include "dsp/Windows.h"
 
 #include <QtTest>
@@ -169,6 +170,29 @@ private slots:
         QCOMPARE(buildWindow(11, w.data(), 8, 0), -1);
         QCOMPARE(buildWindow(-1, w.data(), 8, 0), -1);
         QCOMPARE(w, std::vector<double>(8, 7.0));
+    }
+
+    // The engine keeps half of each window; the half must give back every weight, for the
+    // periodic and the symmetric windows alike, odd lengths and unknown codes included.
+    void halfWindowGivesEveryWeight()
+    {
+        for (int n : {2, 3, 8, 1000, 1024, 4097}) {
+            for (int code = -1; code <= WindowTypeCount; ++code) {
+                const auto full = code >= 0 && code < WindowTypeCount ? window(code, n, 120)
+                                                                      : std::vector<double>(n, 1.0);
+                HalfWindow half;
+                half.build(code, size_t(n), 120);
+                QCOMPARE(half.size(), size_t(n));
+                size_t next = 0;
+                double worst = 0;
+                half.forEach([&](size_t k, double w) {
+                    QCOMPARE(k, next++);
+                    worst = std::max(worst, std::fabs(w - full[k]));
+                });
+                QCOMPARE(next, size_t(n));
+                QVERIFY2(worst < 1e-12, qPrintable(QString("code %1, n %2: %3").arg(code).arg(n).arg(worst)));
+            }
+        }
     }
 
     void mainLobeWidthTable()
