@@ -147,10 +147,10 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
     }
     // FFTW: the division by N is folded into the input scale; the transform is linear.
     const double s = scale / double(n);
-    if (m_isComplex && im) {
-        m_window.forEach([&](size_t k, double w) { data[k] = {re[k] * (s * w), im[k] * (s * w)}; });
-    } else if (m_isComplex) {
-        m_window.forEach([&](size_t k, double w) { data[k] = {re[k] * (s * w), 0.0}; });
+    if (m_isComplex) {
+        m_window.forEach([&](size_t k, double w) {
+            data[k] = {re[k] * (s * w), im ? im[k] * (s * w) : 0.0};
+        });
     } else {
         double *in = reinterpret_cast<double *>(data);
         m_window.forEach([&](size_t k, double w) { in[k] = re[k] * (s * w); });
