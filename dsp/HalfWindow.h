@@ -14,6 +14,18 @@ public:
 
     size_t size() const { return m_size; }
 
+    // The weights as mirror pairs, for fills that read each stored weight once:
+    // w[k] = w[mirror - k] = half[k] for k in [pairFrom, pairTo); every other k below `split`
+    // stands alone with w[k] = half[k]. Together they cover 0..n-1 once.
+    struct Pairs {
+        const double *half;
+        size_t pairFrom, pairTo, split, mirror;
+    };
+    Pairs pairs() const
+    {
+        return {m_half.get(), m_mirror + 1 - m_size, m_mirror + 1 - m_split, m_split, m_mirror};
+    }
+
     // Calls f(k, w[k]) for k = 0..n-1 in two ascending runs, so that the compiler vectorises
     // both: the weights are read forwards, then backwards.
     template <typename F> void forEach(F f) const

@@ -44,20 +44,32 @@ inline long firstMaxIndex(const double *s, long from, long to, double &best)
     return -1;
 }
 
+// Every sum over bins adds in eight lanes (bin j into lane j % 8) and combines them in this
+// order, so that a sum taken by a vector kernel while it writes the bins equals the one taken
+// here afterwards, whatever the vector width.
+inline double combineLanes(const double *l)
+{
+    return ((l[0] + l[4]) + (l[1] + l[5])) + ((l[2] + l[6]) + (l[3] + l[7]));
+}
+
 inline double sumRange(const double *s, long from, long to)
 {
     long j = from;
     double sum = 0.0;
 #ifdef __SSE2__
-    __m128d a = _mm_setzero_pd(), b = a;
-    for (; j + 4 <= to; j += 4) {
+    __m128d a = _mm_setzero_pd(), b = a, c = a, d = a;
+    for (; j + 8 <= to; j += 8) {
         a = _mm_add_pd(a, _mm_loadu_pd(s + j));
         b = _mm_add_pd(b, _mm_loadu_pd(s + j + 2));
+        c = _mm_add_pd(c, _mm_loadu_pd(s + j + 4));
+        d = _mm_add_pd(d, _mm_loadu_pd(s + j + 6));
     }
-    double lanes[4];
+    double lanes[8];
     _mm_storeu_pd(lanes, a);
     _mm_storeu_pd(lanes + 2, b);
-    sum = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+    _mm_storeu_pd(lanes + 4, c);
+    _mm_storeu_pd(lanes + 6, d);
+    sum = combineLanes(lanes);
 #endif
     for (; j < to; ++j)
         sum += s[j];

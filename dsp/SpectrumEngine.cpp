@@ -4,6 +4,7 @@
 #include "dsp/Scan.h"
 #include "dsp/SpectrumFold.h"
 #include "dsp/ToneCentroid.h"
+#include "dsp/WindowFill.h"
 #include "dsp/Windows.h"
 
 #include <fftw3.h>
@@ -114,14 +115,14 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     }
     m_twiddles.reset();
     m_bitReverse.reset();
+    // A real signal of N points is transformed as N/2 complex points, z[n] = x[2n] + i x[2n+1]:
+    // the same array, read as complex values.
     auto *out = reinterpret_cast<fftw_complex *>(m_fftw->data.get());
+    const int points = int(isComplex ? n : n / 2);
+    if (!isComplex)
+        m_realSplit.build(n);
     std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    if (isComplex) {
-        m_fftw->plan = fftw_plan_dft_1d(int(n), out, out, FFTW_FORWARD, fftwPlanFlags(n));
-    } else {
-        m_fftw->plan = fftw_plan_dft_r2c_1d(int(n), reinterpret_cast<double *>(out), out,
-                                            fftwPlanFlags(n));
-    }
+    m_fftw->plan = fftw_plan_dft_1d(points, out, out, FFTW_FORWARD, fftwPlanFlags(n));
 }
 
 int SpectrumEngine::transformSamples(int slot, const double *re, const double *im, double scale)
@@ -148,15 +149,14 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
     // FFTW: the division by N is folded into the input scale; the transform is linear.
     const double s = scale / double(n);
     if (m_isComplex) {
-        m_window.forEach([&](size_t k, double w) {
-            data[k] = {re[k] * (s * w), im ? im[k] * (s * w) : 0.0};
-        });
-    } else {
-        double *in = reinterpret_cast<double *>(data);
-        m_window.forEach([&](size_t k, double w) { in[k] = re[k] * (s * w); });
+        windowComplexSamples(m_window, re, im, s, data);
+        fftw_execute(m_fftw->plan);
+        return foldSpectrum(data, power, foldFor(slot));
     }
+    windowRealSamples(m_window, re, s, reinterpret_cast<double *>(data));
     fftw_execute(m_fftw->plan);
-    return foldSpectrum(data, power, foldFor(slot));
+    m_realSplit.power(data, power, 2.0); // one-sided: doubled, as the fold expects
+    return foldStoredSpectrum(power, foldFor(slot));
 }
 
 SpectrumFold SpectrumEngine::foldFor(int slot) const

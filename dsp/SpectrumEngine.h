@@ -5,6 +5,7 @@
 #include "dsp/Dynamics.h"
 #include "dsp/Fft.h"
 #include "dsp/HalfWindow.h"
+#include "dsp/RealSplit.h"
 
 #include <cstdint>
 #include <memory>
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<double[]> m_binAxis, m_previousBinAxis;
     std::unique_ptr<double[]> m_average;
     HalfWindow m_window;
+    RealSplit m_realSplit; // real signals: the half-length complex transform's split
     std::unique_ptr<double[]> m_chunkSums, m_chunkMaxima;
     std::unique_ptr<ComplexD[]> m_twiddles;
     std::unique_ptr<int32_t[]> m_bitReverse;

@@ -1,104 +1,231 @@
 #include "dsp/SpectrumFold.h"
 
+#include "dsp/CpuFeatures.h"
 #include "dsp/Scan.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#ifdef ORMA_AVX2_KERNELS
+#include <immintrin.h>
+#endif
+
 namespace {
 
-struct ChunkFigures {
-    double sum = 0.0;
-    double top = -HUGE_VAL;
+constexpr long kChunk = BinSummary::kChunk;
+// Bins handled per step: the kernels' output is still in cache when the peak search and the
+// averaging read it back.
+constexpr long kRun = 64 * kChunk;
+
+// The kernels take a run of bins and leave the sum and the maximum of each kChunk bins of the
+// values they stored (the last chunk may be short), summed in the lane order of sumRange.
+
+void chunkFigures(const double *o, long count, double *sums, double *maxima)
+{
+    for (long from = 0, c = 0; from < count; from += kChunk, ++c) {
+        const long to = std::min(from + kChunk, count);
+        sums[c] = sumRange(o, from, to);
+        maxima[c] = maxRange(o, from, to, -HUGE_VAL);
+    }
+}
+
+// o[j] = factor * |v[j]|^2.
+void powerChunksPlain(const ComplexD *v, double *o, long count, double factor, double *sums,
+                      double *maxima)
+{
+    for (long j = 0; j < count; ++j)
+        o[j] = (v[j].re * v[j].re + v[j].im * v[j].im) * factor;
+    chunkFigures(o, count, sums, maxima);
+}
+
+// o = a = keep * a + take * o.
+void blendChunksPlain(double *o, double *a, long count, double keep, double take, double *sums,
+                      double *maxima)
+{
+    for (long j = 0; j < count; ++j)
+        o[j] = a[j] = keep * a[j] + o[j] * take;
+    chunkFigures(o, count, sums, maxima);
+}
+
+#ifdef ORMA_AVX2_KERNELS
+// Eight bins per step in two registers: lanes 0-3 and 4-7 of the sums and of the maxima.
+struct Lanes8 {
+    __m256d s0, s1, t0, t1;
+
+    ORMA_TARGET_AVX2 void reset()
+    {
+        s0 = s1 = _mm256_setzero_pd();
+        t0 = t1 = _mm256_set1_pd(-HUGE_VAL);
+    }
+    ORMA_TARGET_AVX2 void take(__m256d p0, __m256d p1)
+    {
+        s0 = _mm256_add_pd(s0, p0);
+        s1 = _mm256_add_pd(s1, p1);
+        // maxpd(x, y) yields y unless x > y, as maxRange does.
+        t0 = _mm256_max_pd(p0, t0);
+        t1 = _mm256_max_pd(p1, t1);
+    }
+    ORMA_TARGET_AVX2 void store(double &sum, double &top) const
+    {
+        double l[8];
+        _mm256_storeu_pd(l, s0);
+        _mm256_storeu_pd(l + 4, s1);
+        sum = combineLanes(l);
+        _mm256_storeu_pd(l, t0);
+        _mm256_storeu_pd(l + 4, t1);
+        top = -HUGE_VAL;
+        for (double v : l)
+            top = v > top ? v : top;
+    }
 };
 
-// o[j] = factor * |v[j]|^2 for one chunk, in the one pass that also takes the chunk's sum and
-// maximum: the transform's output is read once and the stored bins are written once.
-ChunkFigures chunkPower(const ComplexD *v, double *o, long count, double factor)
+// |v|^2 of four complex values, in order.
+ORMA_TARGET_AVX2 inline __m256d squares4(const ComplexD *v)
 {
-    long j = 0;
-    ChunkFigures c;
-#ifdef __SSE2__
-    const __m128d f = _mm_set1_pd(factor);
-    __m128d s = _mm_setzero_pd(), t = _mm_set1_pd(-HUGE_VAL);
-    for (; j + 2 <= count; j += 2) {
-        const __m128d a = _mm_loadu_pd(&v[j].re), b = _mm_loadu_pd(&v[j + 1].re);
-        const __m128d a2 = _mm_mul_pd(a, a), b2 = _mm_mul_pd(b, b);
-        const __m128d p = _mm_mul_pd(_mm_add_pd(_mm_unpacklo_pd(a2, b2), _mm_unpackhi_pd(a2, b2)), f);
-        _mm_storeu_pd(o + j, p);
-        s = _mm_add_pd(s, p);
-        t = _mm_max_pd(p, t);
+    const __m256d a = _mm256_loadu_pd(&v[0].re), b = _mm256_loadu_pd(&v[2].re);
+    const __m256d h = _mm256_hadd_pd(_mm256_mul_pd(a, a), _mm256_mul_pd(b, b));
+    return _mm256_permute4x64_pd(h, 0xD8);
+}
+
+ORMA_TARGET_AVX2 void powerChunksAvx2(const ComplexD *v, double *o, long count, double factor,
+                                      double *sums, double *maxima)
+{
+    const __m256d f = _mm256_set1_pd(factor);
+    Lanes8 lanes;
+    long from = 0, c = 0;
+    for (; from + kChunk <= count; from += kChunk, ++c) {
+        lanes.reset();
+        for (long j = from; j < from + kChunk; j += 8) {
+            const __m256d p0 = _mm256_mul_pd(squares4(v + j), f);
+            const __m256d p1 = _mm256_mul_pd(squares4(v + j + 4), f);
+            _mm256_storeu_pd(o + j, p0);
+            _mm256_storeu_pd(o + j + 4, p1);
+            lanes.take(p0, p1);
+        }
+        lanes.store(sums[c], maxima[c]);
     }
-    double ls[2], lt[2];
-    _mm_storeu_pd(ls, s);
-    _mm_storeu_pd(lt, t);
-    c.sum = ls[0] + ls[1];
-    c.top = std::max(lt[0], lt[1]);
+    if (from < count)
+        powerChunksPlain(v + from, o + from, count - from, factor, sums + c, maxima + c);
+}
+
+ORMA_TARGET_AVX2 void figureChunksAvx2(const double *o, long count, double *sums, double *maxima)
+{
+    Lanes8 lanes;
+    long from = 0, c = 0;
+    for (; from + kChunk <= count; from += kChunk, ++c) {
+        lanes.reset();
+        for (long j = from; j < from + kChunk; j += 8)
+            lanes.take(_mm256_loadu_pd(o + j), _mm256_loadu_pd(o + j + 4));
+        lanes.store(sums[c], maxima[c]);
+    }
+    if (from < count)
+        chunkFigures(o + from, count - from, sums + c, maxima + c);
+}
+
+ORMA_TARGET_AVX2 void blendChunksAvx2(double *o, double *a, long count, double keep, double take,
+                                      double *sums, double *maxima)
+{
+    const __m256d k = _mm256_set1_pd(keep), t = _mm256_set1_pd(take);
+    Lanes8 lanes;
+    long from = 0, c = 0;
+    for (; from + kChunk <= count; from += kChunk, ++c) {
+        lanes.reset();
+        for (long j = from; j < from + kChunk; j += 8) {
+            const __m256d x0 = _mm256_add_pd(_mm256_mul_pd(k, _mm256_loadu_pd(a + j)),
+                                             _mm256_mul_pd(_mm256_loadu_pd(o + j), t));
+            const __m256d x1 = _mm256_add_pd(_mm256_mul_pd(k, _mm256_loadu_pd(a + j + 4)),
+                                             _mm256_mul_pd(_mm256_loadu_pd(o + j + 4), t));
+            _mm256_storeu_pd(o + j, x0);
+            _mm256_storeu_pd(o + j + 4, x1);
+            _mm256_storeu_pd(a + j, x0);
+            _mm256_storeu_pd(a + j + 4, x1);
+            lanes.take(x0, x1);
+        }
+        lanes.store(sums[c], maxima[c]);
+    }
+    if (from < count)
+        blendChunksPlain(o + from, a + from, count - from, keep, take, sums + c, maxima + c);
+}
 #endif
-    for (; j < count; ++j) {
-        o[j] = (v[j].re * v[j].re + v[j].im * v[j].im) * factor;
-        c.sum += o[j];
-        c.top = o[j] > c.top ? o[j] : c.top;
-    }
-    return c;
-}
 
-// o = keep * a + take * o, stored in both, with the blended chunk's sum and maximum.
-ChunkFigures chunkBlend(double *o, double *a, long count, double keep, double take)
+void powerChunks(const ComplexD *v, double *o, long count, double factor, double *sums,
+                 double *maxima)
 {
-    ChunkFigures c;
-    for (long j = 0; j < count; ++j) {
-        const double x = keep * a[j] + o[j] * take;
-        o[j] = a[j] = x;
-        c.sum += x;
-        c.top = x > c.top ? x : c.top;
-    }
-    return c;
+#ifdef ORMA_AVX2_KERNELS
+    if (hasAvx2Fma())
+        return powerChunksAvx2(v, o, count, factor, sums, maxima);
+#endif
+    powerChunksPlain(v, o, count, factor, sums, maxima);
 }
 
-} // namespace
+void figureChunks(const double *o, long count, double *sums, double *maxima)
+{
+#ifdef ORMA_AVX2_KERNELS
+    if (hasAvx2Fma())
+        return figureChunksAvx2(o, count, sums, maxima);
+#endif
+    chunkFigures(o, count, sums, maxima);
+}
 
-int foldSpectrum(const ComplexD *data, double *out, const SpectrumFold &f)
+void blendChunks(double *o, double *a, long count, double keep, double take, double *sums,
+                 double *maxima)
+{
+#ifdef ORMA_AVX2_KERNELS
+    if (hasAvx2Fma())
+        return blendChunksAvx2(o, a, count, keep, take, sums, maxima);
+#endif
+    blendChunksPlain(o, a, count, keep, take, sums, maxima);
+}
+
+// data null: out holds the power already.
+int fold(const ComplexD *data, double *out, const SpectrumFold &f)
 {
     const long m = f.binCount;
-    const long chunk = BinSummary::kChunk;
-    // Chunks map onto chunks when the halves hold whole chunks; smaller centred spectra get
-    // their summary in a second pass.
-    const bool chunkedSwap = f.centred && (m / 2) % chunk == 0;
+    // Runs map onto runs when the halves hold whole chunks; smaller centred spectra get their
+    // summary in a second pass.
+    const bool chunkedSwap = f.centred && (m / 2) % kChunk == 0;
     const bool summarise = f.chunkSums && (!f.centred || chunkedSwap);
     const long half = f.centred ? m / 2 : 0;
+    const long run = chunkedSwap ? std::min(kRun, half) : kRun; // a power of two dividing half
     const double keep = 1.0 - 1.0 / f.averageCount, take = 1.0 / f.averageCount;
     // Doubling is exact, so doubling before the peak search and the averaging changes neither
     // the peak bin nor the averaged values; bin 0 is halved back at the end.
     const double factor = f.oneSided ? 2.0 : 1.0;
 
+    double sums[kRun / kChunk], maxima[kRun / kChunk];
     double best = 0.0;
     int peak = 0;
-    for (long from = 0; from < m; from += chunk) {
-        const long count = std::min(chunk, m - from);
+    for (long from = 0; from < m; from += run) {
+        const long count = std::min(run, m - from);
+        const long chunks = (count + kChunk - 1) / kChunk;
         const long target = chunkedSwap ? (from + half) % m : from;
         double *o = out + target;
-        ChunkFigures c = chunkPower(data + from, o, count, factor);
-        if (c.top > best) {
-            best = c.top;
-            peak = int(from + (std::find(o, o + count, c.top) - o));
+        if (data)
+            powerChunks(data + from, o, count, factor, sums, maxima);
+        else
+            figureChunks(o, count, sums, maxima);
+        for (long c = 0; c < chunks; ++c) {
+            if (maxima[c] > best) {
+                best = maxima[c];
+                double *first = o + c * kChunk;
+                peak = int(from + c * kChunk + (std::find(first, o + count, best) - first));
+            }
         }
         if (f.average) {
             double *a = f.average + from;
             if (f.blend)
-                c = chunkBlend(o, a, count, keep, take);
+                blendChunks(o, a, count, keep, take, sums, maxima);
             else
                 std::memcpy(a, o, size_t(count) * sizeof(double));
         }
         if (f.oneSided && from == 0) {
             o[0] /= factor;
-            c.sum = sumRange(o, 0, count);
-            c.top = maxRange(o, 0, count, -HUGE_VAL);
+            chunkFigures(o, std::min(kChunk, count), sums, maxima);
         }
         if (summarise) {
-            f.chunkSums[target / chunk] = c.sum;
-            f.chunkMaxima[target / chunk] = c.top;
+            std::copy(sums, sums + chunks, f.chunkSums + target / kChunk);
+            std::copy(maxima, maxima + chunks, f.chunkMaxima + target / kChunk);
         }
     }
     if (f.centred && !chunkedSwap) {
@@ -108,3 +235,12 @@ int foldSpectrum(const ComplexD *data, double *out, const SpectrumFold &f)
     }
     return peak;
 }
+
+} // namespace
+
+int foldSpectrum(const ComplexD *data, double *out, const SpectrumFold &f)
+{
+    return data ? fold(data, out, f) : 0;
+}
+
+int foldStoredSpectrum(double *out, const SpectrumFold &f) { return fold(nullptr, out, f); }

@@ -18,3 +18,7 @@ struct SpectrumFold {
 // largest raw power (before averaging), 0 when none is above 0 - the same peak the power
 // spectrum of the raw transform gives.
 int foldSpectrum(const ComplexD *data, double *out, const SpectrumFold &fold);
+
+// The same steps when out already holds the power of every bin in transform order, doubled for
+// a one-sided spectrum as foldSpectrum would have stored it. Not for a centred spectrum.
+int foldStoredSpectrum(double *out, const SpectrumFold &fold);

@@ -190,6 +190,20 @@ private slots:
                     worst = std::max(worst, std::fabs(w - full[k]));
                 });
                 QCOMPARE(next, size_t(n));
+                // The pair layout the fills use covers every index once, with its own weight.
+                const HalfWindow::Pairs p = half.pairs();
+                std::vector<int> seen(n, 0);
+                auto visit = [&](size_t k, double w) {
+                    QVERIFY(k < size_t(n));
+                    ++seen[k];
+                    worst = std::max(worst, std::fabs(w - full[k]));
+                };
+                for (size_t k = 0; k < p.split; ++k) {
+                    visit(k, p.half[k]);
+                    if (k >= p.pairFrom && k < p.pairTo)
+                        visit(p.mirror - k, p.half[k]);
+                }
+                QCOMPARE(seen, std::vector<int>(n, 1));
                 QVERIFY2(worst < 1e-12, qPrintable(QString("code %1, n %2: %3").arg(code).arg(n).arg(worst)));
             }
         }

@@ -1,0 +1,127 @@
+#include "dsp/RealSplit.h"
+
+#include "dsp/CpuFeatures.h"
+
+#include <cmath>
+
+#ifdef ORMA_AVX2_KERNELS
+#include <immintrin.h>
+#endif
+
+namespace {
+
+constexpr uint32_t kLo = 64;
+
+// The lo table is kept in the lane order of the vector loop: within each four, k, k+2, k+1, k+3.
+// The order is its own inverse, so the same map finds an entry's place.
+inline uint32_t loPlace(uint32_t l) { return (l & ~3u) | ((l & 1u) << 1) | ((l & 2u) >> 1); }
+
+// |X[k]|^2 and |X[M-k]|^2 from a = Z[k], b = Z[M-k] and w = W^k. With E = a + conj b and
+// O = -i (a - conj b), 2 X[k] = E + w O and 2 X[M-k] = conj E - conj(w) O; the factor carries
+// the quarter that the halves would give.
+inline void splitPair(ComplexD a, ComplexD b, double wr, double wi, double factor, double &pk,
+                      double &pm)
+{
+    const double er = a.re + b.re, ei = a.im - b.im, dr = a.re - b.re, di = a.im + b.im;
+    const double p = wr * di + wi * dr, q = wr * dr - wi * di;
+    const double x1 = er + p, y1 = ei - q, x2 = er - p, y2 = ei + q;
+    pk = (x1 * x1 + y1 * y1) * factor;
+    pm = (x2 * x2 + y2 * y2) * factor;
+}
+
+#ifdef ORMA_AVX2_KERNELS
+// Pairs k = from.. in fours (from a multiple of 4, k + 3 < M/2). Inside a step the lanes hold
+// k, k+2, k+1, k+3: the order unpacking two registers of complex values gives, and the order
+// of the lo table.
+ORMA_TARGET_AVX2 uint32_t splitPairsAvx2(const ComplexD *z, double *out, double factor,
+                                         uint32_t from, uint32_t m, const double *hiRe,
+                                         const double *hiIm, const double *loRe,
+                                         const double *loIm)
+{
+    const __m256d f = _mm256_set1_pd(factor);
+    uint32_t k = from;
+    for (; k + 4 <= m / 2; k += 4) {
+        const uint32_t j = m - k - 3; // mirrors j..j+3 of k+3..k
+        const __m256d a0 = _mm256_loadu_pd(&z[k].re), a1 = _mm256_loadu_pd(&z[k + 2].re);
+        const __m256d b0 = _mm256_loadu_pd(&z[j].re), b1 = _mm256_loadu_pd(&z[j + 2].re);
+        const __m256d ar = _mm256_unpacklo_pd(a0, a1), ai = _mm256_unpackhi_pd(a0, a1);
+        // b lanes come as j, j+2, j+1, j+3; reversed they pair with k, k+2, k+1, k+3.
+        const __m256d br = _mm256_permute4x64_pd(_mm256_unpacklo_pd(b0, b1), 0x1B);
+        const __m256d bi = _mm256_permute4x64_pd(_mm256_unpackhi_pd(b0, b1), 0x1B);
+        const uint32_t l = k % kLo;
+        const __m256d hr = _mm256_set1_pd(hiRe[k / kLo]), hi = _mm256_set1_pd(hiIm[k / kLo]);
+        const __m256d lr = _mm256_loadu_pd(loRe + l), li = _mm256_loadu_pd(loIm + l);
+        const __m256d wr = _mm256_fmsub_pd(hr, lr, _mm256_mul_pd(hi, li));
+        const __m256d wi = _mm256_fmadd_pd(hr, li, _mm256_mul_pd(hi, lr));
+
+        const __m256d er = _mm256_add_pd(ar, br), ei = _mm256_sub_pd(ai, bi);
+        const __m256d dr = _mm256_sub_pd(ar, br), di = _mm256_add_pd(ai, bi);
+        const __m256d p = _mm256_fmadd_pd(wr, di, _mm256_mul_pd(wi, dr));
+        const __m256d q = _mm256_fmsub_pd(wr, dr, _mm256_mul_pd(wi, di));
+        const __m256d x1 = _mm256_add_pd(er, p), y1 = _mm256_sub_pd(ei, q);
+        const __m256d x2 = _mm256_sub_pd(er, p), y2 = _mm256_add_pd(ei, q);
+        const __m256d pk = _mm256_mul_pd(_mm256_fmadd_pd(x1, x1, _mm256_mul_pd(y1, y1)), f);
+        const __m256d pm = _mm256_mul_pd(_mm256_fmadd_pd(x2, x2, _mm256_mul_pd(y2, y2)), f);
+        // pk lanes k, k+2, k+1, k+3; pm lanes j+3, j+1, j+2, j.
+        _mm256_storeu_pd(out + k, _mm256_permute4x64_pd(pk, 0xD8));
+        _mm256_storeu_pd(out + j, _mm256_permute4x64_pd(pm, 0x27));
+    }
+    return k;
+}
+#endif
+
+} // namespace
+
+void RealSplit::build(uint32_t n)
+{
+    m_half = n / 2;
+    const uint32_t quarter = m_half / 2;
+    const double step = -2.0 * M_PI / double(n);
+    m_hiRe.resize(quarter / kLo + 1);
+    m_hiIm.resize(m_hiRe.size());
+    for (size_t h = 0; h < m_hiRe.size(); ++h) {
+        m_hiRe[h] = std::cos(step * double(h * kLo));
+        m_hiIm[h] = std::sin(step * double(h * kLo));
+    }
+    m_loRe.resize(kLo);
+    m_loIm.resize(kLo);
+    for (uint32_t l = 0; l < kLo; ++l) {
+        m_loRe[loPlace(l)] = std::cos(step * l);
+        m_loIm[loPlace(l)] = std::sin(step * l);
+    }
+}
+
+void RealSplit::twiddle(uint32_t k, double &re, double &im) const
+{
+    const uint32_t h = k / kLo, l = loPlace(k % kLo);
+    re = m_hiRe[h] * m_loRe[l] - m_hiIm[h] * m_loIm[l];
+    im = m_hiRe[h] * m_loIm[l] + m_hiIm[h] * m_loRe[l];
+}
+
+void RealSplit::power(const ComplexD *z, double *out, double factor) const
+{
+    const uint32_t m = m_half;
+    if (m == 0)
+        return;
+    // The halves E and O are left out of X' = 2X: a quarter of the factor puts them back.
+    const double f = factor * 0.25;
+    double nyquist;
+    splitPair(z[0], z[0], 1.0, 0.0, f, out[0], nyquist); // Z[M] is Z[0]
+    uint32_t k = 1;
+#ifdef ORMA_AVX2_KERNELS
+    if (hasAvx2Fma() && m / 2 >= 8) {
+        for (double wr, wi; k < 4; ++k) {
+            twiddle(k, wr, wi);
+            splitPair(z[k], z[m - k], wr, wi, f, out[k], out[m - k]);
+        }
+        k = splitPairsAvx2(z, out, f, k, m, m_hiRe.data(), m_hiIm.data(), m_loRe.data(),
+                           m_loIm.data());
+    }
+#endif
+    for (double wr, wi, pm; k <= m / 2; ++k) {
+        twiddle(k, wr, wi);
+        splitPair(z[k], z[m - k], wr, wi, f, out[k], pm);
+        if (k != m - k)
+            out[m - k] = pm;
+    }
+}
