@@ -21,6 +21,10 @@ unsigned fftwPlanFlags(uint32_t n)
 
 namespace {
 
+// Up to this size FFTW transforms N/2 complex points faster than N real ones (the split that
+// follows rides in the power pass); above it its real-input plans are the faster.
+constexpr uint32_t kHalfLengthLimit = 1u << 21;
+
 struct FftwDeleter {
     void operator()(void *p) const { fftw_free(p); }
 };
@@ -35,8 +39,9 @@ template <typename T> FftwArray<T> fftwArray(size_t count)
 
 // The transform's work arrays and plan; the plan is made once per size, never per block.
 struct SpectrumEngine::FftwState {
-    // Input and output of the transform, in place: N complex values, or for a real signal N
-    // doubles in and N/2 + 1 complex values out, so that the block stays in cache throughout.
+    // Input and output of the transform, in place, so that the block stays in cache: N complex
+    // values, or for a real signal N doubles in and N/2 (half-length plan) or N/2 + 1
+    // (real-input plan) complex values out.
     FftwArray<ComplexD> data;
     fftw_plan plan = nullptr;
 
@@ -115,14 +120,18 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     }
     m_twiddles.reset();
     m_bitReverse.reset();
-    // A real signal of N points is transformed as N/2 complex points, z[n] = x[2n] + i x[2n+1]:
-    // the same array, read as complex values.
     auto *out = reinterpret_cast<fftw_complex *>(m_fftw->data.get());
-    const int points = int(isComplex ? n : n / 2);
-    if (!isComplex)
-        m_realSplit.build(n);
     std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    m_fftw->plan = fftw_plan_dft_1d(points, out, out, FFTW_FORWARD, fftwPlanFlags(n));
+    if (isComplex) {
+        m_fftw->plan = fftw_plan_dft_1d(int(n), out, out, FFTW_FORWARD, fftwPlanFlags(n));
+    } else if (n <= kHalfLengthLimit) {
+        // N real points as N/2 complex ones, z[n] = x[2n] + i x[2n+1]: the same array.
+        m_realSplit.build(n);
+        m_fftw->plan = fftw_plan_dft_1d(int(n / 2), out, out, FFTW_FORWARD, fftwPlanFlags(n));
+    } else {
+        m_fftw->plan = fftw_plan_dft_r2c_1d(int(n), reinterpret_cast<double *>(out), out,
+                                            fftwPlanFlags(n));
+    }
 }
 
 int SpectrumEngine::transformSamples(int slot, const double *re, const double *im, double scale)
@@ -155,6 +164,8 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
     }
     windowRealSamples(m_window, re, s, reinterpret_cast<double *>(data));
     fftw_execute(m_fftw->plan);
+    if (n > kHalfLengthLimit)
+        return foldSpectrum(data, power, foldFor(slot));
     m_realSplit.power(data, power, 2.0); // one-sided: doubled, as the fold expects
     return foldStoredSpectrum(power, foldFor(slot));
 }

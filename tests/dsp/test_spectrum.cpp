@@ -256,6 +256,7 @@ private slots:
         for (int n : {2, 4, 8, 16, 32, 64, 1024, 65536})
             for (bool c : {false, true})
                 QTest::addRow("%d %s", n, c ? "complex" : "real") << n << c << int(WindowBlackmanHarris7) << 1;
+        QTest::newRow("4194304 real") << 4194304 << false << int(WindowBlackmanHarris7) << 1; // FFTW's real plan
         QTest::newRow("chebyshev 4096") << 4096 << false << int(WindowChebyshev) << 1;
         QTest::newRow("averaged real") << 2048 << false << int(WindowHann) << 3;
         QTest::newRow("averaged complex") << 2048 << true << int(WindowHann) << 3;
