@@ -14,6 +14,9 @@ public:
 
     size_t size() const { return m_size; }
 
+    // The weight at k < n.
+    double weight(size_t k) const { return k < m_split ? m_half[k] : m_half[m_mirror - k]; }
+
     // The weights as mirror pairs, for fills that read each stored weight once:
     // w[k] = w[mirror - k] = half[k] for k in [pairFrom, pairTo); every other k below `split`
     // stands alone with w[k] = half[k]. Together they cover 0..n-1 once.

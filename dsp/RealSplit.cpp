@@ -10,11 +10,7 @@
 
 namespace {
 
-constexpr uint32_t kLo = 64;
-
-// The lo table is kept in the lane order of the vector loop: within each four, k, k+2, k+1, k+3.
-// The order is its own inverse, so the same map finds an entry's place.
-inline uint32_t loPlace(uint32_t l) { return (l & ~3u) | ((l & 1u) << 1) | ((l & 2u) >> 1); }
+constexpr uint32_t kLo = TwiddleTable::kLo;
 
 // |X[k]|^2 and |X[M-k]|^2 from a = Z[k], b = Z[M-k] and w = W^k. With E = a + conj b and
 // O = -i (a - conj b), 2 X[k] = E + w O and 2 X[M-k] = conj E - conj(w) O; the factor carries
@@ -31,12 +27,9 @@ inline void splitPair(ComplexD a, ComplexD b, double wr, double wi, double facto
 
 #ifdef ORMA_AVX2_KERNELS
 // Pairs k = from.. in fours (from a multiple of 4, k + 3 < M/2). Inside a step the lanes hold
-// k, k+2, k+1, k+3: the order unpacking two registers of complex values gives, and the order
-// of the lo table.
+// k, k+2, k+1, k+3: the order unpacking two registers of complex values gives.
 ORMA_TARGET_AVX2 uint32_t splitPairsAvx2(const ComplexD *z, double *out, double factor,
-                                         uint32_t from, uint32_t m, const double *hiRe,
-                                         const double *hiIm, const double *loRe,
-                                         const double *loIm)
+                                         uint32_t from, uint32_t m, const TwiddleTable &t)
 {
     const __m256d f = _mm256_set1_pd(factor);
     uint32_t k = from;
@@ -49,8 +42,9 @@ ORMA_TARGET_AVX2 uint32_t splitPairsAvx2(const ComplexD *z, double *out, double 
         const __m256d br = _mm256_permute4x64_pd(_mm256_unpacklo_pd(b0, b1), 0x1B);
         const __m256d bi = _mm256_permute4x64_pd(_mm256_unpackhi_pd(b0, b1), 0x1B);
         const uint32_t l = k % kLo;
-        const __m256d hr = _mm256_set1_pd(hiRe[k / kLo]), hi = _mm256_set1_pd(hiIm[k / kLo]);
-        const __m256d lr = _mm256_loadu_pd(loRe + l), li = _mm256_loadu_pd(loIm + l);
+        const __m256d hr = _mm256_set1_pd(t.hiRe[k / kLo]), hi = _mm256_set1_pd(t.hiIm[k / kLo]);
+        const __m256d lr = _mm256_permute4x64_pd(_mm256_loadu_pd(&t.loRe[l]), 0xD8);
+        const __m256d li = _mm256_permute4x64_pd(_mm256_loadu_pd(&t.loIm[l]), 0xD8);
         const __m256d wr = _mm256_fmsub_pd(hr, lr, _mm256_mul_pd(hi, li));
         const __m256d wi = _mm256_fmadd_pd(hr, li, _mm256_mul_pd(hi, lr));
 
@@ -75,27 +69,7 @@ ORMA_TARGET_AVX2 uint32_t splitPairsAvx2(const ComplexD *z, double *out, double 
 void RealSplit::build(uint32_t n)
 {
     m_half = n / 2;
-    const uint32_t quarter = m_half / 2;
-    const double step = -2.0 * M_PI / double(n);
-    m_hiRe.resize(quarter / kLo + 1);
-    m_hiIm.resize(m_hiRe.size());
-    for (size_t h = 0; h < m_hiRe.size(); ++h) {
-        m_hiRe[h] = std::cos(step * double(h * kLo));
-        m_hiIm[h] = std::sin(step * double(h * kLo));
-    }
-    m_loRe.resize(kLo);
-    m_loIm.resize(kLo);
-    for (uint32_t l = 0; l < kLo; ++l) {
-        m_loRe[loPlace(l)] = std::cos(step * l);
-        m_loIm[loPlace(l)] = std::sin(step * l);
-    }
-}
-
-void RealSplit::twiddle(uint32_t k, double &re, double &im) const
-{
-    const uint32_t h = k / kLo, l = loPlace(k % kLo);
-    re = m_hiRe[h] * m_loRe[l] - m_hiIm[h] * m_loIm[l];
-    im = m_hiRe[h] * m_loIm[l] + m_hiIm[h] * m_loRe[l];
+    m_twiddles.build(n, m_half / 2 + 1);
 }
 
 void RealSplit::power(const ComplexD *z, double *out, double factor) const
@@ -111,15 +85,14 @@ void RealSplit::power(const ComplexD *z, double *out, double factor) const
 #ifdef ORMA_AVX2_KERNELS
     if (hasAvx2Fma() && m / 2 >= 8) {
         for (double wr, wi; k < 4; ++k) {
-            twiddle(k, wr, wi);
+            m_twiddles.at(k, wr, wi);
             splitPair(z[k], z[m - k], wr, wi, f, out[k], out[m - k]);
         }
-        k = splitPairsAvx2(z, out, f, k, m, m_hiRe.data(), m_hiIm.data(), m_loRe.data(),
-                           m_loIm.data());
+        k = splitPairsAvx2(z, out, f, k, m, m_twiddles);
     }
 #endif
     for (double wr, wi, pm; k <= m / 2; ++k) {
-        twiddle(k, wr, wi);
+        m_twiddles.at(k, wr, wi);
         splitPair(z[k], z[m - k], wr, wi, f, out[k], pm);
         if (k != m - k)
             out[m - k] = pm;

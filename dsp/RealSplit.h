@@ -4,9 +4,9 @@
 // and the split that recovers X[k] from Z[k] and Z[N/2-k] runs in the pass that takes the power,
 // so the block is read once after the transform.
 #include "dsp/Fft.h"
+#include "dsp/Twiddles.h"
 
 #include <cstdint>
-#include <vector>
 
 class RealSplit {
 public:
@@ -18,9 +18,6 @@ public:
     void power(const ComplexD *z, double *out, double factor) const;
 
 private:
-    void twiddle(uint32_t k, double &re, double &im) const;
-
-    uint32_t m_half = 0;           // M = n/2
-    // W^k = e^{-2 pi i k / n} as hi[k / 64] * lo[k % 64]: two small tables, exact to an ulp or two.
-    std::vector<double> m_hiRe, m_hiIm, m_loRe, m_loIm;
+    uint32_t m_half = 0; // M = n/2
+    TwiddleTable m_twiddles;
 };

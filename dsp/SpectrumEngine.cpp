@@ -123,7 +123,11 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     auto *out = reinterpret_cast<fftw_complex *>(m_fftw->data.get());
     std::lock_guard<std::mutex> lock(fftwPlannerMutex());
     if (isComplex) {
-        m_fftw->plan = fftw_plan_dft_1d(int(n), out, out, FFTW_FORWARD, fftwPlanFlags(n));
+        // The first radix-2 step runs in the fill; FFTW transforms the two halves.
+        m_halvesTwiddles.build(n, n / 2);
+        const int half = int(n / 2);
+        m_fftw->plan = fftw_plan_many_dft(1, &half, 2, out, nullptr, 1, half, out, nullptr, 1,
+                                          half, FFTW_FORWARD, fftwPlanFlags(n));
     } else if (n <= kHalfLengthLimit) {
         // N real points as N/2 complex ones, z[n] = x[2n] + i x[2n+1]: the same array.
         m_realSplit.build(n);
@@ -158,9 +162,11 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
     // FFTW: the division by N is folded into the input scale; the transform is linear.
     const double s = scale / double(n);
     if (m_isComplex) {
-        windowComplexSamples(m_window, re, im, s, data);
+        windowComplexHalves(m_window, re, im, s, m_halvesTwiddles, data);
         fftw_execute(m_fftw->plan);
-        return foldSpectrum(data, power, foldFor(slot));
+        SpectrumFold fold = foldFor(slot);
+        fold.odd = data + n / 2;
+        return foldSpectrum(data, power, fold);
     }
     windowRealSamples(m_window, re, s, reinterpret_cast<double *>(data));
     fftw_execute(m_fftw->plan);

@@ -39,6 +39,18 @@ void powerChunksPlain(const ComplexD *v, double *o, long count, double factor, d
     chunkFigures(o, count, sums, maxima);
 }
 
+// o[j] = |e[j/2]|^2 for even j, |d[j/2]|^2 for odd j (count even).
+void halvesChunksPlain(const ComplexD *e, const ComplexD *d, double *o, long count, double *sums,
+                       double *maxima)
+{
+    for (long j = 0; j < count; j += 2) {
+        const ComplexD a = e[j / 2], b = d[j / 2];
+        o[j] = a.re * a.re + a.im * a.im;
+        o[j + 1] = b.re * b.re + b.im * b.im;
+    }
+    chunkFigures(o, count, sums, maxima);
+}
+
 // o = a = keep * a + take * o.
 void blendChunksPlain(double *o, double *a, long count, double keep, double take, double *sums,
                       double *maxima)
@@ -109,6 +121,29 @@ ORMA_TARGET_AVX2 void powerChunksAvx2(const ComplexD *v, double *o, long count, 
         powerChunksPlain(v + from, o + from, count - from, factor, sums + c, maxima + c);
 }
 
+ORMA_TARGET_AVX2 void halvesChunksAvx2(const ComplexD *e, const ComplexD *d, double *o, long count,
+                                       double *sums, double *maxima)
+{
+    Lanes8 lanes;
+    long from = 0, c = 0;
+    for (; from + kChunk <= count; from += kChunk, ++c) {
+        lanes.reset();
+        for (long j = from; j < from + kChunk; j += 8) {
+            // Even bins j, j+2, j+4, j+6 and odd ones j+1.. from the two halves, interleaved.
+            const __m256d a = squares4(e + j / 2), b = squares4(d + j / 2);
+            const __m256d lo = _mm256_unpacklo_pd(a, b), hi = _mm256_unpackhi_pd(a, b);
+            const __m256d p0 = _mm256_permute2f128_pd(lo, hi, 0x20);
+            const __m256d p1 = _mm256_permute2f128_pd(lo, hi, 0x31);
+            _mm256_storeu_pd(o + j, p0);
+            _mm256_storeu_pd(o + j + 4, p1);
+            lanes.take(p0, p1);
+        }
+        lanes.store(sums[c], maxima[c]);
+    }
+    if (from < count)
+        halvesChunksPlain(e + from / 2, d + from / 2, o + from, count - from, sums + c, maxima + c);
+}
+
 ORMA_TARGET_AVX2 void figureChunksAvx2(const double *o, long count, double *sums, double *maxima)
 {
     Lanes8 lanes;
@@ -159,6 +194,16 @@ void powerChunks(const ComplexD *v, double *o, long count, double factor, double
     powerChunksPlain(v, o, count, factor, sums, maxima);
 }
 
+void halvesChunks(const ComplexD *e, const ComplexD *d, double *o, long count, double *sums,
+                  double *maxima)
+{
+#ifdef ORMA_AVX2_KERNELS
+    if (hasAvx2Fma())
+        return halvesChunksAvx2(e, d, o, count, sums, maxima);
+#endif
+    halvesChunksPlain(e, d, o, count, sums, maxima);
+}
+
 void figureChunks(const double *o, long count, double *sums, double *maxima)
 {
 #ifdef ORMA_AVX2_KERNELS
@@ -201,10 +246,12 @@ int fold(const ComplexD *data, double *out, const SpectrumFold &f)
         const long chunks = (count + kChunk - 1) / kChunk;
         const long target = chunkedSwap ? (from + half) % m : from;
         double *o = out + target;
-        if (data)
-            powerChunks(data + from, o, count, factor, sums, maxima);
-        else
+        if (!data)
             figureChunks(o, count, sums, maxima);
+        else if (f.odd)
+            halvesChunks(data + from / 2, f.odd + from / 2, o, count, sums, maxima);
+        else
+            powerChunks(data + from, o, count, factor, sums, maxima);
         for (long c = 0; c < chunks; ++c) {
             if (maxima[c] > best) {
                 best = maxima[c];

@@ -11,6 +11,9 @@ struct SpectrumFold {
     bool centred = false;        // complex signal shown -Fd/2..+Fd/2: halves swapped
     double *chunkSums = nullptr;   // BinSummary tables of the stored spectrum
     double *chunkMaxima = nullptr;
+    // Set: the transform came as two halves, bin 2j in data[j] and bin 2j+1 in odd[j]
+    // (complex signals only: nothing is doubled).
+    const ComplexD *odd = nullptr;
 };
 
 // For every bin: power |data[k]|^2 (doubled one-sided), the exponential average, the swap, with

@@ -2,41 +2,38 @@
 
 #include "dsp/CpuFeatures.h"
 
+#include <cstddef>
+#include <cstdint>
+
 #ifdef ORMA_AVX2_KERNELS
 #include <immintrin.h>
 #endif
 
 namespace {
 
-// The scalar steps, for single weights and for what the vector loops leave.
-struct RealStep {
-    const double *x;
-    double *out;
-    void single(size_t k, double w) const { out[k] = x[k] * w; }
-};
-
-struct ComplexStep {
-    const double *re, *im;
-    ComplexD *out;
-    void single(size_t k, double w) const { out[k] = {re[k] * w, im ? im[k] * w : 0.0}; }
-};
-
-// Singles, then the pairs from `from` on; the vector loops did [pairFrom, from).
-template <typename Step>
-void fillRest(const HalfWindow::Pairs &p, double scale, const Step &step, size_t from)
+// Singles, then the pairs from `from` on; the vector loop did [pairFrom, from).
+void realRest(const HalfWindow::Pairs &p, const double *x, double scale, double *out, size_t from)
 {
     for (size_t k = 0; k < p.pairFrom; ++k)
-        step.single(k, scale * p.half[k]);
+        out[k] = x[k] * (scale * p.half[k]);
     for (size_t k = p.pairTo; k < p.split; ++k)
-        step.single(k, scale * p.half[k]);
+        out[k] = x[k] * (scale * p.half[k]);
     for (size_t k = from; k < p.pairTo; ++k) {
         const double w = scale * p.half[k];
-        step.single(k, w);
-        step.single(p.mirror - k, w);
+        out[k] = x[k] * w;
+        out[p.mirror - k] = x[p.mirror - k] * w;
     }
 }
 
 #ifdef ORMA_AVX2_KERNELS
+// Asks for the line `bytes` away from p without keeping it in the outer caches, where it would
+// push out the transform's tables. A prefetch never faults: the address may lie past the array.
+inline void prefetchNear(const double *p, std::ptrdiff_t bytes)
+{
+    _mm_prefetch(reinterpret_cast<const char *>(reinterpret_cast<std::uintptr_t>(p) + bytes),
+                 _MM_HINT_NTA);
+}
+
 // Four pairs at a time: k..k+3 ascending with the weights as read, their mirrors
 // mirror-k-3..mirror-k ascending with the weights reversed.
 ORMA_TARGET_AVX2 size_t realPairsAvx2(const HalfWindow::Pairs &p, const double *x, double scale,
@@ -45,9 +42,9 @@ ORMA_TARGET_AVX2 size_t realPairsAvx2(const HalfWindow::Pairs &p, const double *
     const __m256d s = _mm256_set1_pd(scale);
     size_t k = p.pairFrom;
     for (; k + 4 <= p.pairTo; k += 4) {
-        _mm_prefetch(reinterpret_cast<const char *>(x + k + 64), _MM_HINT_NTA);
-        _mm_prefetch(reinterpret_cast<const char *>(x + p.mirror - k - 64), _MM_HINT_NTA);
-        _mm_prefetch(reinterpret_cast<const char *>(p.half + k + 64), _MM_HINT_NTA);
+        prefetchNear(x + k, 512);
+        prefetchNear(x + p.mirror - k, -512);
+        prefetchNear(p.half + k, 512);
         const __m256d w = _mm256_mul_pd(s, _mm256_loadu_pd(p.half + k));
         _mm256_storeu_pd(out + k, _mm256_mul_pd(_mm256_loadu_pd(x + k), w));
         const size_t u = p.mirror - k - 3;
@@ -70,17 +67,39 @@ ORMA_TARGET_AVX2 inline __m256d weighted(const double *v, size_t k, __m256d w)
     return v ? _mm256_mul_pd(_mm256_loadu_pd(v + k), w) : _mm256_setzero_pd();
 }
 
-ORMA_TARGET_AVX2 size_t complexPairsAvx2(const HalfWindow::Pairs &p, const double *re,
-                                         const double *im, double scale, ComplexD *out)
+// Four weights w[k..k+3]: read forwards, read backwards from the mirror, or one by one where
+// the four straddle the split.
+ORMA_TARGET_AVX2 inline __m256d weights4(const HalfWindow &w, const HalfWindow::Pairs &p, size_t k)
 {
+    if (k + 4 <= p.split)
+        return _mm256_loadu_pd(p.half + k);
+    if (k >= p.split)
+        return _mm256_permute4x64_pd(_mm256_loadu_pd(p.half + p.mirror - k - 3), 0x1B);
+    return _mm256_setr_pd(w.weight(k), w.weight(k + 1), w.weight(k + 2), w.weight(k + 3));
+}
+
+ORMA_TARGET_AVX2 size_t complexHalvesAvx2(const HalfWindow &w, const double *re, const double *im,
+                                          double scale, const TwiddleTable &t, ComplexD *out)
+{
+    const HalfWindow::Pairs p = w.pairs();
+    const size_t h = w.size() / 2;
     const __m256d s = _mm256_set1_pd(scale);
-    size_t k = p.pairFrom;
-    for (; k + 4 <= p.pairTo; k += 4) {
-        const __m256d w = _mm256_mul_pd(s, _mm256_loadu_pd(p.half + k));
-        storeComplex4(out + k, weighted(re, k, w), weighted(im, k, w));
-        const size_t u = p.mirror - k - 3;
-        const __m256d r = _mm256_permute4x64_pd(w, 0x1B);
-        storeComplex4(out + u, weighted(re, u, r), weighted(im, u, r));
+    size_t k = 0;
+    for (; k + 4 <= h; k += 4) {
+        const __m256d wl = _mm256_mul_pd(s, weights4(w, p, k));
+        const __m256d wh = _mm256_mul_pd(s, weights4(w, p, k + h));
+        const __m256d ur = weighted(re, k, wl), ui = weighted(im, k, wl);
+        const __m256d vr = weighted(re, k + h, wh), vi = weighted(im, k + h, wh);
+        storeComplex4(out + k, _mm256_add_pd(ur, vr), _mm256_add_pd(ui, vi));
+        const uint32_t l = uint32_t(k % TwiddleTable::kLo);
+        const __m256d hr = _mm256_set1_pd(t.hiRe[k / TwiddleTable::kLo]);
+        const __m256d hi = _mm256_set1_pd(t.hiIm[k / TwiddleTable::kLo]);
+        const __m256d lr = _mm256_loadu_pd(&t.loRe[l]), li = _mm256_loadu_pd(&t.loIm[l]);
+        const __m256d tr = _mm256_fmsub_pd(hr, lr, _mm256_mul_pd(hi, li));
+        const __m256d ti = _mm256_fmadd_pd(hr, li, _mm256_mul_pd(hi, lr));
+        const __m256d dr = _mm256_sub_pd(ur, vr), di = _mm256_sub_pd(ui, vi);
+        storeComplex4(out + h + k, _mm256_fmsub_pd(dr, tr, _mm256_mul_pd(di, ti)),
+                      _mm256_fmadd_pd(dr, ti, _mm256_mul_pd(di, tr)));
     }
     return k;
 }
@@ -96,17 +115,26 @@ void windowRealSamples(const HalfWindow &w, const double *x, double scale, doubl
     if (hasAvx2Fma())
         from = realPairsAvx2(p, x, scale, out);
 #endif
-    fillRest(p, scale, RealStep{x, out}, from);
+    realRest(p, x, scale, out, from);
 }
 
-void windowComplexSamples(const HalfWindow &w, const double *re, const double *im, double scale,
-                          ComplexD *out)
+void windowComplexHalves(const HalfWindow &w, const double *re, const double *im, double scale,
+                         const TwiddleTable &t, ComplexD *out)
 {
-    const HalfWindow::Pairs p = w.pairs();
-    size_t from = p.pairFrom;
+    const size_t h = w.size() / 2;
+    size_t k = 0;
 #ifdef ORMA_AVX2_KERNELS
     if (hasAvx2Fma())
-        from = complexPairsAvx2(p, re, im, scale, out);
+        k = complexHalvesAvx2(w, re, im, scale, t, out);
 #endif
-    fillRest(p, scale, ComplexStep{re, im, out}, from);
+    for (; k < h; ++k) {
+        const double wl = scale * w.weight(k), wh = scale * w.weight(k + h);
+        const double ur = re[k] * wl, ui = im ? im[k] * wl : 0.0;
+        const double vr = re[k + h] * wh, vi = im ? im[k + h] * wh : 0.0;
+        out[k] = {ur + vr, ui + vi};
+        double tr, ti;
+        t.at(uint32_t(k), tr, ti);
+        const double dr = ur - vr, di = ui - vi;
+        out[h + k] = {dr * tr - di * ti, dr * ti + di * tr};
+    }
 }

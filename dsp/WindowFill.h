@@ -1,13 +1,19 @@
 #pragma once
-// The transform's input from one channel's samples: out[k] = x[k] * (scale * w[k]). Each stored
-// weight is read once and serves both members of its mirror pair; these loops and the transform
-// are all a block costs, so they run as vector code where the processor has it.
+// The transform's input from one channel's samples, windowed and scaled: x[k] * (scale * w[k]).
+// These loops and the transform are most of what a block costs, so they run as vector code
+// where the processor has it.
 #include "dsp/Fft.h"
 #include "dsp/HalfWindow.h"
+#include "dsp/Twiddles.h"
 
-// n = w.size() real samples into n doubles.
+// n = w.size() real samples into n doubles. Each stored weight is read once and serves both
+// members of its mirror pair.
 void windowRealSamples(const HalfWindow &w, const double *x, double scale, double *out);
 
-// n complex samples from re and im (null: zero imaginary part) into n complex values.
-void windowComplexSamples(const HalfWindow &w, const double *re, const double *im, double scale,
-                          ComplexD *out);
+// n complex samples u from re and im (null: zero imaginary part), taken through the first
+// radix-2 step of the transform (decimation in frequency): out[k] = u[k] + u[k + H] and
+// out[H + k] = (u[k] - u[k + H]) W^k for k < H = n/2, t built for n points and H twiddles. Transforms of length H of the two halves
+// then give the even and the odd bins; two half-length transforms cost FFTW less than one of
+// full length, and this step rides in the pass that reads the samples anyway.
+void windowComplexHalves(const HalfWindow &w, const double *re, const double *im, double scale,
+                         const TwiddleTable &t, ComplexD *out);
