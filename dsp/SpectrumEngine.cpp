@@ -21,9 +21,14 @@ unsigned fftwPlanFlags(uint32_t n)
 
 namespace {
 
-// Up to this size FFTW transforms N/2 complex points faster than N real ones (the split that
-// follows rides in the power pass); above it its real-input plans are the faster.
-constexpr uint32_t kHalfLengthLimit = 1u << 21;
+// Whether the transform runs as two halves after a first radix-2 step in the fill. Two
+// half-length transforms cost FFTW less than one of full length. For a real signal of N points
+// the halves are N/4 complex points each, with a split after them; that beats FFTW's real-input
+// plans up to 2M points, not above.
+bool halvedTransform(uint32_t n, bool isComplex)
+{
+    return isComplex || (n >= 4 && n <= (1u << 21));
+}
 
 struct FftwDeleter {
     void operator()(void *p) const { fftw_free(p); }
@@ -122,16 +127,16 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     m_bitReverse.reset();
     auto *out = reinterpret_cast<fftw_complex *>(m_fftw->data.get());
     std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    if (isComplex) {
-        // The first radix-2 step runs in the fill; FFTW transforms the two halves.
-        m_halvesTwiddles.build(n, n / 2);
-        const int half = int(n / 2);
+    if (halvedTransform(n, isComplex)) {
+        // The first radix-2 step runs in the fill; FFTW transforms the two halves. A real signal
+        // goes in as n/2 complex points, z[k] = x[2k] + i x[2k+1], in the same array.
+        const uint32_t points = isComplex ? n : n / 2;
+        m_halvesTwiddles.build(points, points / 2);
+        if (!isComplex)
+            m_realSplit.build(n);
+        const int half = int(points / 2);
         m_fftw->plan = fftw_plan_many_dft(1, &half, 2, out, nullptr, 1, half, out, nullptr, 1,
                                           half, FFTW_FORWARD, fftwPlanFlags(n));
-    } else if (n <= kHalfLengthLimit) {
-        // N real points as N/2 complex ones, z[n] = x[2n] + i x[2n+1]: the same array.
-        m_realSplit.build(n);
-        m_fftw->plan = fftw_plan_dft_1d(int(n / 2), out, out, FFTW_FORWARD, fftwPlanFlags(n));
     } else {
         m_fftw->plan = fftw_plan_dft_r2c_1d(int(n), reinterpret_cast<double *>(out), out,
                                             fftwPlanFlags(n));
@@ -168,11 +173,14 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
         fold.odd = data + n / 2;
         return foldSpectrum(data, power, fold);
     }
-    windowRealSamples(m_window, re, s, reinterpret_cast<double *>(data));
-    fftw_execute(m_fftw->plan);
-    if (n > kHalfLengthLimit)
+    if (!halvedTransform(uint32_t(n), false)) {
+        windowRealSamples(m_window, re, s, reinterpret_cast<double *>(data));
+        fftw_execute(m_fftw->plan);
         return foldSpectrum(data, power, foldFor(slot));
-    m_realSplit.power(data, power, 2.0); // one-sided: doubled, as the fold expects
+    }
+    windowRealHalves(m_window, re, s, m_halvesTwiddles, data);
+    fftw_execute(m_fftw->plan);
+    m_realSplit.power(data, data + n / 4, power, 2.0); // one-sided: doubled, as the fold expects
     return foldStoredSpectrum(power, foldFor(slot));
 }
 

@@ -67,6 +67,12 @@ ORMA_TARGET_AVX2 inline __m256d weighted(const double *v, size_t k, __m256d w)
     return v ? _mm256_mul_pd(_mm256_loadu_pd(v + k), w) : _mm256_setzero_pd();
 }
 
+// a * (cr + i ci) for two complex values a, the factor's parts given in every lane of their pair.
+ORMA_TARGET_AVX2 inline __m256d complexTimes(__m256d a, __m256d cr, __m256d ci)
+{
+    return _mm256_fmaddsub_pd(a, cr, _mm256_mul_pd(_mm256_permute_pd(a, 0x5), ci));
+}
+
 // Four weights w[k..k+3]: read forwards, read backwards from the mirror, or one by one where
 // the four straddle the split.
 ORMA_TARGET_AVX2 inline __m256d weights4(const HalfWindow &w, const HalfWindow::Pairs &p, size_t k)
@@ -103,6 +109,45 @@ ORMA_TARGET_AVX2 size_t complexHalvesAvx2(const HalfWindow &w, const double *re,
     }
     return k;
 }
+
+// Twiddles k, k+1 as two complex values (k even: both in one hi group).
+ORMA_TARGET_AVX2 inline __m256d twiddlePair(const TwiddleTable &t, size_t k)
+{
+    const size_t l = k % TwiddleTable::kLo;
+    const __m128d lr = _mm_loadu_pd(&t.loRe[l]), li = _mm_loadu_pd(&t.loIm[l]);
+    const __m256d lo = _mm256_set_m128d(_mm_unpackhi_pd(lr, li), _mm_unpacklo_pd(lr, li));
+    return complexTimes(lo, _mm256_set1_pd(t.hiRe[k / TwiddleTable::kLo]),
+                        _mm256_set1_pd(t.hiIm[k / TwiddleTable::kLo]));
+}
+
+// Two complex values z[k], z[k+1] = the reals x[2k..2k+3] in pairs, and the two of the other
+// half; the sum goes to out[k], the twiddled difference to out[q + k].
+ORMA_TARGET_AVX2 inline void realHalvesStep(const HalfWindow &w, const HalfWindow::Pairs &p,
+                                            const double *x, __m256d s, const TwiddleTable &t,
+                                            ComplexD *out, size_t k, size_t q)
+{
+    const __m256d u = _mm256_mul_pd(_mm256_loadu_pd(x + 2 * k),
+                                    _mm256_mul_pd(s, weights4(w, p, 2 * k)));
+    const __m256d v = _mm256_mul_pd(_mm256_loadu_pd(x + 2 * (k + q)),
+                                    _mm256_mul_pd(s, weights4(w, p, 2 * (k + q))));
+    _mm256_storeu_pd(&out[k].re, _mm256_add_pd(u, v));
+    const __m256d t2 = twiddlePair(t, k);
+    _mm256_storeu_pd(&out[q + k].re,
+                     complexTimes(_mm256_sub_pd(u, v), _mm256_movedup_pd(t2),
+                                  _mm256_permute_pd(t2, 0xF)));
+}
+
+ORMA_TARGET_AVX2 size_t realHalvesAvx2(const HalfWindow &w, const double *x, double scale,
+                                       const TwiddleTable &t, ComplexD *out)
+{
+    const HalfWindow::Pairs p = w.pairs();
+    const size_t q = w.size() / 4;
+    const __m256d s = _mm256_set1_pd(scale);
+    size_t k = 0;
+    for (; k + 2 <= q; k += 2)
+        realHalvesStep(w, p, x, s, t, out, k, q);
+    return k;
+}
 #endif
 
 } // namespace
@@ -136,5 +181,26 @@ void windowComplexHalves(const HalfWindow &w, const double *re, const double *im
         t.at(uint32_t(k), tr, ti);
         const double dr = ur - vr, di = ui - vi;
         out[h + k] = {dr * tr - di * ti, dr * ti + di * tr};
+    }
+}
+
+void windowRealHalves(const HalfWindow &w, const double *x, double scale, const TwiddleTable &t,
+                      ComplexD *out)
+{
+    const size_t q = w.size() / 4;
+    size_t k = 0;
+#ifdef ORMA_AVX2_KERNELS
+    if (hasAvx2Fma())
+        k = realHalvesAvx2(w, x, scale, t, out);
+#endif
+    for (; k < q; ++k) {
+        const size_t a = 2 * k, b = 2 * (k + q);
+        const double ur = x[a] * (scale * w.weight(a)), ui = x[a + 1] * (scale * w.weight(a + 1));
+        const double vr = x[b] * (scale * w.weight(b)), vi = x[b + 1] * (scale * w.weight(b + 1));
+        out[k] = {ur + vr, ui + vi};
+        double tr, ti;
+        t.at(uint32_t(k), tr, ti);
+        const double dr = ur - vr, di = ui - vi;
+        out[q + k] = {dr * tr - di * ti, dr * ti + di * tr};
     }
 }

@@ -17,3 +17,9 @@ void windowRealSamples(const HalfWindow &w, const double *x, double scale, doubl
 // full length, and this step rides in the pass that reads the samples anyway.
 void windowComplexHalves(const HalfWindow &w, const double *re, const double *im, double scale,
                          const TwiddleTable &t, ComplexD *out);
+
+// n real samples packed as n/2 complex ones, z[k] = u[2k] + i u[2k+1] with u windowed, taken
+// through the same first step of their n/2-point transform: out[k] = z[k] + z[k + Q] and
+// out[Q + k] = (z[k] - z[k + Q]) W^k for k < Q = n/4, t built for n/2 points and Q twiddles.
+void windowRealHalves(const HalfWindow &w, const double *x, double scale, const TwiddleTable &t,
+                      ComplexD *out);
