@@ -24,4 +24,8 @@ inline bool hasAvx2Fma()
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define ORMA_AVX2_KERNELS 1
 #define ORMA_TARGET_AVX2 __attribute__((target("avx2,fma")))
+// The AVX2 one of two kernels of the same signature where the processor runs it.
+#define ORMA_KERNEL(avx2, plain) (hasAvx2Fma() ? (avx2) : (plain))
+#else
+#define ORMA_KERNEL(avx2, plain) (plain)
 #endif

@@ -45,7 +45,7 @@ template <typename T> FftwArray<T> fftwArray(size_t count)
 // The transform's work arrays and plan; the plan is made once per size, never per block.
 struct SpectrumEngine::FftwState {
     // Input and output of the transform, in place, so that the block stays in cache: N complex
-    // values, or for a real signal N doubles in and N/2 (half-length plan) or N/2 + 1
+    // values, or for a real signal N doubles in and N/2 (two halves of N/4) or N/2 + 1
     // (real-input plan) complex values out.
     FftwArray<ComplexD> data;
     fftw_plan plan = nullptr;

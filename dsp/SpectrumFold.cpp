@@ -184,45 +184,6 @@ ORMA_TARGET_AVX2 void blendChunksAvx2(double *o, double *a, long count, double k
 }
 #endif
 
-void powerChunks(const ComplexD *v, double *o, long count, double factor, double *sums,
-                 double *maxima)
-{
-#ifdef ORMA_AVX2_KERNELS
-    if (hasAvx2Fma())
-        return powerChunksAvx2(v, o, count, factor, sums, maxima);
-#endif
-    powerChunksPlain(v, o, count, factor, sums, maxima);
-}
-
-void halvesChunks(const ComplexD *e, const ComplexD *d, double *o, long count, double *sums,
-                  double *maxima)
-{
-#ifdef ORMA_AVX2_KERNELS
-    if (hasAvx2Fma())
-        return halvesChunksAvx2(e, d, o, count, sums, maxima);
-#endif
-    halvesChunksPlain(e, d, o, count, sums, maxima);
-}
-
-void figureChunks(const double *o, long count, double *sums, double *maxima)
-{
-#ifdef ORMA_AVX2_KERNELS
-    if (hasAvx2Fma())
-        return figureChunksAvx2(o, count, sums, maxima);
-#endif
-    chunkFigures(o, count, sums, maxima);
-}
-
-void blendChunks(double *o, double *a, long count, double keep, double take, double *sums,
-                 double *maxima)
-{
-#ifdef ORMA_AVX2_KERNELS
-    if (hasAvx2Fma())
-        return blendChunksAvx2(o, a, count, keep, take, sums, maxima);
-#endif
-    blendChunksPlain(o, a, count, keep, take, sums, maxima);
-}
-
 // data null: out holds the power already.
 int fold(const ComplexD *data, double *out, const SpectrumFold &f)
 {
@@ -247,11 +208,13 @@ int fold(const ComplexD *data, double *out, const SpectrumFold &f)
         const long target = chunkedSwap ? (from + half) % m : from;
         double *o = out + target;
         if (!data)
-            figureChunks(o, count, sums, maxima);
+            ORMA_KERNEL(figureChunksAvx2, chunkFigures)(o, count, sums, maxima);
         else if (f.odd)
-            halvesChunks(data + from / 2, f.odd + from / 2, o, count, sums, maxima);
+            ORMA_KERNEL(halvesChunksAvx2, halvesChunksPlain)(data + from / 2, f.odd + from / 2, o,
+                                                             count, sums, maxima);
         else
-            powerChunks(data + from, o, count, factor, sums, maxima);
+            ORMA_KERNEL(powerChunksAvx2, powerChunksPlain)(data + from, o, count, factor, sums,
+                                                           maxima);
         for (long c = 0; c < chunks; ++c) {
             if (maxima[c] > best) {
                 best = maxima[c];
@@ -262,7 +225,8 @@ int fold(const ComplexD *data, double *out, const SpectrumFold &f)
         if (f.average) {
             double *a = f.average + from;
             if (f.blend)
-                blendChunks(o, a, count, keep, take, sums, maxima);
+                ORMA_KERNEL(blendChunksAvx2, blendChunksPlain)(o, a, count, keep, take, sums,
+                                                               maxima);
             else
                 std::memcpy(a, o, size_t(count) * sizeof(double));
         }
