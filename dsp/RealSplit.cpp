@@ -2,15 +2,7 @@
 
 #include "dsp/CpuFeatures.h"
 
-#include <cmath>
-
-#ifdef ORMA_AVX2_KERNELS
-#include <immintrin.h>
-#endif
-
 namespace {
-
-constexpr uint32_t kLo = TwiddleTable::kLo;
 
 // |X[k]|^2 and |X[M-k]|^2 from a = Z[k], b = Z[M-k] and w = W^k. With E = a + conj b and
 // O = -i (a - conj b), 2 X[k] = E + w O and 2 X[M-k] = conj E - conj(w) O; the factor carries
@@ -48,11 +40,8 @@ ORMA_TARGET_AVX2 uint32_t splitPairsAvx2(const ComplexD *even, const ComplexD *o
         const __m256d e1 = _mm256_loadu_pd(&even[p].re), o1 = _mm256_loadu_pd(&odd[p - 1].re);
         const __m256d br = _mm256_permute4x64_pd(_mm256_unpacklo_pd(e1, o1), 0x4E);
         const __m256d bi = _mm256_permute4x64_pd(_mm256_unpackhi_pd(e1, o1), 0x4E);
-        const uint32_t l = k % kLo;
-        const __m256d hr = _mm256_set1_pd(t.hiRe[k / kLo]), hi = _mm256_set1_pd(t.hiIm[k / kLo]);
-        const __m256d lr = _mm256_loadu_pd(&t.loRe[l]), li = _mm256_loadu_pd(&t.loIm[l]);
-        const __m256d wr = _mm256_fmsub_pd(hr, lr, _mm256_mul_pd(hi, li));
-        const __m256d wi = _mm256_fmadd_pd(hr, li, _mm256_mul_pd(hi, lr));
+        __m256d wr, wi;
+        twiddles4(t, k, wr, wi);
 
         const __m256d er = _mm256_add_pd(ar, br), ei = _mm256_sub_pd(ai, bi);
         const __m256d dr = _mm256_sub_pd(ar, br), di = _mm256_add_pd(ai, bi);

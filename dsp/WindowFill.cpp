@@ -25,6 +25,17 @@ void realRest(const HalfWindow::Pairs &p, const double *x, double scale, double 
     }
 }
 
+// The first radix-2 step for one k: u + v to out[k], (u - v) W^k to out[h + k].
+void halvesStep(const TwiddleTable &t, size_t k, size_t h, double ur, double ui, double vr,
+                double vi, ComplexD *out)
+{
+    out[k] = {ur + vr, ui + vi};
+    double tr, ti;
+    t.at(uint32_t(k), tr, ti);
+    const double dr = ur - vr, di = ui - vi;
+    out[h + k] = {dr * tr - di * ti, dr * ti + di * tr};
+}
+
 #ifdef ORMA_AVX2_KERNELS
 // Asks for the line `bytes` away from p without keeping it in the outer caches, where it would
 // push out the transform's tables. A prefetch never faults: the address may lie past the array.
@@ -97,12 +108,8 @@ ORMA_TARGET_AVX2 size_t complexHalvesAvx2(const HalfWindow &w, const double *re,
         const __m256d ur = weighted(re, k, wl), ui = weighted(im, k, wl);
         const __m256d vr = weighted(re, k + h, wh), vi = weighted(im, k + h, wh);
         storeComplex4(out + k, _mm256_add_pd(ur, vr), _mm256_add_pd(ui, vi));
-        const uint32_t l = uint32_t(k % TwiddleTable::kLo);
-        const __m256d hr = _mm256_set1_pd(t.hiRe[k / TwiddleTable::kLo]);
-        const __m256d hi = _mm256_set1_pd(t.hiIm[k / TwiddleTable::kLo]);
-        const __m256d lr = _mm256_loadu_pd(&t.loRe[l]), li = _mm256_loadu_pd(&t.loIm[l]);
-        const __m256d tr = _mm256_fmsub_pd(hr, lr, _mm256_mul_pd(hi, li));
-        const __m256d ti = _mm256_fmadd_pd(hr, li, _mm256_mul_pd(hi, lr));
+        __m256d tr, ti;
+        twiddles4(t, uint32_t(k), tr, ti);
         const __m256d dr = _mm256_sub_pd(ur, vr), di = _mm256_sub_pd(ui, vi);
         storeComplex4(out + h + k, _mm256_fmsub_pd(dr, tr, _mm256_mul_pd(di, ti)),
                       _mm256_fmadd_pd(dr, ti, _mm256_mul_pd(di, tr)));
@@ -174,13 +181,8 @@ void windowComplexHalves(const HalfWindow &w, const double *re, const double *im
 #endif
     for (; k < h; ++k) {
         const double wl = scale * w.weight(k), wh = scale * w.weight(k + h);
-        const double ur = re[k] * wl, ui = im ? im[k] * wl : 0.0;
-        const double vr = re[k + h] * wh, vi = im ? im[k + h] * wh : 0.0;
-        out[k] = {ur + vr, ui + vi};
-        double tr, ti;
-        t.at(uint32_t(k), tr, ti);
-        const double dr = ur - vr, di = ui - vi;
-        out[h + k] = {dr * tr - di * ti, dr * ti + di * tr};
+        halvesStep(t, k, h, re[k] * wl, im ? im[k] * wl : 0.0, re[k + h] * wh,
+                   im ? im[k + h] * wh : 0.0, out);
     }
 }
 
@@ -195,12 +197,7 @@ void windowRealHalves(const HalfWindow &w, const double *x, double scale, const 
 #endif
     for (; k < q; ++k) {
         const size_t a = 2 * k, b = 2 * (k + q);
-        const double ur = x[a] * (scale * w.weight(a)), ui = x[a + 1] * (scale * w.weight(a + 1));
-        const double vr = x[b] * (scale * w.weight(b)), vi = x[b + 1] * (scale * w.weight(b + 1));
-        out[k] = {ur + vr, ui + vi};
-        double tr, ti;
-        t.at(uint32_t(k), tr, ti);
-        const double dr = ur - vr, di = ui - vi;
-        out[q + k] = {dr * tr - di * ti, dr * ti + di * tr};
+        halvesStep(t, k, q, x[a] * (scale * w.weight(a)), x[a + 1] * (scale * w.weight(a + 1)),
+                   x[b] * (scale * w.weight(b)), x[b + 1] * (scale * w.weight(b + 1)), out);
     }
 }
