@@ -40,6 +40,9 @@ extern "C" const char *__tsan_default_suppressions()
            // Qt's own memory moves on its event queue and shared strings, whose locks and
            // reference counts it does not show.
            "called_from_lib:libQt5Core.so.5\n"
+           // The GLib under Qt's event dispatcher frees a finished thread's memory from the
+           // next thread, ordered by the thread join it does not show.
+           "race:libglib-2.0.so.0\n"
            // A source is destroyed after QThread::wait() saw its thread end; that wait
            // synchronises inside Qt, so the sanitizer takes the frees for races.
            "race:SignalSource::~SignalSource\n"
