@@ -2,9 +2,6 @@
 
 #include "dsp/CpuFeatures.h"
 
-#include <cstddef>
-#include <cstdint>
-
 #ifdef ORMA_AVX2_KERNELS
 #include <immintrin.h>
 #endif
@@ -37,14 +34,6 @@ void halvesStep(const TwiddleTable &t, size_t k, size_t h, double ur, double ui,
 }
 
 #ifdef ORMA_AVX2_KERNELS
-// Asks for the line `bytes` away from p without keeping it in the outer caches, where it would
-// push out the transform's tables. A prefetch never faults: the address may lie past the array.
-inline void prefetchNear(const double *p, std::ptrdiff_t bytes)
-{
-    _mm_prefetch(reinterpret_cast<const char *>(reinterpret_cast<std::uintptr_t>(p) + bytes),
-                 _MM_HINT_NTA);
-}
-
 // Four pairs at a time: k..k+3 ascending with the weights as read, their mirrors
 // mirror-k-3..mirror-k ascending with the weights reversed.
 ORMA_TARGET_AVX2 size_t realPairsAvx2(const HalfWindow::Pairs &p, const double *x, double scale,
@@ -53,9 +42,6 @@ ORMA_TARGET_AVX2 size_t realPairsAvx2(const HalfWindow::Pairs &p, const double *
     const __m256d s = _mm256_set1_pd(scale);
     size_t k = p.pairFrom;
     for (; k + 4 <= p.pairTo; k += 4) {
-        prefetchNear(x + k, 512);
-        prefetchNear(x + p.mirror - k, -512);
-        prefetchNear(p.half + k, 512);
         const __m256d w = _mm256_mul_pd(s, _mm256_loadu_pd(p.half + k));
         _mm256_storeu_pd(out + k, _mm256_mul_pd(_mm256_loadu_pd(x + k), w));
         const size_t u = p.mirror - k - 3;
