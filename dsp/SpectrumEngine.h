@@ -106,8 +106,8 @@ private:
     std::unique_ptr<double[]> m_binAxis, m_previousBinAxis;
     std::unique_ptr<double[]> m_average;
     HalfWindow m_window;
-    RealSplit m_realSplit;       // real signals: the half-length complex transform's split
-    TwiddleTable m_halvesTwiddles; // complex signals: the first radix-2 step's twiddles
+    RealSplit m_realSplit;         // real signals: the split after the half-length transform
+    TwiddleTable m_halvesTwiddles; // the first radix-2 step's twiddles (real and complex)
     std::unique_ptr<double[]> m_chunkSums, m_chunkMaxima;
     std::unique_ptr<ComplexD[]> m_twiddles;
     std::unique_ptr<int32_t[]> m_bitReverse;
