@@ -1,6 +1,6 @@
 #include "app/MainConfig.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 
 #include <algorithm>
 

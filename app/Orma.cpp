@@ -1,7 +1,7 @@
 #include "app/Orma.h"
 
 #include "app/AboutDlg.h"
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
 #include "dialogs/OtherSetupDlg.h"
@@ -12,9 +12,9 @@
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
 #include "sources/FileSource.h"
-#include "sources/NetworkSettingsDlg.h"
+#include "sources/ui/NetworkSettingsDlg.h"
 #include "sources/SignalSimulation.h"
-#include "sources/SignalSimulationDlg.h"
+#include "sources/ui/SignalSimulationDlg.h"
 #include "sources/SimulationSettings.h"
 #include "sources/SignalSource.h"
 

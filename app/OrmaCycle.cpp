@@ -1,7 +1,7 @@
 // Acquisition control and the per-block data cycle of the main window.
 #include "app/Orma.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 #include "app/Pacing.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
@@ -13,11 +13,11 @@
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
-#include "sources/FileParamsDlg.h"
+#include "sources/ui/FileParamsDlg.h"
 #include "sources/FileSource.h"
-#include "sources/NetworkSettingsDlg.h"
+#include "sources/ui/NetworkSettingsDlg.h"
 #include "sources/SignalSimulation.h"
-#include "sources/SignalSimulationDlg.h"
+#include "sources/ui/SignalSimulationDlg.h"
 #include "sources/SimulationSettings.h"
 
 #include <QApplication>

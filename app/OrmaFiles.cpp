@@ -2,7 +2,7 @@
 // of the main window.
 #include "app/Orma.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
 #include "dialogs/OtherSetupDlg.h"
@@ -12,11 +12,11 @@
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
-#include "sources/FileParamsDlg.h"
+#include "sources/ui/FileParamsDlg.h"
 #include "sources/FileSource.h"
-#include "sources/LoadedFilesDlg.h"
-#include "sources/NetworkSettingsDlg.h"
-#include "sources/SignalSimulationDlg.h"
+#include "sources/ui/LoadedFilesDlg.h"
+#include "sources/ui/NetworkSettingsDlg.h"
+#include "sources/ui/SignalSimulationDlg.h"
 
 #include <QComboBox>
 #include <QDir>

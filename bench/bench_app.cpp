@@ -1,6 +1,6 @@
 // The real main window, offscreen, on the generator: 8 channels x 65536 samples, both panels.
 // Reports the data cycle's own time E per block, and the CPU the idle window uses.
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
 #include "sources/SimulationSettings.h"

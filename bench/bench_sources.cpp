@@ -28,16 +28,16 @@ const QString &recordPath()
 {
     static QTemporaryDir dir;
     static const QString path = [] {
-        RecordSpec spec = defaultRecordSpec();
-        spec.params.channelCount = kChannels;
-        spec.params.channelNumbers.clear();
+        RecordRecipe recipe = defaultRecordRecipe();
+        recipe.params.channelCount = kChannels;
+        recipe.params.channelNumbers.clear();
         for (uint64_t c = 0; c < kChannels; ++c)
-            spec.params.channelNumbers.push_back(int(c));
-        spec.params.sampleCount = kSamples;
-        spec.tones = {{1234.5, 20000, 0}};
-        spec.noiseRms = 3;
+            recipe.params.channelNumbers.push_back(int(c));
+        recipe.params.sampleCount = kSamples;
+        recipe.tones = {{1234.5, 20000, 0}};
+        recipe.noiseRms = 3;
         const QString p = dir.filePath("bench.bin");
-        writeRecordFile(p, spec, true);
+        writeRecordFile(p, recipe, true);
         return p;
     }();
     return path;

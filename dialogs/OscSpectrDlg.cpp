@@ -1,10 +1,10 @@
 #include "dialogs/OscSpectrDlg.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 #include "dsp/Windows.h"
 #include "plot/OrmaScaleDraw.h"
 #include "plot/Transforms.h"
-#include "sources/IntValidator.h"
+#include "sources/ui/IntValidator.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // "Параметры": units and scales of the oscilloscope and spectrum panels, the FFT size,
 // averaging and window, the power axis and the parameters of the ADC quality measurement.
 // Loads its settings from the configuration file when told to and writes them on OK.
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "dialogs/OtherSetupDlg.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

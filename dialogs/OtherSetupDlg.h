@@ -1,7 +1,7 @@
 #pragma once
 // "Другие настройки": display options of the oscilloscope (sample marks, trace accumulation,
 // spectra in oscilloscope mode, visible channels). Stores them only; the main window applies them.
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 
 class QCheckBox;
 class QComboBox;

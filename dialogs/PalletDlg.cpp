@@ -1,6 +1,6 @@
 #include "dialogs/PalletDlg.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>

@@ -2,7 +2,7 @@
 // "Палитра": the 64 channel colours and the colours of the plot backgrounds, the analysed-block
 // boundary line, the grids and the full-scale lines, with two built-in palettes. It only stores
 // them; the main window gives them to the panels.
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 
 #include <QColor>
 #include <QVector>

@@ -1,5 +1,10 @@
 #include "sources/Postfix.h"
 
+#include "sources/FileAccess.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextCodec>
 
@@ -226,4 +231,41 @@ QByteArray formatPostfix(const FileParams &params, const QString &deviceName)
             crlf;
     text += QStringLiteral("GAINS_ ") + joinNumbers(params.gains, count, 1.0) + crlf;
     return postfixCodec()->fromUnicode(text);
+}
+
+namespace {
+
+// A record that exists but will not open (another program holds it, no permission) must not
+// hang the window; a producer releases its file within this time.
+constexpr qint64 OpenPatienceMs = 2000;
+
+QString secondWord(const QStringList &lines, int nLine)
+{
+    if (nLine >= lines.size())
+        return QString();
+    const QStringList words = lines.at(nLine).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return words.size() > 1 ? words.at(1) : QString();
+}
+
+} // namespace
+
+RecordSignature readRecordSignature(const QString &sPath)
+{
+    RecordSignature signature;
+    QFile file(sPath);
+    QElapsedTimer waited;
+    waited.start();
+    if (!openWithRetry(file, QIODevice::ReadOnly, [&waited] { return waited.elapsed() > OpenPatienceMs; }))
+        return signature;
+    file.seek(std::max<qint64>(0, file.size() - PostfixTailBytes));
+    const PostfixSearch postfix = findPostfix(file.readAll());
+    if (postfix.offset < 0)
+        return signature;
+    signature.hasPostfix = true;
+    // Producers end lines with "\r\n"; a lone "\n", which the parser also takes, counts the same.
+    const QRegularExpression lineEnd(QStringLiteral("\r?\n"));
+    const QStringList lines = postfix.text.split(lineEnd, Qt::SkipEmptyParts);
+    signature.lineFourValue = secondWord(lines, 3).toInt();
+    signature.isComplex = secondWord(lines, 7) == QLatin1String("YES");
+    return signature;
 }

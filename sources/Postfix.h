@@ -31,3 +31,20 @@ uint8_t parseSpectrumPostfix(const QString &text, FileParams &params, uint32_t &
 // The postfix a producer writes for `params`, CP1251, "\r\n" line ends, in the line order that
 // the loaded-files signature reads (channel count on line 4, complex flag on line 8).
 QByteArray formatPostfix(const FileParams &params, const QString &deviceName);
+
+// What a record must share with the first one of the set to be added to it.
+struct RecordSignature {
+    bool hasPostfix = false;
+    int lineFourValue = 0; // second word of the postfix's fourth line
+    bool isComplex = false; // second word of its eighth line is "YES"
+
+    bool operator==(const RecordSignature &other) const
+    {
+        return hasPostfix == other.hasPostfix && lineFourValue == other.lineFourValue
+            && isComplex == other.isComplex;
+    }
+    bool operator!=(const RecordSignature &other) const { return !(*this == other); }
+};
+
+// Reads the signature from a record's last 4096 bytes; a missing file has no postfix.
+RecordSignature readRecordSignature(const QString &sPath);

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QThread>
 
-RecordProducer::RecordProducer(const QString &path, const RecordSpec &spec)
-    : m_path(path), m_spec(spec), m_synth(spec)
+RecordProducer::RecordProducer(const QString &path, const RecordRecipe &recipe)
+    : m_path(path), m_recipe(recipe), m_synth(recipe)
 {
     m_flag.setPath(FlagFile::pathFor(path));
 }
@@ -34,15 +34,15 @@ bool RecordProducer::start(QString *error)
 
 bool RecordProducer::appendBlock(QString *error)
 {
-    const uint64_t perBlock = m_spec.params.sampleCount;
+    const uint64_t perBlock = m_recipe.params.sampleCount;
     const QByteArray samples = m_synth.frames(m_blocks * perBlock, perBlock);
-    FileParams described = m_spec.params;
+    FileParams described = m_recipe.params;
     described.sampleCount = (m_blocks + 1) * perBlock;
     QFile record(m_path);
     // The new samples go where the old postfix began; the new postfix follows them.
     const bool ok = record.open(QIODevice::ReadWrite) && record.resize(m_dataBytes) &&
                     record.seek(m_dataBytes) && record.write(samples) == samples.size() &&
-                    record.write(formatPostfix(described, m_spec.deviceName)) > 0;
+                    record.write(formatPostfix(described, m_recipe.deviceName)) > 0;
     if (!ok) {
         if (error)
             *error = record.errorString();

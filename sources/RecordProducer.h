@@ -7,8 +7,8 @@
 
 class RecordProducer {
 public:
-    // spec.params.sampleCount is the number of samples per channel in one block.
-    RecordProducer(const QString &path, const RecordSpec &spec);
+    // recipe.params.sampleCount is the number of samples per channel in one block.
+    RecordProducer(const QString &path, const RecordRecipe &recipe);
 
     // Creates the empty record and the flag file (idle).
     bool start(QString *error = nullptr);
@@ -26,7 +26,7 @@ private:
     bool waitForState(int ms, const std::function<bool(int32_t)> &accept) const;
 
     QString m_path;
-    RecordSpec m_spec;
+    RecordRecipe m_recipe;
     RecordSynthesizer m_synth;
     FlagFile m_flag;
     uint64_t m_blocks = 0;

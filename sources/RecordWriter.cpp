@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
-RecordSpec defaultRecordSpec()
+RecordRecipe defaultRecordRecipe()
 {
-    RecordSpec spec;
-    FileParams &p = spec.params;
+    RecordRecipe recipe;
+    FileParams &p = recipe.params;
     p.channelCount = 1;
     p.channelNumbers = {0};
     p.sampleCount = 65536;
@@ -20,17 +20,17 @@ RecordSpec defaultRecordSpec()
     p.bitRange = 16;
     p.bytesPerSample = 2;
     p.voltageRangeMv = 2500;
-    return spec;
+    return recipe;
 }
 
-RecordSynthesizer::RecordSynthesizer(const RecordSpec &spec)
-    : m_spec(spec), m_random(spec.seed)
+RecordSynthesizer::RecordSynthesizer(const RecordRecipe &recipe)
+    : m_recipe(recipe), m_random(recipe.seed)
 {
 }
 
 QByteArray RecordSynthesizer::frames(uint64_t first, uint64_t count)
 {
-    const FileParams &p = m_spec.params;
+    const FileParams &p = m_recipe.params;
     const int channels = p.hasChannels() ? int(p.channelCount) : 0;
     const int bytes = p.bytesPerSample;
     const double low = -std::ldexp(1.0, p.bitRange - 1), high = -low - 1;
@@ -41,12 +41,12 @@ QByteArray RecordSynthesizer::frames(uint64_t first, uint64_t count)
         std::fill(m_values.begin(), m_values.end(), 0.0);
         // I carries cos, Q carries sin: a positive frequency.
         const double iq = p.isComplex && c % 2 == 0 ? M_PI / 2 : 0.0;
-        for (const ToneSpec &t : m_spec.tones) {
+        for (const RecordTone &t : m_recipe.tones) {
             const double omega = 2.0 * M_PI * t.frequency / p.sampleRate;
             addTone(m_values.data(), size_t(count), first, omega, t.phaseDeg * M_PI / 180.0 + iq,
                     t.amplitude, false);
         }
-        addWhiteNoise(m_values.data(), size_t(count), m_spec.noiseRms, m_random, false);
+        addWhiteNoise(m_values.data(), size_t(count), m_recipe.noiseRms, m_random, false);
         for (uint64_t f = 0; f < count; ++f) {
             const double code = std::min(high, std::max(low, std::nearbyint(m_values[f])));
             const uint32_t stored = encodeSample(int32_t(code), bytes, p.codeType, p.bitRange);
@@ -58,20 +58,20 @@ QByteArray RecordSynthesizer::frames(uint64_t first, uint64_t count)
     return out;
 }
 
-bool writeRecordFile(const QString &path, const RecordSpec &spec, bool withPostfix,
+bool writeRecordFile(const QString &path, const RecordRecipe &recipe, bool withPostfix,
                      QString *error)
 {
     QFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    RecordSynthesizer synth(spec);
-    const uint64_t total = spec.params.sampleCount;
+    RecordSynthesizer synth(recipe);
+    const uint64_t total = recipe.params.sampleCount;
     constexpr uint64_t Step = 65536;
     for (uint64_t first = 0; ok && first < total; first += Step) {
         const QByteArray block = synth.frames(first, std::min(Step, total - first));
         ok = file.write(block) == block.size();
     }
     if (ok && withPostfix)
-        ok = file.write(formatPostfix(spec.params, spec.deviceName)) >= 0;
+        ok = file.write(formatPostfix(recipe.params, recipe.deviceName)) >= 0;
     if (!ok && error)
         *error = file.errorString();
     return ok;

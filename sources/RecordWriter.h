@@ -9,37 +9,37 @@
 #include <random>
 #include <vector>
 
-struct ToneSpec {
+struct RecordTone {
     double frequency = 0.0; // Hz
     double amplitude = 0.0; // ADC codes (peak)
     double phaseDeg = 0.0;
 };
 
-struct RecordSpec {
+struct RecordRecipe {
     // Layout and description: channels, samples, rate, bits, bytes, range, code, complex.
     FileParams params;
     // Every channel carries every tone; an I/Q pair carries it as cos (I) and sin (Q).
-    std::vector<ToneSpec> tones;
+    std::vector<RecordTone> tones;
     double noiseRms = 0.0; // LSB, independent per channel
     uint64_t seed = 1;
     QString deviceName = QStringLiteral("orma-tool");
 };
 
-// A record spec with the usual defaults: one channel, 2 bytes, 16 bits, 2.5 V, 1 MHz.
-RecordSpec defaultRecordSpec();
+// A record recipe with the usual defaults: one channel, 2 bytes, 16 bits, 2.5 V, 1 MHz.
+RecordRecipe defaultRecordRecipe();
 
 // The stored samples of a record, frame range by frame range; the noise continues across calls.
 class RecordSynthesizer {
 public:
-    explicit RecordSynthesizer(const RecordSpec &spec);
+    explicit RecordSynthesizer(const RecordRecipe &recipe);
     QByteArray frames(uint64_t first, uint64_t count);
 
 private:
-    RecordSpec m_spec;
+    RecordRecipe m_recipe;
     std::mt19937_64 m_random;
     std::vector<double> m_values;
 };
 
 // Writes the whole record (samples, then the postfix unless `withPostfix` is false).
-bool writeRecordFile(const QString &path, const RecordSpec &spec, bool withPostfix,
+bool writeRecordFile(const QString &path, const RecordRecipe &recipe, bool withPostfix,
                      QString *error = nullptr);

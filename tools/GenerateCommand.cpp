@@ -15,7 +15,7 @@ const QSet<QString> RecordOptions = {"--channels", "--samples", "--rate", "--bit
                                      "--range", "--code", "--tone", "--noise"};
 const QSet<QString> RecordFlags = {"--complex", "--no-postfix"};
 
-bool parseTone(const QString &text, ToneSpec &tone)
+bool parseTone(const QString &text, RecordTone &tone)
 {
     const QStringList parts = text.split(QLatin1Char(':'));
     if (parts.size() < 2 || parts.size() > 3)
@@ -28,10 +28,10 @@ bool parseTone(const QString &text, ToneSpec &tone)
 }
 
 // The record described by the generate options; errors go into the command line.
-RecordSpec recordSpec(CommandLine &cl)
+RecordRecipe recordRecipe(CommandLine &cl)
 {
-    RecordSpec spec = defaultRecordSpec();
-    FileParams &p = spec.params;
+    RecordRecipe recipe = defaultRecordRecipe();
+    FileParams &p = recipe.params;
     p.isComplex = cl.has("--complex");
     p.channelCount = uint32_t(cl.integer("--channels", p.isComplex ? 2 : 1, 1, 1024));
     if (p.isComplex && p.channelCount % 2)
@@ -47,16 +47,16 @@ RecordSpec recordSpec(CommandLine &cl)
     p.bitRange = uint8_t(cl.integer("--bits", 8 * p.bytesPerSample, 1, 8 * p.bytesPerSample));
     p.voltageRangeMv = int32_t(cl.real("--range", p.voltageRangeMv / 1000.0, 0.0, 2e6) * 1000.0);
     p.codeType = int32_t(cl.integer("--code", 0, 0, 2));
-    spec.noiseRms = cl.real("--noise", 0.0, 0.0, 1e9);
+    recipe.noiseRms = cl.real("--noise", 0.0, 0.0, 1e9);
     for (const QString &text : cl.values("--tone")) {
-        ToneSpec tone;
+        RecordTone tone;
         if (!parseTone(text, tone))
             cl.fail(QStringLiteral("--tone takes FREQ:AMPLITUDE_CODES[:PHASE_DEG], not ") + text);
-        spec.tones.push_back(tone);
+        recipe.tones.push_back(tone);
     }
     if (cl.positional().size() != 1)
         cl.fail(QStringLiteral("give exactly one output file"));
-    return spec;
+    return recipe;
 }
 
 } // namespace
@@ -64,14 +64,14 @@ RecordSpec recordSpec(CommandLine &cl)
 int generateCommand(const QStringList &args)
 {
     CommandLine cl(args, RecordOptions, RecordFlags);
-    const RecordSpec spec = recordSpec(cl);
+    const RecordRecipe recipe = recordRecipe(cl);
     if (!cl.ok()) {
         reportError(cl.error());
         return ExitUsage;
     }
     QString error;
     const QString path = cl.positional().first();
-    if (!writeRecordFile(path, spec, !cl.has("--no-postfix"), &error)) {
+    if (!writeRecordFile(path, recipe, !cl.has("--no-postfix"), &error)) {
         reportError(path + QStringLiteral(": ") + error);
         return ExitRecord;
     }
@@ -81,7 +81,7 @@ int generateCommand(const QStringList &args)
 int produceCommand(const QStringList &args)
 {
     CommandLine cl(args, RecordOptions + QSet<QString>{"--blocks", "--period-ms"}, RecordFlags);
-    const RecordSpec spec = recordSpec(cl);
+    const RecordRecipe recipe = recordRecipe(cl);
     if (!cl.has("--blocks") || !cl.has("--period-ms"))
         cl.fail(QStringLiteral("produce needs --blocks and --period-ms"));
     if (cl.has("--no-postfix"))
@@ -93,7 +93,7 @@ int produceCommand(const QStringList &args)
         return ExitUsage;
     }
     const QString path = cl.positional().first();
-    RecordProducer producer(path, spec);
+    RecordProducer producer(path, recipe);
     QString error;
     if (!producer.start(&error)) {
         reportError(path + QStringLiteral(": ") + error);
@@ -112,6 +112,6 @@ int produceCommand(const QStringList &args)
     if (!producer.waitTaken(std::max(period, 1000)))
         std::fprintf(stderr, "orma-tool: nobody took the last block of %s\n", qPrintable(path));
     std::printf("%lld blocks of %llu samples written to %s\n", blocks,
-                static_cast<unsigned long long>(spec.params.sampleCount), qPrintable(path));
+                static_cast<unsigned long long>(recipe.params.sampleCount), qPrintable(path));
     return ExitOk;
 }

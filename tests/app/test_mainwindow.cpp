@@ -1,7 +1,7 @@
 // The real main window, offscreen: actions, modes, recent files, fonts, keys, the command
 // line, acquisition on the generator and on record files, and switching under load.
 #include "app/Orma.h"
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
@@ -39,16 +39,16 @@ bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
 
 QString writeRecord(const QString &path, int channels, uint64_t samples, double rate = 1e6)
 {
-    RecordSpec spec = defaultRecordSpec();
-    spec.params.channelCount = uint32_t(channels);
-    spec.params.sampleCount = samples;
-    spec.params.sampleRate = rate;
-    spec.params.bitRange = 14;
-    spec.params.bytesPerSample = 2;
-    spec.params.voltageRangeMv = 5000;
-    spec.tones = {{rate / 64, 6000, 0}};
+    RecordRecipe recipe = defaultRecordRecipe();
+    recipe.params.channelCount = uint32_t(channels);
+    recipe.params.sampleCount = samples;
+    recipe.params.sampleRate = rate;
+    recipe.params.bitRange = 14;
+    recipe.params.bytesPerSample = 2;
+    recipe.params.voltageRangeMv = 5000;
+    recipe.tones = {{rate / 64, 6000, 0}};
     QString error;
-    if (!writeRecordFile(path, spec, true, &error))
+    if (!writeRecordFile(path, recipe, true, &error))
         qWarning() << error;
     return path;
 }

@@ -1,6 +1,6 @@
 // The generator dialog: widget units against the stored ones, the row switches, the harmonics
 // button and saving on OK.
-#include "sources/SignalSimulationDlg.h"
+#include "sources/ui/SignalSimulationDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>

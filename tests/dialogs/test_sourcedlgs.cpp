@@ -1,7 +1,7 @@
 // The file-parameters and loaded-files dialogs: what the user parameters become, the rules that
 // keep them consistent, and which records may join a set.
-#include "sources/FileParamsDlg.h"
-#include "sources/LoadedFilesDlg.h"
+#include "sources/ui/FileParamsDlg.h"
+#include "sources/ui/LoadedFilesDlg.h"
 
 #include "DialogTestKit.h"
 

@@ -1,8 +1,8 @@
 // Address and port input of the network settings: what is accepted, what may still be typed,
 // what is refused, and what reaches the file.
-#include "sources/IntValidator.h"
-#include "sources/IpValidator.h"
-#include "sources/NetworkSettingsDlg.h"
+#include "sources/ui/IntValidator.h"
+#include "sources/ui/IpValidator.h"
+#include "sources/ui/NetworkSettingsDlg.h"
 
 #include "DialogTestKit.h"
 

@@ -21,14 +21,14 @@ QByteArray record16(const std::vector<int> &interleaved, const FileParams &p)
     return samples16(interleaved) + formatPostfix(p, "test");
 }
 
-RecordSpec toneSpec(uint32_t channels, uint64_t samples, bool complex, double frequency,
+RecordRecipe toneRecipe(uint32_t channels, uint64_t samples, bool complex, double frequency,
                     double amplitude)
 {
-    RecordSpec spec = defaultRecordSpec();
-    spec.params = layout16(channels, samples);
-    spec.params.isComplex = complex;
-    spec.tones = {{frequency, amplitude, 0.0}};
-    return spec;
+    RecordRecipe recipe = defaultRecordRecipe();
+    recipe.params = layout16(channels, samples);
+    recipe.params.isComplex = complex;
+    recipe.tones = {{frequency, amplitude, 0.0}};
+    return recipe;
 }
 
 } // namespace
@@ -201,8 +201,8 @@ private slots:
         // Full scale 32767 codes = 2.5 V; 64 cycles in N = 4096: the rectangular window holds
         // the whole tone in one bin of R^2/2.
         const double rate = 1e6, n = 4096;
-        const RecordSpec spec = toneSpec(1, 4096, false, 64 * rate / n, 32767);
-        QVERIFY(writeRecordFile(path("sine.bin"), spec, true));
+        const RecordRecipe recipe = toneRecipe(1, 4096, false, 64 * rate / n, 32767);
+        QVERIFY(writeRecordFile(path("sine.bin"), recipe, true));
         FileSource source;
         source.setFileName(path("sine.bin"));
         source.setWindowType(WindowRectangular);
@@ -226,8 +226,8 @@ private slots:
     {
         // I = A cos, Q = A sin at +Fs/4: stored at bin 3N/4 of the centred spectrum.
         const double rate = 1e6;
-        const RecordSpec spec = toneSpec(2, 8192, true, rate / 4, 20000);
-        QVERIFY(writeRecordFile(path("iq.bin"), spec, true));
+        const RecordRecipe recipe = toneRecipe(2, 8192, true, rate / 4, 20000);
+        QVERIFY(writeRecordFile(path("iq.bin"), recipe, true));
         FileSource source;
         source.setFileName(path("iq.bin"));
         source.setFftSize(1024);
@@ -250,7 +250,7 @@ private slots:
 
     void filterRunsBeforeTheSpectrum()
     {
-        QVERIFY(writeRecordFile(path("f.bin"), toneSpec(2, 4096, false, 1000, 1000), true));
+        QVERIFY(writeRecordFile(path("f.bin"), toneRecipe(2, 4096, false, 1000, 1000), true));
         FileSource source;
         source.setFileName(path("f.bin"));
         QList<QPair<size_t, double>> calls;

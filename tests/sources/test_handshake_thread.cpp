@@ -29,10 +29,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString record = dir.filePath("live.bin");
-        RecordSpec spec = defaultRecordSpec();
-        spec.params.sampleCount = 2048; // per block
-        spec.tones = {{12345, 20000, 0}};
-        RecordProducer producer(record, spec);
+        RecordRecipe recipe = defaultRecordRecipe();
+        recipe.params.sampleCount = 2048; // per block
+        recipe.tones = {{12345, 20000, 0}};
+        RecordProducer producer(record, recipe);
         QVERIFY(producer.start());
         QVERIFY(producer.appendBlock());
 

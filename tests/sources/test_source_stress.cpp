@@ -86,10 +86,10 @@ private slots:
     void fileSourceUnderHolds()
     {
         QTemporaryDir dir;
-        RecordSpec spec = defaultRecordSpec();
-        spec.params = layout16(4, 200000);
-        spec.tones = {{5000, 10000, 0}};
-        QVERIFY(writeRecordFile(dir.filePath("big.bin"), spec, true));
+        RecordRecipe recipe = defaultRecordRecipe();
+        recipe.params = layout16(4, 200000);
+        recipe.tones = {{5000, 10000, 0}};
+        QVERIFY(writeRecordFile(dir.filePath("big.bin"), recipe, true));
         FileSource source;
         source.setFileName(dir.filePath("big.bin"));
         source.setPollInterval(0);
@@ -104,7 +104,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString record = dir.filePath("waiting.bin");
-        RecordProducer producer(record, defaultRecordSpec());
+        RecordProducer producer(record, defaultRecordRecipe());
         QVERIFY(producer.start());
         QVERIFY(producer.appendBlock());
         for (int round = 0; round < 20; ++round) {

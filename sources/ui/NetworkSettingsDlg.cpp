@@ -1,8 +1,8 @@
-#include "sources/NetworkSettingsDlg.h"
+#include "sources/ui/NetworkSettingsDlg.h"
 
-#include "app/IniFile.h"
-#include "sources/IntValidator.h"
-#include "sources/IpValidator.h"
+#include "sources/IniFile.h"
+#include "sources/ui/IntValidator.h"
+#include "sources/ui/IpValidator.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

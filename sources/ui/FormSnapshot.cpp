@@ -1,4 +1,4 @@
-#include "dialogs/FormSnapshot.h"
+#include "sources/ui/FormSnapshot.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

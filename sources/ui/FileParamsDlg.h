@@ -1,7 +1,7 @@
 #pragma once
 // "Параметры файла чтения": the record parameters used when a record has no postfix or when
 // the user overrides it, stored under "FileParams/" in the configuration in use.
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 #include "sources/FileParams.h"
 
 #include <QSpinBox>

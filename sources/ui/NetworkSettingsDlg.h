@@ -1,7 +1,7 @@
 #pragma once
 // "Настройки сети": server address, port and record name of the network source, stored as text
 // under "Network/" in the application configuration.
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 
 class QLineEdit;
 

@@ -1,4 +1,4 @@
-#include "sources/SignalSimulationDlg.h"
+#include "sources/ui/SignalSimulationDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 
 #include <QDir>
 #include <QFile>

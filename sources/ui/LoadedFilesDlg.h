@@ -2,29 +2,14 @@
 // "Загруженные файлы": the records loaded together as one set of channels. Records can be added
 // when they look like the first one (postfix present, channel line, complex flag) and removed,
 // except the first one; the main window follows every change through signalAddRemoveFile().
+#include "sources/Postfix.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
 class QListWidget;
 class QPushButton;
-
-// What a record must share with the first one of the set to be added to it.
-struct RecordSignature {
-    bool hasPostfix = false;
-    int lineFourValue = 0; // second word of the postfix's fourth line
-    bool isComplex = false; // second word of its eighth line is "YES"
-
-    bool operator==(const RecordSignature &other) const
-    {
-        return hasPostfix == other.hasPostfix && lineFourValue == other.lineFourValue
-            && isComplex == other.isComplex;
-    }
-    bool operator!=(const RecordSignature &other) const { return !(*this == other); }
-};
-
-// Reads the signature from a record's last 4096 bytes; a missing file has no postfix.
-RecordSignature readRecordSignature(const QString &sPath);
 
 class LoadedFilesDlg : public QDialog {
     Q_OBJECT

@@ -2,7 +2,7 @@
 // "Параметры имитации сигналов": the generator's 16 components, block layout and noise.
 // The widgets show the settings in the user's units (kHz, volts); the main window takes the
 // generator's descriptor and records from settings().
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 #include "sources/SimulationSettings.h"
 
 #include <array>

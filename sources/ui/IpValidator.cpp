@@ -1,4 +1,4 @@
-#include "sources/IpValidator.h"
+#include "sources/ui/IpValidator.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "dialogs/SettingsDlg.h"
+#include "sources/ui/SettingsDlg.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "sources/FileParamsDlg.h"
+#include "sources/ui/FileParamsDlg.h"
 
-#include "app/IniFile.h"
+#include "sources/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

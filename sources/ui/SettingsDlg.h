@@ -3,7 +3,7 @@
 // main window, loading and saving the dialog's own keys, saving on an accepted OK, and Cancel
 // putting back what the dialog showed when it opened (the main window keeps reading a settings
 // dialog's values after it has closed, so a cancelled edit must not stay in them).
-#include "dialogs/FormSnapshot.h"
+#include "sources/ui/FormSnapshot.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

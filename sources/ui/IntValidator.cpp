@@ -1,4 +1,4 @@
-#include "sources/IntValidator.h"
+#include "sources/ui/IntValidator.h"
 
 QLocale plainNumberLocale()
 {
