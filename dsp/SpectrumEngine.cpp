@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 unsigned fftwPlanFlags(uint32_t n)
 {
@@ -86,6 +87,7 @@ bool SpectrumEngine::beginBlock(const SpectrumSettings &settings, int channelCou
                          channelCount != m_channelCount || isComplex != m_isComplex;
     if (changed)
         rebuildBuffers(settings, channelCount, isComplex);
+    m_blockBufferTaken = false;
     if (settings.averageCount > 1 && !m_average)
         m_average.reset(new double[size_t(m_binCount) * size_t(m_channelCount)]);
     m_mainLobeWidth = windowMainLobeWidth(settings.windowType, settings.sidelobeLevel);
@@ -102,12 +104,11 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     m_isComplex = isComplex;
     m_binCount = int(m);
 
-    m_previousSpectrum = std::move(m_spectrum);
-    m_spectrum.reset(new double[m * size_t(channelCount)]());
-    m_previousBinAxis = std::move(m_binAxis);
-    m_binAxis.reset(new double[m]);
+    m_spectrum.reset();
+    std::shared_ptr<double[]> axis(new double[m]);
     for (size_t j = 0; j < m; ++j)
-        m_binAxis[j] = double(j);
+        axis[j] = double(j);
+    m_binAxis = std::move(axis);
     m_average.reset();
     m_averagingRestart = true;
     m_chunkSums.reset(new double[BinSummary::chunkCount(long(m))]);
@@ -143,9 +144,24 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     }
 }
 
+double *SpectrumEngine::writableSlot(int slot)
+{
+    const size_t m = size_t(m_binCount);
+    if (!m_blockBufferTaken) {
+        std::shared_ptr<double[]> fresh = m_spectrumPool.take(m * size_t(m_channelCount));
+        if (!fresh)
+            throw std::bad_alloc();
+        m_spectrum = std::move(fresh);
+        m_slotWritten.assign(size_t(m_channelCount), false);
+        m_blockBufferTaken = true;
+    }
+    m_slotWritten[size_t(slot)] = true;
+    return m_spectrum.get() + size_t(slot) * m;
+}
+
 int SpectrumEngine::transformSamples(int slot, const double *re, const double *im, double scale)
 {
-    double *power = m_spectrum.get() + size_t(slot) * size_t(m_binCount);
+    double *power = writableSlot(slot);
     const size_t n = m_built.fftSize;
     ComplexD *data = m_fftw->data.get();
     if (m_backend == Backend::Radix2) {
@@ -221,8 +237,7 @@ void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, doub
     ComplexD *data = m_fftw->data.get();
     for (int k = 0; k < m_binCount; ++k)
         data[k] = {values[k].re * inverse, values[k].im * inverse};
-    const int peak =
-        foldSpectrum(data, m_spectrum.get() + size_t(slot) * size_t(m_binCount), foldFor(slot));
+    const int peak = foldSpectrum(data, writableSlot(slot), foldFor(slot));
     finishChannel(slot, peak, sampleRate, out);
 }
 
@@ -308,8 +323,19 @@ void SpectrumEngine::copySpectrum(int fromSlot, int toSlot)
         toSlot >= m_channelCount || fromSlot == toSlot)
         return;
     const size_t m = size_t(m_binCount);
-    std::memcpy(m_spectrum.get() + size_t(toSlot) * m, m_spectrum.get() + size_t(fromSlot) * m,
-                m * sizeof(double));
+    if (!m_blockBufferTaken || !m_slotWritten[size_t(fromSlot)])
+        return;
+    std::memcpy(writableSlot(toSlot), m_spectrum.get() + size_t(fromSlot) * m, m * sizeof(double));
 }
 
-void SpectrumEngine::endBlock() { m_averagingRestart = false; }
+void SpectrumEngine::endBlock()
+{
+    if (m_blockBufferTaken) {
+        const size_t m = size_t(m_binCount);
+        for (size_t slot = 0; slot < m_slotWritten.size(); ++slot)
+            if (!m_slotWritten[slot])
+                std::fill(m_spectrum.get() + slot * m, m_spectrum.get() + (slot + 1) * m, 0.0);
+    }
+    m_blockBufferTaken = false;
+    m_averagingRestart = false;
+}

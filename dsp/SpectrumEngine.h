@@ -2,6 +2,7 @@
 // Per-channel power spectrum of one analysis block, with averaging, centring and the dynamic
 // figures. Owns every buffer it fills and rebuilds them only when the size, the window, the
 // side-lobe level, the averaging or the channel layout change. Runs in the source thread.
+#include "dsp/BufferPool.h"
 #include "dsp/Dynamics.h"
 #include "dsp/Fft.h"
 #include "dsp/HalfWindow.h"
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 struct BinSummary;
 struct SpectrumFold;
@@ -67,7 +69,8 @@ public:
                               SpectrumMeasurements &out);
     // Copies one slot's spectrum onto another (the Q channel of an I/Q pair shows the I result).
     void copySpectrum(int fromSlot, int toSlot);
-    // Ends the block: the next one enters the running average normally.
+    // Ends the block: slots left unwritten read as zero, and the next block enters the running
+    // average normally.
     void endBlock();
 
     bool isReady() const { return m_binCount > 0; }
@@ -78,11 +81,12 @@ public:
     int mainLobeWidth() const { return m_mainLobeWidth; }
     const SpectrumSettings &settings() const { return m_settings; }
 
-    // Channel-major, M values per slot, volts squared per bin. The previous buffers stay valid
-    // until the next rebuild, so that a reader of the old block never sees freed memory.
-    double *spectrumBuffer() { return m_spectrum.get(); }
+    // Channel-major, M values per slot, volts squared per bin. A block writes into a buffer no
+    // holder of an earlier block's spectra shares, so what spectra() handed out never changes.
     const double *spectrum(int slot) const;
+    std::shared_ptr<const double[]> spectra() const { return m_spectrum; }
     const double *binAxis() const { return m_binAxis.get(); }
+    std::shared_ptr<const double[]> binAxisBuffer() const { return m_binAxis; }
 
 private:
     void rebuildBuffers(const SpectrumSettings &settings, int channelCount, bool isComplex);
@@ -91,6 +95,8 @@ private:
     void finishChannel(int slot, int peak, double sampleRate, SpectrumMeasurements &out);
     void averageAndFold(int slot, double *power);
     BinSummary summary(const double *power) const;
+    // The slot's M values in this block's buffer, taken from the pool at the first write.
+    double *writableSlot(int slot);
 
     struct FftwState;
     Backend m_backend;
@@ -102,8 +108,11 @@ private:
     int m_mainLobeWidth = 5;
     bool m_averagingRestart = true;
 
-    std::unique_ptr<double[]> m_spectrum, m_previousSpectrum;
-    std::unique_ptr<double[]> m_binAxis, m_previousBinAxis;
+    BufferPool m_spectrumPool;
+    std::shared_ptr<double[]> m_spectrum;
+    bool m_blockBufferTaken = false;
+    std::vector<bool> m_slotWritten;
+    std::shared_ptr<const double[]> m_binAxis;
     std::unique_ptr<double[]> m_average;
     HalfWindow m_window;
     RealSplit m_realSplit;         // real signals: the split after the half-length transform

@@ -183,6 +183,14 @@ void SignalSource::run()
     m_loopActive = false;
 }
 
+void SignalSource::serveInline()
+{
+    if (isRunning())
+        return;
+    m_readStatus = 0;
+    serveRequest();
+}
+
 void SignalSource::serveRequest()
 {
     WorkerLock lock(*this);

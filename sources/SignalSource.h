@@ -51,6 +51,10 @@ public:
     void beginHold();
     void endHold();
 
+    // Serves one block in the calling thread, without the producer handshake (the fuzzing
+    // target, which must not start threads per input). Only while the thread is not running.
+    void serveInline();
+
     void setSkipWaitOnce(bool isSkip) { m_skipWaitOnce = isSkip; }
     void setComputeSpectrum(bool isCompute) { m_computeSpectrum = isCompute; }
     // Sets both the parameters-changed flag and its copy the data cycle reads.
