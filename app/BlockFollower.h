@@ -2,10 +2,13 @@
 // A window that follows the acquisition: the data cycle hands it each delivered block at its
 // stage. Measurement dialogs join the cycle by implementing this and registering with the
 // main window, so that a new dialog never means editing the cycle itself.
+#include "sources/BlockSnapshot.h"
+
 class SignalSource;
 
 struct BlockContext {
-    SignalSource *source = nullptr;
+    SignalSource *source = nullptr; // to ask for modes (whole record); never for data
+    BlockSnapshotPtr block;         // the delivered block: what a follower reads or copies
     int visibleWidth = 0;   // samples shown by the oscilloscope panel
     bool isStopped = true;  // acquisition is not running
 };

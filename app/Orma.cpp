@@ -102,8 +102,6 @@ Orma::Orma(QWidget *parent) : QMainWindow(parent)
 
     m_pSimulationMenu->installEventFilter(this);
     m_pFindMenu->installEventFilter(this);
-    m_pOrmaOscPanel->plot()->canvas()->installEventFilter(this);
-    m_pOrmaSpectrPanel->plot()->canvas()->installEventFilter(this);
 
     for (OrmaPanel *panel : {static_cast<OrmaPanel *>(m_pOrmaOscPanel),
                              static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)}) {
@@ -532,38 +530,8 @@ void Orma::slotActiveOrmaPanel()
     other->setActive(false);
 }
 
-// The curves borrow the source's buffers, which its thread refills for the next block while
-// the window is idle. Drawing and the mouse tools read those buffers, so they run with the
-// worker parked between blocks (it holds this lock while it serves one).
-bool Orma::dispatchCanvasEvent(QObject *canvas, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::Paint:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-        break;
-    default:
-        return false;
-    }
-    if (m_bInCanvasEvent)
-        return false; // the second delivery, under the lock: let it through to every handler
-    std::lock_guard<std::recursive_mutex> lock(m_pSource->holdMutex());
-    m_bInCanvasEvent = true;
-    QCoreApplication::sendEvent(canvas, event);
-    m_bInCanvasEvent = false;
-    return true;
-}
-
 bool Orma::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_pSource && (watched == m_pOrmaOscPanel->plot()->canvas() ||
-                      watched == m_pOrmaSpectrPanel->plot()->canvas()))
-        return dispatchCanvasEvent(watched, event);
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched == m_pSimulationMenu || watched == m_pFindMenu)) {
         menuBar()->clearFocus();

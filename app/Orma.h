@@ -3,6 +3,7 @@
 // the dialogs; drives acquisition block by block, loads records and keeps the configuration.
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
+#include "sources/BlockSnapshot.h"
 
 #include <QElapsedTimer>
 #include <QFont>
@@ -52,6 +53,8 @@ public:
     void addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower);
 
     SignalSource *source() const { return m_pSource.get(); }
+    // The block the window shows; null before the first of the current source.
+    const BlockSnapshotPtr &block() const { return m_block; }
     OrmaOscPanel *oscPanel() const { return m_pOrmaOscPanel; }
     OrmaSpectrPanel *spectrPanel() const { return m_pOrmaSpectrPanel; }
     bool isStopped() const { return m_bStopped; }
@@ -70,6 +73,7 @@ public slots:
     void slotStart();
     void slotStop();
     void slotStartSource();
+    void slotBlockReady(BlockSnapshotPtr block);
     void slotDataProcessing();
     void slotShowOscSpectrDlg();
     void slotSpectrParams();
@@ -129,7 +133,6 @@ private:
     void applyFonts();
     void refreshReadout();
     OrmaPanel *activePanel() const;
-    bool dispatchCanvasEvent(QObject *canvas, QEvent *event);
     // acquisition
     void setStatus(const QString &sText, const QColor &color);
     bool yieldAndCheck();
@@ -161,6 +164,7 @@ private:
 
     // source
     std::unique_ptr<SignalSource> m_pSource;
+    BlockSnapshotPtr m_block;
     FileSource *m_pFileSource = nullptr;
     int m_nMode = 0;
     QAction *m_pModeAction = nullptr;
@@ -203,7 +207,6 @@ private:
     QAction *m_pToolAction = nullptr;
     QAction *m_pSpaceAction = nullptr;
     bool m_bSpaceHeld = false;
-    bool m_bInCanvasEvent = false;
     QFont m_font{"Verdana", 10};
 
     std::vector<BlockFollower *> m_followers[BlockFollower::StageCount];

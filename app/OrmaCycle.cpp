@@ -67,6 +67,7 @@ void Orma::runFollowers(BlockFollower::Stage stage)
 {
     BlockContext context;
     context.source = m_pSource.get();
+    context.block = m_block;
     context.visibleWidth = m_pOrmaOscPanel->windowWidth();
     context.isStopped = m_bStopped;
     for (BlockFollower *follower : m_followers[stage])
@@ -108,6 +109,7 @@ void Orma::slotChangeMode(bool isFlg)
     m_nMode = kind;
     m_pFileSource = nullptr;
     clearChannels();
+    m_block.reset();
     m_pSource.reset();
     m_pSource = info->create();
     m_pFileSource = qobject_cast<FileSource *>(m_pSource.get());
@@ -122,7 +124,7 @@ void Orma::slotChangeMode(bool isFlg)
     m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
     blocks.clear();
 
-    connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotDataProcessing,
+    connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotBlockReady,
             Qt::QueuedConnection);
     if (m_bInProcessEvents)
         m_bStartPending = true;
@@ -252,17 +254,17 @@ bool Orma::yieldAndCheck()
 
 void Orma::rebuildChannels()
 {
-    const FileParams params = m_pSource->currentFileParams();
+    const FileParams &params = m_block->fileOfChannel(m_pSource->currentChannel());
     m_pOrmaOscPanel->setRecordLength(uint32_t(std::min<uint64_t>(params.sampleCount, UINT32_MAX)));
     m_pOrmaOscPanel->setSampleRate(params.sampleRate);
     m_pOrmaOscPanel->setInputRange(params.voltageRangeMv);
     m_pOrmaOscPanel->setBits(params.bitRange);
     m_pOrmaSpectrPanel->setSampleRate(params.sampleRate);
     m_pOrmaSpectrPanel->setComplex(params.isComplex);
-    m_pOrmaSpectrPanel->setFftSize(m_pSource->fftSize());
-    m_pOrmaSpectrPanel->setCentred(m_pSource->spectrumRange() == 1);
+    m_pOrmaSpectrPanel->setFftSize(m_block->spectrum.fftSize);
+    m_pOrmaSpectrPanel->setCentred(m_block->spectrum.spectrumRange == 1);
 
-    const QList<int> channels = m_pSource->channelList();
+    const QList<int> channels = m_block->channels.numbers();
     if (channels == m_lShownChannels)
         return;
     clearChannels();
@@ -324,20 +326,29 @@ void Orma::refreshCurves()
 
 void Orma::relayoutSpectrum()
 {
-    m_pOrmaSpectrPanel->setFftSize(m_pSource->fftSize());
-    m_pOrmaSpectrPanel->setCentred(m_pSource->spectrumRange() == 1);
+    m_pOrmaSpectrPanel->setFftSize(m_block->spectrum.fftSize);
+    m_pOrmaSpectrPanel->setCentred(m_block->spectrum.spectrumRange == 1);
 }
 
 // The full-scale lines of the oscilloscope; the visible windows stay the user's.
 void Orma::setAxisRanges()
 {
-    const FileParams params = m_pSource->currentFileParams();
+    const FileParams &params = m_block->fileOfChannel(m_pSource->currentChannel());
     m_pOrmaOscPanel->plot()->setLevelLines(fullScaleCode(params.bitRange));
+}
+
+void Orma::slotBlockReady(BlockSnapshotPtr block)
+{
+    // A block queued by a source that has since been replaced is not this source's.
+    if (!m_pSource || sender() != m_pSource.get() || !block)
+        return;
+    m_block = std::move(block);
+    slotDataProcessing();
 }
 
 void Orma::slotDataProcessing()
 {
-    if (!m_pSource || m_pSource->isRequestPending())
+    if (!m_pSource || !m_block || m_pSource->isRequestPending())
         return;
     if (m_bRestartPending) {
         m_bRestartPending = false;
@@ -345,14 +356,17 @@ void Orma::slotDataProcessing()
         m_pSource->requestData();
         return;
     }
-    if (m_pSource->readStatus() == -1) {
+    if (m_block->readStatus == -1) {
         stopAcquisition();
         return;
     }
     const int period = m_pOscSpectrDlg->timeout();
     m_tmFrame.start();
+    // Nothing new while the producer has not offered a block; anything that changed the
+    // channels, the window or the analysis is shown at once.
     if (!m_bFirstAfterHold && !m_pSource->waitEndedFlag() && !m_bStopped &&
-        !m_pSource->windowChanged() && !m_bRefreshPending) {
+        !m_pSource->windowChanged() && !m_bRefreshPending && !m_pSource->rereadFlag() &&
+        !m_pSource->settingsChanged()) {
         m_tmStart.start(period);
         return;
     }
@@ -362,7 +376,7 @@ void Orma::slotDataProcessing()
         QMessageBox::warning(this, "ORMA", "\nСуффикс файла данных содержит ошибки!");
         return;
     }
-    const FileParams params = m_pSource->currentFileParams();
+    const FileParams &params = m_block->fileOfChannel(m_pSource->currentChannel());
     if (params.sampleRate == 0) {
         m_pOrmaSpectrPanel->setSampleRate(0);
         if (!m_bZeroRateWarned) {
@@ -384,19 +398,20 @@ void Orma::slotDataProcessing()
     }
     runFollowers(BlockFollower::EveryBlock);
 
-    const double *index = m_pSource->indexBuffer();
-    const int length = int(std::min<uint64_t>(m_pSource->readLength(), INT32_MAX));
-    const int bins = m_pSource->spectrumLength();
+    // The curves hold the block they draw until the next one replaces it.
+    const BlockSnapshot &b = *m_block;
+    const double *index = b.index.get();
+    const int length = b.curveLength();
     for (int k = 0; k < m_lShownChannels.size(); ++k) {
         const int channel = m_lShownChannels.at(k);
         const QColor color = channelColor(channel);
-        if (const double *samples = m_pSource->channelSamples(k))
-            m_pOrmaOscPanel->plot()->setCurveSamples(channel, color, index, samples, length);
-        if (const double *spectrum = m_pSource->channelSpectrum(k)) {
+        if (const double *samples = b.channelSamples(k))
+            m_pOrmaOscPanel->plot()->setCurveSamples(channel, color, index, samples, length, m_block);
+        if (const double *spectrum = b.channelSpectrum(k)) {
             OrmaPlot *plot = m_pOrmaSpectrPanel->plot();
-            plot->setCurveSamples(channel, color, m_pSource->binAxis(), spectrum, bins);
+            plot->setCurveSamples(channel, color, b.binAxis.get(), spectrum, b.binCount, m_block);
             // "dB/max" is relative to the channel's strongest bin.
-            if (const ChannelRecord *record = m_pSource->channelRecord(k))
+            if (const ChannelRecord *record = b.channelRecord(k))
                 plot->setChannelReference(channel, record->peakBin);
         }
     }
@@ -405,9 +420,7 @@ void Orma::slotDataProcessing()
 
     m_pOrmaSpectrPanel->setLowFrequency(m_pOscSpectrDlg->lowFreqHz());
     setAxisRanges();
-    const int current = m_pOrmaOscPanel->currentChannel();
-    const int currentIndex = m_pSource->channelIndex(current);
-    if (const ChannelRecord *record = m_pSource->channelRecord(currentIndex)) {
+    if (const ChannelRecord *record = m_block->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
         m_pOrmaSpectrPanel->showHarmonics(m_pOscSpectrDlg->isShowHarmonic(), record->harmonicBins,
                                           m_pOscSpectrDlg->harmonicCount());
@@ -459,10 +472,9 @@ void Orma::slotDataProcessing()
 
 void Orma::slotSpectrParams()
 {
-    if (!m_pSource)
+    if (!m_block)
         return;
-    const int index = m_pSource->channelIndex(m_pOrmaOscPanel->currentChannel());
-    if (const ChannelRecord *r = m_pSource->channelRecord(index)) {
+    if (const ChannelRecord *r = m_block->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
         m_pOrmaSpectrPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
     }
@@ -471,9 +483,9 @@ void Orma::slotSpectrParams()
 
 void Orma::refreshReadout()
 {
-    if (!m_pSource || !m_pSource->channelSamples(0))
+    if (!m_block || !m_block->channelSamples(0))
         return;
-    m_pOrmaSpectrPanel->showPowerReadout(*m_pSource, m_pOrmaOscPanel->currentChannel(),
+    m_pOrmaSpectrPanel->showPowerReadout(*m_block, m_pOrmaOscPanel->currentChannel(),
                                          m_nMarkerPos, m_pOscSpectrDlg->gainIndex() == 1,
                                          m_nMode == KindSimulation);
 }
@@ -484,8 +496,10 @@ void Orma::slotCurrentChanChange(int nChan)
         return;
     m_pSource->setCurrentChannel(nChan);
     m_pOrmaOscPanel->slotSetCurrentChan(nChan);
-    m_pOrmaOscPanel->setSampleRate(m_pSource->sampleRate());
-    m_pOrmaSpectrPanel->setSampleRate(m_pSource->sampleRate());
+    if (m_block) {
+        m_pOrmaOscPanel->setSampleRate(m_block->sampleRate());
+        m_pOrmaSpectrPanel->setSampleRate(m_block->sampleRate());
+    }
 }
 
 void Orma::slotMarkerPosChange(double dPos)
@@ -566,7 +580,8 @@ void Orma::slotSliderRelease()
 
 void Orma::requestBlockAtPosition()
 {
-    if (!m_pSource || !m_pSource->channelSamples(0) || !m_pOrmaOscPanel->plot()->hasCurves())
+    if (!m_pSource || !m_block || !m_block->channelSamples(0) ||
+        !m_pOrmaOscPanel->plot()->hasCurves())
         return;
     if (m_bStopped || m_nSliderHeld > 0) {
         holdSource([&] { m_pSource->setSkipWaitOnce(true); });
@@ -581,7 +596,7 @@ void Orma::slotMoveCanvas()
 {
     OrmaPlot *plot = m_pOrmaOscPanel->plot();
     plot->clearAccumulation();
-    if (!plot->hasCurves() || !m_pSource)
+    if (!plot->hasCurves() || !m_pSource || !m_block)
         return;
     disconnect(m_pOrmaOscPanel, &OrmaPanel::signalMoveCanvas, this, &Orma::slotMoveCanvas);
     auto reconnect = [&] {
@@ -590,7 +605,7 @@ void Orma::slotMoveCanvas()
     };
     const double lo = std::floor(m_pOrmaOscPanel->viewStart());
     double hi = std::ceil(m_pOrmaOscPanel->viewEnd());
-    const uint64_t count = m_pSource->currentFileParams().sampleCount;
+    const uint64_t count = m_block->fileOfChannel(m_pSource->currentChannel()).sampleCount;
     if (double(count) <= hi)
         hi = double(count) - 1;
     if (lo < 0) {
@@ -650,13 +665,15 @@ void Orma::applyAnalyserSettings()
     if (!m_pSource)
         return;
     holdSource([&] {
-        m_pSource->setFftSize(d.fftSize());
-        m_pSource->setAverageCount(uint32_t(d.averageCount()));
-        m_pSource->setWindowType(uint8_t(d.windowType()));
-        m_pSource->setSidelobeLevel(d.sidelobeLevel());
-        m_pSource->setHarmonicCount(d.harmonicCount());
-        m_pSource->setSfdrBandWidth(uint32_t(d.sfdrBandWidth()));
-        m_pSource->setSpectrumRange(uint8_t(d.spectrRange()));
+        SpectrumSettings analysis;
+        analysis.fftSize = d.fftSize();
+        analysis.averageCount = uint32_t(d.averageCount());
+        analysis.windowType = uint8_t(d.windowType());
+        analysis.sidelobeLevel = d.sidelobeLevel();
+        analysis.harmonicCount = d.harmonicCount();
+        analysis.sfdrBandWidth = uint32_t(d.sfdrBandWidth());
+        analysis.spectrumRange = uint8_t(d.spectrRange());
+        m_pSource->setSpectrumSettings(analysis);
     });
 }
 

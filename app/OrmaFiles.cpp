@@ -292,7 +292,7 @@ void Orma::saveConfig()
     m_config.isAccumulation = m_bAccumulation;
     m_config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
     m_config.harmonic = m_pOrmaSpectrPanel->m_pHarmCmbBox->currentText();
-    m_config.fftSize = m_pSource ? m_pSource->fftSize() : m_pOscSpectrDlg->fftSize();
+    m_config.fftSize = m_block ? m_block->spectrum.fftSize : m_pOscSpectrDlg->fftSize();
     m_config.onFiltration = m_pFiltrationEnableAction->isChecked();
     m_config.singleStart = m_pSingleStartAction->isChecked();
     m_config.additionalFiles = m_lLoadedFiles.mid(1);
@@ -336,10 +336,11 @@ void Orma::slotShowOscSpectrDlg()
     m_pOscSpectrDlg->load();
     m_pOscSpectrDlg->setInterpolation(m_bInterpolation);
     m_pOscSpectrDlg->setAccumulation(m_bAccumulation);
-    const FileParams params = m_pSource ? m_pSource->currentFileParams() : FileParams();
+    const FileParams params =
+        m_block ? m_block->fileOfChannel(m_pSource->currentChannel()) : FileParams();
     m_pOscSpectrDlg->setSampleCount(params.sampleCount);
-    m_pOscSpectrDlg->setFftSize(m_pSource ? m_pSource->fftSize() : 1024);
-    m_pOscSpectrDlg->setSpectrumPageEnabled(m_pSource && m_pSource->channelSamples(0));
+    m_pOscSpectrDlg->setFftSize(m_block ? m_block->spectrum.fftSize : 1024);
+    m_pOscSpectrDlg->setSpectrumPageEnabled(m_block && m_block->channelSamples(0));
     if (m_pOscSpectrDlg->exec() != QDialog::Accepted)
         return;
     applyAnalyserSettings();
@@ -380,7 +381,9 @@ void Orma::slotShowFileParamsDlg()
         return;
     FileParamsDlg dialog(m_sConfigPath, this);
     dialog.load();
-    dialog.presetForRecord(m_pSource->currentFileParams(), m_pFileSource->postfixKnown(), false);
+    const FileParams current =
+        m_block ? m_block->fileOfChannel(m_pSource->currentChannel()) : FileParams();
+    dialog.presetForRecord(current, m_pFileSource->postfixKnown(), false);
     if (dialog.exec() != QDialog::Accepted)
         return;
     holdSource([&] {

@@ -54,7 +54,7 @@ void FileRead16ch2B(benchmark::State &state)
     source.readBlock();
     for (auto _ : state) {
         source.readBlock();
-        benchmark::DoNotOptimize(source.channelSamples(15)[kSamples - 1]);
+        benchmark::DoNotOptimize(source.lastBlock()->channelSamples(15)[kSamples - 1]);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kChannels * kSamples * kBytes));
 }
@@ -83,7 +83,7 @@ void Generator16Tones1M(benchmark::State &state)
     source.readBlock();
     for (auto _ : state) {
         source.readBlock();
-        benchmark::DoNotOptimize(source.channelSamples(15)[kSamples - 1]);
+        benchmark::DoNotOptimize(source.lastBlock()->channelSamples(15)[kSamples - 1]);
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * 16 * int64_t(kSamples));
 }

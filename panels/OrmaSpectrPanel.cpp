@@ -388,7 +388,7 @@ void OrmaSpectrPanel::showHarmonics(bool show, const double *positions, int coun
     }
 }
 
-void OrmaSpectrPanel::showPowerReadout(const SignalSource &source, int channelNumber, int markerBin,
+void OrmaSpectrPanel::showPowerReadout(const BlockSnapshot &block, int channelNumber, int markerBin,
                                        bool referToInput, bool isSimulation)
 {
     PowerRequest request;
@@ -401,7 +401,7 @@ void OrmaSpectrPanel::showPowerReadout(const SignalSource &source, int channelNu
     request.referToInput = referToInput;
     request.isSimulation = isSimulation;
     request.impedanceOhms = m_powerTransforms.impedance();
-    const std::optional<PowerReading> reading = readPower(source, request);
+    const std::optional<PowerReading> reading = readPower(block, request);
     if (!reading) {
         showReadout(m_pPowerEdit, QString());
         showReadout(m_pValueEdit, QString());

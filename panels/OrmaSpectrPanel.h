@@ -10,7 +10,7 @@
 #include "plot/Transforms.h"
 
 class QwtPlotMarker;
-class SignalSource;
+struct BlockSnapshot;
 
 class OrmaSpectrPanel : public OrmaPanel
 {
@@ -52,9 +52,9 @@ public:
     // Numbered marks on harmonics 2, 3, ... of the current channel (positions in bins).
     void showHarmonics(bool show, const double *positions, int count);
     const std::vector<QwtPlotMarker *> &harmonicMarks() const { return m_harmonicMarks; }
-    // The level and frequency read-outs for a channel of the source's last block, for the
-    // tone at markerBin (-1: the fundamental), as the harmonic and unit choosers ask.
-    void showPowerReadout(const SignalSource &source, int channelNumber, int markerBin, bool referToInput,
+    // The level and frequency read-outs for a channel of a delivered block, for the tone at
+    // markerBin (-1: the fundamental), as the harmonic and unit choosers ask.
+    void showPowerReadout(const BlockSnapshot &block, int channelNumber, int markerBin, bool referToInput,
                           bool isSimulation);
 
     PowerTransforms &powerTransforms() { return m_powerTransforms; }

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "plot/Transforms.h"
-#include "sources/SignalSource.h"
+#include "sources/BlockSnapshot.h"
 
 namespace {
 
@@ -58,28 +58,28 @@ double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, un
     return mvRms;
 }
 
-double channelGain(const SignalSource &source, int channelNumber)
+double channelGain(const BlockSnapshot &block, int channelNumber)
 {
-    const int index = source.channelIndex(channelNumber);
-    const int file = source.fileIndexOfChannel(channelNumber);
+    const int index = block.channels.indexOf(channelNumber);
+    const int file = block.channels.fileOfChannel(channelNumber);
     if (index < 0)
         return 1.0;
     // The channel's place within its own file: the files' channels follow one another.
     int position = index;
     for (int f = 0; f < file; ++f) {
-        const FileParams &earlier = source.fileParams(f);
+        const FileParams &earlier = block.fileParams.at(size_t(f));
         position -= earlier.hasChannels() ? int(earlier.channelCount) : 0;
     }
-    const std::vector<double> &gains = source.fileParams(file).gains;
+    const std::vector<double> &gains = block.fileParams.at(size_t(file)).gains;
     // A gain of zero would turn every level into infinity.
     if (position < 0 || size_t(position) >= gains.size() || !(gains[size_t(position)] > 0))
         return 1.0;
     return gains[size_t(position)];
 }
 
-std::optional<PowerReading> readPower(const SignalSource &source, const PowerRequest &request)
+std::optional<PowerReading> readPower(const BlockSnapshot &block, const PowerRequest &request)
 {
-    const ChannelRecord *record = source.channelRecord(source.channelIndex(request.channelNumber));
+    const ChannelRecord *record = block.recordOfChannel(request.channelNumber);
     if (!record)
         return std::nullopt;
     PowerReading reading;
@@ -88,8 +88,8 @@ std::optional<PowerReading> readPower(const SignalSource &source, const PowerReq
         reading.frequency = record->fundamentalFrequency;
         v = record->fundamentalRms * 1000;
     } else {
-        const std::optional<double> frequency = source.toneFrequency(request.channelNumber, request.markerBin);
-        const std::optional<double> amplitude = source.toneAmplitude(request.channelNumber, request.markerBin);
+        const std::optional<double> frequency = block.toneFrequency(request.channelNumber, request.markerBin);
+        const std::optional<double> amplitude = block.toneAmplitude(request.channelNumber, request.markerBin);
         if (!frequency || !amplitude)
             return std::nullopt;
         reading.frequency = *frequency;
@@ -98,14 +98,13 @@ std::optional<PowerReading> readPower(const SignalSource &source, const PowerReq
 
     if (request.mode != PowerMode::Harmonic) {
         const std::optional<BandLevel> level =
-            source.bandLevel(request.channelNumber, request.band.lower, request.band.upper);
+            block.bandLevel(request.channelNumber, request.band.lower, request.band.upper);
         if (!level)
             return std::nullopt;
         v = level->levelMv;
         if (request.mode == PowerMode::Density) {
             const std::optional<double> density = densityLevel(
-                v, request.band, source.fileParams(source.fileIndexOfChannel(request.channelNumber)).sampleRate,
-                source.fftSize());
+                v, request.band, block.fileOfChannel(request.channelNumber).sampleRate, block.fftSize);
             if (!density)
                 return std::nullopt;
             v = *density;
@@ -113,7 +112,7 @@ std::optional<PowerReading> readPower(const SignalSource &source, const PowerReq
     }
 
     if (request.referToInput && !request.isSimulation)
-        v /= channelGain(source, request.channelNumber);
+        v /= channelGain(block, request.channelNumber);
     reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms);
     return reading;
 }

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-class SignalSource;
+struct BlockSnapshot;
 
 enum class PowerMode { Harmonic = 0, Band = 1, Density = 2 };
 
@@ -28,7 +28,7 @@ std::optional<double> densityLevel(double bandMv, const BinBand &band, double sa
 double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms);
 
 // The record's gain of a channel, 1 when the record gives none.
-double channelGain(const SignalSource &source, int channelNumber);
+double channelGain(const BlockSnapshot &block, int channelNumber);
 
 struct PowerRequest {
     int channelNumber = 0;
@@ -46,5 +46,5 @@ struct PowerReading {
     double frequency = 0.0;     // Hz
 };
 
-// Reads the source's last block; none while the channel has no spectrum or no tone is found.
-std::optional<PowerReading> readPower(const SignalSource &source, const PowerRequest &request);
+// Reads a delivered block; none while the channel has no spectrum or no tone is found.
+std::optional<PowerReading> readPower(const BlockSnapshot &block, const PowerRequest &request);

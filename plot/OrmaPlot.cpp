@@ -129,12 +129,15 @@ bool OrmaPlot::addCurve(int channel, const QColor &color, bool keepOthers)
     return true;
 }
 
-void OrmaPlot::setCurveSamples(int channel, const QColor &color, const double *x, const double *y, int count)
+void OrmaPlot::setCurveSamples(int channel, const QColor &color, const double *x, const double *y, int count,
+                               std::shared_ptr<const void> owner)
 {
     QwtPlotCurveEx *c = curve(channel);
     if (!c)
         c = createCurve(channel, color);
     c->setCurveSamples(x, y, count);
+    // The new arrays are in place before the old owner may free its own.
+    std::swap(m_curveOwners[c], owner);
 }
 
 QwtPlotCurveEx *OrmaPlot::curve(int channel) const
@@ -208,6 +211,7 @@ void OrmaPlot::discardCurve(QwtPlotCurveEx *c)
         if (m && m->curve() == c)
             m->setCurve(nullptr);
     c->detach();
+    m_curveOwners.erase(c);
     delete c;
 }
 

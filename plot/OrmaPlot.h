@@ -5,6 +5,9 @@
 #include <QList>
 #include <QMultiMap>
 
+#include <map>
+#include <memory>
+
 #include <qwt_plot.h>
 
 #include "plot/OrmaTypes.h"
@@ -33,8 +36,10 @@ public:
     // A new curve for the channel; with keepOthers false the channel's earlier curves are
     // removed first. Returns true.
     bool addCurve(int channel, const QColor &color, bool keepOthers);
-    // Hands the borrowed arrays to the channel's curve, creating the curve when needed.
-    void setCurveSamples(int channel, const QColor &color, const double *x, const double *y, int count);
+    // Hands the arrays to the channel's curve, creating the curve when needed; the curve keeps
+    // `owner` (what holds the arrays) alive for as long as it draws them.
+    void setCurveSamples(int channel, const QColor &color, const double *x, const double *y, int count,
+                         std::shared_ptr<const void> owner = nullptr);
     // The channel's curve (the first the map finds for it), or null.
     QwtPlotCurveEx *curve(int channel) const;
     QwtPlotCurveEx *curveByColor(const QColor &color) const;
@@ -169,6 +174,8 @@ private:
     double m_positionOffset = 0.0;
     ChangesStack *m_changes = nullptr;
     QMultiMap<int, QwtPlotCurveEx *> m_curves;
+    // What keeps each curve's arrays alive (a delivered block), dropped with the curve.
+    std::map<const QwtPlotCurveEx *, std::shared_ptr<const void>> m_curveOwners;
     int m_xDivisions = 8;
     int m_yDivisions = 4;
     int m_currentChannel = -1;

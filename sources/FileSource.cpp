@@ -115,7 +115,7 @@ bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
     loaded.cachedPostfix = text;
     params.multiChannel = true;
     params.codeType = CodeTwosComplement;
-    m_windowChanged = true;
+    m_window.windowChanged = true;
     loaded.parsed = params;
     result = PostfixChanged;
     return true;
@@ -206,8 +206,9 @@ bool FileSource::readSamples()
         const uint64_t length = sampleBufferLength();
         uint64_t done = 0;
         const uint64_t wanted =
-            m_windowStart < held ? std::min<uint64_t>(length, held - m_windowStart) : 0;
-        if (wanted && file.seek(qint64(m_windowStart * frame))) {
+            m_window.windowStart < held ? std::min<uint64_t>(length, held - m_window.windowStart)
+                                        : 0;
+        if (wanted && file.seek(qint64(m_window.windowStart * frame))) {
             const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
             m_chunk.resize(size_t(step * frame));
             while (done < wanted) {
@@ -318,8 +319,8 @@ bool FileSource::readSpectrumFile()
         m_readError = true;
         return false;
     }
-    if (n != m_fftSize) {
-        m_fftSize = n;
+    if (n != m_spectrum.fftSize) {
+        m_spectrum.fftSize = n;
         releaseWindowBuffer();
         setSettingsChanged(true);
     }
@@ -370,24 +371,25 @@ bool FileSource::limitToData()
 bool FileSource::prepareBuffers()
 {
     const FileParams &first = m_fileParams.front();
-    if (m_allDataMode && first.sampleCount != m_readLength) {
-        m_readLength = first.sampleCount;
-        m_windowChanged = true;
+    if (m_window.allDataMode && first.sampleCount != m_window.readLength) {
+        m_window.readLength = first.sampleCount;
+        m_window.windowChanged = true;
     }
-    if (first.sampleCount == 0 || m_readLength == 0) {
+    if (first.sampleCount == 0 || m_window.readLength == 0) {
         releaseSampleBuffer(); // no samples yet
         return true;
     }
     const int channels = totalChannelCount();
     if (!channelSamples(0) || sampleBufferChannels() != channels ||
-        sampleBufferLength() != m_readLength) {
-        if (!allocateSampleBuffers(channels, m_readLength))
+        sampleBufferLength() != m_window.readLength) {
+        if (!allocateSampleBuffers(channels, m_window.readLength))
             return false;
-        m_reloadNeeded = true;
+        m_window.reloadNeeded = true;
     }
-    if (m_reloadNeeded) {
-        fillIndexBuffer(m_windowStart);
-        m_reloadNeeded = false;
+    if (m_window.reloadNeeded) {
+        if (!fillIndexBuffer(m_window.windowStart))
+            return false;
+        m_window.reloadNeeded = false;
     }
     return true;
 }
@@ -411,7 +413,7 @@ bool FileSource::readPass()
     if (!m_postfixKnown && !m_useUserParams) {
         // A record without postfix is read with the user parameters.
         m_useUserParams = true;
-        m_windowChanged = true;
+        m_window.windowChanged = true;
     }
     if (m_useUserParams && !userParamsUsable()) {
         m_readError = true;
@@ -428,7 +430,7 @@ bool FileSource::readPass()
         m_userParamsChanged = false;
         m_noWaitFlag = false;
         releaseWindowBuffer();
-        m_windowChanged = true;
+        m_window.windowChanged = true;
     }
     if (m_useUserParams) {
         // A raw record is as long as its data: recomputed every pass, so that a growing one
@@ -448,7 +450,8 @@ bool FileSource::readPass()
     if (limitToData())
         m_rereadFlag = true;
     // Every pass: the window follows the record's current length.
-    setPosition(m_position, m_readLength ? m_readLength : 3 * uint64_t(m_fftSize));
+    setPosition(m_window.position,
+                m_window.readLength ? m_window.readLength : 3 * uint64_t(m_spectrum.fftSize));
     resetChannelRecords(totalChannelCount(), m_useUserParams ? QList<int>() : channelList());
     if (!prepareBuffers()) {
         m_readStatus = -1;
@@ -456,10 +459,14 @@ bool FileSource::readPass()
     }
     if (!channelSamples(0))
         return true;
+    if (!beginSampleWrite()) {
+        m_readStatus = -1;
+        return false;
+    }
     if (!readSamples())
         return false;
     for (int k = 0; k < sampleBufferChannels(); ++k)
-        filterChannel(k, size_t(m_readLength),
+        filterChannel(k, size_t(m_window.readLength),
                       m_fileParams[size_t(fileOfBufferChannel(k))].sampleRate);
     return true;
 }
@@ -533,7 +540,7 @@ void FileSource::setUseUserParams(bool isUse)
     m_useUserParams = isUse;
     if (!isUse)
         m_files.front().cachedPostfix.clear();
-    m_windowChanged = true;
+    m_window.windowChanged = true;
 }
 
 void FileSource::terminate()

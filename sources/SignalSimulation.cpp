@@ -31,7 +31,7 @@ uint32_t SignalSimulation::blockLength() const
 bool SignalSimulation::prepareBuffers()
 {
     FileParams &p = m_fileParams.front();
-    m_windowChanged = true;
+    m_window.windowChanged = true;
     if (!p.multiChannel && m_componentCount > 0)
         p.channelCount = 1;
     p.channelNumbers.resize(p.hasChannels() ? p.channelCount : 0, 0);
@@ -40,9 +40,8 @@ bool SignalSimulation::prepareBuffers()
         releaseSampleBuffer();
         return true;
     }
-    if (!allocateSampleBuffers(channels, p.sampleCount))
+    if (!allocateSampleBuffers(channels, p.sampleCount) || !fillIndexBuffer(0))
         return false;
-    fillIndexBuffer(0);
     for (int c = 0; c < channels && c < ComponentSlots; ++c)
         m_records[size_t(c)].shown = true;
     return true;
@@ -77,14 +76,18 @@ int SignalSimulation::readBlock()
     if (m_skipWaitOnce)
         return 0; // the previous block is processed again
     FileParams &p = m_fileParams.front();
-    m_position = m_windowStart = m_spectrumStart = 0;
-    m_readLength = p.sampleCount;
+    m_window.position = m_window.windowStart = m_window.spectrumStart = 0;
+    m_window.readLength = p.sampleCount;
     if ((m_rereadFlag || !channelSamples(0)) && !prepareBuffers()) {
         m_readStatus = -1;
         return -1;
     }
     if (!channelSamples(0))
         return 0;
+    if (!beginSampleWrite()) {
+        m_readStatus = -1;
+        return -1;
+    }
     // One random phase per block, shared by all components.
     const double randomPhase = std::rand() * 2.0 * M_PI / 32767.0;
     if (p.multiChannel) {

@@ -1,22 +1,10 @@
 #include "sources/SignalSource.h"
 
 #include "dsp/Fft.h"
-#include "dsp/ToneCentroid.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
-
-namespace {
-
-template <typename T> std::unique_ptr<T[]> tryAllocate(uint64_t count)
-{
-    if (count == 0 || count > SIZE_MAX / sizeof(T))
-        return nullptr;
-    return std::unique_ptr<T[]>(new (std::nothrow) T[size_t(count)]);
-}
-
-} // namespace
 
 #if defined(__has_feature)
 #if __has_feature(thread_sanitizer)
@@ -50,7 +38,10 @@ extern "C" const char *__tsan_default_suppressions()
            "race:SignalSimulation::~SignalSimulation\n";
 }
 #endif
-SignalSource::SignalSource(QObject *parent) : QThread(parent) {}
+SignalSource::SignalSource(QObject *parent) : QThread(parent)
+{
+    qRegisterMetaType<BlockSnapshotPtr>();
+}
 
 SignalSource::~SignalSource() { stopAndWait(); }
 
@@ -171,11 +162,13 @@ void SignalSource::run()
         if (isStopRequested())
             break;
         serveRequest();
+        BlockSnapshotPtr block;
         {
             std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
             m_requestDataFlag = false;
+            block = m_lastBlock;
         }
-        emit signalDataReady();
+        emit signalDataReady(block);
     }
     std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
     m_stopFlag = false;
@@ -198,15 +191,50 @@ void SignalSource::serveRequest()
         m_rereadFlag = true;
     const int result = readBlock();
     m_skipWaitOnce = false;
-    if (result == -1)
-        return;
-    // A record shorter than N: analyse no more than it holds.
-    const uint64_t samples = m_fileParams.front().sampleCount;
-    if (samples != 0 && samples < m_fftSize && m_sampleBuffer)
-        setFftSize(fftSizeForRecord(samples));
-    if (m_computeSpectrum)
-        processSpectrum();
-    computeExtremes();
+    if (result != -1) {
+        // A record shorter than N: analyse no more than it holds.
+        const uint64_t samples = m_fileParams.front().sampleCount;
+        if (samples != 0 && samples < m_spectrum.fftSize && m_samples)
+            setFftSize(fftSizeForRecord(samples));
+        if (m_computeSpectrum)
+            processSpectrum();
+        computeExtremes();
+    }
+    publishBlock();
+}
+
+void SignalSource::publishBlock()
+{
+    auto block = std::make_shared<BlockSnapshot>();
+    block->fileParams = m_fileParams;
+    block->channels = ChannelMap(m_fileParams);
+    block->records = m_records;
+    block->window = m_window;
+    block->readStatus = m_readStatus;
+    block->samples = m_samples;
+    block->index = m_index;
+    block->sampleChannels = sampleBufferChannels();
+    block->sampleLength = sampleBufferLength();
+    m_samplesPublished = m_samples != nullptr;
+    m_indexPublished = m_index != nullptr;
+    if (m_engine.isReady()) {
+        block->spectra = m_engine.spectra();
+        block->binAxis = m_engine.binAxisBuffer();
+        block->spectrumChannels = m_engine.channelCount();
+        block->binCount = m_engine.binCount();
+        block->fftSize = m_engine.fftSize();
+        block->spectrumComplex = m_engine.isComplex();
+        block->mainLobeWidth = m_engine.mainLobeWidth();
+    }
+    block->spectrum = m_spectrum;
+    std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
+    m_lastBlock = std::move(block);
+}
+
+BlockSnapshotPtr SignalSource::lastBlock() const
+{
+    std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
+    return m_lastBlock;
 }
 
 // --- Descriptors and channels ------------------------------------------------------------
@@ -221,89 +249,11 @@ void SignalSource::setFileParams(const FileParams &params)
     m_paramsChangedFlag = true;
 }
 
-const FileParams *SignalSource::fileHoldingCurrentChannel() const
-{
-    return &m_fileParams.at(size_t(fileIndexOfChannel(m_currentChannel)));
-}
-
-FileParams SignalSource::currentFileParams() const { return *fileHoldingCurrentChannel(); }
-
-double SignalSource::sampleRate() const
-{
-    const FileParams &p = m_fileParams.front();
-    return p.channelCount ? p.sampleRate : 0.0;
-}
-
-int32_t SignalSource::voltageRangeMv() const
-{
-    const FileParams &p = m_fileParams.front();
-    return p.channelCount ? p.voltageRangeMv : 0;
-}
-
-uint8_t SignalSource::bitRange() const
-{
-    const FileParams &p = m_fileParams.front();
-    return p.channelCount ? p.bitRange : 0;
-}
-
-int SignalSource::totalChannelCount() const
-{
-    uint64_t total = 0;
-    for (const FileParams &p : m_fileParams) {
-        if (p.hasChannels())
-            total += p.channelCount;
-    }
-    return int(std::min<uint64_t>(total, INT32_MAX));
-}
-
-QList<int> SignalSource::channelList() const
-{
-    QList<int> list;
-    const FileParams &first = m_fileParams.front();
-    if (first.channelNumbers.empty())
-        return list;
-    for (int n : first.channelNumbers)
-        list << n;
-    // Later files continue the numbering after the first file's last channel.
-    int next = list.last() + 1;
-    for (size_t i = 1; i < m_fileParams.size(); ++i) {
-        const FileParams &p = m_fileParams[i];
-        for (uint32_t c = 0; p.hasChannels() && c < p.channelCount; ++c)
-            list << next++;
-    }
-    return list;
-}
-
-int SignalSource::channelIndex(int channelNumber) const
-{
-    return channelList().indexOf(channelNumber);
-}
-
-int SignalSource::fileIndexOfChannel(int channelNumber) const
-{
-    const int index = channelIndex(channelNumber);
-    if (index < 0)
-        return 0;
-    return fileOfBufferChannel(index);
-}
-
-int SignalSource::fileOfBufferChannel(int k) const
-{
-    uint64_t end = 0;
-    for (size_t i = 0; i < m_fileParams.size(); ++i) {
-        if (m_fileParams[i].hasChannels())
-            end += m_fileParams[i].channelCount;
-        if (uint64_t(k) < end)
-            return int(i);
-    }
-    return 0;
-}
-
 const double *SignalSource::channelSamples(int k) const
 {
-    if (!m_sampleBuffer || k < 0 || k >= m_bufferChannels)
+    if (!m_samples || k < 0 || k >= m_bufferChannels)
         return nullptr;
-    return m_sampleBuffer.get() + size_t(k) * size_t(m_bufferLength);
+    return m_samples.get() + size_t(k) * size_t(m_bufferLength);
 }
 
 double *SignalSource::mutableChannelSamples(int k)
@@ -339,35 +289,39 @@ void SignalSource::resetChannelRecords(int count, const QList<int> &numbers)
 
 bool SignalSource::allocateSampleBuffers(int channels, uint64_t length)
 {
-    if (channels <= 0 || length == 0 || length > UINT64_MAX / uint64_t(channels))
+    if (channels <= 0 || length == 0 || length > UINT64_MAX / uint64_t(channels) ||
+        uint64_t(channels) * length > SIZE_MAX / sizeof(double))
         return false;
-    auto samples = tryAllocate<double>(uint64_t(channels) * length);
-    auto index = tryAllocate<double>(length);
-    if (!samples || !index)
-        return false;
-    // The block before stays readable until the next replacement.
-    m_previousSampleBuffer = std::move(m_sampleBuffer);
-    m_previousIndexBuffer = std::move(m_indexBuffer);
-    m_sampleBuffer = std::move(samples);
-    m_indexBuffer = std::move(index);
     m_bufferChannels = channels;
     m_bufferLength = length;
-    return true;
+    m_samples.reset();
+    m_samplesPublished = false;
+    return beginSampleWrite();
 }
 
-void SignalSource::releaseSampleBuffer()
+bool SignalSource::beginSampleWrite()
 {
-    if (!m_sampleBuffer)
-        return;
-    m_previousSampleBuffer = std::move(m_sampleBuffer);
+    if (m_samples && !m_samplesPublished)
+        return true;
+    m_samples = m_samplePool.take(size_t(m_bufferChannels) * size_t(m_bufferLength));
+    m_samplesPublished = false;
+    return m_samples != nullptr;
 }
 
-void SignalSource::fillIndexBuffer(uint64_t first)
+void SignalSource::releaseSampleBuffer() { m_samples.reset(); }
+
+bool SignalSource::fillIndexBuffer(uint64_t first)
 {
-    if (!m_indexBuffer)
-        return;
+    if (!m_index || m_indexPublished || m_indexLength != m_bufferLength) {
+        m_index = m_indexPool.take(size_t(m_bufferLength));
+        m_indexLength = m_bufferLength;
+        m_indexPublished = false;
+    }
+    if (!m_index)
+        return false;
     for (uint64_t k = 0; k < m_bufferLength; ++k)
-        m_indexBuffer[size_t(k)] = double(first + k);
+        m_index[size_t(k)] = double(first + k);
+    return true;
 }
 
 void SignalSource::setReadySpectra(std::unique_ptr<ComplexD[]> values, uint32_t fftSize)
@@ -386,17 +340,9 @@ void SignalSource::filterChannel(int k, size_t count, double sampleRate)
 
 // --- Read window -------------------------------------------------------------------------
 
-uint32_t SignalSource::fftSizeForRecord(uint64_t sampleCount)
-{
-    uint32_t n = 1u << 20;
-    while (n > 1 && n > sampleCount)
-        n >>= 1;
-    return n;
-}
-
 void SignalSource::setFftSize(uint32_t n)
 {
-    if (n == m_fftSize)
+    if (n == m_spectrum.fftSize)
         return;
     // The spectrum path only transforms powers of two.
     uint32_t size = n < 2 ? 2 : 1u << log2Floor(n);
@@ -404,83 +350,37 @@ void SignalSource::setFftSize(uint32_t n)
     const uint64_t samples = m_fileParams.front().sampleCount;
     if (samples != 0 && samples < size)
         size = fftSizeForRecord(samples);
-    m_fftSize = size;
-    setPosition(m_position, std::max<uint64_t>(m_readLength, 3 * uint64_t(m_fftSize)));
+    m_spectrum.fftSize = size;
+    setPosition(m_window.position, std::max<uint64_t>(m_window.readLength, 3 * uint64_t(size)));
     m_settingsChanged = true;
 }
 
 void SignalSource::setReadLength(uint64_t length)
 {
-    if (m_allDataMode)
-        return;
-    length = std::max<uint64_t>(length, 3 * uint64_t(m_fftSize));
-    const uint64_t samples = m_fileParams.front().sampleCount;
-    if (samples != 0 && length > samples)
-        length = samples;
-    if (length != m_readLength) {
-        m_readLength = length;
-        m_windowChanged = true;
-    }
+    m_window.setReadLength(length, m_spectrum.fftSize, m_fileParams.front().sampleCount);
 }
 
 void SignalSource::setPosition(uint64_t pos, uint64_t length)
 {
-    const uint64_t samples = m_fileParams.front().sampleCount;
-    if (pos == 0 && length == 0) {
-        // The whole record, from its start.
-        setReadLength(samples);
-        m_windowStart = m_position = m_spectrumStart = 0;
-        m_reloadNeeded = true;
-        return;
-    }
-    m_position = m_spectrumStart = pos;
-    setReadLength(length);
-    const uint64_t span = std::max<uint64_t>(length, m_fftSize);
-    const bool inside = pos >= m_windowStart && pos - m_windowStart <= m_readLength &&
-                        span <= m_readLength - (pos - m_windowStart);
-    if (!inside || m_windowChanged) {
-        // One third of the buffer before the displayed span, so that scrolling either way is
-        // served from memory.
-        int64_t start = int64_t(pos) - int64_t(m_readLength / 3);
-        if (samples != 0 && uint64_t(std::max<int64_t>(start, 0)) + m_readLength > samples)
-            start = int64_t(samples) - int64_t(m_readLength);
-        m_windowStart = uint64_t(std::max<int64_t>(start, 0));
-        m_reloadNeeded = true;
-    }
-    if (samples != 0 && m_spectrumStart + m_fftSize > samples)
-        m_spectrumStart = samples > m_fftSize ? samples - m_fftSize : 0;
+    m_window.setPosition(pos, length, m_spectrum.fftSize, m_fileParams.front().sampleCount);
 }
 
-void SignalSource::setAllDataMode(bool isAll)
-{
-    if (isAll != m_allDataMode)
-        m_windowChanged = true;
-    m_allDataMode = isAll;
-}
+void SignalSource::setAllDataMode(bool isAll) { m_window.setAllDataMode(isAll); }
 
 // --- Analysis settings -------------------------------------------------------------------
 
-void SignalSource::setAverageCount(uint32_t count)
+void SignalSource::setSpectrumSettings(const SpectrumSettings &settings)
 {
-    if (count != m_averageCount)
+    setFftSize(settings.fftSize);
+    const SpectrumSettings before = m_spectrum;
+    m_spectrum = settings;
+    m_spectrum.fftSize = before.fftSize;
+    if (settings.windowType != before.windowType)
+        releaseWindowBuffer();
+    if (settings.windowType != before.windowType ||
+        settings.sidelobeLevel != before.sidelobeLevel ||
+        settings.averageCount != before.averageCount)
         m_settingsChanged = true;
-    m_averageCount = count;
-}
-
-void SignalSource::setWindowType(uint8_t type)
-{
-    if (type == m_windowType)
-        return;
-    m_windowType = type;
-    releaseWindowBuffer();
-    m_settingsChanged = true;
-}
-
-void SignalSource::setSidelobeLevel(double db)
-{
-    if (db != m_sidelobeLevel)
-        m_settingsChanged = true;
-    m_sidelobeLevel = db;
 }
 
 void SignalSource::setFilterEnabled(bool isEnabled)
@@ -489,29 +389,17 @@ void SignalSource::setFilterEnabled(bool isEnabled)
     releaseWindowBuffer();
 }
 
-SpectrumSettings SignalSource::spectrumSettings() const
-{
-    SpectrumSettings s;
-    s.fftSize = m_fftSize;
-    s.windowType = m_windowType;
-    s.sidelobeLevel = m_sidelobeLevel;
-    s.averageCount = m_averageCount;
-    s.harmonicCount = m_harmonicCount;
-    s.sfdrBandWidth = m_sfdrBandWidth;
-    s.spectrumRange = m_spectrumRange;
-    return s;
-}
-
 // --- Per-block processing ----------------------------------------------------------------
 
 void SignalSource::processSpectrum()
 {
     const FileParams &first = m_fileParams.front();
     const bool ready = hasReadySpectra();
-    const int channels = std::min<int>(totalChannelCount(), int(m_records.size()));
-    if (channels <= 0 || (!ready && !m_sampleBuffer))
+    const ChannelMap map(m_fileParams);
+    const int channels = std::min<int>(map.totalCount(), int(m_records.size()));
+    if (channels <= 0 || (!ready && !m_samples))
         return;
-    if (m_engine.beginBlock(spectrumSettings(), channels, first.isComplex,
+    if (m_engine.beginBlock(m_spectrum, channels, first.isComplex,
                             m_settingsChanged || m_windowStale))
         m_settingsChanged = true;
     m_windowStale = false;
@@ -522,19 +410,16 @@ void SignalSource::processSpectrum()
     if (ready && n != m_readySpectraSize)
         return;
     // The analysed block must lie inside the buffer, whatever the window arithmetic left.
-    uint64_t offset = m_spectrumStart > m_windowStart ? m_spectrumStart - m_windowStart : 0;
-    if (!ready) {
-        if (m_bufferLength < n)
-            return;
-        offset = std::min(offset, m_bufferLength - n);
-    }
+    if (!ready && m_bufferLength < n)
+        return;
+    const uint64_t offset = ready ? 0 : m_window.spectrumOffset(m_bufferLength, uint32_t(n));
     const bool pairs = first.isComplex && !ready;
     const double fullScale = fullScaleCode(first.bitRange);
     for (int k = 0; k < channels; k += pairs ? 2 : 1) {
         ChannelRecord &record = m_records[size_t(k)];
         if (!record.shown)
             continue;
-        const double rate = m_fileParams[size_t(fileOfBufferChannel(k))].sampleRate;
+        const double rate = m_fileParams[size_t(map.fileOfIndex(k))].sampleRate;
         if (ready) {
             m_engine.analyseReadySpectrum(k, m_readySpectra.get() + size_t(k) * n, rate, record);
             continue;
@@ -558,7 +443,7 @@ void SignalSource::processSpectrum()
 
 void SignalSource::computeExtremes()
 {
-    if (!m_sampleBuffer)
+    if (!m_samples)
         return;
     const int channels = std::min<int>({totalChannelCount(), m_bufferChannels,
                                         int(m_records.size())});
@@ -574,55 +459,4 @@ void SignalSource::computeExtremes()
         m_records[size_t(j)].maximum = high;
         m_records[size_t(j)].minimum = low;
     }
-}
-
-// --- Marker read-outs --------------------------------------------------------------------
-
-bool SignalSource::toneAt(int channelNumber, int bin, double &centroid, double &power) const
-{
-    const double *spectrum = channelSpectrum(channelIndex(channelNumber));
-    return spectrum && toneCentroid(spectrum, m_engine.binCount(), bin, m_engine.mainLobeWidth(),
-                                    m_engine.isComplex(), centroid, power);
-}
-
-std::optional<double> SignalSource::toneFrequency(int channelNumber, int bin) const
-{
-    double centroid = 0.0, power = 0.0;
-    if (!toneAt(channelNumber, bin, centroid, power))
-        return std::nullopt;
-    const double rate = fileHoldingCurrentChannel()->sampleRate;
-    double frequency = centroid * rate / m_engine.fftSize();
-    if (m_engine.isComplex() && m_engine.settings().spectrumRange)
-        frequency -= rate / 2;
-    return frequency;
-}
-
-std::optional<double> SignalSource::toneAmplitude(int channelNumber, int bin) const
-{
-    double centroid = 0.0, power = 0.0;
-    if (!toneAt(channelNumber, bin, centroid, power))
-        return std::nullopt;
-    return std::sqrt(power) * (m_engine.isComplex() ? M_SQRT1_2 : 1.0);
-}
-
-std::optional<BandLevel> SignalSource::bandLevel(int channelNumber, int from, int to) const
-{
-    const double *spectrum = channelSpectrum(channelIndex(channelNumber));
-    const int m = m_engine.binCount();
-    if (!spectrum || m <= 0)
-        return std::nullopt;
-    from = std::max(from, 0);
-    to = std::min(to, m - 1);
-    if (from > to)
-        return std::nullopt;
-    BandLevel result;
-    result.peakBin = from;
-    double sum = 0.0;
-    for (int j = from; j <= to; ++j) {
-        sum += spectrum[j];
-        if (spectrum[j] > spectrum[result.peakBin])
-            result.peakBin = j;
-    }
-    result.levelMv = 1000.0 * std::sqrt(sum) * (m_engine.isComplex() ? M_SQRT1_2 : 1.0);
-    return result;
 }

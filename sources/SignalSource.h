@@ -1,15 +1,20 @@
 #pragma once
 // The acquisition engine behind every view: a worker thread that, on request, obtains one block
 // of multichannel ADC samples, filters it, computes the spectra and the per-channel extremes,
-// and announces the block with signalDataReady(). Concrete sources supply waitForData() (the
-// producer handshake) and readBlock() (the samples).
+// and publishes the block as an immutable BlockSnapshot with signalDataReady(). Concrete
+// sources supply waitForData() (the producer handshake) and readBlock() (the samples).
 //
-// Threads: the GUI reads buffers and records only between signalDataReady() and its next
-// requestData(), or inside a SourceHold; it changes settings only then too.
+// Threads: the GUI reads blocks only through the snapshots it is handed; it changes the
+// source's state (files, window, settings) only inside a SourceHold or while no request is
+// pending. The worker never writes into a buffer a snapshot holds.
+#include "dsp/BufferPool.h"
 #include "dsp/SpectrumEngine.h"
+#include "sources/BlockSnapshot.h"
+#include "sources/ChannelMap.h"
 #include "sources/ChannelRecord.h"
 #include "sources/FileParams.h"
 #include "sources/FilterParams.h"
+#include "sources/ReadWindow.h"
 
 #include <QList>
 #include <QThread>
@@ -18,17 +23,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 // Filters one channel's samples in place (the digital filter of the filter dialog).
 using ChannelFilter =
     std::function<void(double *samples, size_t count, double sampleRate, const FilterParams &)>;
-
-struct BandLevel {
-    double levelMv = 0.0; // RMS of the band
-    int peakBin = 0;      // bin holding the largest value of the band
-};
 
 class SignalSource : public QThread {
     Q_OBJECT
@@ -45,12 +44,10 @@ public:
     bool isRequestPending() const;
     bool isStopRequested() const;
     void setStopRequested(bool isStop);
-    std::recursive_mutex &holdMutex() { return m_holdMutex; }
     // Parks the worker for a settings change: returns once no block is being served and the
     // wait has been interrupted. Prefer SourceHold. Recursive.
     void beginHold();
     void endHold();
-
     // Serves one block in the calling thread, without the producer handshake (the fuzzing
     // target, which must not start threads per input). Only while the thread is not running.
     void serveInline();
@@ -63,36 +60,25 @@ public:
     bool waitingFlag() const { return m_waitingFlag; }
     bool waitEndedFlag() const { return m_waitEndedFlag; }
     int readStatus() const { return m_readStatus; }
-    bool windowChanged() const { return m_windowChanged; }
-    void setWindowChanged(bool isChanged) { m_windowChanged = isChanged; }
+    bool windowChanged() const { return m_window.windowChanged; }
+    void setWindowChanged(bool isChanged) { m_window.windowChanged = isChanged; }
     bool settingsChanged() const { return m_settingsChanged; }
     void setSettingsChanged(bool isChanged) { m_settingsChanged = isChanged; }
-    virtual uint32_t blockLength() const { return uint32_t(m_readLength); }
+    virtual uint32_t blockLength() const { return uint32_t(m_window.readLength); }
 
-    // --- Descriptors and channels ---------------------------------------------------------
+    // The block the last request delivered, as signalDataReady() carried it; null before the
+    // first. Any thread.
+    BlockSnapshotPtr lastBlock() const;
+
+    // --- Descriptors and channels (the worker's state) -----------------------------------
     // Replaces the first descriptor; its channel numbers start zeroed.
     virtual void setFileParams(const FileParams &params);
     int fileCount() const { return int(m_fileParams.size()); }
     const FileParams &fileParams(int file = 0) const { return m_fileParams.at(size_t(file)); }
-    // The descriptor of the file that holds the current channel.
-    FileParams currentFileParams() const;
-    double sampleRate() const;
-    int32_t voltageRangeMv() const;
-    uint8_t bitRange() const;
-    int totalChannelCount() const;
-    QList<int> channelList() const;
-    int channelIndex(int channelNumber) const;  // -1 when absent
-    int fileIndexOfChannel(int channelNumber) const;
+    ChannelMap channelMap() const { return ChannelMap(m_fileParams); }
     void setCurrentChannel(int channelNumber) { m_currentChannel = channelNumber; }
     int currentChannel() const { return m_currentChannel; }
-
-    // Channel k's readLength samples (ADC codes), or null while the channel has no data.
-    const double *channelSamples(int k) const;
-    const double *indexBuffer() const { return m_indexBuffer.get(); }
-    const double *channelSpectrum(int k) const { return m_engine.spectrum(k); }
-    const double *binAxis() const { return m_engine.binAxis(); }
-    int spectrumLength() const { return m_engine.binCount(); }
-    ChannelRecord *channelRecords() { return m_records.empty() ? nullptr : m_records.data(); }
+    // The generator's settings live in the channel records.
     const ChannelRecord *channelRecord(int k) const;
     void setChannelRecord(int k, const ChannelRecord &record);
 
@@ -101,47 +87,23 @@ public:
     void setReadLength(uint64_t length);
     void setPosition(uint64_t pos, uint64_t length);
     void setAllDataMode(bool isAll);
-    uint32_t fftSize() const { return m_fftSize; }
-    uint64_t readLength() const { return m_readLength; }
-    uint64_t windowStart() const { return m_windowStart; }
-    uint64_t position() const { return m_position; }
-    uint64_t spectrumStart() const { return m_spectrumStart; }
-    bool allDataMode() const { return m_allDataMode; }
+    const ReadWindow &readWindow() const { return m_window; }
+    uint32_t fftSize() const { return m_spectrum.fftSize; }
+    uint64_t readLength() const { return m_window.readLength; }
+    bool allDataMode() const { return m_window.allDataMode; }
 
     // --- Analysis settings ----------------------------------------------------------------
-    void setAverageCount(uint32_t count);
-    void setSfdrBandWidth(uint32_t hz) { m_sfdrBandWidth = hz; }
-    void setWindowType(uint8_t type);
-    void setSidelobeLevel(double db);
-    void setHarmonicCount(int count) { m_harmonicCount = count; }
-    void setSpectrumRange(uint8_t range) { m_spectrumRange = range; }
+    // Every spectrum setting at once; N goes through setFftSize's rules.
+    void setSpectrumSettings(const SpectrumSettings &settings);
+    const SpectrumSettings &spectrumSettings() const { return m_spectrum; }
     void setFilterEnabled(bool isEnabled);
     void setFilterParams(const FilterParams &params) { m_filterParams = params; }
     void setChannelFilter(ChannelFilter filter) { m_channelFilter = std::move(filter); }
     // Milliseconds slept before each producer handshake.
     void setPollInterval(int ms) { m_pollInterval = ms; }
-    uint32_t averageCount() const { return m_averageCount; }
-    uint8_t windowType() const { return m_windowType; }
-    double sidelobeLevel() const { return m_sidelobeLevel; }
-    int harmonicCount() const { return m_harmonicCount; }
-    uint32_t sfdrBandWidth() const { return m_sfdrBandWidth; }
-    uint8_t spectrumRange() const { return m_spectrumRange; }
-    bool filterEnabled() const { return m_filterEnabled; }
-    const FilterParams &filterParams() const { return m_filterParams; }
-    int pollInterval() const { return m_pollInterval; }
-    int mainLobeWidth() const { return m_engine.mainLobeWidth(); }
-
-    // --- Marker read-outs (GUI thread, between blocks) -------------------------------------
-    // All bins are positions in the stored spectrum (channelSpectrum), as the curves show them.
-    // Frequency (Hz) of the tone around `bin`.
-    std::optional<double> toneFrequency(int channelNumber, int bin) const;
-    // RMS (V) of the tone around `bin`.
-    std::optional<double> toneAmplitude(int channelNumber, int bin) const;
-    // RMS (mV) of the bins from..to, and the strongest of them.
-    std::optional<BandLevel> bandLevel(int channelNumber, int from, int to) const;
 
 signals:
-    void signalDataReady();
+    void signalDataReady(BlockSnapshotPtr block);
     void signalAddText(QString sText);
 
 public slots:
@@ -174,15 +136,19 @@ protected:
     // Inside readBlock(), before it has changed anything: lets a waiting hold in.
     void yieldToHold();
 
-    // Replaces the sample and index buffers (channels x length doubles); the current ones stay
-    // valid until the next replacement. False when the memory is not available.
+    // Sets the sample buffer to channels x length doubles and takes a writable one. False when
+    // the memory is not available.
     bool allocateSampleBuffers(int channels, uint64_t length);
-    // Drops the sample buffer from view (kept alive until the next replacement).
+    // Before a block writes samples: a buffer no snapshot holds (the current one while it has
+    // not been published). False when the memory is not available.
+    bool beginSampleWrite();
+    // No samples until the next allocation; snapshots keep theirs.
     void releaseSampleBuffer();
+    const double *channelSamples(int k) const;
     double *mutableChannelSamples(int k);
-    int sampleBufferChannels() const { return m_sampleBuffer ? m_bufferChannels : 0; }
-    uint64_t sampleBufferLength() const { return m_sampleBuffer ? m_bufferLength : 0; }
-    void fillIndexBuffer(uint64_t first);
+    int sampleBufferChannels() const { return m_samples ? m_bufferChannels : 0; }
+    uint64_t sampleBufferLength() const { return m_samples ? m_bufferLength : 0; }
+    bool fillIndexBuffer(uint64_t first);
     // Marks the spectral window and tables for recomputation at the next block.
     void releaseWindowBuffer() { m_windowStale = true; }
     // Channel records for `count` channels: numbers from `numbers` (or the position), shown.
@@ -192,10 +158,9 @@ protected:
     bool hasReadySpectra() const { return bool(m_readySpectra); }
     void filterChannel(int k, size_t count, double sampleRate);
     bool stopPending() const { return isStopRequested(); }
-    // Index of the file that holds buffer channel k.
-    int fileOfBufferChannel(int k) const;
-    // Largest power of two not above the record length, at most 2^20.
-    static uint32_t fftSizeForRecord(uint64_t sampleCount);
+    int fileOfBufferChannel(int k) const { return channelMap().fileOfIndex(k); }
+    int totalChannelCount() const { return channelMap().totalCount(); }
+    QList<int> channelList() const { return channelMap().numbers(); }
 
     std::vector<FileParams> m_fileParams{FileParams()};
     std::vector<ChannelRecord> m_records;
@@ -209,49 +174,38 @@ protected:
     std::atomic<int> m_readStatus{0};
     std::atomic<int> m_pollInterval{0};
 
-    uint32_t m_fftSize = 1024;
-    uint64_t m_readLength = 0;
-    uint64_t m_windowStart = 0;
-    uint64_t m_position = 0;
-    uint64_t m_spectrumStart = 0;
-    bool m_allDataMode = false;
-    bool m_windowChanged = true;
-    bool m_reloadNeeded = true;
+    ReadWindow m_window;
+    SpectrumSettings m_spectrum;
 
 private:
     void lockForWork();
     void serveRequest();
     void processSpectrum();
     void computeExtremes();
-    SpectrumSettings spectrumSettings() const;
-    const FileParams *fileHoldingCurrentChannel() const;
-    // The tone centroid around `bin` of a channel's stored spectrum.
-    bool toneAt(int channelNumber, int bin, double &centroid, double &power) const;
+    void publishBlock();
 
     // Standard mutexes: their ordering is visible to ThreadSanitizer, Qt's are not.
     mutable std::recursive_mutex m_stateMutex;
     bool m_requestDataFlag = false;
     bool m_stopFlag = false;
     bool m_loopActive = false;
+    BlockSnapshotPtr m_lastBlock;
     std::recursive_mutex m_holdMutex;
     std::atomic<int> m_holdWaiters{0};
 
     bool m_computeSpectrum = true;
     int m_currentChannel = 0;
 
-    std::unique_ptr<double[]> m_sampleBuffer, m_previousSampleBuffer;
-    std::unique_ptr<double[]> m_indexBuffer, m_previousIndexBuffer;
+    BufferPool m_samplePool, m_indexPool;
+    std::shared_ptr<double[]> m_samples, m_index;
+    bool m_samplesPublished = false;
+    bool m_indexPublished = false;
+    uint64_t m_indexLength = 0;
     int m_bufferChannels = 0;
     uint64_t m_bufferLength = 0;
     std::unique_ptr<ComplexD[]> m_readySpectra;
     uint32_t m_readySpectraSize = 0;
 
-    uint32_t m_averageCount = 1;
-    uint32_t m_sfdrBandWidth = 0;
-    uint8_t m_windowType = 3;
-    double m_sidelobeLevel = 120.0;
-    int m_harmonicCount = 6;
-    uint8_t m_spectrumRange = 1;
     bool m_filterEnabled = false;
     FilterParams m_filterParams;
     ChannelFilter m_channelFilter;

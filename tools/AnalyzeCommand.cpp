@@ -115,13 +115,13 @@ QJsonObject channelJson(const ChannelRecord &r, int harmonics)
     return o;
 }
 
-void printText(const FileSource &source, const AnalyzeSettings &s)
+void printText(const BlockSnapshot &block, const AnalyzeSettings &s)
 {
     std::printf("%s: %d channel(s), %s Hz, FFT %u, window %d\n",
-                qPrintable(s.files.join(QStringLiteral(", "))), source.totalChannelCount(),
-                qPrintable(formatNumber(source.sampleRate())), source.fftSize(), s.window);
-    for (int k = 0; k < source.totalChannelCount(); ++k) {
-        const ChannelRecord *r = source.channelRecord(k);
+                qPrintable(s.files.join(QStringLiteral(", "))), block.channels.totalCount(),
+                qPrintable(formatNumber(block.sampleRate())), block.spectrum.fftSize, s.window);
+    for (int k = 0; k < block.channels.totalCount(); ++k) {
+        const ChannelRecord *r = block.channelRecord(k);
         if (!r)
             continue;
         std::printf("channel %d\n", r->channelNumber);
@@ -147,17 +147,17 @@ void printText(const FileSource &source, const AnalyzeSettings &s)
     }
 }
 
-void printJson(const FileSource &source, const AnalyzeSettings &s)
+void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
 {
     QJsonArray channels;
-    for (int k = 0; k < source.totalChannelCount(); ++k) {
-        if (const ChannelRecord *r = source.channelRecord(k))
+    for (int k = 0; k < block.channels.totalCount(); ++k) {
+        if (const ChannelRecord *r = block.channelRecord(k))
             channels.append(channelJson(*r, s.harmonics));
     }
     QJsonObject o;
     o["file"] = s.files.first();
-    o["sampleRate"] = jsonNumber(source.sampleRate());
-    o["fftSize"] = int(source.fftSize());
+    o["sampleRate"] = jsonNumber(block.sampleRate());
+    o["fftSize"] = int(block.spectrum.fftSize);
     o["window"] = s.window;
     o["channels"] = channels;
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
@@ -199,13 +199,15 @@ int analyzeCommand(const QStringList &args)
     for (int i = 1; i < s.files.size(); ++i)
         source.addFile(s.files.at(i));
     source.setPollInterval(s.wait ? 10 : 0);
-    source.setWindowType(uint8_t(s.window));
-    source.setSidelobeLevel(s.sidelobe);
-    source.setHarmonicCount(s.harmonics);
-    source.setSfdrBandWidth(s.exclusion);
-    source.setAverageCount(s.average);
-    source.setSpectrumRange(s.range);
-    source.setFftSize(s.fftSize);
+    SpectrumSettings analysis;
+    analysis.fftSize = s.fftSize;
+    analysis.windowType = uint8_t(s.window);
+    analysis.sidelobeLevel = s.sidelobe;
+    analysis.harmonicCount = s.harmonics;
+    analysis.sfdrBandWidth = s.exclusion;
+    analysis.averageCount = s.average;
+    analysis.spectrumRange = s.range;
+    source.setSpectrumSettings(analysis);
     source.setPosition(s.position, 3 * uint64_t(s.fftSize));
 
     for (uint32_t block = 0; block < s.average; ++block) {
@@ -221,14 +223,15 @@ int analyzeCommand(const QStringList &args)
             reportError(first + QStringLiteral(": the record cannot be read"));
             return ExitRecord;
         }
-        if (source.fileParams().sampleCount == 0 && !source.channelSpectrum(0)) {
+        if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0)) {
             reportError(first + QStringLiteral(": the record holds no samples"));
             return ExitRecord;
         }
     }
+    const BlockSnapshotPtr block = source.lastBlock();
     if (s.json)
-        printJson(source, s);
+        printJson(*block, s);
     else
-        printText(source, s);
+        printText(*block, s);
     return ExitOk;
 }

@@ -230,25 +230,25 @@ private slots:
     {
         Tone tone;
         QVERIFY(tone.fetch());
-        const ChannelRecord *record = tone.source.channelRecord(0);
-        QVERIFY(record);
-        const int channel = tone.source.channelList().value(0);
+        const BlockSnapshotPtr block = tone.source.lastBlock();
+        QVERIFY(block && block->channelRecord(0));
+        const int channel = block->channels.numbers().value(0);
 
         PowerRequest request;
         request.channelNumber = channel;
         request.unit = QStringLiteral("мВ(эфф)");
-        std::optional<PowerReading> harmonic = readPower(tone.source, request);
+        std::optional<PowerReading> harmonic = readPower(*block, request);
         QVERIFY(harmonic);
         QVERIFY(std::fabs(harmonic->value / Tone::rmsMv() - 1) < 0.01);
         QVERIFY(std::fabs(harmonic->frequency - 10000) < 5);
 
         request.unit = QStringLiteral("dB/max");
-        QVERIFY(std::fabs(readPower(tone.source, request)->value) < 1e-9);
+        QVERIFY(std::fabs(readPower(*block, request)->value) < 1e-9);
 
         // The tone found under a marker.
         request.unit = QStringLiteral("В(ампл)");
         request.markerBin = 101;
-        const std::optional<PowerReading> marked = readPower(tone.source, request);
+        const std::optional<PowerReading> marked = readPower(*block, request);
         QVERIFY(marked);
         QVERIFY(std::fabs(marked->value / (Tone::rmsMv() * std::sqrt(2.0) / 1000) - 1) < 0.01);
         QVERIFY(std::fabs(marked->frequency - 10000) < 5);
@@ -258,31 +258,31 @@ private slots:
         request.markerBin = -1;
         request.mode = PowerMode::Band;
         request.band = BinBand{95, 104};
-        const double band = readPower(tone.source, request)->value;
+        const double band = readPower(*block, request)->value;
         QVERIFY(std::fabs(band / Tone::rmsMv() - 1) < 0.01);
         request.mode = PowerMode::Density;
-        QCOMPARE(readPower(tone.source, request)->value, band / std::sqrt(1000.0));
+        QCOMPARE(readPower(*block, request)->value, band / std::sqrt(1000.0));
 
         // Generated signals carry no gains, whatever the choice of reference.
         request.mode = PowerMode::Harmonic;
         request.referToInput = true;
         request.isSimulation = true;
-        QCOMPARE(readPower(tone.source, request)->value, harmonic->value);
+        QCOMPARE(readPower(*block, request)->value, harmonic->value);
 
         request.channelNumber = channel + 7;
-        QVERIFY(!readPower(tone.source, request));
+        QVERIFY(!readPower(*block, request));
 
         // Through the panel: its choosers pick mode and unit, its view is the band.
         OrmaSpectrPanel panel;
         panel.setSampleRate(102400);
         panel.m_pDimCmbBox->setCurrentText(QStringLiteral("мВ(эфф)"));
-        panel.showPowerReadout(tone.source, channel, -1, false, true);
+        panel.showPowerReadout(*block, channel, -1, false, true);
         QVERIFY(std::fabs(panel.m_pPowerEdit->text().toDouble() / Tone::rmsMv() - 1) < 0.01);
         QCOMPARE(panel.m_pValueEdit->text().toDouble(), std::round(harmonic->frequency) / 1000);
         panel.m_pHarmCmbBox->setCurrentIndex(int(PowerMode::Band));
-        panel.showPowerReadout(tone.source, channel, -1, false, true);
+        panel.showPowerReadout(*block, channel, -1, false, true);
         QVERIFY(std::fabs(panel.m_pPowerEdit->text().toDouble() / Tone::rmsMv() - 1) < 0.01);
-        panel.showPowerReadout(tone.source, channel + 7, -1, false, true);
+        panel.showPowerReadout(*block, channel + 7, -1, false, true);
         QVERIFY(panel.m_pPowerEdit->text().isEmpty());
     }
 };

@@ -58,13 +58,13 @@ private slots:
         source.setComputeSpectrum(false);
         BlockWaiter waiter(source);
         QVERIFY(waiter.fetch());
-        QCOMPARE(source.totalChannelCount(), 4);
-        QCOMPARE(source.channelList(), (QList<int>{3, 5, 6, 7}));
-        const double *second = source.channelSamples(2);
+        QCOMPARE(source.lastBlock()->channels.totalCount(), 4);
+        QCOMPARE(source.lastBlock()->channels.numbers(), (QList<int>{3, 5, 6, 7}));
+        const double *second = source.lastBlock()->channelSamples(2);
         QVERIFY(second);
         for (int f = 0; f < 8; ++f) {
             QCOMPARE(second[f], 100.0 + f);
-            QCOMPARE(source.channelSamples(3)[f], -100.0 - f);
+            QCOMPARE(source.lastBlock()->channelSamples(3)[f], -100.0 - f);
         }
         // Extremes of every channel, the second file's too.
         QCOMPARE(source.channelRecord(3)->minimum, -107.0);
@@ -127,10 +127,10 @@ private slots:
         const FileParams used = source.fileParams();
         QCOMPARE(used.channelCount, 2u);
         QCOMPARE(used.sampleCount, uint64_t(data.size() + hidden.size()) / 4);
-        QCOMPARE(source.channelList(), (QList<int>{0, 1}));
+        QCOMPARE(source.lastBlock()->channels.numbers(), (QList<int>{0, 1}));
         for (int f = 0; f < 1000; ++f) {
-            QCOMPARE(source.channelSamples(0)[f], double(f));
-            QCOMPARE(source.channelSamples(1)[f], double(-f));
+            QCOMPARE(source.lastBlock()->channelSamples(0)[f], double(f));
+            QCOMPARE(source.lastBlock()->channelSamples(1)[f], double(-f));
         }
         // Without user parameters that fit the file there is nothing to read it with.
         FileSource bare;
@@ -167,7 +167,7 @@ private slots:
         source.setPosition(0, 6000);
         QVERIFY(waiter.fetch());
         QCOMPARE(qulonglong(source.readLength()), 4000ull);
-        QCOMPARE(source.channelSamples(0)[3999], double(codes[3999]));
+        QCOMPARE(source.lastBlock()->channelSamples(0)[3999], double(codes[3999]));
     }
 
     void spectrumFileBypassesSamples()
@@ -186,8 +186,8 @@ private slots:
         BlockWaiter waiter(source);
         QVERIFY(waiter.fetch());
         QCOMPARE(source.fftSize(), 1024u);
-        QVERIFY(!source.channelSamples(0));
-        const double *s = source.channelSpectrum(0);
+        QVERIFY(!source.lastBlock()->channelSamples(0));
+        const double *s = source.lastBlock()->channelSpectrum(0);
         QVERIFY(s);
         QVERIFY(qAbs(s[100] - 2 * 0.09) < 1e-12); // one-sided: the line's power doubled
         const ChannelRecord *r = source.channelRecord(0);
@@ -205,21 +205,23 @@ private slots:
         QVERIFY(writeRecordFile(path("sine.bin"), recipe, true));
         FileSource source;
         source.setFileName(path("sine.bin"));
-        source.setWindowType(WindowRectangular);
+        SpectrumSettings rectangular = source.spectrumSettings();
+        rectangular.windowType = WindowRectangular;
+        source.setSpectrumSettings(rectangular);
         source.setFftSize(4096);
         BlockWaiter waiter(source);
         QVERIFY(waiter.fetch());
         const double r = 2.5;
         const ChannelRecord *rec = source.channelRecord(0);
         QCOMPARE(rec->peakBin, 64);
-        QVERIFY(qAbs(source.channelSpectrum(0)[64] / (r * r / 2) - 1) < 1e-4);
+        QVERIFY(qAbs(source.lastBlock()->channelSpectrum(0)[64] / (r * r / 2) - 1) < 1e-4);
         QVERIFY(qAbs(rec->fundamentalRms / (r / std::sqrt(2.0)) - 1) < 1e-4);
-        QVERIFY(qAbs(*source.toneAmplitude(0, 64) - rec->fundamentalRms) < 1e-9);
-        QVERIFY(qAbs(*source.toneFrequency(0, 64) - 64 * rate / n) < 1e-6);
-        const BandLevel band = *source.bandLevel(0, 0, 2047);
+        QVERIFY(qAbs(*source.lastBlock()->toneAmplitude(0, 64) - rec->fundamentalRms) < 1e-9);
+        QVERIFY(qAbs(*source.lastBlock()->toneFrequency(0, 64) - 64 * rate / n) < 1e-6);
+        const BandLevel band = *source.lastBlock()->bandLevel(0, 0, 2047);
         QCOMPARE(band.peakBin, 64);
         QVERIFY(qAbs(band.levelMv / (1000 * rec->totalRms) - 1) < 1e-6);
-        QVERIFY(!source.toneAmplitude(99, 64)); // absent channel
+        QVERIFY(!source.lastBlock()->toneAmplitude(99, 64)); // absent channel
     }
 
     void complexPairReadOutsInCentredRange()
@@ -239,13 +241,13 @@ private slots:
         // A complex tone of amplitude A volts has an RMS of A / sqrt(2).
         const double volts = 20000.0 / 32767 * 2.5;
         QVERIFY(qAbs(i->fundamentalRms / (volts / std::sqrt(2.0)) - 1) < 1e-3);
-        QVERIFY(qAbs(*source.toneFrequency(0, 768) - rate / 4) < 1e-6);
-        QVERIFY(qAbs(*source.toneAmplitude(0, 768) - i->fundamentalRms) < 1e-9);
-        QCOMPARE(source.bandLevel(1, 700, 800)->peakBin, 768);
+        QVERIFY(qAbs(*source.lastBlock()->toneFrequency(0, 768) - rate / 4) < 1e-6);
+        QVERIFY(qAbs(*source.lastBlock()->toneAmplitude(0, 768) - i->fundamentalRms) < 1e-9);
+        QCOMPARE(source.lastBlock()->bandLevel(1, 700, 800)->peakBin, 768);
         // The Q channel shows the I figures under its own number.
         QCOMPARE(q->channelNumber, 1);
         QCOMPARE(q->fundamentalRms, i->fundamentalRms);
-        QCOMPARE(source.channelSpectrum(1)[768], source.channelSpectrum(0)[768]);
+        QCOMPARE(source.lastBlock()->channelSpectrum(1)[768], source.lastBlock()->channelSpectrum(0)[768]);
     }
 
     void filterRunsBeforeTheSpectrum()

@@ -104,7 +104,7 @@ private slots:
             if (outcome != PostfixFault) {
                 QCOMPARE(source.readStatus(), 0);
                 QCOMPARE(qulonglong(source.fileParams().sampleCount), samples);
-                QCOMPARE(source.channelSamples(0) != nullptr, outcome == Samples);
+                QCOMPARE(source.lastBlock()->channelSamples(0) != nullptr, outcome == Samples);
             }
             QVERIFY(waiter.fetch(5000)); // and the same again on the next request
         }

@@ -19,11 +19,11 @@ namespace {
 // The checks the GUI would make on a delivered block.
 bool blockIsConsistent(const SignalSource &source)
 {
-    const double *spectrum = source.channelSpectrum(0);
-    const double *samples = source.channelSamples(0);
+    const double *spectrum = source.lastBlock()->channelSpectrum(0);
+    const double *samples = source.lastBlock()->channelSamples(0);
     if (!spectrum || !samples)
         return false;
-    const int m = source.spectrumLength();
+    const int m = source.lastBlock()->binCount;
     for (int j = 0; j < m; j += 7) {
         if (!std::isfinite(spectrum[j]) || spectrum[j] < 0)
             return false;
@@ -74,8 +74,10 @@ private slots:
         const uint32_t sizes[] = {256, 1024, 512, 2048};
         hammer(sim, 3000, 3, [&](SignalSource &source, int i) {
             source.setFftSize(sizes[(i / 3) % 4]);
-            source.setWindowType(uint8_t(i % 11));
-            source.setAverageCount(uint32_t(1 + i % 4));
+            SpectrumSettings analysis = source.spectrumSettings();
+            analysis.windowType = uint8_t(i % 11);
+            analysis.averageCount = uint32_t(1 + i % 4);
+            source.setSpectrumSettings(analysis);
             if (i % 30 == 0) { // new generator parameters now and then
                 s.rows[1].frequency = 1000 + i;
                 applySimulation(static_cast<SignalSimulation &>(source), s);

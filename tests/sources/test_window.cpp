@@ -60,8 +60,8 @@ private slots:
         s.setWindowChanged(false);
         s.setPosition(pos, len);
         QCOMPARE(qulonglong(s.readLength()), readLength);
-        QCOMPARE(qulonglong(s.windowStart()), windowStart);
-        QCOMPARE(qulonglong(s.spectrumStart()), spectrumStart);
+        QCOMPARE(qulonglong(s.readWindow().windowStart), windowStart);
+        QCOMPARE(qulonglong(s.readWindow().spectrumStart), spectrumStart);
     }
 
     void scrollingInsideTheBufferKeepsIt()
@@ -70,9 +70,9 @@ private slots:
         s.setPosition(30000, 1024); // a 1024-sample view in a 3072-sample buffer
         s.setWindowChanged(false);
         s.setPosition(30500, 1024);
-        QCOMPARE(qulonglong(s.windowStart()), 28976ull);
+        QCOMPARE(qulonglong(s.readWindow().windowStart), 28976ull);
         s.setPosition(31500, 1024);
-        QCOMPARE(qulonglong(s.windowStart()), 30476ull);
+        QCOMPARE(qulonglong(s.readWindow().windowStart), 30476ull);
     }
 
     void fftSizeChanges()
@@ -107,24 +107,28 @@ private slots:
         BlockWaiter waiter(sim);
         QVERIFY(waiter.fetch());
         QCOMPARE(sim.fftSize(), 512u);
-        QCOMPARE(sim.spectrumLength(), 256);
+        QCOMPARE(sim.lastBlock()->binCount, 256);
     }
 
     void channelSetOfSeveralFiles()
     {
-        ProbeSource s(1000);
-        s.m_fileParams.front().channelNumbers = {3, 5};
-        s.m_fileParams.push_back(layout16(2, 1000, 0));
-        QCOMPARE(s.channelList(), (QList<int>{3, 5, 6, 7}));
-        QCOMPARE(s.totalChannelCount(), 4);
-        QCOMPARE(s.channelIndex(6), 2);
-        QCOMPARE(s.fileIndexOfChannel(7), 1);
-        QCOMPARE(s.fileIndexOfChannel(5), 0);
-        QCOMPARE(s.channelIndex(4), -1);
-        QCOMPARE(s.fileIndexOfChannel(4), 0);
+        std::vector<FileParams> files{layout16(2, 1000, 3), layout16(2, 1000, 0)};
+        files.front().channelNumbers = {3, 5};
+        const ChannelMap map(files);
+        QCOMPARE(map.numbers(), (QList<int>{3, 5, 6, 7}));
+        QCOMPARE(map.totalCount(), 4);
+        QCOMPARE(map.indexOf(6), 2);
+        QCOMPARE(map.fileOfChannel(7), 1);
+        QCOMPARE(map.fileOfChannel(5), 0);
+        QCOMPARE(map.indexOf(4), -1);
+        QCOMPARE(map.fileOfChannel(4), 0);
+        QCOMPARE(map.fileOfIndex(3), 1);
+        QCOMPARE(map.fileOfIndex(99), 0);
         // A file whose postfix is not read yet adds no channels.
-        s.m_fileParams.push_back(FileParams());
-        QCOMPARE(s.totalChannelCount(), 4);
+        files.push_back(FileParams());
+        QCOMPARE(ChannelMap(files).totalCount(), 4);
+        // Nor does a first file that names none.
+        QVERIFY(ChannelMap({FileParams()}).numbers().isEmpty());
     }
 };
 
