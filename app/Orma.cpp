@@ -519,9 +519,18 @@ void Orma::slotAutoScale()
         panel->showAll();
 }
 
-// The panels undo by themselves; the window's actions stay for the keyboard shortcuts' sake.
-void Orma::slotUndo() {}
-void Orma::slotUndoAll() {}
+// The panel the user works in, or the oscilloscope when neither has been clicked yet.
+void Orma::slotUndo()
+{
+    OrmaPanel *panel = activePanel();
+    (panel ? panel : m_pOrmaOscPanel)->slotUndo();
+}
+
+void Orma::slotUndoAll()
+{
+    OrmaPanel *panel = activePanel();
+    (panel ? panel : m_pOrmaOscPanel)->undoAll();
+}
 
 void Orma::slotActiveOrmaPanel()
 {

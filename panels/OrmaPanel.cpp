@@ -312,8 +312,20 @@ void OrmaPanel::slotZoomCanvas()
 
 void OrmaPanel::slotUndo()
 {
-    if (m_pPlot->undoStep() != 0)
+    if (m_pPlot->undoStep() == 0)
+        followUndo();
+}
+
+void OrmaPanel::undoAll()
+{
+    if (!m_pPlot->hasCurves())
         return;
+    m_pPlot->undoAll();
+    followUndo();
+}
+
+void OrmaPanel::followUndo()
+{
     m_pSlider->setValue(viewStart(), true);
     emit signalMoveCanvas();
 }

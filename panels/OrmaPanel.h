@@ -58,6 +58,8 @@ public:
     // +1 zooms in around the centre of the view, -1 out.
     void zoomX(int direction);
     void showAll();
+    // Back to where the zoom and pan history started (the window's "Отменить все изменения").
+    void undoAll();
 
     void setMoveMode(bool on);
     void setHMoveMode(bool on);
@@ -84,6 +86,8 @@ public slots:
     virtual void slotScaleY(QString sScale) = 0;
     void slotSetCurrentChan(int nIdx);
     void slotReplot();
+    // One step back in the zoom and pan history (also the window's "Отменить").
+    void slotUndo();
 
 protected slots:
     void slotUpdateSliderValue();
@@ -92,7 +96,6 @@ protected slots:
 private slots:
     void slotMoveMarker(QwtDoublePoint &point);
     void slotHideMarker();
-    void slotUndo();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -107,6 +110,8 @@ protected:
     void setConverters(Transforms *x, Transforms *y, Transforms *slider);
 
 private:
+    // The slider and the read window follow a view the history brought back.
+    void followUndo();
     bool labelEvent(QLabel *label, QEvent *event);
     bool plotEvent(QEvent *event);
     QString readoutText(double value, Transforms *t) const;

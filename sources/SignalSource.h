@@ -193,7 +193,7 @@ private:
     std::recursive_mutex m_holdMutex;
     std::atomic<int> m_holdWaiters{0};
 
-    bool m_computeSpectrum = true;
+    std::atomic<bool> m_computeSpectrum{true};
     int m_currentChannel = 0;
 
     BufferPool m_samplePool, m_indexPool;

@@ -11,6 +11,9 @@
 #include "sources/SignalSource.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStandardPaths>
@@ -35,6 +38,23 @@ bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
             return true;
     }
     return false;
+}
+
+// Runs the event loop until the window has taken `count` new blocks (whatever its counter
+// shows, which a start resets), or the time is up.
+bool waitForDelivered(Orma &w, int count, int timeoutMs = 20000)
+{
+    const void *last = w.block().get();
+    QElapsedTimer timer;
+    timer.start();
+    while (count > 0 && timer.elapsed() < timeoutMs) {
+        QTest::qWait(2);
+        if (w.block() && w.block().get() != last) {
+            last = w.block().get();
+            --count;
+        }
+    }
+    return count == 0;
 }
 
 QString writeRecord(const QString &path, int channels, uint64_t samples, double rate = 1e6)
@@ -261,7 +281,8 @@ private slots:
         QCOMPARE(openIni(record)->value("Pallete/Mine").toInt(), 42);
     }
 
-    // Many loads and kind switches during acquisition; ASan and TSan watch the threads.
+    // Many loads and kind switches during acquisition; ASan and TSan watch the threads. Every
+    // run, whatever came before it, delivers blocks with the channels of what it shows.
     void stressLoadsAndSwitches()
     {
         const QString a = writeRecord(m_dir.filePath("sa.bin"), 4, 60000);
@@ -270,13 +291,100 @@ private slots:
         w.show();
         for (int i = 0; i < 12; ++i) {
             w.loadFile(i % 2 ? a : b);
-            w.slotStart();
-            QTest::qWait(40);
+            if (w.isStopped())
+                w.slotStart();
+            QVERIFY2(waitForDelivered(w, 2), qPrintable(QString("no block in round %1").arg(i)));
+            if (w.sourceKind() == 1)
+                QCOMPARE(w.block()->channels.totalCount(), i % 2 ? 4 : 2);
             action(w, i % 3 ? "m_pSimulationAction" : "m_pSigFileAction")->setChecked(true);
             QTest::qWait(40);
         }
         w.slotStop();
-        QVERIFY(w.source());
+    }
+
+    // The settings dialog opened from the plot (right button) is modal, but acquisition goes on
+    // behind it.
+    void settingsByRightClickKeepAcquiring()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 2));
+        int before = -1, during = -1;
+        QTimer::singleShot(100, [&] {
+            before = w.oscPanel()->m_pCyclesEdit->text().toInt();
+            QTimer::singleShot(600, [&] {
+                during = w.oscPanel()->m_pCyclesEdit->text().toInt();
+                if (QWidget *dialog = QApplication::activeModalWidget())
+                    dialog->close();
+            });
+        });
+        QWidget *canvas = w.oscPanel()->plot()->canvas();
+        QTest::mouseClick(canvas, Qt::RightButton, {}, canvas->rect().center());
+        QVERIFY(before >= 0);
+        QVERIFY2(during > before + 2, qPrintable(QString("%1 -> %2").arg(before).arg(during)));
+        w.slotStop();
+    }
+
+    // GUI actions that scan what the plots show while the worker fills the next block (TSan).
+    void autoScaleAndUnitsWhileRunning()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        auto *autoScale = w.oscPanel()->m_pAutoScaleButton;
+        auto *units = w.spectrPanel()->m_pDimCmbBox;
+        for (int i = 0; i < 40; ++i) {
+            autoScale->click();
+            w.spectrPanel()->m_pAutoScaleButton->click();
+            units->setCurrentIndex(i % units->count());
+            QTest::qWait(5);
+        }
+        QVERIFY(waitForBlocks(w, 2));
+        QVERIFY(!w.spectrPanel()->m_pPowerEdit->text().isEmpty());
+        w.slotStop();
+    }
+
+    // A block held by someone else (a plot, a dialog) outlives the source that delivered it
+    // and keeps its values (ASan watches the reads).
+    void heldBlockOutlivesItsSource()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 2));
+        const BlockSnapshotPtr held = w.block();
+        QVERIFY(held && held->channelSamples(0) && held->channelSpectrum(0));
+        const std::vector<double> samples(held->channelSamples(0),
+                                          held->channelSamples(0) + held->sampleLength);
+        OrmaPlot plot;
+        plot.resize(400, 300);
+        plot.setCurveSamples(0, Qt::green, held->index.get(), held->channelSamples(0),
+                             held->curveLength(), held);
+        QVERIFY(waitForBlocks(w, 3)); // later blocks never write into the held one
+        action(w, "m_pSigFileAction")->setChecked(true);
+        QVERIFY(w.source() && !w.block());
+        plot.replot();
+        QVERIFY(std::equal(samples.begin(), samples.end(), held->channelSamples(0)));
+    }
+
+    void undoActionsGoBackInTheActivePanel()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        OrmaPlot *plot = w.oscPanel()->plot();
+        const QwtInterval start = plot->axisInterval(QwtPlot::xBottom);
+        w.oscPanel()->setActive(true);
+        w.oscPanel()->zoomX(1);
+        w.oscPanel()->zoomX(1);
+        QVERIFY(plot->axisInterval(QwtPlot::xBottom).width() < start.width());
+        action(w, "m_pUndoAllAction")->trigger();
+        QCOMPARE(plot->axisInterval(QwtPlot::xBottom).width(), start.width());
     }
 };
 
