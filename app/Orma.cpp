@@ -133,76 +133,87 @@ Orma::~Orma()
     waitForSourceThread();
 }
 
-QAction *Orma::makeAction(const char *objectName, const QString &text, const QString &icon,
-                          bool isCheckable)
-{
-    auto *action = new QAction(text, this);
-    action->setObjectName(objectName);
-    if (!icon.isEmpty())
-        action->setIcon(QIcon(icon.startsWith(':') ? icon : ":/Orma/Resources/" + icon));
-    action->setCheckable(isCheckable);
-    return action;
-}
+// One row per action: the member it lands in, its object name, text, icon (a name under
+// ":/Orma/Resources/" or a full resource path), whether it is checkable, and what it calls.
+struct Orma::ActionRow {
+    QAction *Orma::*member;
+    const char *name;
+    const char *text;
+    const char *icon;
+    bool checkable;
+    void (Orma::*onTrigger)() = nullptr;
+    void (Orma::*onTriggerChecked)(bool) = nullptr;
+    void (Orma::*onToggle)(bool) = nullptr;
+    bool queued = false;
+    bool laterBuild = false; // measurement dialogs, filtering, search and plug-ins join later
+};
 
 void Orma::buildActions()
 {
-    m_pMoveAction = makeAction("m_pMoveAction", "Переместить", "move.png", true);
-    m_pVMoveAction = makeAction("m_pVMoveAction", "Вертикальное перемещение", "vmove.png", true);
-    m_pHMoveAction = makeAction("m_pHMoveAction", "Горизонтальное перемещение", "hmove.png", true);
-    m_pZoomAction = makeAction("m_pZoomAction", "Увеличение", "zoom.png", true);
-    m_pVZoomAction = makeAction("m_pVZoomAction", "Вертикальное увеличение", "vzoom.png", true);
-    m_pHZoomAction = makeAction("m_pHZoomAction", "Горизонтальное увеличение", "hzoom.png", true);
-    m_pUndoAction = makeAction("m_pUndoAction", "Отменить",
-                               ":/OrmaPlotSample/Resources/undo.png", false);
-    m_pUndoAllAction = makeAction("m_pUndoAllAction", "Отменить все изменения",
-                                  ":/OrmaPlotSample/Resources/undoall.png", false);
-    m_pBlueMarkerAction = makeAction("m_pBlueMarkerAction", "Синий маркер", "bluemarker.png", true);
-    m_pRedMarkerAction = makeAction("m_pRedMarkerAction", "Красный маркер", "redmarker.png", true);
-    m_pActionOscSpectr = makeAction("m_pActionOscSpectr", "Осциллограф и Анализатор...",
-                                    "advancedsettings.png", false);
-    m_pActionStart = makeAction("m_pActionStart", "Старт", "play.png", false);
-    m_pActionStop = makeAction("m_pActionStop", "Стоп", "stop.png", false);
-    m_pActionStop->setEnabled(false);
-    m_pFindAction = makeAction("m_pFindAction", "Поиск", "find.png", true);
-    m_pSimulationAction = makeAction("m_pSimulationAction", "Имитация сигнала", "", true);
-    m_pSigFileAction = makeAction("m_pSigFileAction", "Сигнал из файла", "", true);
-    m_pPalletAction = makeAction("m_pPalletAction", "Палитра...", "", false);
-    m_pFileOpenAction = makeAction("m_pFileOpenAction", "Открыть...", "", false);
-    m_pExitAction = makeAction("m_pExitAction", "Выход", "", false);
-    m_pFileParamsAction = makeAction("m_pFileParamsAction", "Атрибуты...", "", false);
-    m_pOscAction = makeAction("m_pOscAction", "Осциллограф", "", true);
-    m_pSpectrAction = makeAction("m_pSpectrAction", "Анализатор спектра", "", true);
-    m_pOscSpectrAction = makeAction("m_pOscSpectrAction", "Осциллограф+Анализатор", "", true);
-    m_pActionAccumulation = makeAction("m_pActionAccumulation", "Накопление", "accumulation.png", true);
-    m_pActionAccumulation->setToolTip("Накопление");
-    m_pFileAddDelAction = makeAction("m_pFileAddDelAction", "Добавить/Удалить...", "", false);
-    m_pFiltrationAction = makeAction("m_pFiltrationAction", "Фильтрация...", "", false);
-    m_pFiltrationEnableAction = makeAction("m_pFiltrationEnableAction", "Включить фильтрацию",
-                                           "filter_en.png", true);
-    m_pDevParamsAction = makeAction("m_pDevParamsAction", "Параметры устройства...", "", false);
-    m_pVectorDiagramAction = makeAction("m_pVectorDiagramAction", "Векторная диаграмма...", "", false);
-    m_pFontAction = makeAction("m_pFontAction", "Шрифт...", "", false);
-    m_pAboutAction = makeAction("m_pAboutAction", "О программе...", "", false);
-    m_pAmplPhaseAction = makeAction("m_pAmplPhaseAction", "Амплитуда, Частота, Фаза...", "", false);
-    m_pOtherAction = makeAction("m_pOtherAction", "Прочее...", "", false);
-    m_pPhaseMisAction = makeAction("m_pPhaseMisAction", "Фазовое рассогласование...", "", false);
-    m_pSaveConfigAction = makeAction("m_pSaveConfigAction", "Сохранить конфигурацию",
-                                     "saveconfig.png", false);
-    m_pIntermodDistAction = makeAction("m_pIntermodDistAction", "Интермодуляционные искажения...",
-                                       "", false);
-    m_pAdcDistribAction = makeAction("m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false);
-    m_pSingleStartAction = makeAction("m_pSingleStartAction", "Однократный сбор", "", true);
-    m_pFileMapAction = makeAction("m_pFileMapAction", "Разделяемая память", "", true);
-    m_pPluginsAction = makeAction("m_pPluginsAction", "Добавить/Удалить...", "", false);
-    m_pNetAction = makeAction("m_pNetAction", "Сеть", "", true);
-    m_pNetworkSettingsAction = makeAction("m_pNetworkSettingsAction", "Сеть...", "", false);
+    static const ActionRow kActions[] = {
+        {&Orma::m_pMoveAction, "m_pMoveAction", "Переместить", "move.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pVMoveAction, "m_pVMoveAction", "Вертикальное перемещение", "vmove.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pHMoveAction, "m_pHMoveAction", "Горизонтальное перемещение", "hmove.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pZoomAction, "m_pZoomAction", "Увеличение", "zoom.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pVZoomAction, "m_pVZoomAction", "Вертикальное увеличение", "vzoom.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pHZoomAction, "m_pHZoomAction", "Горизонтальное увеличение", "hzoom.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pUndoAction, "m_pUndoAction", "Отменить", ":/OrmaPlotSample/Resources/undo.png", false, &Orma::slotUndo},
+        {&Orma::m_pUndoAllAction, "m_pUndoAllAction", "Отменить все изменения", ":/OrmaPlotSample/Resources/undoall.png", false, &Orma::slotUndoAll},
+        {&Orma::m_pBlueMarkerAction, "m_pBlueMarkerAction", "Синий маркер", "bluemarker.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pRedMarkerAction, "m_pRedMarkerAction", "Красный маркер", "redmarker.png", true, nullptr, &Orma::slotAction},
+        {&Orma::m_pActionOscSpectr, "m_pActionOscSpectr", "Осциллограф и Анализатор...", "advancedsettings.png", false, &Orma::slotShowOscSpectrDlg},
+        {&Orma::m_pActionStart, "m_pActionStart", "Старт", "play.png", false, &Orma::slotStart},
+        {&Orma::m_pActionStop, "m_pActionStop", "Стоп", "stop.png", false, &Orma::slotStop},
+        {&Orma::m_pFindAction, "m_pFindAction", "Поиск", "find.png", true, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pSimulationAction, "m_pSimulationAction", "Имитация сигнала", "", true},
+        {&Orma::m_pSigFileAction, "m_pSigFileAction", "Сигнал из файла", "", true},
+        {&Orma::m_pPalletAction, "m_pPalletAction", "Палитра...", "", false, &Orma::slotShowPalletDlg},
+        {&Orma::m_pFileOpenAction, "m_pFileOpenAction", "Открыть...", "", false, &Orma::slotFileOpenAction, nullptr, nullptr, true},
+        {&Orma::m_pExitAction, "m_pExitAction", "Выход", "", false, &Orma::slotExit},
+        {&Orma::m_pFileParamsAction, "m_pFileParamsAction", "Атрибуты...", "", false, &Orma::slotShowFileParamsDlg},
+        {&Orma::m_pOscAction, "m_pOscAction", "Осциллограф", "", true},
+        {&Orma::m_pSpectrAction, "m_pSpectrAction", "Анализатор спектра", "", true},
+        {&Orma::m_pOscSpectrAction, "m_pOscSpectrAction", "Осциллограф+Анализатор", "", true},
+        {&Orma::m_pActionAccumulation, "m_pActionAccumulation", "Накопление", "accumulation.png", true, nullptr, &Orma::slotAccumulation},
+        {&Orma::m_pFileAddDelAction, "m_pFileAddDelAction", "Добавить/Удалить...", "", false, &Orma::slotFileAddDelAction},
+        {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pDevParamsAction, "m_pDevParamsAction", "Параметры устройства...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pVectorDiagramAction, "m_pVectorDiagramAction", "Векторная диаграмма...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pFontAction, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},
+        {&Orma::m_pAboutAction, "m_pAboutAction", "О программе...", "", false, &Orma::slotAboutAction},
+        {&Orma::m_pAmplPhaseAction, "m_pAmplPhaseAction", "Амплитуда, Частота, Фаза...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pOtherAction, "m_pOtherAction", "Прочее...", "", false, &Orma::slotShowOtherSetupDlg},
+        {&Orma::m_pPhaseMisAction, "m_pPhaseMisAction", "Фазовое рассогласование...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pSaveConfigAction, "m_pSaveConfigAction", "Сохранить конфигурацию", "saveconfig.png", false, &Orma::slotSaveConfig},
+        {&Orma::m_pIntermodDistAction, "m_pIntermodDistAction", "Интермодуляционные искажения...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pAdcDistribAction, "m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pSingleStartAction, "m_pSingleStartAction", "Однократный сбор", "", true, nullptr, nullptr, &Orma::slotSingleStartToggled},
+        {&Orma::m_pFileMapAction, "m_pFileMapAction", "Разделяемая память", "", true},
+        {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pNetAction, "m_pNetAction", "Сеть", "", true},
+        {&Orma::m_pNetworkSettingsAction, "m_pNetworkSettingsAction", "Сеть...", "", false, &Orma::slotShowNetworkSettings},
+    };
 
-    // Measurement dialogs, filtering, channel search and plug-ins join in later builds.
-    for (QAction *later : {m_pFindAction, m_pFiltrationAction, m_pFiltrationEnableAction,
-                           m_pDevParamsAction, m_pVectorDiagramAction, m_pAmplPhaseAction,
-                           m_pPhaseMisAction, m_pIntermodDistAction, m_pAdcDistribAction,
-                           m_pPluginsAction})
-        later->setEnabled(false);
+    for (const ActionRow &row : kActions) {
+        auto *action = new QAction(QString::fromUtf8(row.text), this);
+        action->setObjectName(row.name);
+        const QString icon = QString::fromUtf8(row.icon);
+        if (!icon.isEmpty())
+            action->setIcon(QIcon(icon.startsWith(':') ? icon : ":/Orma/Resources/" + icon));
+        action->setCheckable(row.checkable);
+        action->setEnabled(!row.laterBuild);
+        const Qt::ConnectionType type = row.queued ? Qt::QueuedConnection : Qt::AutoConnection;
+        if (row.onTrigger)
+            connect(action, &QAction::triggered, this, row.onTrigger, type);
+        if (row.onTriggerChecked)
+            connect(action, &QAction::triggered, this, row.onTriggerChecked, type);
+        if (row.onToggle)
+            connect(action, &QAction::toggled, this, row.onToggle, type);
+        this->*row.member = action;
+    }
+    m_pActionStop->setEnabled(false);
+    m_pActionAccumulation->setToolTip("Накопление");
 
     m_mModeActions = {{KindFile, m_pSigFileAction},
                       {KindSimulation, m_pSimulationAction},
@@ -210,27 +221,6 @@ void Orma::buildActions()
                       {KindNetwork, m_pNetAction}};
     m_lPlotTools = {m_pMoveAction, m_pVMoveAction, m_pHMoveAction, m_pZoomAction,
                     m_pVZoomAction, m_pHZoomAction, m_pBlueMarkerAction, m_pRedMarkerAction};
-    for (QAction *tool : m_lPlotTools)
-        connect(tool, &QAction::triggered, this, &Orma::slotAction);
-
-    connect(m_pUndoAction, &QAction::triggered, this, &Orma::slotUndo);
-    connect(m_pUndoAllAction, &QAction::triggered, this, &Orma::slotUndoAll);
-    connect(m_pActionOscSpectr, &QAction::triggered, this, &Orma::slotShowOscSpectrDlg);
-    connect(m_pActionStart, &QAction::triggered, this, &Orma::slotStart);
-    connect(m_pActionStop, &QAction::triggered, this, &Orma::slotStop);
-    connect(m_pPalletAction, &QAction::triggered, this, &Orma::slotShowPalletDlg);
-    connect(m_pFileOpenAction, &QAction::triggered, this, &Orma::slotFileOpenAction,
-            Qt::QueuedConnection);
-    connect(m_pExitAction, &QAction::triggered, this, &Orma::slotExit);
-    connect(m_pFileParamsAction, &QAction::triggered, this, &Orma::slotShowFileParamsDlg);
-    connect(m_pActionAccumulation, &QAction::triggered, this, &Orma::slotAccumulation);
-    connect(m_pFileAddDelAction, &QAction::triggered, this, &Orma::slotFileAddDelAction);
-    connect(m_pFontAction, &QAction::triggered, this, &Orma::slotShowFontDlg);
-    connect(m_pAboutAction, &QAction::triggered, this, &Orma::slotAboutAction);
-    connect(m_pOtherAction, &QAction::triggered, this, &Orma::slotShowOtherSetupDlg);
-    connect(m_pSaveConfigAction, &QAction::triggered, this, &Orma::slotSaveConfig);
-    connect(m_pSingleStartAction, &QAction::toggled, this, &Orma::slotSingleStartToggled);
-    connect(m_pNetworkSettingsAction, &QAction::triggered, this, &Orma::slotShowNetworkSettings);
 }
 
 void Orma::buildMenus()

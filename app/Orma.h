@@ -117,13 +117,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    struct ActionRow;
     // construction
     void buildActions();
     void buildMenus();
     void buildToolBars();
     void buildCentralWidget();
-    QAction *makeAction(const char *objectName, const QString &text, const QString &icon,
-                        bool isCheckable);
     // display and tools
     void showPanelsView(int nView, QAction *sender, bool isShow);
     void rebuildTitle();
