@@ -3,17 +3,23 @@
 #include "sources/IniFile.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
+#include "sources/RecordWriter.h"
 #include "sources/SimulationSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QAction>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QLineEdit>
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -79,6 +85,81 @@ void dataCycle(benchmark::State &state)
     state.counters["cpu_stopped_pct"] = 100.0 * (processCpuSeconds() - cpuBefore) / (idle.elapsed() * 1e-3);
     QFile::remove(config);
 }
+
+double residentMb()
+{
+    long pages = 0, resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Runs the event loop until the window takes a new block; false after 20 s without one.
+bool nextBlock(Orma &window)
+{
+    const void *before = window.block().get();
+    QElapsedTimer timeout;
+    timeout.start();
+    while (timeout.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        if (window.block() && window.block().get() != before)
+            return true;
+    }
+    return false;
+}
+
+// The window for 10,000 blocks: the generator, and every 100 blocks a record loaded or the
+// kind switched back. Resident memory at block 1,000 and at the end must stay flat.
+void soak(benchmark::State &state)
+{
+    const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
+    writeIniValue(config, "", "Mode", 2);
+    writeIniValue(config, "", "PanelsView", 2);
+    writeIniValue(config, "OscPanel", "Timeout", 1);
+    QTemporaryDir dir;
+    RecordRecipe recipe = defaultRecordRecipe();
+    recipe.params.channelCount = 4;
+    recipe.params.sampleCount = 200000;
+    recipe.tones = {{12345, 8000, 0}};
+    const QString record = dir.filePath("soak.bin");
+    writeRecordFile(record, recipe, true);
+
+    const int blocks = int(state.range(0));
+    double atThousand = 0, atEnd = 0;
+    int lost = 0;
+    for (auto _ : state) {
+        Orma window;
+        window.resize(1200, 900);
+        window.show();
+        window.slotStart();
+        for (int b = 1; b <= blocks; ++b) {
+            if (!nextBlock(window))
+                ++lost;
+            if (b % 100 == 0) {
+                if (window.sourceKind() == 1)
+                    window.findChild<QAction *>("m_pSimulationAction")->setChecked(true);
+                else
+                    window.loadFile(record);
+                if (window.isStopped())
+                    window.slotStart();
+            }
+            if (b == std::min(1000, blocks))
+                atThousand = residentMb();
+        }
+        atEnd = residentMb();
+        window.slotStop();
+    }
+    state.counters["rss_1000_MB"] = atThousand;
+    state.counters["rss_end_MB"] = atEnd;
+    state.counters["growth_pct"] = atThousand > 0 ? 100.0 * (atEnd - atThousand) / atThousand : 0;
+    state.counters["blocks_missing"] = lost;
+    QFile::remove(config);
+}
+
+BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(dataCycle)->Name("DataCycle/sim_8x64K")->UseManualTime()->Iterations(20)
     ->Unit(benchmark::kMillisecond);

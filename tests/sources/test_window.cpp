@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 // A source whose descriptors the test sets directly.
@@ -55,24 +57,43 @@ private slots:
         QFETCH(qulonglong, readLength);
         QFETCH(qulonglong, windowStart);
         QFETCH(qulonglong, spectrumStart);
-        ProbeSource s(samples);
-        s.setPosition(12345, 4000); // a window elsewhere first
-        s.setWindowChanged(false);
-        s.setPosition(pos, len);
-        QCOMPARE(qulonglong(s.readLength()), readLength);
-        QCOMPARE(qulonglong(s.readWindow().windowStart), windowStart);
-        QCOMPARE(qulonglong(s.readWindow().spectrumStart), spectrumStart);
+        ReadWindow w;
+        w.setPosition(12345, 4000, 1024, samples); // a window elsewhere first
+        w.windowChanged = false;
+        w.setPosition(pos, len, 1024, samples);
+        QCOMPARE(qulonglong(w.readLength), readLength);
+        QCOMPARE(qulonglong(w.windowStart), windowStart);
+        QCOMPARE(qulonglong(w.spectrumStart), spectrumStart);
+        QVERIFY(w.reloadNeeded);
+        // The analysed block never leaves the buffer.
+        const uint64_t offset = w.spectrumOffset(w.readLength, 1024);
+        QVERIFY(offset + 1024 <= w.readLength);
+        QCOMPARE(qulonglong(w.windowStart + offset), std::min(spectrumStart, qulonglong(w.windowStart + w.readLength - 1024)));
     }
 
     void scrollingInsideTheBufferKeepsIt()
     {
-        ProbeSource s(100000);
-        s.setPosition(30000, 1024); // a 1024-sample view in a 3072-sample buffer
-        s.setWindowChanged(false);
-        s.setPosition(30500, 1024);
-        QCOMPARE(qulonglong(s.readWindow().windowStart), 28976ull);
-        s.setPosition(31500, 1024);
-        QCOMPARE(qulonglong(s.readWindow().windowStart), 30476ull);
+        ReadWindow w;
+        w.setPosition(30000, 1024, 1024, 100000); // a 1024-sample view in a 3072-sample buffer
+        w.windowChanged = w.reloadNeeded = false;
+        w.setPosition(30500, 1024, 1024, 100000);
+        QCOMPARE(qulonglong(w.windowStart), 28976ull);
+        QVERIFY(!w.reloadNeeded);
+        w.setPosition(31500, 1024, 1024, 100000);
+        QCOMPARE(qulonglong(w.windowStart), 30476ull);
+        QVERIFY(w.reloadNeeded);
+    }
+
+    void liveStreamHasNoEnd()
+    {
+        // A growing record of unknown length: nothing is cut to a length of 0.
+        ReadWindow w;
+        w.setPosition(1000000, 4096, 1024, 0);
+        QCOMPARE(qulonglong(w.readLength), 4096ull);
+        QCOMPARE(qulonglong(w.spectrumStart), 1000000ull);
+        QCOMPARE(qulonglong(w.windowStart), 1000000ull - 4096 / 3);
+        // A buffer shorter than the block leaves the offset at 0 instead of wrapping.
+        QCOMPARE(qulonglong(w.spectrumOffset(512, 1024)), 0ull);
     }
 
     void fftSizeChanges()
