@@ -3,7 +3,7 @@ JOBS     ?= $(shell nproc)
 BUILD    ?= build
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release -DORMA_GUI=ON
 
-.PHONY: deps configure build run test quick-test test-asan test-tsan fuzz bench clean
+.PHONY: deps configure build run test quick-test test-asan test-tsan fuzz fuzz-long bench clean
 
 deps:
 	./scripts/install-deps
@@ -38,12 +38,27 @@ test-tsan: deps
 	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L threads
 
+FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=OFF -DORMA_FUZZ=ON >/dev/null
+FUZZ_TARGETS = postfix record
+
 fuzz: deps
 	@if [ -f fuzz/CMakeLists.txt ]; then \
-	    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=OFF -DORMA_FUZZ=ON >/dev/null && \
+	    $(FUZZ_CONFIGURE) && \
 	    cmake --build build-fuzz -j $(JOBS) && \
 	    cd build-fuzz && ctest --output-on-failure -L fuzz; \
 	fi
+
+# A million inputs through each fuzzer, growing the corpora the short runs keep in build-fuzz/;
+# stops at the first target that finds a fault (its input is left in build-fuzz/).
+fuzz-long: deps
+	$(FUZZ_CONFIGURE)
+	cmake --build build-fuzz -j $(JOBS) $(FUZZ_TARGETS:%=--target fuzz_%)
+	@for t in $(FUZZ_TARGETS); do \
+	    mkdir -p build-fuzz/fuzz/corpus_$$t && \
+	    ASAN_OPTIONS=detect_leaks=0 ./build-fuzz/bin/fuzz_$$t -runs=1000000 -timeout=10 \
+	        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/fuzz_$$t- \
+	        build-fuzz/fuzz/corpus_$$t fuzz/corpus/$$t || exit 1; \
+	done
 
 bench: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bin/orma-bench $(BENCH_ARGS)

@@ -68,26 +68,35 @@ void FileSource::setFileName(const QString &path)
     m_flag.state = FlagIdle;
 }
 
-bool FileSource::readTail(const QString &path, QByteArray &tail, qint64 &size) const
+bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 {
-    QFile file(path);
-    if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    QFile record(m_files[size_t(file)].name);
+    if (!openWithRetry(record, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
         return false;
-    size = file.size();
+    size = record.size();
     const qint64 start = std::max<qint64>(0, size - PostfixTailBytes);
-    if (!file.seek(start))
+    if (!record.seek(start))
         return false;
-    tail = file.read(size - start);
+    tail = record.read(size - start);
     // A file that shrank meanwhile has only the bytes that were read.
     size = start + tail.size();
     return true;
+}
+
+bool FileSource::readSpectra(ComplexD *values, uint64_t count)
+{
+    QFile file(firstFileName());
+    if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        return false;
+    const qint64 bytes = qint64(count * sizeof(ComplexD));
+    return file.read(reinterpret_cast<char *>(values), bytes) == bytes;
 }
 
 uint8_t FileSource::detectContent()
 {
     QByteArray tail;
     qint64 size = 0;
-    if (!readTail(firstFileName(), tail, size))
+    if (!readTail(0, tail, size))
         return ContentUnknown;
     if (tail.contains("DEVICE_NAME"))
         return ContentSamples;
@@ -131,7 +140,7 @@ uint8_t FileSource::loadPostfixes()
         PostfixSearch found;
         // A producer may be rewriting the postfix: look again a bounded number of times.
         for (int reads = 0; reads < PostfixReadLimit && !found.found; ++reads) {
-            if (!readTail(loaded.name, tail, size))
+            if (!readTail(int(i), tail, size))
                 break;
             found = findPostfix(tail);
         }
@@ -191,6 +200,14 @@ uint64_t FileSource::dataFrames(int file, const FileParams &params) const
     return frame && bytes > 0 ? uint64_t(bytes) / frame : 0;
 }
 
+uint64_t FileSource::windowFrames(int file) const
+{
+    const FileParams &p = m_fileParams[size_t(file)];
+    const uint64_t held = std::min<uint64_t>(p.sampleCount, dataFrames(file, p));
+    const uint64_t start = m_window.windowStart;
+    return start < held ? std::min<uint64_t>(sampleBufferLength(), held - start) : 0;
+}
+
 bool FileSource::readSamples()
 {
     for (size_t i = 0; i < m_files.size(); ++i) {
@@ -201,13 +218,8 @@ bool FileSource::readSamples()
         QFile file(m_files[i].name);
         if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
             return false;
-        // Never past the samples the file holds, whatever was claimed or asked for.
-        const uint64_t held = std::min<uint64_t>(p.sampleCount, dataFrames(int(i), p));
-        const uint64_t length = sampleBufferLength();
         uint64_t done = 0;
-        const uint64_t wanted =
-            m_window.windowStart < held ? std::min<uint64_t>(length, held - m_window.windowStart)
-                                        : 0;
+        const uint64_t wanted = windowFrames(int(i));
         if (wanted && file.seek(qint64(m_window.windowStart * frame))) {
             const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
             m_chunk.resize(size_t(step * frame));
@@ -295,7 +307,7 @@ bool FileSource::readSpectrumFile()
 {
     QByteArray tail;
     qint64 size = 0;
-    if (!readTail(firstFileName(), tail, size))
+    if (!readTail(0, tail, size))
         return false;
     // The tail follows binary data: zero bytes there only separate lines.
     tail.replace('\0', '\n');
@@ -328,12 +340,9 @@ bool FileSource::readSpectrumFile()
     if (params.sampleRate == 0.0)
         return true; // nothing to show at an unknown rate
     std::unique_ptr<ComplexD[]> spectra(new (std::nothrow) ComplexD[size_t(values)]);
-    QFile file(firstFileName());
-    if (!spectra ||
-        !openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!spectra)
         return false;
-    const qint64 bytes = qint64(values * sizeof(ComplexD));
-    if (file.read(reinterpret_cast<char *>(spectra.get()), bytes) != bytes) {
+    if (!readSpectra(spectra.get(), values)) {
         m_readError = true;
         return false;
     }

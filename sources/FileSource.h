@@ -1,8 +1,8 @@
 #pragma once
 // Record files on disk: raw interleaved samples with their postfix at the end, one file or
 // several shown as one channel set, optionally growing while a producer writes them and hands
-// blocks over through the flag file. The nine transport operations are virtual so that the
-// shared-memory and network sources replace only them.
+// blocks over through the flag file. The transport operations are virtual so that the
+// shared-memory and network sources, and the fuzzer's in-memory record, replace only them.
 //
 // A record is only ever opened for reading; the flag file is the only file written.
 #include "sources/FlagFile.h"
@@ -30,6 +30,10 @@ public:
     virtual bool recordExists();
     virtual bool flagExists();
     virtual qint64 recordSize();
+    // The last PostfixTailBytes of a file (all of it when shorter), and its size in bytes.
+    virtual bool readTail(int file, QByteArray &tail, qint64 &size);
+    // The `count` complex values a spectrum file starts with; false when they are not all there.
+    virtual bool readSpectra(ComplexD *values, uint64_t count);
 
     static constexpr uint8_t ContentSamples = 0;
     static constexpr uint8_t ContentSpectrum = 1;
@@ -72,6 +76,8 @@ protected:
     // Zeroes the file's channels from `at` frames into the window to its end.
     void clearFrames(int file, uint64_t at);
     int firstBufferChannel(int file) const;
+    // Frames of the read window that `file` holds, never past its data or its claimed length.
+    uint64_t windowFrames(int file) const;
     // Bytes of sample data a file holds (up to its postfix); -1 when unknown.
     void setDataBytes(int file, qint64 bytes) { m_files[size_t(file)].dataBytes = bytes; }
     StopRequested stopPredicate() const;
@@ -89,7 +95,6 @@ protected:
 private:
     bool readPass();
     bool readSpectrumFile();
-    bool readTail(const QString &path, QByteArray &tail, qint64 &size) const;
     bool userParamsUsable() const;
     uint64_t dataFrames(int file, const FileParams &params) const;
     bool limitToData();
