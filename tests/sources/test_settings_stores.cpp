@@ -378,28 +378,6 @@ private slots:
         QFETCH(uint, listed);
         QCOMPARE(AnalyserSettings::listedFftSize(n), listed);
     }
-
-    void ipAddressText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("normalised");
-        QTest::newRow("complete") << "10.0.0.1" << int(AddressText::Complete) << "10.0.0.1";
-        QTest::newRow("short form") << "10.0" << int(AddressText::Complete) << "10.0";
-        QTest::newRow("blanks") << "10 0 0 1" << int(AddressText::Complete) << "10.0.0.1";
-        QTest::newRow("trailing dot") << "10.0." << int(AddressText::Incomplete) << "10.0.";
-        QTest::newRow("five numbers") << "1.2.3.4.5" << int(AddressText::Invalid) << "1.2.3.4.5";
-        QTest::newRow("sign") << "+1.2.3.4" << int(AddressText::Invalid) << "+1.2.3.4";
-        QTest::newRow("256") << "1.2.3.256" << int(AddressText::Invalid) << "1.2.3.256";
-    }
-    void ipAddressText()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, state);
-        QFETCH(QString, normalised);
-        QCOMPARE(int(checkIpAddress(text)), state);
-        QCOMPARE(text, normalised);
-    }
 };
 
 QTEST_MAIN(SettingsStoresTest)
