@@ -105,6 +105,8 @@ void FileParamsDlg::setSettings(const FileParamsSettings &settings)
     m_pSampleRateSpin->setValue(settings.sampleRateKhz);
     m_pBytesPerSamplesSpin->setValue(settings.bytesPerSample);
     slotBytesPerSampleChange(m_pBytesPerSamplesSpin->value());
+    // A complex tick still shown would turn a single channel into a pair.
+    m_pComplecCheckBox->setChecked(false);
     m_pChanNumSpin->setValue(settings.channelCount);
     m_pBitRangeSpin->setValue(settings.bitRange);
     m_pVoltageRangeSpin->setValue(settings.voltageRange);

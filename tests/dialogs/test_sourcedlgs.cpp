@@ -157,6 +157,12 @@ private slots:
         QVERIFY(again.isChangeChecked());
         QVERIFY(kit::child<QSpinBox>(again, "m_pChanNumSpin")->isEnabled());
         QVERIFY(again.settings() == entered);
+
+        // Refilled with a single real channel, the complex pair shown before must not keep two.
+        FileParamsSettings single;
+        single.channelCount = 1;
+        again.setSettings(single);
+        QVERIFY(again.settings() == single);
     }
 
     void recordParametersAreShownUnlessUserOnesAreTicked()
