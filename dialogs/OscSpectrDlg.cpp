@@ -41,7 +41,7 @@ QString unitText(int nCode)
     case DimDecibels: return QString::fromUtf8("дБ");
     case DimDbm: return QString::fromUtf8("дБм");
     case DimDbMicrovolt: return QString::fromUtf8("дБмкВ");
-    default: return QString::number(nCode);
+    default: return QString();
     }
 }
 
@@ -58,12 +58,18 @@ constexpr uint32_t MaxFallbackFftSize = 1048576;
 
 const QString FftTooLong = QStringLiteral("\nРазмер ДПФ не должен превосходить число отсчётов на канал!");
 
-// Entries labelled by unitText(), or by the number itself for impedances.
-template <size_t N> QComboBox *codedCombo(const std::array<int, N> &codes)
+QString numberText(int nValue)
+{
+    return QString::number(nValue);
+}
+
+// One entry per code, carrying the code as its data.
+template <size_t N>
+QComboBox *codedCombo(const std::array<int, N> &codes, QString (*label)(int) = unitText)
 {
     auto *combo = new QComboBox;
     for (int nCode : codes)
-        combo->addItem(unitText(nCode), nCode);
+        combo->addItem(label(nCode), nCode);
     return combo;
 }
 
@@ -284,7 +290,7 @@ QWidget *OscSpectrDlg::buildFreqGroup()
 QWidget *OscSpectrDlg::buildPowerGroup()
 {
     m_pPowDimensionCmbBox = named(codedCombo(AnalyserSettings::PowerUnits), "m_pPowDimensionCmbBox");
-    m_pImpedanceCmbBox = named(codedCombo(AnalyserSettings::Impedances), "m_pImpedanceCmbBox");
+    m_pImpedanceCmbBox = named(codedCombo(AnalyserSettings::Impedances, numberText), "m_pImpedanceCmbBox");
     m_pMaxPowerSpin = named(powerSpin(0.0, 1000.0), "m_pMaxPowerSpin");
     m_pMinPowerSpin = named(powerSpin(-1000.0, 1000.0), "m_pMinPowerSpin");
 

@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <array>
-#include <climits>
 #include <cstdint>
 #include <tuple>
 
