@@ -4,20 +4,14 @@
 #include "sources/IniFile.h"
 #include "app/Pacing.h"
 #include "app/SourceKinds.h"
-#include "dialogs/OscSpectrDlg.h"
-#include "dialogs/OtherSetupDlg.h"
-#include "dialogs/PalletDlg.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
-#include "sources/ui/FileParamsDlg.h"
 #include "sources/FileSource.h"
-#include "sources/ui/NetworkSettingsDlg.h"
 #include "sources/SignalSimulation.h"
-#include "sources/ui/SignalSimulationDlg.h"
 #include "sources/SimulationSettings.h"
 
 #include <QApplication>
@@ -119,7 +113,7 @@ void Orma::slotChangeMode(bool isFlg)
     writeIniValue(m_sAppConfigPath, "", "Mode", kind);
     m_config.mode = kind;
     rebuildTitle();
-    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_other.isSpectrEnable);
     blocks.clear();
 
     connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotDataProcessing,
@@ -158,19 +152,15 @@ void Orma::slotStart()
     m_pRightButton->setEnabled(false);
     holdSource([&] {
         if (m_nMode != KindSimulation && m_pFileSource) {
-            FileParamsDlg params(m_sConfigPath, this);
-            params.load();
-            m_pFileSource->setUserFileParams(params.fileParams());
-            m_pFileSource->setUseUserParams(params.isChangeChecked());
+            m_pFileSource->setUserFileParams(m_fileParams.fileParams());
+            m_pFileSource->setUseUserParams(m_fileParams.useUserParams);
             if (m_nMode == KindFile && !m_config.recentFiles.isEmpty() &&
                 m_pFileSource->firstFileName().isEmpty())
                 m_pFileSource->setFileName(m_config.recentFiles.first());
         }
         auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
         if (m_pSimulationAction->isChecked() && simulation) {
-            m_pSignalSimulationDlg->setConfigPath(m_sConfigPath);
-            m_pSignalSimulationDlg->load();
-            applySimulation(*simulation, m_pSignalSimulationDlg->settings());
+            applySimulation(*simulation, m_simulation);
         } else {
             m_pSimulationMenu->setEnabled(false);
         }
@@ -267,7 +257,7 @@ void Orma::rebuildChannels()
         return;
     clearChannels();
     m_lShownChannels = channels;
-    const int visible = std::min<int>(channels.size(), m_pOtherSetupDlg->maxChannelCount());
+    const int visible = std::min<int>(channels.size(), m_other.maxChannelCount);
     for (int i = 0; i < channels.size(); ++i) {
         const int channel = channels.at(i);
         const QColor color = channelColor(channel);
@@ -297,8 +287,7 @@ void Orma::rebuildChannels()
 
 QColor Orma::channelColor(int channel) const
 {
-    const QVector<QColor> &colors = m_pPalletDlg->channelColors();
-    return colors.isEmpty() ? QColor(Qt::green) : colors.at(std::abs(channel) % colors.size());
+    return QColor::fromRgb(m_palette.channelColor(channel));
 }
 
 // Curves take their colour with the samples of every block; the legend follows here.
@@ -349,7 +338,7 @@ void Orma::slotDataProcessing()
         stopAcquisition();
         return;
     }
-    const int period = m_pOscSpectrDlg->timeout();
+    const int period = m_analyser.timeout;
     m_tmFrame.start();
     if (!m_bFirstAfterHold && !m_pSource->waitEndedFlag() && !m_bStopped &&
         !m_pSource->windowChanged() && !m_bRefreshPending) {
@@ -403,21 +392,21 @@ void Orma::slotDataProcessing()
     if (!yieldAndCheck())
         return;
 
-    m_pOrmaSpectrPanel->setLowFrequency(m_pOscSpectrDlg->lowFreqHz());
+    m_pOrmaSpectrPanel->setLowFrequency(m_analyser.lowFreqHz);
     setAxisRanges();
     const int current = m_pOrmaOscPanel->currentChannel();
     const int currentIndex = m_pSource->channelIndex(current);
     if (const ChannelRecord *record = m_pSource->channelRecord(currentIndex)) {
         m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
-        m_pOrmaSpectrPanel->showHarmonics(m_pOscSpectrDlg->isShowHarmonic(), record->harmonicBins,
-                                          m_pOscSpectrDlg->harmonicCount());
+        m_pOrmaSpectrPanel->showHarmonics(m_analyser.isShowHarmonic, record->harmonicBins,
+                                          m_analyser.harmonicCount);
     }
     if (!m_bFirstAfterHold) {
         m_pOrmaOscPanel->m_pCyclesEdit->setText(QString::number(m_nFrameCount++));
         if (m_bAccumulation) {
-            if (m_pOtherSetupDlg->isAccumInf()) {
+            if (m_other.isAccumInf) {
                 m_nAccumFrames = 0;
-            } else if (++m_nAccumFrames > m_pOtherSetupDlg->accumCount()) {
+            } else if (++m_nAccumFrames > m_other.accumCount) {
                 m_nAccumFrames = 1;
                 m_pOrmaOscPanel->plot()->clearAccumulation();
             }
@@ -474,7 +463,7 @@ void Orma::refreshReadout()
     if (!m_pSource || !m_pSource->channelSamples(0))
         return;
     m_pOrmaSpectrPanel->showPowerReadout(*m_pSource, m_pOrmaOscPanel->currentChannel(),
-                                         m_nMarkerPos, m_pOscSpectrDlg->gainIndex() == 1,
+                                         m_nMarkerPos, m_analyser.gainIndex == 1,
                                          m_nMode == KindSimulation);
 }
 
@@ -636,48 +625,47 @@ void Orma::slotAllDataEnable()
 
 void Orma::applyAnalyserSettings()
 {
-    OscSpectrDlg &d = *m_pOscSpectrDlg;
-    m_pOrmaOscPanel->setDimensions(uint8_t(d.timeDimension()), uint8_t(d.amplDimension()));
-    m_pOrmaOscPanel->setGainMode(d.gainIndex() == 1);
-    m_bInterpolation = d.isInterpolation();
-    m_pOrmaSpectrPanel->setImpedance(unsigned(d.impedance()));
-    m_pOrmaSpectrPanel->setDimensions(uint8_t(d.freqDimension()), uint8_t(d.powerDimension()));
-    m_pOrmaSpectrPanel->setMaxPower(d.maxPower());
-    m_pOrmaSpectrPanel->setMinPower(d.minPower());
-    m_pOrmaSpectrPanel->setCentred(d.spectrRange() == 1);
-    m_pOrmaSpectrPanel->setLogFrequency(d.lowFreqHz() > 0);
-    m_pOrmaSpectrPanel->setLowFrequency(d.lowFreqHz());
+    const AnalyserSettings &a = m_analyser;
+    m_pOrmaOscPanel->setDimensions(uint8_t(a.timeDimension), uint8_t(a.amplDimension));
+    m_pOrmaOscPanel->setGainMode(a.gainIndex == 1);
+    m_pOrmaSpectrPanel->setImpedance(unsigned(a.impedance));
+    m_pOrmaSpectrPanel->setDimensions(uint8_t(a.freqDimension), uint8_t(a.powerDimension));
+    m_pOrmaSpectrPanel->setMaxPower(a.maxPower);
+    m_pOrmaSpectrPanel->setMinPower(a.minPower);
+    m_pOrmaSpectrPanel->setCentred(a.spectrRange == 1);
+    m_pOrmaSpectrPanel->setLogFrequency(a.lowFreqHz > 0);
+    m_pOrmaSpectrPanel->setLowFrequency(a.lowFreqHz);
     if (!m_pSource)
         return;
     holdSource([&] {
-        m_pSource->setFftSize(d.fftSize());
-        m_pSource->setAverageCount(uint32_t(d.averageCount()));
-        m_pSource->setWindowType(uint8_t(d.windowType()));
-        m_pSource->setSidelobeLevel(d.sidelobeLevel());
-        m_pSource->setHarmonicCount(d.harmonicCount());
-        m_pSource->setSfdrBandWidth(uint32_t(d.sfdrBandWidth()));
-        m_pSource->setSpectrumRange(uint8_t(d.spectrRange()));
+        m_pSource->setFftSize(a.fftSize);
+        m_pSource->setAverageCount(uint32_t(a.averageCount));
+        m_pSource->setWindowType(uint8_t(a.windowType));
+        m_pSource->setSidelobeLevel(a.sidelobeLevel);
+        m_pSource->setHarmonicCount(a.harmonicCount);
+        m_pSource->setSfdrBandWidth(uint32_t(a.sfdrBandWidth));
+        m_pSource->setSpectrumRange(uint8_t(a.spectrRange));
     });
 }
 
 void Orma::applyOtherSettings()
 {
-    m_pOscGrid->setShowSampleTicks(m_pOtherSetupDlg->isTikSamples());
-    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_pOtherSetupDlg->isMarkerSamples());
+    m_pOscGrid->setShowSampleTicks(m_other.isTikSamples);
+    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_other.isMarkerSamples);
     if (m_pSource)
-        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_other.isSpectrEnable);
 }
 
 void Orma::applyPalette()
 {
     for (OrmaPlot *plot : {m_pOrmaOscPanel->plot(), m_pOrmaSpectrPanel->plot()}) {
-        plot->setCanvasBackground(m_pPalletDlg->displayColor());
-        plot->setLevelLinesColor(m_pPalletDlg->scaleColor());
-        plot->setPositionLineColor(m_pPalletDlg->fftColor());
+        plot->setCanvasBackground(QColor::fromRgb(m_palette.display));
+        plot->setLevelLinesColor(QColor::fromRgb(m_palette.scale));
+        plot->setPositionLineColor(QColor::fromRgb(m_palette.fft));
     }
     for (QwtPlotGrid *grid : {static_cast<QwtPlotGrid *>(m_pOscGrid), m_pSpectrGrid}) {
         QPen pen = grid->majorPen();
-        pen.setColor(m_pPalletDlg->netColor());
+        pen.setColor(QColor::fromRgb(m_palette.net));
         grid->setPen(pen);
     }
     refreshCurves();
