@@ -405,7 +405,7 @@ void Orma::showPanelsView(int nView, QAction *sender, bool isShow)
     m_pOrmaSpectrPanel->setVisible(nView != 0);
     m_pOrmaSpectrPanel->m_pDynParamFrame->setVisible(nView == 1);
     if (m_pSource)
-        m_pSource->setComputeSpectrum(nView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+        m_pSource->setComputeSpectrum(nView != 0 || m_other.isSpectrEnable);
     writeKey("", "PanelsView", nView);
 }
 
@@ -451,7 +451,7 @@ OrmaPanel *Orma::activePanel() const
 
 void Orma::applyPlotTool(QAction *tool, bool isOn)
 {
-    const bool spectrOn = isOn && !m_pOscSpectrDlg->isDb();
+    const bool spectrOn = isOn && !m_analyser.isDb;
     auto apply = [&](OrmaPanel *panel, bool on) {
         if (tool == m_pMoveAction)
             panel->setMoveMode(on);
@@ -535,11 +535,14 @@ bool Orma::eventFilter(QObject *watched, QEvent *event)
         (watched == m_pSimulationMenu || watched == m_pFindMenu)) {
         menuBar()->clearFocus();
         if (watched == m_pSimulationMenu && m_pSimulationMenu->isEnabled()) {
-            m_pSignalSimulationDlg->setConfigPath(m_sConfigPath);
-            m_pSignalSimulationDlg->load();
+            m_pSignalSimulationDlg->setSettings(m_simulation);
             auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
-            if (m_pSignalSimulationDlg->exec() == QDialog::Accepted && simulation)
-                holdSource([&] { applySimulation(*simulation, m_pSignalSimulationDlg->settings()); });
+            if (m_pSignalSimulationDlg->exec() == QDialog::Accepted) {
+                m_simulation = m_pSignalSimulationDlg->settings();
+                m_simulation.save(m_sConfigPath);
+                if (simulation)
+                    holdSource([&] { applySimulation(*simulation, m_simulation); });
+            }
         }
         return true;
     }

@@ -3,7 +3,13 @@
 // the dialogs; drives acquisition block by block, loads records and keeps the configuration.
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
+#include "sources/AnalyserSettings.h"
 #include "sources/BlockSnapshot.h"
+#include "sources/FileParamsSettings.h"
+#include "sources/NetworkSettings.h"
+#include "sources/OtherSettings.h"
+#include "sources/PaletteSettings.h"
+#include "sources/SimulationSettings.h"
 
 #include <QElapsedTimer>
 #include <QFont>
@@ -223,6 +229,14 @@ private:
     QToolButton *m_pLeftButton = nullptr;
     QToolButton *m_pRightButton = nullptr;
     QSpinBox *m_pPercentSpin = nullptr;
+
+    // settings in force; the dialogs edit copies of them
+    AnalyserSettings m_analyser;
+    PaletteSettings m_palette;
+    OtherSettings m_other;
+    SimulationSettings m_simulation;
+    FileParamsSettings m_fileParams;
+    NetworkSettings m_network;
 
     // dialogs created once
     SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;

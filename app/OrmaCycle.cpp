@@ -4,20 +4,14 @@
 #include "sources/IniFile.h"
 #include "app/Pacing.h"
 #include "app/SourceKinds.h"
-#include "dialogs/OscSpectrDlg.h"
-#include "dialogs/OtherSetupDlg.h"
-#include "dialogs/PalletDlg.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
-#include "sources/ui/FileParamsDlg.h"
 #include "sources/FileSource.h"
-#include "sources/ui/NetworkSettingsDlg.h"
 #include "sources/SignalSimulation.h"
-#include "sources/ui/SignalSimulationDlg.h"
 #include "sources/SimulationSettings.h"
 
 #include <QApplication>
@@ -121,7 +115,7 @@ void Orma::slotChangeMode(bool isFlg)
     writeIniValue(m_sAppConfigPath, "", "Mode", kind);
     m_config.mode = kind;
     rebuildTitle();
-    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_other.isSpectrEnable);
     blocks.clear();
 
     connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotBlockReady,
@@ -160,19 +154,15 @@ void Orma::slotStart()
     m_pRightButton->setEnabled(false);
     holdSource([&] {
         if (m_nMode != KindSimulation && m_pFileSource) {
-            FileParamsDlg params(m_sConfigPath, this);
-            params.load();
-            m_pFileSource->setUserFileParams(params.fileParams());
-            m_pFileSource->setUseUserParams(params.isChangeChecked());
+            m_pFileSource->setUserFileParams(m_fileParams.fileParams());
+            m_pFileSource->setUseUserParams(m_fileParams.useUserParams);
             if (m_nMode == KindFile && !m_config.recentFiles.isEmpty() &&
                 m_pFileSource->firstFileName().isEmpty())
                 m_pFileSource->setFileName(m_config.recentFiles.first());
         }
         auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
         if (m_pSimulationAction->isChecked() && simulation) {
-            m_pSignalSimulationDlg->setConfigPath(m_sConfigPath);
-            m_pSignalSimulationDlg->load();
-            applySimulation(*simulation, m_pSignalSimulationDlg->settings());
+            applySimulation(*simulation, m_simulation);
         } else {
             m_pSimulationMenu->setEnabled(false);
         }
@@ -269,7 +259,7 @@ void Orma::rebuildChannels()
         return;
     clearChannels();
     m_lShownChannels = channels;
-    const int visible = std::min<int>(channels.size(), m_pOtherSetupDlg->maxChannelCount());
+    const int visible = std::min<int>(channels.size(), m_other.maxChannelCount);
     for (int i = 0; i < channels.size(); ++i) {
         const int channel = channels.at(i);
         const QColor color = channelColor(channel);
@@ -299,8 +289,7 @@ void Orma::rebuildChannels()
 
 QColor Orma::channelColor(int channel) const
 {
-    const QVector<QColor> &colors = m_pPalletDlg->channelColors();
-    return colors.isEmpty() ? QColor(Qt::green) : colors.at(std::abs(channel) % colors.size());
+    return QColor::fromRgb(m_palette.channelColor(channel));
 }
 
 // Curves take their colour with the samples of every block; the legend follows here.
@@ -360,7 +349,7 @@ void Orma::slotDataProcessing()
         stopAcquisition();
         return;
     }
-    const int period = m_pOscSpectrDlg->timeout();
+    const int period = m_analyser.timeout;
     m_tmFrame.start();
     // Nothing new while the producer has not offered a block; anything that changed the
     // channels, the window or the analysis is shown at once.
@@ -418,19 +407,19 @@ void Orma::slotDataProcessing()
     if (!yieldAndCheck())
         return;
 
-    m_pOrmaSpectrPanel->setLowFrequency(m_pOscSpectrDlg->lowFreqHz());
+    m_pOrmaSpectrPanel->setLowFrequency(m_analyser.lowFreqHz);
     setAxisRanges();
     if (const ChannelRecord *record = m_block->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
-        m_pOrmaSpectrPanel->showHarmonics(m_pOscSpectrDlg->isShowHarmonic(), record->harmonicBins,
-                                          m_pOscSpectrDlg->harmonicCount());
+        m_pOrmaSpectrPanel->showHarmonics(m_analyser.isShowHarmonic, record->harmonicBins,
+                                          m_analyser.harmonicCount);
     }
     if (!m_bFirstAfterHold) {
         m_pOrmaOscPanel->m_pCyclesEdit->setText(QString::number(m_nFrameCount++));
         if (m_bAccumulation) {
-            if (m_pOtherSetupDlg->isAccumInf()) {
+            if (m_other.isAccumInf) {
                 m_nAccumFrames = 0;
-            } else if (++m_nAccumFrames > m_pOtherSetupDlg->accumCount()) {
+            } else if (++m_nAccumFrames > m_other.accumCount) {
                 m_nAccumFrames = 1;
                 m_pOrmaOscPanel->plot()->clearAccumulation();
             }
@@ -486,7 +475,7 @@ void Orma::refreshReadout()
     if (!m_block || !m_block->channelSamples(0))
         return;
     m_pOrmaSpectrPanel->showPowerReadout(*m_block, m_pOrmaOscPanel->currentChannel(),
-                                         m_nMarkerPos, m_pOscSpectrDlg->gainIndex() == 1,
+                                         m_nMarkerPos, m_analyser.gainIndex == 1,
                                          m_nMode == KindSimulation);
 }
 
@@ -651,50 +640,49 @@ void Orma::slotAllDataEnable()
 
 void Orma::applyAnalyserSettings()
 {
-    OscSpectrDlg &d = *m_pOscSpectrDlg;
-    m_pOrmaOscPanel->setDimensions(uint8_t(d.timeDimension()), uint8_t(d.amplDimension()));
-    m_pOrmaOscPanel->setGainMode(d.gainIndex() == 1);
-    m_bInterpolation = d.isInterpolation();
-    m_pOrmaSpectrPanel->setImpedance(unsigned(d.impedance()));
-    m_pOrmaSpectrPanel->setDimensions(uint8_t(d.freqDimension()), uint8_t(d.powerDimension()));
-    m_pOrmaSpectrPanel->setMaxPower(d.maxPower());
-    m_pOrmaSpectrPanel->setMinPower(d.minPower());
-    m_pOrmaSpectrPanel->setCentred(d.spectrRange() == 1);
-    m_pOrmaSpectrPanel->setLogFrequency(d.lowFreqHz() > 0);
-    m_pOrmaSpectrPanel->setLowFrequency(d.lowFreqHz());
+    const AnalyserSettings &a = m_analyser;
+    m_pOrmaOscPanel->setDimensions(uint8_t(a.timeDimension), uint8_t(a.amplDimension));
+    m_pOrmaOscPanel->setGainMode(a.gainIndex == 1);
+    m_pOrmaSpectrPanel->setImpedance(unsigned(a.impedance));
+    m_pOrmaSpectrPanel->setDimensions(uint8_t(a.freqDimension), uint8_t(a.powerDimension));
+    m_pOrmaSpectrPanel->setMaxPower(a.maxPower);
+    m_pOrmaSpectrPanel->setMinPower(a.minPower);
+    m_pOrmaSpectrPanel->setCentred(a.spectrRange == 1);
+    m_pOrmaSpectrPanel->setLogFrequency(a.lowFreqHz > 0);
+    m_pOrmaSpectrPanel->setLowFrequency(a.lowFreqHz);
     if (!m_pSource)
         return;
     holdSource([&] {
         SpectrumSettings analysis;
-        analysis.fftSize = d.fftSize();
-        analysis.averageCount = uint32_t(d.averageCount());
-        analysis.windowType = uint8_t(d.windowType());
-        analysis.sidelobeLevel = d.sidelobeLevel();
-        analysis.harmonicCount = d.harmonicCount();
-        analysis.sfdrBandWidth = uint32_t(d.sfdrBandWidth());
-        analysis.spectrumRange = uint8_t(d.spectrRange());
+        analysis.fftSize = a.fftSize;
+        analysis.averageCount = uint32_t(a.averageCount);
+        analysis.windowType = uint8_t(a.windowType);
+        analysis.sidelobeLevel = a.sidelobeLevel;
+        analysis.harmonicCount = a.harmonicCount;
+        analysis.sfdrBandWidth = uint32_t(a.sfdrBandWidth);
+        analysis.spectrumRange = uint8_t(a.spectrRange);
         m_pSource->setSpectrumSettings(analysis);
     });
 }
 
 void Orma::applyOtherSettings()
 {
-    m_pOscGrid->setShowSampleTicks(m_pOtherSetupDlg->isTikSamples());
-    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_pOtherSetupDlg->isMarkerSamples());
+    m_pOscGrid->setShowSampleTicks(m_other.isTikSamples);
+    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_other.isMarkerSamples);
     if (m_pSource)
-        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_pOtherSetupDlg->isSpectrEnable());
+        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_other.isSpectrEnable);
 }
 
 void Orma::applyPalette()
 {
     for (OrmaPlot *plot : {m_pOrmaOscPanel->plot(), m_pOrmaSpectrPanel->plot()}) {
-        plot->setCanvasBackground(m_pPalletDlg->displayColor());
-        plot->setLevelLinesColor(m_pPalletDlg->scaleColor());
-        plot->setPositionLineColor(m_pPalletDlg->fftColor());
+        plot->setCanvasBackground(QColor::fromRgb(m_palette.display));
+        plot->setLevelLinesColor(QColor::fromRgb(m_palette.scale));
+        plot->setPositionLineColor(QColor::fromRgb(m_palette.fft));
     }
     for (QwtPlotGrid *grid : {static_cast<QwtPlotGrid *>(m_pOscGrid), m_pSpectrGrid}) {
         QPen pen = grid->majorPen();
-        pen.setColor(m_pPalletDlg->netColor());
+        pen.setColor(QColor::fromRgb(m_palette.net));
         grid->setPen(pen);
     }
     refreshCurves();

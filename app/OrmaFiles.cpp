@@ -16,7 +16,6 @@
 #include "sources/FileSource.h"
 #include "sources/ui/LoadedFilesDlg.h"
 #include "sources/ui/NetworkSettingsDlg.h"
-#include "sources/ui/SignalSimulationDlg.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -224,10 +223,10 @@ void Orma::applyConfig()
         m_pOrmaSpectrPanel->m_pDimCmbBox->findText(m_config.dimension, Qt::MatchFixedString));
     m_pOrmaSpectrPanel->m_pHarmCmbBox->setCurrentIndex(
         m_pOrmaSpectrPanel->m_pHarmCmbBox->findText(m_config.harmonic, Qt::MatchFixedString));
-    m_pSignalSimulationDlg->setConfigPath(m_sConfigPath);
-    m_pSignalSimulationDlg->load();
-    m_pOtherSetupDlg->setConfigPath(m_sConfigPath);
-    m_pOtherSetupDlg->load();
+    m_simulation.load(m_sConfigPath);
+    m_fileParams.load(m_sConfigPath);
+    m_other.load(m_sConfigPath);
+    m_network.load(m_sAppConfigPath);
     {
         QSignalBlocker block(m_pPercentSpin);
         m_pPercentSpin->setValue(m_config.scrollPercent);
@@ -244,10 +243,8 @@ void Orma::applyConfig()
         showPanelsView(m_config.panelsView, view, true);
     else
         view->setChecked(true);
-    m_pPalletDlg->setConfigPath(m_sConfigPath);
-    m_pPalletDlg->load();
-    m_pOscSpectrDlg->setConfigPath(m_sConfigPath);
-    m_pOscSpectrDlg->load();
+    m_palette.load(m_sConfigPath);
+    m_analyser.load(m_sConfigPath);
     if (m_pToolAction)
         applyPlotTool(m_pToolAction, true);
     m_bAccumulation = m_config.isAccumulation;
@@ -292,7 +289,7 @@ void Orma::saveConfig()
     m_config.isAccumulation = m_bAccumulation;
     m_config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
     m_config.harmonic = m_pOrmaSpectrPanel->m_pHarmCmbBox->currentText();
-    m_config.fftSize = m_block ? m_block->spectrum.fftSize : m_pOscSpectrDlg->fftSize();
+    m_config.fftSize = m_block ? m_block->spectrum.fftSize : m_analyser.fftSize;
     m_config.onFiltration = m_pFiltrationEnableAction->isChecked();
     m_config.singleStart = m_pSingleStartAction->isChecked();
     m_config.additionalFiles = m_lLoadedFiles.mid(1);
@@ -332,8 +329,7 @@ void Orma::slotShowOscSpectrDlg()
                   panel->isBlueMarkerToolEnabled()))
         return;
     m_pOscSpectrDlg->setCurrentTab(panel == m_pOrmaSpectrPanel ? 1 : 0);
-    m_pOscSpectrDlg->setConfigPath(m_sConfigPath);
-    m_pOscSpectrDlg->load();
+    m_pOscSpectrDlg->setSettings(m_analyser);
     m_pOscSpectrDlg->setInterpolation(m_bInterpolation);
     m_pOscSpectrDlg->setAccumulation(m_bAccumulation);
     const FileParams params =
@@ -343,6 +339,9 @@ void Orma::slotShowOscSpectrDlg()
     m_pOscSpectrDlg->setSpectrumPageEnabled(m_block && m_block->channelSamples(0));
     if (m_pOscSpectrDlg->exec() != QDialog::Accepted)
         return;
+    m_analyser = m_pOscSpectrDlg->settings();
+    m_analyser.save(m_sConfigPath);
+    m_bInterpolation = m_pOscSpectrDlg->isInterpolation();
     applyAnalyserSettings();
     if (m_pToolAction)
         applyPlotTool(m_pToolAction, true);
@@ -353,10 +352,11 @@ void Orma::slotShowOscSpectrDlg()
 
 void Orma::slotShowPalletDlg()
 {
-    m_pPalletDlg->setConfigPath(m_sConfigPath);
-    m_pPalletDlg->load();
+    m_pPalletDlg->setSettings(m_palette);
     if (m_pPalletDlg->exec() != QDialog::Accepted)
         return;
+    m_palette = m_pPalletDlg->settings();
+    m_palette.save(m_sConfigPath);
     applyPalette();
     m_pOrmaOscPanel->slotReplot();
     m_pOrmaSpectrPanel->slotReplot();
@@ -364,10 +364,11 @@ void Orma::slotShowPalletDlg()
 
 void Orma::slotShowOtherSetupDlg()
 {
-    m_pOtherSetupDlg->setConfigPath(m_sConfigPath);
+    m_pOtherSetupDlg->setSettings(m_other);
     if (m_pOtherSetupDlg->exec() != QDialog::Accepted)
         return;
-    m_pOtherSetupDlg->load();
+    m_other = m_pOtherSetupDlg->settings();
+    m_other.save(m_sConfigPath);
     applyOtherSettings();
     m_lShownChannels.clear(); // the number of visible channels may have changed
     applyFonts();
@@ -379,15 +380,17 @@ void Orma::slotShowFileParamsDlg()
 {
     if (!m_pFileSource)
         return;
-    FileParamsDlg dialog(m_sConfigPath, this);
-    dialog.load();
+    FileParamsDlg dialog(this);
+    dialog.setSettings(m_fileParams);
     const FileParams current =
         m_block ? m_block->fileOfChannel(m_pSource->currentChannel()) : FileParams();
     dialog.presetForRecord(current, m_pFileSource->postfixKnown(), false);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    m_fileParams = dialog.settings();
+    m_fileParams.save(m_sConfigPath);
     holdSource([&] {
-        m_pFileSource->setUserFileParams(dialog.fileParams());
+        m_pFileSource->setUserFileParams(m_fileParams.fileParams());
         m_pFileSource->setUseUserParams(dialog.isChangeChecked());
         m_pSource->setParamsChanged(true);
         m_pSource->setWindowChanged(true);
@@ -397,8 +400,13 @@ void Orma::slotShowFileParamsDlg()
 
 void Orma::slotShowNetworkSettings()
 {
-    NetworkSettingsDlg dialog(m_sAppConfigPath, this);
-    if (dialog.exec() == QDialog::Accepted && m_nMode == KindNetwork)
+    NetworkSettingsDlg dialog(this);
+    dialog.setSettings(m_network);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_network = dialog.settings();
+    m_network.save(m_sAppConfigPath);
+    if (m_nMode == KindNetwork)
         rebuildTitle();
 }
 

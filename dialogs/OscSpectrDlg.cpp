@@ -1,9 +1,7 @@
 #include "dialogs/OscSpectrDlg.h"
 
-#include "sources/IniFile.h"
 #include "dsp/Windows.h"
 #include "plot/OrmaScaleDraw.h"
-#include "plot/Transforms.h"
 #include "sources/ui/IntValidator.h"
 
 #include <QCheckBox>
@@ -20,22 +18,32 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace {
 
-struct CodedItem {
-    const char *label;
-    int code;
-};
-
-const CodedItem TimeUnits[] = {
-    {"Отсчеты", DimSamples}, {"с", DimSeconds}, {"мс", DimMilliseconds}, {"мкс", DimMicroseconds}};
-const CodedItem AmplUnits[] = {{"Ед.Мл.Разряда", DimCodes}, {"В", DimVolts}, {"мВ", DimMillivolts}};
-const CodedItem FreqUnits[] = {{"Bin", DimNone}, {"Гц", DimHertz}, {"кГц", DimKilohertz}};
-const CodedItem PowerUnits[] = {{"дБ/макс", DimDecibelsRelative}, {"дБ", DimDecibels},
-                                {"дБм", DimDbm}, {"дБмкВ", DimDbMicrovolt}, {"В", DimVolts}};
-const CodedItem Impedances[] = {{"50", 50}, {"600", 600}};
+// The labels of the units the analyser offers.
+QString unitText(int nCode)
+{
+    switch (nCode) {
+    case DimSamples: return QString::fromUtf8("Отсчеты");
+    case DimSeconds: return QString::fromUtf8("с");
+    case DimMilliseconds: return QString::fromUtf8("мс");
+    case DimMicroseconds: return QString::fromUtf8("мкс");
+    case DimCodes: return QString::fromUtf8("Ед.Мл.Разряда");
+    case DimVolts: return QString::fromUtf8("В");
+    case DimMillivolts: return QString::fromUtf8("мВ");
+    case DimNone: return QStringLiteral("Bin");
+    case DimHertz: return QString::fromUtf8("Гц");
+    case DimKilohertz: return QString::fromUtf8("кГц");
+    case DimDecibelsRelative: return QString::fromUtf8("дБ/макс");
+    case DimDecibels: return QString::fromUtf8("дБ");
+    case DimDbm: return QString::fromUtf8("дБм");
+    case DimDbMicrovolt: return QString::fromUtf8("дБмкВ");
+    default: return QString();
+    }
+}
 
 // The order of the list; the stored code of each entry is found by its label.
 const char *const WindowListOrder[] = {
@@ -47,25 +55,27 @@ const char *const FftSizeTexts[] = {"8M",   "4M",   "2M",   "1M",   "512K", "256
                                     "512",  "256",  "128",  "64",   "32",   "16"};
 
 constexpr uint32_t MaxFallbackFftSize = 1048576;
-constexpr double MaxLowFreqKhz = 999999999.0;
 
 const QString FftTooLong = QStringLiteral("\nРазмер ДПФ не должен превосходить число отсчётов на канал!");
 
-template <size_t N> QComboBox *codedCombo(const CodedItem (&items)[N])
+QString numberText(int nValue)
+{
+    return QString::number(nValue);
+}
+
+// One entry per code, carrying the code as its data.
+template <size_t N>
+QComboBox *codedCombo(const std::array<int, N> &codes, QString (*label)(int) = unitText)
 {
     auto *combo = new QComboBox;
-    for (const CodedItem &item : items)
-        combo->addItem(QString::fromUtf8(item.label), item.code);
+    for (int nCode : codes)
+        combo->addItem(label(nCode), nCode);
     return combo;
 }
 
-// Selects the entry carrying the stored code; a code no entry carries selects the default's entry.
-void selectCode(QComboBox *combo, const IniFile &ini, const char *sKey, int nDefault)
+void selectCode(QComboBox *combo, int nCode)
 {
-    int nIdx = combo->findData(ini.readInt(sKey, nDefault));
-    if (nIdx < 0)
-        nIdx = combo->findData(nDefault);
-    combo->setCurrentIndex(nIdx);
+    combo->setCurrentIndex(combo->findData(nCode));
 }
 
 int currentCode(const QComboBox *combo)
@@ -172,14 +182,14 @@ OscSpectrDlg::OscSpectrDlg(QWidget *parent) : SettingsDlg(parent)
     connect(m_pFftSizeCmbBox, QOverload<int>::of(&QComboBox::activated), this,
             &OscSpectrDlg::slotFftSizeChange);
     connect(m_pDbCheck, &QCheckBox::toggled, m_pLowFreqEdit, &QWidget::setEnabled);
-    load();
+    setSettings(AnalyserSettings());
 }
 
 QWidget *OscSpectrDlg::buildOscPage()
 {
-    m_pXDimensionCmbBox = named(codedCombo(TimeUnits), "m_pXDimensionCmbBox");
+    m_pXDimensionCmbBox = named(codedCombo(AnalyserSettings::TimeUnits), "m_pXDimensionCmbBox");
     m_pTimeOutSpin = named(intSpin(1, 1000, 10), "m_pTimeOutSpin");
-    m_pYDimensionCmbBox = named(codedCombo(AmplUnits), "m_pYDimensionCmbBox");
+    m_pYDimensionCmbBox = named(codedCombo(AnalyserSettings::AmplUnits), "m_pYDimensionCmbBox");
     m_pGainCmbBox = named(new QComboBox, "m_pGainCmbBox");
     m_pGainCmbBox->addItems({QString::fromUtf8("к входу АЦП"), QString::fromUtf8("к входу модуля")});
     m_pInterpolationCheck = named(new QCheckBox(QString::fromUtf8("Интерполяция")), "m_pInterpolationCheck");
@@ -251,12 +261,12 @@ QWidget *OscSpectrDlg::buildFftGroup()
 
 QWidget *OscSpectrDlg::buildFreqGroup()
 {
-    m_pFreqDimensionCmbBox = named(codedCombo(FreqUnits), "m_pFreqDimensionCmbBox");
+    m_pFreqDimensionCmbBox = named(codedCombo(AnalyserSettings::FreqUnits), "m_pFreqDimensionCmbBox");
     m_pSpectrRangeCmbBox = named(new QComboBox, "m_pSpectrRangeCmbBox");
     m_pSpectrRangeCmbBox->addItems({QString::fromUtf8("0 – Fd"), QString::fromUtf8("-Fd/2 – +Fd/2")});
     m_pFreqShiftCheck = named(new QCheckBox(QString::fromUtf8("Смещение частоты")), "m_pFreqShiftCheck");
     m_pDbCheck = named(new QCheckBox(QString::fromUtf8("Логарифмическая шкала")), "m_pDbCheck");
-    auto *lowFreqValidator = new QDoubleValidator(0.0, MaxLowFreqKhz, 3);
+    auto *lowFreqValidator = new QDoubleValidator(0.0, AnalyserSettings::MaxLowFreqKhz, 3);
     lowFreqValidator->setNotation(QDoubleValidator::StandardNotation);
     m_pLowFreqEdit = named(typedEdit(lowFreqValidator), "m_pLowFreqEdit");
     m_pLowFreqEdit->setAccessibleName(QString::fromUtf8("Нижняя частота логарифмической шкалы (кГц)"));
@@ -279,8 +289,8 @@ QWidget *OscSpectrDlg::buildFreqGroup()
 
 QWidget *OscSpectrDlg::buildPowerGroup()
 {
-    m_pPowDimensionCmbBox = named(codedCombo(PowerUnits), "m_pPowDimensionCmbBox");
-    m_pImpedanceCmbBox = named(codedCombo(Impedances), "m_pImpedanceCmbBox");
+    m_pPowDimensionCmbBox = named(codedCombo(AnalyserSettings::PowerUnits), "m_pPowDimensionCmbBox");
+    m_pImpedanceCmbBox = named(codedCombo(AnalyserSettings::Impedances, numberText), "m_pImpedanceCmbBox");
     m_pMaxPowerSpin = named(powerSpin(0.0, 1000.0), "m_pMaxPowerSpin");
     m_pMinPowerSpin = named(powerSpin(-1000.0, 1000.0), "m_pMinPowerSpin");
 
@@ -306,59 +316,60 @@ QWidget *OscSpectrDlg::buildQualityGroup()
     return group("Параметры анализатора качества сигнала", form);
 }
 
-void OscSpectrDlg::load()
+void OscSpectrDlg::setSettings(const AnalyserSettings &settings)
 {
-    const IniFile ini(configPath());
-    selectCode(m_pXDimensionCmbBox, ini, "OscPanel/TimeDimension", DimSamples);
-    m_pTimeOutSpin->setValue(ini.readInt("OscPanel/Timeout", 100, 1, 1000));
-    selectCode(m_pYDimensionCmbBox, ini, "OscPanel/AmplDimension", DimCodes);
-    m_pGainCmbBox->setCurrentIndex(ini.readInt("OscPanel/IsGain", 0, 0, m_pGainCmbBox->count() - 1));
+    selectCode(m_pXDimensionCmbBox, settings.timeDimension);
+    m_pTimeOutSpin->setValue(settings.timeout);
+    selectCode(m_pYDimensionCmbBox, settings.amplDimension);
+    m_pGainCmbBox->setCurrentIndex(settings.gainIndex);
 
-    setFftSize(uint32_t(ini.readDouble("SpectrPanel/FftSize", 1024, 0, UINT32_MAX)));
-    m_pAverageCountSpin->setValue(ini.readInt("SpectrPanel/AverageCount", 1, 1, 99));
-    selectCode(m_pWindowTypeBox, ini, "SpectrPanel/WindowType", WindowBlackmanHarris7);
-    m_pSidelobeLevelSpin->setValue(ini.readInt("SpectrPanel/SidelobeLevel", 120, 0, 1000));
-    selectCode(m_pFreqDimensionCmbBox, ini, "SpectrPanel/FreqDimension", DimKilohertz);
-    m_pSpectrRangeCmbBox->setCurrentIndex(ini.readInt("SpectrPanel/SpectrRange", 1, 0, 1));
-    m_pFreqShiftCheck->setChecked(ini.readBool("SpectrPanel/FreqShift", true));
-    m_pDbCheck->setChecked(ini.readBool("SpectrPanel/FreqDb", false));
-    const double dLowFreqHz = ini.readDouble("SpectrPanel/LowFreq", 0.0, 0.0, MaxLowFreqKhz * 1000.0);
-    m_pLowFreqEdit->setText(trimmedNumber(dLowFreqHz / 1000.0, 3));
-    m_pLowFreqEdit->setEnabled(m_pDbCheck->isChecked());
-    selectCode(m_pPowDimensionCmbBox, ini, "SpectrPanel/PowerDimension", DimDecibelsRelative);
-    selectCode(m_pImpedanceCmbBox, ini, "SpectrPanel/Impedance", 50);
-    m_pMaxPowerSpin->setValue(ini.readDouble("SpectrPanel/MaxPower", 0.0, 0.0, 1000.0));
-    m_pMinPowerSpin->setValue(ini.readDouble("SpectrPanel/MinPower", -120.0, -1000.0, 1000.0));
-    m_pHarmonicCheck->setChecked(ini.readBool("SpectrPanel/IsShowHarmonic", false));
-    m_pHarmEdit->setText(QString::number(ini.readInt("SpectrPanel/HarmNum", 6, 1, 99)));
-    m_pSfdrBandWidthEdit->setText(QString::number(ini.readInt("SpectrPanel/SfdrBandWidth", 0, 0, INT_MAX)));
+    setFftSize(settings.fftSize);
+    m_pAverageCountSpin->setValue(settings.averageCount);
+    selectCode(m_pWindowTypeBox, settings.windowType);
+    m_pSidelobeLevelSpin->setValue(settings.sidelobeLevel);
+    selectCode(m_pFreqDimensionCmbBox, settings.freqDimension);
+    m_pSpectrRangeCmbBox->setCurrentIndex(settings.spectrRange);
+    m_pFreqShiftCheck->setChecked(settings.isFreqShift);
+    m_pDbCheck->setChecked(settings.isDb);
+    m_pLowFreqEdit->setText(trimmedNumber(settings.lowFreqHz / 1000.0, 3));
+    m_pLowFreqEdit->setEnabled(settings.isDb);
+    selectCode(m_pPowDimensionCmbBox, settings.powerDimension);
+    selectCode(m_pImpedanceCmbBox, settings.impedance);
+    m_pMaxPowerSpin->setValue(settings.maxPower);
+    m_pMinPowerSpin->setValue(settings.minPower);
+    m_pHarmonicCheck->setChecked(settings.isShowHarmonic);
+    m_pHarmEdit->setText(QString::number(settings.harmonicCount));
+    m_pSfdrBandWidthEdit->setText(QString::number(settings.sfdrBandWidth));
 
     slotWindowTypeChange(m_pWindowTypeBox->currentText());
 }
 
-void OscSpectrDlg::save() const
+AnalyserSettings OscSpectrDlg::settings() const
 {
-    IniFile ini(configPath());
-    ini.write("OscPanel/TimeDimension", timeDimension());
-    ini.write("OscPanel/Timeout", timeout());
-    ini.write("OscPanel/AmplDimension", amplDimension());
-    ini.write("OscPanel/IsGain", gainIndex());
-    ini.write("SpectrPanel/FftSize", fftSize());
-    ini.write("SpectrPanel/AverageCount", averageCount());
-    ini.write("SpectrPanel/WindowType", windowType());
-    ini.write("SpectrPanel/SidelobeLevel", m_pSidelobeLevelSpin->value());
-    ini.write("SpectrPanel/FreqDimension", freqDimension());
-    ini.write("SpectrPanel/SpectrRange", spectrRange());
-    ini.writeBool("SpectrPanel/FreqShift", isFreqShift());
-    ini.writeBool("SpectrPanel/FreqDb", isDb());
-    ini.write("SpectrPanel/LowFreq", lowFreqHz());
-    ini.write("SpectrPanel/PowerDimension", powerDimension());
-    ini.write("SpectrPanel/Impedance", impedance());
-    ini.write("SpectrPanel/MaxPower", maxPower());
-    ini.write("SpectrPanel/MinPower", minPower());
-    ini.writeBool("SpectrPanel/IsShowHarmonic", isShowHarmonic());
-    ini.write("SpectrPanel/HarmNum", harmonicCount() & 0xFF);
-    ini.write("SpectrPanel/SfdrBandWidth", sfdrBandWidth());
+    AnalyserSettings s;
+    s.timeDimension = currentCode(m_pXDimensionCmbBox);
+    s.timeout = m_pTimeOutSpin->value();
+    s.amplDimension = currentCode(m_pYDimensionCmbBox);
+    s.gainIndex = m_pGainCmbBox->currentIndex();
+
+    s.fftSize = fftSize();
+    s.averageCount = m_pAverageCountSpin->value();
+    s.windowType = windowCodeOfLabel(m_pWindowTypeBox->currentText());
+    s.sidelobeLevel = m_pSidelobeLevelSpin->value();
+    s.freqDimension = currentCode(m_pFreqDimensionCmbBox);
+    s.spectrRange = m_pSpectrRangeCmbBox->currentIndex();
+    s.isFreqShift = m_pFreqShiftCheck->isChecked();
+    s.isDb = m_pDbCheck->isChecked();
+    s.lowFreqHz = m_pLowFreqEdit->text().toDouble() * 1000.0;
+    s.powerDimension = currentCode(m_pPowDimensionCmbBox);
+    s.impedance = currentCode(m_pImpedanceCmbBox);
+    s.maxPower = m_pMaxPowerSpin->value();
+    s.minPower = m_pMinPowerSpin->value();
+    s.isShowHarmonic = m_pHarmonicCheck->isChecked();
+    // The typed fields are checked on OK; until then they read as their nearest usable value.
+    s.harmonicCount = std::clamp(m_pHarmEdit->text().toInt(), 1, 99);
+    s.sfdrBandWidth = std::max(m_pSfdrBandWidthEdit->text().toInt(), 0);
+    return s;
 }
 
 void OscSpectrDlg::setCurrentTab(int nTab)
@@ -378,11 +389,10 @@ void OscSpectrDlg::setFftSizeEnabled(bool isEnabled)
 
 void OscSpectrDlg::setFftSize(uint32_t nSize)
 {
-    // Entries run from the largest size down; a size below the smallest takes the smallest.
-    int nIdx = 0;
-    while (nIdx < m_pFftSizeCmbBox->count() - 1 && fftSizeOfText(m_pFftSizeCmbBox->itemText(nIdx)) > nSize)
-        ++nIdx;
-    m_pFftSizeCmbBox->setCurrentIndex(nIdx);
+    const uint32_t nListed = AnalyserSettings::listedFftSize(nSize);
+    for (int nIdx = 0; nIdx < m_pFftSizeCmbBox->count(); ++nIdx)
+        if (fftSizeOfText(m_pFftSizeCmbBox->itemText(nIdx)) == nListed)
+            m_pFftSizeCmbBox->setCurrentIndex(nIdx);
 }
 
 void OscSpectrDlg::slotFftSizeChange()
@@ -404,11 +414,11 @@ void OscSpectrDlg::slotWindowTypeChange(const QString &sStr)
 
 QString OscSpectrDlg::powerLimitsProblem() const
 {
-    const double dMax = maxPower();
-    const double dMin = minPower();
+    const double dMax = m_pMaxPowerSpin->value();
+    const double dMin = m_pMinPowerSpin->value();
     if (dMin >= dMax)
         return QString::fromUtf8("\nНе выполняется условие: Max > Min");
-    if (powerDimension() != DimVolts) {
+    if (currentCode(m_pPowDimensionCmbBox) != DimVolts) {
         if (int(std::abs(dMax - dMin)) < 10)
             return QString::fromUtf8("\nНе выполняется условие: Max - Min >= 10");
     } else if (dMax < 0 || dMin < 0) {
@@ -442,28 +452,7 @@ bool OscSpectrDlg::isAcceptable()
     return true;
 }
 
-int OscSpectrDlg::timeDimension() const { return currentCode(m_pXDimensionCmbBox); }
-int OscSpectrDlg::amplDimension() const { return currentCode(m_pYDimensionCmbBox); }
-int OscSpectrDlg::gainIndex() const { return m_pGainCmbBox->currentIndex(); }
-int OscSpectrDlg::timeout() const { return m_pTimeOutSpin->value(); }
 bool OscSpectrDlg::isInterpolation() const { return m_pInterpolationCheck->isChecked(); }
 void OscSpectrDlg::setInterpolation(bool isOn) { m_pInterpolationCheck->setChecked(isOn); }
-bool OscSpectrDlg::isAccumulation() const { return m_pAccumulationCheck->isChecked(); }
 void OscSpectrDlg::setAccumulation(bool isOn) { m_pAccumulationCheck->setChecked(isOn); }
-
 uint32_t OscSpectrDlg::fftSize() const { return fftSizeOfText(m_pFftSizeCmbBox->currentText()); }
-int OscSpectrDlg::averageCount() const { return m_pAverageCountSpin->value(); }
-int OscSpectrDlg::windowType() const { return windowCodeOfLabel(m_pWindowTypeBox->currentText()); }
-double OscSpectrDlg::sidelobeLevel() const { return m_pSidelobeLevelSpin->value(); }
-int OscSpectrDlg::freqDimension() const { return currentCode(m_pFreqDimensionCmbBox); }
-int OscSpectrDlg::spectrRange() const { return m_pSpectrRangeCmbBox->currentIndex(); }
-bool OscSpectrDlg::isFreqShift() const { return m_pFreqShiftCheck->isChecked(); }
-bool OscSpectrDlg::isDb() const { return m_pDbCheck->isChecked(); }
-double OscSpectrDlg::lowFreqHz() const { return m_pLowFreqEdit->text().toDouble() * 1000.0; }
-int OscSpectrDlg::powerDimension() const { return currentCode(m_pPowDimensionCmbBox); }
-int OscSpectrDlg::impedance() const { return m_pImpedanceCmbBox->currentText().toInt(); }
-double OscSpectrDlg::maxPower() const { return m_pMaxPowerSpin->value(); }
-double OscSpectrDlg::minPower() const { return m_pMinPowerSpin->value(); }
-bool OscSpectrDlg::isShowHarmonic() const { return m_pHarmonicCheck->isChecked(); }
-int OscSpectrDlg::harmonicCount() const { return std::clamp(m_pHarmEdit->text().toInt(), 1, 99); }
-int OscSpectrDlg::sfdrBandWidth() const { return std::max(m_pSfdrBandWidthEdit->text().toInt(), 0); }

@@ -1,7 +1,8 @@
 #pragma once
 // "Параметры": units and scales of the oscilloscope and spectrum panels, the FFT size,
 // averaging and window, the power axis and the parameters of the ADC quality measurement.
-// Loads its settings from the configuration file when told to and writes them on OK.
+// Edits a copy of the analyser settings; the main window takes them back after OK.
+#include "sources/AnalyserSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <cstdint>
@@ -20,8 +21,8 @@ public:
 
     explicit OscSpectrDlg(QWidget *parent = nullptr);
 
-    void load() override;
-    void save() const override;
+    void setSettings(const AnalyserSettings &settings);
+    AnalyserSettings settings() const;
 
     void setCurrentTab(int nTab);
     // The main window offers the spectrum page only while channel 0 has data.
@@ -32,34 +33,10 @@ public:
     void setFftSize(uint32_t nSize);
     // Samples per channel of the current record, 0 when the record does not say.
     void setSampleCount(uint64_t nCount) { m_nSampleCount = nCount; }
-
-    // Oscilloscope page.
-    int timeDimension() const;
-    int amplDimension() const;
-    int gainIndex() const;
-    int timeout() const;
+    // The oscilloscope's interpolation, a state of the main window rather than a stored setting.
     bool isInterpolation() const;
     void setInterpolation(bool isOn);
-    bool isAccumulation() const;
     void setAccumulation(bool isOn);
-
-    // Spectrum analyser page.
-    uint32_t fftSize() const;
-    int averageCount() const;
-    int windowType() const;
-    double sidelobeLevel() const;
-    int freqDimension() const;
-    int spectrRange() const;
-    bool isFreqShift() const;
-    bool isDb() const;
-    double lowFreqHz() const;
-    int powerDimension() const;
-    int impedance() const;
-    double maxPower() const;
-    double minPower() const;
-    bool isShowHarmonic() const;
-    int harmonicCount() const;
-    int sfdrBandWidth() const;
 
 public slots:
     void slotWindowTypeChange(const QString &sStr);
@@ -76,6 +53,7 @@ private:
     QWidget *buildFreqGroup();
     QWidget *buildPowerGroup();
     QWidget *buildQualityGroup();
+    uint32_t fftSize() const;
     // Empty when the power limits may be applied, else the warning that refuses them.
     QString powerLimitsProblem() const;
     // The first of the three typed fields whose text its validator does not accept.

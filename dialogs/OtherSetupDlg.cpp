@@ -1,18 +1,10 @@
 #include "dialogs/OtherSetupDlg.h"
 
-#include "sources/IniFile.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr int MaxAccumCount = 999999999;
-
-} // namespace
 
 OtherSetupDlg::OtherSetupDlg(QWidget *parent) : SettingsDlg(parent)
 {
@@ -25,7 +17,7 @@ OtherSetupDlg::OtherSetupDlg(QWidget *parent) : SettingsDlg(parent)
         named(new QCheckBox(QString::fromUtf8("Маркеры отсчетов")), "m_pMarkerSamplesCheck");
     m_pAccumInfCheck = named(new QCheckBox(QString::fromUtf8("Бесконечное накопление")), "m_pAccumInfCheck");
     m_pAccumCountSpin = named(new QSpinBox, "m_pAccumCountSpin");
-    m_pAccumCountSpin->setRange(0, MaxAccumCount);
+    m_pAccumCountSpin->setRange(0, OtherSettings::MaxAccumCount);
     m_pSpectrEnableCheck = named(new QCheckBox(QString::fromUtf8("Вычисление спектра в режиме Осциллографа")),
                                  "m_pSpectrEnableCheck");
 
@@ -45,36 +37,28 @@ OtherSetupDlg::OtherSetupDlg(QWidget *parent) : SettingsDlg(parent)
 
     // A count of accumulations means nothing while accumulation never ends.
     connect(m_pAccumInfCheck, &QCheckBox::toggled, m_pAccumCountSpin, &QWidget::setDisabled);
-    load();
+    setSettings(OtherSettings());
 }
 
-void OtherSetupDlg::load()
+void OtherSetupDlg::setSettings(const OtherSettings &settings)
 {
-    const IniFile ini(configPath());
-    // Any stored count other than 8 asks for the larger choice.
-    m_pMaxChanCmbBox->setCurrentIndex(ini.readInt("MaxChannel", 8) == 8 ? 0 : 1);
-    m_pTikSamplesCheck->setChecked(ini.readBool("ShowTikSamples", false));
-    m_pMarkerSamplesCheck->setChecked(ini.readBool("ShowMarkerSamples", false));
-    m_pAccumInfCheck->setChecked(ini.readBool("AccumInf", true));
-    m_pAccumCountSpin->setValue(ini.readInt("AccumCount", 1, 0, MaxAccumCount));
-    m_pAccumCountSpin->setDisabled(m_pAccumInfCheck->isChecked());
-    m_pSpectrEnableCheck->setChecked(ini.readBool("SpectrEnable", true));
+    m_pMaxChanCmbBox->setCurrentIndex(settings.maxChannelCount == 8 ? 0 : 1);
+    m_pTikSamplesCheck->setChecked(settings.isTikSamples);
+    m_pMarkerSamplesCheck->setChecked(settings.isMarkerSamples);
+    m_pAccumInfCheck->setChecked(settings.isAccumInf);
+    m_pAccumCountSpin->setValue(settings.accumCount);
+    m_pAccumCountSpin->setDisabled(settings.isAccumInf);
+    m_pSpectrEnableCheck->setChecked(settings.isSpectrEnable);
 }
 
-void OtherSetupDlg::save() const
+OtherSettings OtherSetupDlg::settings() const
 {
-    IniFile ini(configPath());
-    ini.write("MaxChannel", maxChannelCount());
-    ini.writeBool("ShowTikSamples", isTikSamples());
-    ini.writeBool("ShowMarkerSamples", isMarkerSamples());
-    ini.writeBool("AccumInf", isAccumInf());
-    ini.write("AccumCount", accumCount());
-    ini.writeBool("SpectrEnable", isSpectrEnable());
+    OtherSettings s;
+    s.maxChannelCount = m_pMaxChanCmbBox->currentText().toInt();
+    s.isTikSamples = m_pTikSamplesCheck->isChecked();
+    s.isMarkerSamples = m_pMarkerSamplesCheck->isChecked();
+    s.isAccumInf = m_pAccumInfCheck->isChecked();
+    s.accumCount = m_pAccumCountSpin->value();
+    s.isSpectrEnable = m_pSpectrEnableCheck->isChecked();
+    return s;
 }
-
-int OtherSetupDlg::maxChannelCount() const { return m_pMaxChanCmbBox->currentText().toInt(); }
-bool OtherSetupDlg::isTikSamples() const { return m_pTikSamplesCheck->isChecked(); }
-bool OtherSetupDlg::isMarkerSamples() const { return m_pMarkerSamplesCheck->isChecked(); }
-bool OtherSetupDlg::isAccumInf() const { return m_pAccumInfCheck->isChecked(); }
-int OtherSetupDlg::accumCount() const { return m_pAccumCountSpin->value(); }
-bool OtherSetupDlg::isSpectrEnable() const { return m_pSpectrEnableCheck->isChecked(); }

@@ -1,6 +1,7 @@
 #pragma once
 // "Другие настройки": display options of the oscilloscope (sample marks, trace accumulation,
-// spectra in oscilloscope mode, visible channels). Stores them only; the main window applies them.
+// spectra in oscilloscope mode, visible channels). Edits a copy; the main window applies them.
+#include "sources/OtherSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 class QCheckBox;
@@ -12,15 +13,8 @@ class OtherSetupDlg : public SettingsDlg {
 public:
     explicit OtherSetupDlg(QWidget *parent = nullptr);
 
-    void load() override;
-    void save() const override;
-
-    int maxChannelCount() const;
-    bool isTikSamples() const;
-    bool isMarkerSamples() const;
-    bool isAccumInf() const;
-    int accumCount() const;
-    bool isSpectrEnable() const;
+    void setSettings(const OtherSettings &settings);
+    OtherSettings settings() const;
 
 private:
     QComboBox *m_pMaxChanCmbBox = nullptr;

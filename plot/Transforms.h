@@ -2,28 +2,9 @@
 // Converters between stored values (ADC codes, sample numbers, squared volts, bins, degrees,
 // delays in samples) and the display units of an axis or read-out. Stored data never change;
 // switching a unit is setType() followed by a replot.
-#include <cstdint>
+#include "sources/DimensionCodes.h"
 
-// One code for every display unit of the program.
-enum DimensionCode {
-    DimCodes = 0,
-    DimMillivolts = 1,
-    DimVolts = 2,
-    DimSamples = 3,
-    DimMicroseconds = 4,
-    DimMilliseconds = 5,
-    DimSeconds = 6,
-    DimNanoseconds = 7,
-    DimDecibels = 8,
-    DimDecibelsRelative = 9,
-    DimDbm = 10,
-    DimDbMicrovolt = 11,
-    DimNone = 12,
-    DimHertz = 13,
-    DimKilohertz = 14,
-    DimDegrees = 15,
-    DimRadians = 16
-};
+#include <cstdint>
 
 // Each converter knows the codes of its own kind and passes every other value through.
 // Converters live by value inside their owners, hence no virtual destructor; the protected

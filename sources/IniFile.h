@@ -5,6 +5,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <algorithm>
+#include <climits>
+#include <iterator>
 #include <memory>
 
 std::unique_ptr<QSettings> openIni(const QString &path);
@@ -19,6 +22,12 @@ public:
     int readInt(const QString &sKey, int nDefault, int nMin, int nMax) const;
     // A code or choice, checked by the caller against its list.
     int readInt(const QString &sKey, int nDefault) const { return readInt(sKey, nDefault, INT_MIN, INT_MAX); }
+    // A code that must be one of `codes`; any other stored value gives the default.
+    template <typename Codes> int readCode(const QString &sKey, int nDefault, const Codes &codes) const
+    {
+        const int nCode = readInt(sKey, nDefault);
+        return std::find(std::begin(codes), std::end(codes), nCode) != std::end(codes) ? nCode : nDefault;
+    }
     double readDouble(const QString &sKey, double dDefault, double dMin, double dMax) const;
     bool readBool(const QString &sKey, bool isDefault) const;
     QString readText(const QString &sKey, const QString &sDefault) const;

@@ -1,8 +1,7 @@
 #include "sources/SimulationSettings.h"
 
+#include "sources/IniFile.h"
 #include "sources/SignalSimulation.h"
-
-#include <QSettings>
 
 namespace {
 
@@ -22,46 +21,44 @@ SimulationSettings::SimulationSettings()
 
 void SimulationSettings::load(const QString &iniPath)
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setIniCodec("CP1251");
-    const SimulationSettings defaults;
-    sampleCount = ini.value(QStringLiteral("Simulation/NumberOfSamples"),
-                            qulonglong(defaults.sampleCount)).toULongLong();
-    isComplex = ini.value(QStringLiteral("Simulation/IsComplex"), 0).toInt() != 0;
-    sampleRate = ini.value(QStringLiteral("Simulation/SampleRate"), defaults.sampleRate).toDouble();
-    voltageRangeMv = ini.value(QStringLiteral("Simulation/VoltageRange"),
-                               defaults.voltageRangeMv).toInt();
-    bitRange = ini.value(QStringLiteral("Simulation/BitRange"), defaults.bitRange).toInt();
-    manySignals = ini.value(QStringLiteral("Simulation/IsManyMode"), 1).toInt() != 0;
+    const IniFile ini(iniPath);
+    const SimulationSettings d;
+    sampleCount = uint64_t(ini.readDouble(QStringLiteral("Simulation/NumberOfSamples"),
+                                          double(d.sampleCount), 0, double(MaxSampleCount)));
+    isComplex = ini.readBool(QStringLiteral("Simulation/IsComplex"), d.isComplex);
+    sampleRate = ini.readDouble(QStringLiteral("Simulation/SampleRate"), d.sampleRate, 0, MaxSampleRate);
+    voltageRangeMv = ini.readInt(QStringLiteral("Simulation/VoltageRange"), d.voltageRangeMv, 0,
+                                 MaxVoltageRangeMv);
+    bitRange = ini.readInt(QStringLiteral("Simulation/BitRange"), d.bitRange, 1, MaxBitRange);
+    manySignals = ini.readBool(QStringLiteral("Simulation/IsManyMode"), d.manySignals);
     for (int i = 0; i < RowCount; ++i) {
         SimulationRow &r = rows[size_t(i)];
-        const SimulationRow &d = defaults.rows[size_t(i)];
-        r.enabled = ini.value(rowKey("IsEnable", i), int(d.enabled)).toInt() != 0;
-        r.noiseAmplitude = ini.value(rowKey("IsWhiteNoise", i), d.noiseAmplitude).toInt();
-        r.amplitude = ini.value(rowKey("Ampl", i), d.amplitude).toDouble();
-        r.frequency = ini.value(rowKey("Freq", i), d.frequency).toDouble();
-        r.phase = ini.value(rowKey("Phase", i), d.phase).toDouble();
+        const SimulationRow &dr = d.rows[size_t(i)];
+        r.enabled = ini.readBool(rowKey("IsEnable", i), dr.enabled);
+        r.noiseAmplitude = ini.readInt(rowKey("IsWhiteNoise", i), dr.noiseAmplitude, 0, MaxNoise);
+        r.amplitude = ini.readDouble(rowKey("Ampl", i), dr.amplitude, 0, MaxAmplitude);
+        r.frequency = ini.readDouble(rowKey("Freq", i), dr.frequency, 0, MaxFrequency);
+        r.phase = ini.readDouble(rowKey("Phase", i), dr.phase, 0, MaxPhase);
     }
 }
 
 void SimulationSettings::save(const QString &iniPath) const
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setIniCodec("CP1251");
-    ini.setValue(QStringLiteral("Simulation/NumberOfSamples"), qulonglong(sampleCount));
-    ini.setValue(QStringLiteral("Simulation/IsComplex"), int(isComplex));
-    ini.setValue(QStringLiteral("Simulation/SampleRate"), sampleRate);
-    ini.setValue(QStringLiteral("Simulation/VoltageRange"), voltageRangeMv);
-    ini.setValue(QStringLiteral("Simulation/BitRange"), bitRange);
-    ini.setValue(QStringLiteral("Simulation/IsManyMode"), int(manySignals));
+    IniFile ini(iniPath);
+    ini.write(QStringLiteral("Simulation/NumberOfSamples"), qulonglong(sampleCount));
+    ini.writeBool(QStringLiteral("Simulation/IsComplex"), isComplex);
+    ini.write(QStringLiteral("Simulation/SampleRate"), sampleRate);
+    ini.write(QStringLiteral("Simulation/VoltageRange"), voltageRangeMv);
+    ini.write(QStringLiteral("Simulation/BitRange"), bitRange);
+    ini.writeBool(QStringLiteral("Simulation/IsManyMode"), manySignals);
     for (int i = 0; i < RowCount; ++i) {
         const SimulationRow &r = rows[size_t(i)];
-        ini.setValue(rowKey("ChanNum", i), i);
-        ini.setValue(rowKey("IsEnable", i), int(r.enabled));
-        ini.setValue(rowKey("IsWhiteNoise", i), r.noiseAmplitude);
-        ini.setValue(rowKey("Ampl", i), r.amplitude);
-        ini.setValue(rowKey("Freq", i), r.frequency);
-        ini.setValue(rowKey("Phase", i), r.phase);
+        ini.write(rowKey("ChanNum", i), i);
+        ini.writeBool(rowKey("IsEnable", i), r.enabled);
+        ini.write(rowKey("IsWhiteNoise", i), r.noiseAmplitude);
+        ini.write(rowKey("Ampl", i), r.amplitude);
+        ini.write(rowKey("Freq", i), r.frequency);
+        ini.write(rowKey("Phase", i), r.phase);
     }
 }
 

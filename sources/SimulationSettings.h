@@ -20,6 +20,15 @@ struct SimulationRow {
 
 struct SimulationSettings {
     static constexpr int RowCount = 16;
+    // The largest values the dialog's fields take.
+    static constexpr uint64_t MaxSampleCount = 999999999999ull;
+    static constexpr double MaxSampleRate = 1e9; // Hz
+    static constexpr int MaxVoltageRangeMv = 9999;
+    static constexpr int MaxBitRange = 32;
+    static constexpr int MaxNoise = 255;
+    static constexpr double MaxAmplitude = 1e9;
+    static constexpr double MaxFrequency = 1e9;
+    static constexpr double MaxPhase = 999.999;
 
     uint64_t sampleCount = 1024; // per channel and block
     bool isComplex = false;
@@ -31,7 +40,9 @@ struct SimulationSettings {
 
     SimulationSettings();
 
-    // Reads or writes every "Simulation/" key of an INI file (codec CP1251).
+    // Reads or writes every "Simulation/" key of an INI file. Missing or unreadable values give
+    // the defaults; numbers are clamped into the ranges above, so that no bit range reaches the
+    // generator that its 8-bit descriptor field or the scaling cannot hold.
     void load(const QString &iniPath);
     void save(const QString &iniPath) const;
 

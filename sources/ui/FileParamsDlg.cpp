@@ -1,7 +1,5 @@
 #include "sources/ui/FileParamsDlg.h"
 
-#include "sources/IniFile.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -9,19 +7,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-const int SampleWidths[] = {1, 2, 4};
-constexpr int MaxChannels = 1024;
-constexpr double MaxSampleRateKhz = 1e9;
-constexpr double MaxVoltageRange = 10.0;
-
-bool isSampleWidth(int nBytes)
-{
-    return std::find(std::begin(SampleWidths), std::end(SampleWidths), nBytes) != std::end(SampleWidths);
-}
+const auto &SampleWidths = FileParamsSettings::SampleWidths;
 
 // A record may carry a value beyond what a user would type; the field widens instead of
 // silently clipping it.
@@ -49,36 +38,36 @@ QDoubleSpinBox *decimalSpin(double dMax)
 
 SampleWidthSpin::SampleWidthSpin(QWidget *parent) : QSpinBox(parent)
 {
-    setRange(SampleWidths[0], SampleWidths[std::size(SampleWidths) - 1]);
+    setRange(SampleWidths.front(), SampleWidths.back());
 }
 
 void SampleWidthSpin::stepBy(int nSteps)
 {
-    const int *at = std::lower_bound(std::begin(SampleWidths), std::end(SampleWidths), value());
-    const int nIdx = int(at - std::begin(SampleWidths)) + nSteps;
-    setValue(SampleWidths[std::clamp(nIdx, 0, int(std::size(SampleWidths)) - 1)]);
+    const auto at = std::lower_bound(SampleWidths.begin(), SampleWidths.end(), value());
+    const int nIdx = int(at - SampleWidths.begin()) + nSteps;
+    setValue(SampleWidths[size_t(std::clamp(nIdx, 0, int(SampleWidths.size()) - 1))]);
 }
 
 QValidator::State SampleWidthSpin::validate(QString &input, int &pos) const
 {
     const QValidator::State state = QSpinBox::validate(input, pos);
-    if (state == QValidator::Acceptable && !isSampleWidth(valueFromText(input)))
+    if (state == QValidator::Acceptable && !FileParamsSettings::isSampleWidth(valueFromText(input)))
         return QValidator::Invalid;
     return state;
 }
 
-FileParamsDlg::FileParamsDlg(const QString &sConfigPath, QWidget *parent) : SettingsDlg(parent, sConfigPath)
+FileParamsDlg::FileParamsDlg(QWidget *parent) : SettingsDlg(parent)
 {
     setWindowTitle(QString::fromUtf8("Параметры файла чтения"));
 
     m_pChangeCheck = named(new QCheckBox(QString::fromUtf8("Изменить параметры")), "m_pChangeCheck");
-    m_pSampleRateSpin = named(decimalSpin(MaxSampleRateKhz), "m_pSampleRateSpin");
+    m_pSampleRateSpin = named(decimalSpin(FileParamsSettings::MaxSampleRateKhz), "m_pSampleRateSpin");
     m_pBytesPerSamplesSpin = named(new SampleWidthSpin, "m_pBytesPerSamplesSpin");
     m_pChanNumSpin = named(new QSpinBox, "m_pChanNumSpin");
-    m_pChanNumSpin->setRange(1, MaxChannels);
+    m_pChanNumSpin->setRange(1, FileParamsSettings::MaxChannels);
     m_pBitRangeSpin = named(new QSpinBox, "m_pBitRangeSpin");
     m_pBitRangeSpin->setMinimum(1);
-    m_pVoltageRangeSpin = named(decimalSpin(MaxVoltageRange), "m_pVoltageRangeSpin");
+    m_pVoltageRangeSpin = named(decimalSpin(FileParamsSettings::MaxVoltageRange), "m_pVoltageRangeSpin");
     m_pComplecCheckBox = named(new QCheckBox(QString::fromUtf8("Комплексный сигнал")), "m_pComplecCheckBox");
     m_pConvertCodeCmbBox = named(new QComboBox, "m_pConvertCodeCmbBox");
     m_pConvertCodeCmbBox->addItems(
@@ -105,39 +94,40 @@ FileParamsDlg::FileParamsDlg(const QString &sConfigPath, QWidget *parent) : Sett
     connect(m_pComplecCheckBox, &QCheckBox::toggled, this, &FileParamsDlg::slotComplexChange);
     connect(m_pBytesPerSamplesSpin, QOverload<int>::of(&QSpinBox::valueChanged), this,
             &FileParamsDlg::slotBytesPerSampleChange);
-    load();
+    setSettings(FileParamsSettings());
 }
 
-void FileParamsDlg::load()
+void FileParamsDlg::setSettings(const FileParamsSettings &settings)
 {
-    const IniFile ini(configPath());
-    m_pChangeCheck->setChecked(ini.readBool("FileParams/UserFileParams", false));
-    m_pSampleRateSpin->setValue(
-        ini.readDouble("FileParams/UserSampleRate", 20000000.0, 0.0, MaxSampleRateKhz));
-    const int nBytes = ini.readInt("FileParams/UserBytesPerSamples", 2, 1, 4);
-    m_pBytesPerSamplesSpin->setValue(isSampleWidth(nBytes) ? nBytes : 2);
+    m_isUseChosen = settings.useUserParams;
+    m_pChangeCheck->setChecked(settings.useUserParams);
+    m_pChangeCheck->setEnabled(true);
+    m_pSampleRateSpin->setValue(settings.sampleRateKhz);
+    m_pBytesPerSamplesSpin->setValue(settings.bytesPerSample);
     slotBytesPerSampleChange(m_pBytesPerSamplesSpin->value());
-    m_pChanNumSpin->setValue(ini.readInt("FileParams/UserChannelNumber", 2, 1, MaxChannels));
-    m_pBitRangeSpin->setValue(ini.readInt("FileParams/UserBitRange", 14, 1, m_pBitRangeSpin->maximum()));
-    m_pVoltageRangeSpin->setValue(ini.readDouble("FileParams/UserVoltageRange", 5.0, 0.0, MaxVoltageRange));
-    m_pComplecCheckBox->setChecked(ini.readBool("FileParams/UserIsComplex", false));
-    m_pConvertCodeCmbBox->setCurrentIndex(ini.readInt("FileParams/ConvertCode", 0, 0, 2));
+    // A complex tick still shown would turn a single channel into a pair.
+    m_pComplecCheckBox->setChecked(false);
+    m_pChanNumSpin->setValue(settings.channelCount);
+    m_pBitRangeSpin->setValue(settings.bitRange);
+    m_pVoltageRangeSpin->setValue(settings.voltageRange);
+    m_pComplecCheckBox->setChecked(settings.isComplex);
+    m_pConvertCodeCmbBox->setCurrentIndex(settings.codeType);
     slotChanged(m_pChangeCheck->isChecked());
 }
 
-void FileParamsDlg::save() const
+FileParamsSettings FileParamsDlg::settings() const
 {
-    IniFile ini(configPath());
+    FileParamsSettings s;
     // A tick forced by a record without postfix is not the user's choice.
-    if (m_pChangeCheck->isEnabled())
-        ini.writeBool("FileParams/UserFileParams", m_pChangeCheck->isChecked());
-    ini.write("FileParams/UserSampleRate", m_pSampleRateSpin->value());
-    ini.write("FileParams/UserBytesPerSamples", m_pBytesPerSamplesSpin->value());
-    ini.write("FileParams/UserChannelNumber", m_pChanNumSpin->value());
-    ini.write("FileParams/UserBitRange", m_pBitRangeSpin->value());
-    ini.write("FileParams/UserVoltageRange", m_pVoltageRangeSpin->value());
-    ini.writeBool("FileParams/UserIsComplex", m_pComplecCheckBox->isChecked());
-    ini.write("FileParams/ConvertCode", m_pConvertCodeCmbBox->currentIndex());
+    s.useUserParams = m_pChangeCheck->isEnabled() ? m_pChangeCheck->isChecked() : m_isUseChosen;
+    s.sampleRateKhz = m_pSampleRateSpin->value();
+    s.bytesPerSample = m_pBytesPerSamplesSpin->value();
+    s.channelCount = m_pChanNumSpin->value();
+    s.bitRange = m_pBitRangeSpin->value();
+    s.voltageRange = m_pVoltageRangeSpin->value();
+    s.isComplex = m_pComplecCheckBox->isChecked();
+    s.codeType = m_pConvertCodeCmbBox->currentIndex();
+    return s;
 }
 
 void FileParamsDlg::setFileParams(const FileParams &params)
@@ -150,21 +140,6 @@ void FileParamsDlg::setFileParams(const FileParams &params)
     showWidened(m_pVoltageRangeSpin, params.voltageRangeMv / 1000.0);
     m_pComplecCheckBox->setChecked(params.isComplex);
     m_pConvertCodeCmbBox->setCurrentIndex(std::clamp(int(params.codeType), 0, 2));
-}
-
-FileParams FileParamsDlg::fileParams() const
-{
-    FileParams params = zeroedFileParams();
-    // The fields hold three decimals: kHz to Hz and V to mV give whole numbers, which plain
-    // truncation of the binary product would sometimes miss by one.
-    params.sampleRate = std::round(m_pSampleRateSpin->value() * 1000.0);
-    params.bytesPerSample = uint8_t(m_pBytesPerSamplesSpin->value());
-    params.channelCount = uint32_t(m_pChanNumSpin->value());
-    params.bitRange = uint8_t(m_pBitRangeSpin->value());
-    params.voltageRangeMv = int32_t(std::lround(m_pVoltageRangeSpin->value() * 1000.0));
-    params.isComplex = m_pComplecCheckBox->isChecked();
-    params.codeType = m_pConvertCodeCmbBox->currentIndex();
-    return params;
 }
 
 bool FileParamsDlg::isChangeChecked() const

@@ -1,8 +1,8 @@
 #pragma once
 // "Параметры файла чтения": the record parameters used when a record has no postfix or when
-// the user overrides it, stored under "FileParams/" in the configuration in use.
+// the user overrides it, shown in kHz and V.
+#include "sources/FileParamsSettings.h"
 #include "sources/ui/SettingsDlg.h"
-#include "sources/FileParams.h"
 
 #include <QSpinBox>
 
@@ -25,18 +25,15 @@ protected:
 class FileParamsDlg : public SettingsDlg {
     Q_OBJECT
 public:
-    // Loads the stored user parameters at once: the main window also builds the dialog unseen,
-    // to hand them to the source when acquisition starts.
-    explicit FileParamsDlg(const QString &sConfigPath, QWidget *parent = nullptr);
+    explicit FileParamsDlg(QWidget *parent = nullptr);
 
-    void load() override;
-    void save() const override;
-
-    // Shows a record's parameters (rate and range are shown in kHz and V).
+    void setSettings(const FileParamsSettings &settings);
+    // The parameters as entered; the user's choice of their use stays the one handed in while
+    // a record forces them (see presetForRecord()).
+    FileParamsSettings settings() const;
+    // Shows a record's parameters.
     void setFileParams(const FileParams &params);
-    // The parameters as entered; no channel numbers, shift frequencies or gains.
-    FileParams fileParams() const;
-    // The user parameters are to be in force.
+    // The user parameters are to be in force, by the user's choice or forced by the record.
     bool isChangeChecked() const;
     // Prepares the dialog for the current record before it is shown: unless the user
     // parameters are ticked it shows the record's own; a record without postfix makes them
@@ -60,4 +57,5 @@ private:
     QDoubleSpinBox *m_pVoltageRangeSpin = nullptr;
     QCheckBox *m_pComplecCheckBox = nullptr;
     QComboBox *m_pConvertCodeCmbBox = nullptr;
+    bool m_isUseChosen = false; // the user's choice while the record forces the tick
 };

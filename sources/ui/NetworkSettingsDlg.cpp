@@ -1,6 +1,5 @@
 #include "sources/ui/NetworkSettingsDlg.h"
 
-#include "sources/IniFile.h"
 #include "sources/ui/IntValidator.h"
 #include "sources/ui/IpValidator.h"
 
@@ -8,32 +7,14 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-namespace {
-
-const QString DefaultAddress = QStringLiteral("127.0.0.1");
-const QString DefaultPort = QStringLiteral("7777");
-const QString DefaultFileName = QStringLiteral("data_0.bin");
-constexpr int MaxPort = 9999;
-
-// The stored text when the field's validator takes it whole, else the default.
-QString validText(const IniFile &ini, const QString &sKey, const QString &sDefault, const QLineEdit *edit)
-{
-    QString sText = ini.readText(sKey, sDefault);
-    int nPos = 0;
-    return edit->validator()->validate(sText, nPos) == QValidator::Acceptable ? sText : sDefault;
-}
-
-} // namespace
-
-NetworkSettingsDlg::NetworkSettingsDlg(const QString &sConfigPath, QWidget *parent)
-    : SettingsDlg(parent, sConfigPath)
+NetworkSettingsDlg::NetworkSettingsDlg(QWidget *parent) : SettingsDlg(parent)
 {
     setWindowTitle(QString::fromUtf8("Настройки сети"));
 
     m_pIpAdrEdit = named(new QLineEdit, "m_pIpAdrEdit");
     m_pIpAdrEdit->setValidator(new IpValidator(m_pIpAdrEdit));
     m_pPortEdit = named(new QLineEdit, "m_pPortEdit");
-    m_pPortEdit->setValidator(new IntValidator(0, MaxPort, m_pPortEdit));
+    m_pPortEdit->setValidator(new IntValidator(0, int(NetworkSettings::MaxPort), m_pPortEdit));
     m_pFileNameEdit = named(new QLineEdit, "m_pFileNameEdit");
     m_pFileNameEdit->setMinimumWidth(220);
 
@@ -47,23 +28,23 @@ NetworkSettingsDlg::NetworkSettingsDlg(const QString &sConfigPath, QWidget *pare
     layout->addWidget(newButtonBox(QStringLiteral("Ok"), QStringLiteral("Cancel")));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    load();
+    setSettings(NetworkSettings());
 }
 
-void NetworkSettingsDlg::load()
+void NetworkSettingsDlg::setSettings(const NetworkSettings &settings)
 {
-    const IniFile ini(configPath());
-    m_pIpAdrEdit->setText(validText(ini, "Network/IP", DefaultAddress, m_pIpAdrEdit));
-    m_pPortEdit->setText(validText(ini, "Network/Port", DefaultPort, m_pPortEdit));
-    m_pFileNameEdit->setText(ini.readText("Network/FileName", DefaultFileName));
+    m_pIpAdrEdit->setText(settings.address);
+    m_pPortEdit->setText(QString::number(settings.port));
+    m_pFileNameEdit->setText(settings.fileName);
 }
 
-void NetworkSettingsDlg::save() const
+NetworkSettings NetworkSettingsDlg::settings() const
 {
-    IniFile ini(configPath());
-    ini.write("Network/IP", address());
-    ini.write("Network/Port", m_pPortEdit->text());
-    ini.write("Network/FileName", fileName());
+    NetworkSettings s;
+    s.address = m_pIpAdrEdit->text();
+    s.port = m_pPortEdit->text().toUInt();
+    s.fileName = m_pFileNameEdit->text();
+    return s;
 }
 
 bool NetworkSettingsDlg::isAcceptable()
@@ -80,7 +61,3 @@ bool NetworkSettingsDlg::isAcceptable()
         bad->setFocus();
     return !bad;
 }
-
-QString NetworkSettingsDlg::address() const { return m_pIpAdrEdit->text(); }
-unsigned NetworkSettingsDlg::port() const { return m_pPortEdit->text().toUInt(); }
-QString NetworkSettingsDlg::fileName() const { return m_pFileNameEdit->text(); }

@@ -1,6 +1,6 @@
 #pragma once
-// "Настройки сети": server address, port and record name of the network source, stored as text
-// under "Network/" in the application configuration.
+// "Настройки сети": server address, port and record name of the network source.
+#include "sources/NetworkSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 class QLineEdit;
@@ -8,19 +8,13 @@ class QLineEdit;
 class NetworkSettingsDlg : public SettingsDlg {
     Q_OBJECT
 public:
-    // Loads the stored values at once: the main window also builds the dialog unseen, only to
-    // read them.
-    explicit NetworkSettingsDlg(const QString &sConfigPath, QWidget *parent = nullptr);
+    explicit NetworkSettingsDlg(QWidget *parent = nullptr);
 
-    void load() override;
-    void save() const override;
-
-    QString address() const;
-    unsigned port() const;
-    QString fileName() const;
+    void setSettings(const NetworkSettings &settings);
+    NetworkSettings settings() const;
 
 protected:
-    // A half-typed address or an empty port is not saved.
+    // A half-typed address or an empty port is refused.
     bool isAcceptable() override;
 
 private:

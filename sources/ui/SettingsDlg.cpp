@@ -2,10 +2,8 @@
 
 #include <QMessageBox>
 #include <QPushButton>
-#include <QShowEvent>
 
-SettingsDlg::SettingsDlg(QWidget *parent, const QString &sConfigPath)
-    : QDialog(parent), m_sConfigPath(sConfigPath)
+SettingsDlg::SettingsDlg(QWidget *parent) : QDialog(parent)
 {
 }
 
@@ -22,24 +20,8 @@ QDialogButtonBox *SettingsDlg::newButtonBox(const QString &sOk, const QString &s
 
 void SettingsDlg::accept()
 {
-    if (!isAcceptable())
-        return;
-    save();
-    QDialog::accept();
-}
-
-void SettingsDlg::reject()
-{
-    restoreOpenedState();
-    QDialog::reject();
-}
-
-void SettingsDlg::showEvent(QShowEvent *event)
-{
-    // A window restored by the window system is not a new opening.
-    if (!event->spontaneous())
-        rememberOpenedState();
-    QDialog::showEvent(event);
+    if (isAcceptable())
+        QDialog::accept();
 }
 
 void SettingsDlg::warn(const QString &sText)

@@ -28,8 +28,7 @@ QDoubleSpinBox *spin(const QString &sName, int decimals, double max)
 
 } // namespace
 
-SignalSimulationDlg::SignalSimulationDlg(QWidget *parent, const QString &sConfigPath)
-    : SettingsDlg(parent, sConfigPath)
+SignalSimulationDlg::SignalSimulationDlg(QWidget *parent) : SettingsDlg(parent)
 {
     setWindowTitle(QString::fromUtf8("Параметры имитации сигналов"));
 
@@ -93,7 +92,7 @@ SignalSimulationDlg::SignalSimulationDlg(QWidget *parent, const QString &sConfig
     layout->addLayout(columns);
     layout->addWidget(newButtonBox(QStringLiteral("OK"), QString::fromUtf8("Отмена")));
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    load();
+    setSettings(SimulationSettings());
 }
 
 void SignalSimulationDlg::enableRow(const Row &row, bool isOn)
@@ -166,18 +165,4 @@ void SignalSimulationDlg::setSettings(const SimulationSettings &s)
         enableRow(row, r.enabled);
     }
     countEnabled();
-}
-
-void SignalSimulationDlg::load()
-{
-    SimulationSettings s;
-    if (!configPath().isEmpty())
-        s.load(configPath());
-    setSettings(s);
-}
-
-void SignalSimulationDlg::save() const
-{
-    if (!configPath().isEmpty())
-        settings().save(configPath());
 }

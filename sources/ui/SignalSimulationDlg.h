@@ -1,7 +1,7 @@
 #pragma once
 // "Параметры имитации сигналов": the generator's 16 components, block layout and noise.
 // The widgets show the settings in the user's units (kHz, volts); the main window takes the
-// generator's descriptor and records from settings().
+// edited copy from settings() after OK.
 #include "sources/ui/SettingsDlg.h"
 #include "sources/SimulationSettings.h"
 
@@ -17,10 +17,7 @@ class QSpinBox;
 class SignalSimulationDlg : public SettingsDlg {
     Q_OBJECT
 public:
-    explicit SignalSimulationDlg(QWidget *parent = nullptr, const QString &sConfigPath = QString());
-
-    void load() override;
-    void save() const override;
+    explicit SignalSimulationDlg(QWidget *parent = nullptr);
 
     // The dialog's values, converted to the stored units (Hz, mV, whole codes for noise).
     SimulationSettings settings() const;

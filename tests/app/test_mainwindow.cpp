@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -71,6 +74,22 @@ QString writeRecord(const QString &path, int channels, uint64_t samples, double 
     if (!writeRecordFile(path, recipe, true, &error))
         qWarning() << error;
     return path;
+}
+
+// Answers the next modal dialog: runs `edit` on it, then clicks the named button.
+void answerNextDialog(const std::function<void(QWidget &)> &edit, const char *button)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        edit(*dialog);
+        dialog->findChild<QPushButton *>(button)->click();
+    });
+    timer->start(10);
 }
 
 } // namespace
@@ -279,6 +298,52 @@ private slots:
         writeIniValue(record, "Pallete", "Mine", 42);
         w.slotSaveConfig();
         QCOMPARE(openIni(record)->value("Pallete/Mine").toInt(), 42);
+    }
+
+    // The window keeps the settings in force: a cancelled dialog changes neither them nor the
+    // file, an accepted one is applied, saved and found by the next window.
+    void paletteDialogCancelKeepsOkAppliesAndSaves()
+    {
+        Orma w;
+        w.show();
+        const QString ini = w.configPath();
+        OrmaPlot *plot = w.oscPanel()->plot();
+        QCOMPARE(plot->canvasBackground().color(), QColor(Qt::black));
+        const auto standard = [](QWidget &d) { d.findChild<QPushButton *>("m_pStdPalButton")->click(); };
+        answerNextDialog(standard, "m_pCancelButton");
+        action(w, "m_pPalletAction")->trigger();
+        QCOMPARE(plot->canvasBackground().color(), QColor(Qt::black));
+        QVERIFY(!openIni(ini)->contains("Pallete/DysplayColor"));
+
+        answerNextDialog(standard, "m_pOkButton");
+        action(w, "m_pPalletAction")->trigger();
+        QCOMPARE(plot->canvasBackground().color(), QColor(Qt::white));
+        QCOMPARE(w.spectrPanel()->plot()->canvasBackground().color(), QColor(Qt::white));
+        QCOMPARE(openIni(ini)->value("Pallete/DysplayColor").toInt(), 0xFFFFFF);
+        Orma again;
+        QCOMPARE(again.oscPanel()->plot()->canvasBackground().color(), QColor(Qt::white));
+    }
+
+    void analyserDialogReachesTheSourceOnlyOnOk()
+    {
+        Orma w;
+        w.show();
+        QCOMPARE(w.source()->fftSize(), 1024u);
+        const auto fft = [](const char *text) {
+            return [text](QWidget &d) {
+                auto *combo = d.findChild<QComboBox *>("m_pFftSizeCmbBox");
+                combo->setCurrentIndex(combo->findText(text));
+            };
+        };
+        answerNextDialog(fft("8K"), "m_pCancelButton");
+        action(w, "m_pActionOscSpectr")->trigger();
+        QCOMPARE(w.source()->fftSize(), 1024u);
+        QVERIFY(!openIni(w.configPath())->contains("SpectrPanel/FftSize"));
+
+        answerNextDialog(fft("4096"), "m_pOkButton");
+        action(w, "m_pActionOscSpectr")->trigger();
+        QCOMPARE(w.source()->fftSize(), 4096u);
+        QCOMPARE(openIni(w.configPath())->value("SpectrPanel/FftSize").toInt(), 4096);
     }
 
     // Many loads and kind switches during acquisition; ASan and TSan watch the threads. Every

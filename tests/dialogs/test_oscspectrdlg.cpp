@@ -1,5 +1,5 @@
 // The analyser settings dialog: its defaults, the power-axis checks, the FFT size that must
-// fit the record, how stored values are shown, and that OK stores and Cancel forgets.
+// fit the record, how settings are shown, and that OK hands back the edit.
 #include "dialogs/OscSpectrDlg.h"
 
 #include "DialogTestKit.h"
@@ -25,15 +25,6 @@ void choose(QComboBox *combo, const QString &sText)
     combo->setCurrentIndex(nIdx);
 }
 
-// Every value the main window reads, in a fixed order, for comparing whole states.
-QVariantList values(const OscSpectrDlg &d)
-{
-    return {d.timeDimension(), d.timeout(),       d.amplDimension(), d.gainIndex(),    d.fftSize(),
-            d.averageCount(),  d.windowType(),    d.sidelobeLevel(), d.freqDimension(), d.spectrRange(),
-            d.isFreqShift(),   d.isDb(),          d.lowFreqHz(),     d.powerDimension(), d.impedance(),
-            d.maxPower(),      d.minPower(),      d.isShowHarmonic(), d.harmonicCount(), d.sfdrBandWidth()};
-}
-
 // What the user does: pick an entry of the list.
 void pick(QComboBox *combo, const QString &sText)
 {
@@ -46,20 +37,16 @@ void pick(QComboBox *combo, const QString &sText)
 class OscSpectrDlgTest : public QObject {
     Q_OBJECT
 private slots:
-    void freshConfigurationGivesDefaults()
+    void freshDialogShowsTheDefaults()
     {
-        kit::ScratchIni ini;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
-        dlg.load();
-        // samples, 100 ms, codes, to the ADC input, 1024, 1, the 7-term window, 120 dB, kHz,
-        // centred, shifted, linear, 0 Hz, dB/max, 50 Ohm, 0 .. -120, no marks, 6, 0 Hz.
-        const QVariantList expected = {3, 100, 0, 0, 1024u, 1, 2, 120.0, 14, 1,
-                                       true, false, 0.0, 9, 50, 0.0, -120.0, false, 6, 0};
-        QCOMPARE(values(dlg), expected);
+        QVERIFY(dlg.settings() == AnalyserSettings());
         QCOMPARE(kit::child<QComboBox>(dlg, "m_pWindowTypeBox")->currentText(),
                  QString::fromUtf8("7-ми чл. Блэкмана-Хэрриса"));
+        QCOMPARE(kit::child<QComboBox>(dlg, "m_pFreqDimensionCmbBox")->currentText(), QString::fromUtf8("кГц"));
+        QCOMPARE(kit::child<QComboBox>(dlg, "m_pPowDimensionCmbBox")->currentText(), QString::fromUtf8("дБ/макс"));
         QVERIFY(!kit::child<QSpinBox>(dlg, "m_pSidelobeLevelSpin")->isEnabled());
+        QVERIFY(!kit::child<QLineEdit>(dlg, "m_pLowFreqEdit")->isEnabled());
         QVERIFY(kit::child<QCheckBox>(dlg, "m_pAccumulationCheck")->isHidden());
     }
 
@@ -86,9 +73,7 @@ private slots:
         QFETCH(double, max);
         QFETCH(double, min);
         QFETCH(QString, refusal);
-        kit::ScratchIni ini;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
         dlg.show();
         choose(kit::child<QComboBox>(dlg, "m_pPowDimensionCmbBox"), unit);
         kit::child<QDoubleSpinBox>(dlg, "m_pMaxPowerSpin")->setValue(max);
@@ -98,12 +83,12 @@ private slots:
         if (refusal.isEmpty()) {
             QVERIFY(hand.seen().isEmpty());
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
-            QCOMPARE(ini.get("SpectrPanel/MinPower").toDouble(), min);
+            QCOMPARE(dlg.settings().minPower, min);
         } else {
             QCOMPARE(hand.texts(), QStringList{refusal});
             QCOMPARE(hand.seen().first().title, QStringLiteral("ORMA"));
             QVERIFY(dlg.isVisible());
-            QVERIFY(!QFile::exists(ini.path())); // nothing stored
+            QCOMPARE(dlg.result(), int(QDialog::Rejected)); // nothing handed back
         }
     }
 
@@ -126,9 +111,7 @@ private slots:
         QFETCH(qulonglong, samples);
         QFETCH(QString, chosen);
         QFETCH(QString, shown);
-        kit::ScratchIni ini;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
         dlg.setSampleCount(samples);
         auto *combo = kit::child<QComboBox>(dlg, "m_pFftSizeCmbBox");
         kit::MessageHand hand;
@@ -137,30 +120,33 @@ private slots:
         QCOMPARE(hand.texts(), chosen == shown ? QStringList() : QStringList{FftRule});
     }
 
-    void storedValuesAreShownByTheirEntries_data()
+    void settingsAreShownByTheirEntries_data()
     {
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<uint>("size");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("65536") << "65536" << "64K";
-        QTest::newRow("2097152") << "2097152" << "2M";
-        QTest::newRow("8192") << "8192" << "8K";
-        QTest::newRow("4096") << "4096" << "4096";
-        QTest::newRow("between sizes") << "1000" << "512";
-        QTest::newRow("below the list") << "5" << "16";
-        QTest::newRow("garbage") << "lots" << "1024";
+        QTest::newRow("65536") << 65536u << "64K";
+        QTest::newRow("2097152") << 2097152u << "2M";
+        QTest::newRow("8192") << 8192u << "8K";
+        QTest::newRow("4096") << 4096u << "4096";
+        QTest::newRow("between sizes") << 1000u << "512";
+        QTest::newRow("below the list") << 5u << "16";
     }
-    void storedValuesAreShownByTheirEntries()
+    void settingsAreShownByTheirEntries()
     {
-        QFETCH(QString, stored);
+        QFETCH(uint, size);
         QFETCH(QString, shown);
-        kit::ScratchIni ini;
-        ini.set("SpectrPanel/FftSize", stored);
-        ini.set("SpectrPanel/LowFreq", 1500);
+        AnalyserSettings s;
+        s.fftSize = size;
+        s.lowFreqHz = 1500;
+        s.impedance = 600;
+        s.timeDimension = DimMicroseconds;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
-        dlg.load();
+        dlg.setSettings(s);
         QCOMPARE(kit::child<QComboBox>(dlg, "m_pFftSizeCmbBox")->currentText(), shown);
         QCOMPARE(kit::child<QLineEdit>(dlg, "m_pLowFreqEdit")->text(), QStringLiteral("1.5")); // kHz
+        QCOMPARE(kit::child<QComboBox>(dlg, "m_pImpedanceCmbBox")->currentText(), QStringLiteral("600"));
+        QCOMPARE(kit::child<QComboBox>(dlg, "m_pXDimensionCmbBox")->currentText(), QString::fromUtf8("мкс"));
+        QCOMPARE(dlg.settings().fftSize, AnalyserSettings::listedFftSize(size));
     }
 
     void typedFieldsTakeOnlyNumbersInRange_data()
@@ -182,25 +168,22 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(bool, acceptable);
-        kit::ScratchIni ini;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
         dlg.show();
         auto *edit = kit::child<QLineEdit>(dlg, qPrintable(field));
         edit->setText(text);
         QCOMPARE(edit->hasAcceptableInput(), acceptable);
         kit::MessageHand hand;
         dlg.accept();
-        // A half-typed number is refused with a warning instead of being stored.
+        // A half-typed number is refused with a warning instead of being handed back.
         QCOMPARE(hand.seen().size(), acceptable ? 0 : 1);
-        QCOMPARE(QFile::exists(ini.path()), acceptable);
+        QCOMPARE(dlg.result(), int(acceptable ? QDialog::Accepted : QDialog::Rejected));
     }
 
-    void okStoresEverySettingAndLoadReadsItBack()
+    void okHandsBackEverySetting()
     {
-        kit::ScratchIni ini;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
+        dlg.show();
         choose(kit::child<QComboBox>(dlg, "m_pXDimensionCmbBox"), QString::fromUtf8("с"));
         kit::child<QSpinBox>(dlg, "m_pTimeOutSpin")->setValue(250);
         choose(kit::child<QComboBox>(dlg, "m_pYDimensionCmbBox"), QString::fromUtf8("мВ"));
@@ -214,6 +197,7 @@ private slots:
         kit::child<QComboBox>(dlg, "m_pSpectrRangeCmbBox")->setCurrentIndex(0);
         kit::child<QCheckBox>(dlg, "m_pFreqShiftCheck")->setChecked(false);
         kit::child<QCheckBox>(dlg, "m_pDbCheck")->setChecked(true);
+        QVERIFY(kit::child<QLineEdit>(dlg, "m_pLowFreqEdit")->isEnabled());
         kit::child<QLineEdit>(dlg, "m_pLowFreqEdit")->setText("0.5");
         choose(kit::child<QComboBox>(dlg, "m_pPowDimensionCmbBox"), QString::fromUtf8("дБмкВ"));
         choose(kit::child<QComboBox>(dlg, "m_pImpedanceCmbBox"), "600");
@@ -222,67 +206,68 @@ private slots:
         kit::child<QCheckBox>(dlg, "m_pHarmonicCheck")->setChecked(true);
         kit::child<QLineEdit>(dlg, "m_pHarmEdit")->setText("9");
         kit::child<QLineEdit>(dlg, "m_pSfdrBandWidthEdit")->setText("2500");
-        dlg.accept();
+        kit::child<QPushButton>(dlg, "m_pOkButton")->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
-        // Codes of the units are stored, not their texts; the low edge in Hz.
-        const QVariantList stored = {ini.get("OscPanel/TimeDimension"), ini.get("OscPanel/AmplDimension"),
-                                     ini.get("SpectrPanel/WindowType"),  ini.get("SpectrPanel/FreqDimension"),
-                                     ini.get("SpectrPanel/PowerDimension"), ini.get("SpectrPanel/LowFreq")};
-        QCOMPARE(stored, (QVariantList{"6", "1", "3", "13", "11", "500"}));
+        // Units as their codes, the low edge in Hz, the window by its code, not its list place.
+        AnalyserSettings expected;
+        expected.timeDimension = DimSeconds;
+        expected.timeout = 250;
+        expected.amplDimension = DimMillivolts;
+        expected.gainIndex = 1;
+        expected.fftSize = 65536;
+        expected.averageCount = 16;
+        expected.windowType = WindowKaiser;
+        expected.sidelobeLevel = 90;
+        expected.freqDimension = DimHertz;
+        expected.spectrRange = 0;
+        expected.isFreqShift = false;
+        expected.isDb = true;
+        expected.lowFreqHz = 500;
+        expected.powerDimension = DimDbMicrovolt;
+        expected.impedance = 600;
+        expected.maxPower = 120;
+        expected.minPower = -20;
+        expected.isShowHarmonic = true;
+        expected.harmonicCount = 9;
+        expected.sfdrBandWidth = 2500;
+        QVERIFY(dlg.settings() == expected);
 
+        // Shown again, the same settings come back unchanged.
         OscSpectrDlg again;
-        again.setConfigPath(ini.path());
-        again.load();
-        QCOMPARE(values(again), values(dlg));
-        QCOMPARE(values(again), (QVariantList{6, 250, 1, 1, 65536u, 16, 3, 90.0, 13, 0, false, true, 500.0,
-                                              11, 600, 120.0, -20.0, true, 9, 2500}));
+        again.setSettings(expected);
+        QVERIFY(again.settings() == expected);
     }
 
-    void cancelPutsBackWhatTheDialogOpenedWith()
+    // The main window keeps its dialog and fills it anew at every opening: nothing a cancelled
+    // edit left in the widgets, enabled states included, may survive that.
+    void reopeningAfterCancelShowsTheOwnersSettings()
     {
-        kit::ScratchIni ini;
+        AnalyserSettings owner;
+        owner.windowType = WindowChebyshev;
+        owner.timeout = 40;
+        const AnalyserSettings kept = owner;
         OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
-        dlg.load();
-        dlg.setInterpolation(true); // presets of the main window are part of the opened state
+        dlg.setSettings(owner);
+        dlg.setInterpolation(true);
         dlg.show();
-        const QVariantList opened = values(dlg);
+        QVERIFY(kit::child<QSpinBox>(dlg, "m_pSidelobeLevelSpin")->isEnabled());
 
         kit::child<QSpinBox>(dlg, "m_pTimeOutSpin")->setValue(900);
         kit::child<QCheckBox>(dlg, "m_pInterpolationCheck")->setChecked(false);
-        choose(kit::child<QComboBox>(dlg, "m_pWindowTypeBox"), QString::fromUtf8("Чебышева"));
+        choose(kit::child<QComboBox>(dlg, "m_pWindowTypeBox"), QString::fromUtf8("Хэннинга"));
         kit::child<QCheckBox>(dlg, "m_pDbCheck")->setChecked(true);
         kit::child<QLineEdit>(dlg, "m_pHarmEdit")->setText("12");
         kit::child<QPushButton>(dlg, "m_pCancelButton")->click();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(owner == kept);
 
-        QCOMPARE(values(dlg), opened);
+        dlg.setSettings(owner);
+        dlg.setInterpolation(true);
+        QVERIFY(dlg.settings() == kept);
         QVERIFY(dlg.isInterpolation());
-        QVERIFY(!kit::child<QSpinBox>(dlg, "m_pSidelobeLevelSpin")->isEnabled());
+        QVERIFY(kit::child<QSpinBox>(dlg, "m_pSidelobeLevelSpin")->isEnabled());
         QVERIFY(!kit::child<QLineEdit>(dlg, "m_pLowFreqEdit")->isEnabled());
-        QVERIFY(!QFile::exists(ini.path()));
-    }
-
-    void absurdStoredValuesAreClamped()
-    {
-        kit::ScratchIni ini;
-        ini.set("OscPanel/TimeDimension", 99);   // no such unit
-        ini.set("OscPanel/Timeout", 100000);
-        ini.set("OscPanel/IsGain", -3);
-        ini.set("SpectrPanel/FftSize", "x");
-        ini.set("SpectrPanel/WindowType", 11);   // one past the last window
-        ini.set("SpectrPanel/FreqDimension", 2); // a code of another kind of unit
-        ini.set("SpectrPanel/FreqShift", "maybe");
-        ini.set("SpectrPanel/LowFreq", "nan");
-        ini.set("SpectrPanel/Impedance", 75);
-        ini.set("SpectrPanel/MinPower", -1e9);
-        ini.set("SpectrPanel/HarmNum", 500);
-        ini.set("SpectrPanel/SfdrBandWidth", -1);
-        OscSpectrDlg dlg;
-        dlg.setConfigPath(ini.path());
-        dlg.load();
-        // Unknown codes and garbage give the defaults; numbers out of range their nearest limit.
-        QCOMPARE(values(dlg), (QVariantList{3, 1000, 0, 0, 1024u, 1, 2, 120.0, 14, 1, true, false, 0.0, 9, 50,
-                                            0.0, -1000.0, false, 99, 0}));
     }
 };
 

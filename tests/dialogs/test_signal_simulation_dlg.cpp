@@ -1,5 +1,5 @@
 // The generator dialog: widget units against the stored ones, the row switches, the harmonics
-// button and saving on OK.
+// button and the edit handed back on OK.
 #include "sources/ui/SignalSimulationDlg.h"
 
 #include <QCheckBox>
@@ -7,9 +7,7 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class SignalSimulationDlgTest : public QObject {
@@ -58,20 +56,43 @@ private slots:
         QCOMPARE(dlg.enabledCount(), 1);
     }
 
-    void harmonicsButtonAndSaveOnOk()
+    void harmonicsButtonAndOk()
     {
-        QTemporaryDir dir;
-        SignalSimulationDlg dlg(nullptr, dir.filePath("ORMA.ini"));
+        SignalSimulationDlg dlg;
         child<QDoubleSpinBox>(dlg, "m_pFreqChan0Spin")->setValue(1500);
         child<QPushButton>(dlg, "m_pHarmonicButton")->click();
         QCOMPARE(dlg.enabledCount(), 16);
         QCOMPARE(child<QDoubleSpinBox>(dlg, "m_pFreqChan3Spin")->value(), 6000.0);
         QCOMPARE(child<QComboBox>(dlg, "m_pSignalsNumberCombo")->currentIndex(), 0);
         dlg.accept();
-        QSettings ini(dir.filePath("ORMA.ini"), QSettings::IniFormat);
-        QCOMPARE(ini.value("Simulation/Freq15").toDouble(), 24000.0);
-        QCOMPARE(ini.value("Simulation/IsEnable15").toInt(), 1);
-        QCOMPARE(ini.value("Simulation/SampleRate").toDouble(), 101000.0);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        const SimulationSettings s = dlg.settings();
+        QCOMPARE(s.rows[15].frequency, 24000.0);
+        QVERIFY(s.rows[15].enabled);
+        QCOMPARE(s.sampleRate, 101000.0);
+    }
+
+    // Shown again after a cancelled edit, the owner's settings come back whole.
+    void setSettingsShowsEveryField()
+    {
+        SimulationSettings owner;
+        owner.sampleCount = 8192;
+        owner.bitRange = 16;
+        owner.rows[0].noiseAmplitude = 7; // one amplitude for every row, as row 0 gives it
+        owner.rows[3] = {true, 7, 100.0, 250.5, 45.0};
+        SignalSimulationDlg dlg;
+        dlg.setSettings(owner);
+        child<QCheckBox>(dlg, "m_pChan3Check")->setChecked(false);
+        child<QLineEdit>(dlg, "m_pNumSamplesEdit")->setText("5");
+        dlg.reject();
+        dlg.setSettings(owner);
+        QVERIFY(child<QDoubleSpinBox>(dlg, "m_pFreqChan3Spin")->isEnabled());
+        const SimulationSettings s = dlg.settings();
+        QCOMPARE(s.sampleCount, 8192ull);
+        QCOMPARE(s.bitRange, 16);
+        QCOMPARE(s.rows[3].frequency, 250.5);
+        QCOMPARE(s.rows[3].noiseAmplitude, 7);
+        QCOMPARE(dlg.enabledCount(), 2);
     }
 };
 

@@ -74,12 +74,11 @@ class SourceDlgsTest : public QObject {
 private slots:
     void freshUserParametersAreLockedUntilChangeIsTicked()
     {
-        kit::ScratchIni ini;
-        FileParamsDlg dlg(ini.path());
+        FileParamsDlg dlg;
         QVERIFY(!dlg.isChangeChecked());
         // 20000000 kHz, 2 bytes, 2 channels, 14 bits, 5 V, real, two's complement.
-        QCOMPARE(fields(dlg.fileParams()), (QVariantList{2e10, 2, 2u, 14, 5000, false, 0}));
-        QVERIFY(dlg.fileParams().channelNumbers.empty() && dlg.fileParams().gains.empty());
+        QVERIFY(dlg.settings() == FileParamsSettings());
+        QCOMPARE(fields(dlg.settings().fileParams()), (QVariantList{2e10, 2, 2u, 14, 5000, false, 0}));
         const char *const editors[] = {"m_pSampleRateSpin",  "m_pBytesPerSamplesSpin", "m_pChanNumSpin",
                                        "m_pBitRangeSpin",    "m_pVoltageRangeSpin",    "m_pComplecCheckBox",
                                        "m_pConvertCodeCmbBox"};
@@ -92,8 +91,7 @@ private slots:
 
     void complexRecordsKeepAPairOfChannels()
     {
-        kit::ScratchIni ini;
-        FileParamsDlg dlg(ini.path());
+        FileParamsDlg dlg;
         auto *channels = kit::child<QSpinBox>(dlg, "m_pChanNumSpin");
         auto *complex = kit::child<QCheckBox>(dlg, "m_pComplecCheckBox");
         complex->setChecked(true);
@@ -109,8 +107,7 @@ private slots:
 
     void sampleWidthIsOneTwoOrFourBytes()
     {
-        kit::ScratchIni ini;
-        FileParamsDlg dlg(ini.path());
+        FileParamsDlg dlg;
         auto *bytes = kit::child<QSpinBox>(dlg, "m_pBytesPerSamplesSpin");
         auto *bits = kit::child<QSpinBox>(dlg, "m_pBitRangeSpin");
         bytes->stepBy(1);
@@ -128,10 +125,10 @@ private slots:
         QCOMPARE(bytes->value(), 1);
     }
 
-    void userParametersRoundTripInDialogUnits()
+    void userParametersInDialogUnits()
     {
-        kit::ScratchIni ini;
-        FileParamsDlg dlg(ini.path());
+        FileParamsDlg dlg;
+        dlg.show();
         kit::child<QCheckBox>(dlg, "m_pChangeCheck")->setChecked(true);
         kit::child<QDoubleSpinBox>(dlg, "m_pSampleRateSpin")->setValue(125000.5);
         kit::child<QSpinBox>(dlg, "m_pBytesPerSamplesSpin")->setValue(4);
@@ -140,24 +137,36 @@ private slots:
         kit::child<QDoubleSpinBox>(dlg, "m_pVoltageRangeSpin")->setValue(1.001);
         kit::child<QCheckBox>(dlg, "m_pComplecCheckBox")->setChecked(true);
         kit::child<QComboBox>(dlg, "m_pConvertCodeCmbBox")->setCurrentIndex(2);
-        // 1.001 V is 1001 mV, though 1.001 x 1000 is 1000.99999... in binary.
-        const QVariantList entered = {125000500.0, 4, 8u, 24, 1001, true, 2};
-        QCOMPARE(fields(dlg.fileParams()), entered);
-        dlg.accept();
+        kit::child<QPushButton>(dlg, "m_pOkButton")->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
-        // The file keeps the dialog's units: kHz and V.
-        QCOMPARE(ini.get("FileParams/UserFileParams").toInt(), 1);
-        QCOMPARE(ini.get("FileParams/UserSampleRate").toDouble(), 125000.5);
-        QCOMPARE(ini.get("FileParams/UserVoltageRange").toDouble(), 1.001);
-        QCOMPARE(ini.get("FileParams/ConvertCode").toInt(), 2);
-        FileParamsDlg again(ini.path());
+        // kHz and V as typed.
+        FileParamsSettings entered;
+        entered.useUserParams = true;
+        entered.sampleRateKhz = 125000.5;
+        entered.bytesPerSample = 4;
+        entered.channelCount = 8;
+        entered.bitRange = 24;
+        entered.voltageRange = 1.001;
+        entered.isComplex = true;
+        entered.codeType = 2;
+        QVERIFY(dlg.settings() == entered);
+
+        FileParamsDlg again;
+        again.setSettings(entered);
         QVERIFY(again.isChangeChecked());
-        QCOMPARE(fields(again.fileParams()), entered);
+        QVERIFY(kit::child<QSpinBox>(again, "m_pChanNumSpin")->isEnabled());
+        QVERIFY(again.settings() == entered);
+
+        // Refilled with a single real channel, the complex pair shown before must not keep two.
+        FileParamsSettings single;
+        single.channelCount = 1;
+        again.setSettings(single);
+        QVERIFY(again.settings() == single);
     }
 
     void recordParametersAreShownUnlessUserOnesAreTicked()
     {
-        kit::ScratchIni ini;
         FileParams record = zeroedFileParams();
         record.channelCount = 4;
         record.sampleRate = 2.5e6;
@@ -165,53 +174,47 @@ private slots:
         record.bitRange = 12;
         record.voltageRangeMv = 20000; // wider than a user may type: shown, not clipped
         record.isComplex = true;
-        FileParamsDlg dlg(ini.path());
+        FileParamsDlg dlg;
         dlg.presetForRecord(record, true, false);
         QCOMPARE(kit::child<QDoubleSpinBox>(dlg, "m_pSampleRateSpin")->value(), 2500.0); // kHz
-        QCOMPARE(fields(dlg.fileParams()), fields(record));
+        QCOMPARE(fields(dlg.settings().fileParams()), fields(record));
         QVERIFY(kit::child<QCheckBox>(dlg, "m_pChangeCheck")->isEnabled());
 
-        ini.set("FileParams/UserFileParams", 1);
-        FileParamsDlg ticked(ini.path());
+        FileParamsSettings user;
+        user.useUserParams = true;
+        FileParamsDlg ticked;
+        ticked.setSettings(user);
         ticked.presetForRecord(record, true, false);
-        QCOMPARE(ticked.fileParams().channelCount, 2u);
+        QCOMPARE(ticked.settings().channelCount, 2);
     }
 
     void recordWithoutPostfixMakesUserParametersMandatory()
     {
-        kit::ScratchIni ini;
-        FileParamsDlg dlg(ini.path());
+        FileParamsDlg dlg;
         dlg.presetForRecord(zeroedFileParams(), false, false);
         QVERIFY(dlg.isChangeChecked());
         QVERIFY(!kit::child<QCheckBox>(dlg, "m_pChangeCheck")->isEnabled());
         QVERIFY(kit::child<QSpinBox>(dlg, "m_pChanNumSpin")->isEnabled());
         dlg.accept();
-        // The forced tick is not the user's choice and is not stored.
-        QCOMPARE(ini.get("FileParams/UserFileParams"), QVariant());
-        QCOMPARE(ini.get("FileParams/UserChannelNumber").toInt(), 2);
+        // The forced tick is not the user's choice: the handed-back choice stays the user's.
+        QVERIFY(!dlg.settings().useUserParams);
+        QCOMPARE(dlg.settings().channelCount, 2);
+
+        // The next record has a postfix: the tick is the user's again.
+        dlg.setSettings(dlg.settings());
+        QVERIFY(!dlg.isChangeChecked() && kit::child<QCheckBox>(dlg, "m_pChangeCheck")->isEnabled());
 
         // The generator's records need no postfix: only a tick already made is locked.
-        FileParamsDlg sim(ini.path());
+        FileParamsDlg sim;
         sim.presetForRecord(zeroedFileParams(), false, true);
         QVERIFY(!sim.isChangeChecked() && kit::child<QCheckBox>(sim, "m_pChangeCheck")->isEnabled());
-        ini.set("FileParams/UserFileParams", 1);
-        FileParamsDlg simTicked(ini.path());
+        FileParamsSettings user;
+        user.useUserParams = true;
+        FileParamsDlg simTicked;
+        simTicked.setSettings(user);
         simTicked.presetForRecord(zeroedFileParams(), false, true);
         QVERIFY(simTicked.isChangeChecked() && !kit::child<QCheckBox>(simTicked, "m_pChangeCheck")->isEnabled());
-    }
-
-    void absurdStoredUserParametersAreMadeUsable()
-    {
-        kit::ScratchIni ini;
-        ini.set("FileParams/UserSampleRate", -5);
-        ini.set("FileParams/UserBytesPerSamples", 3); // no reader takes 3-byte samples
-        ini.set("FileParams/UserChannelNumber", 0);
-        ini.set("FileParams/UserBitRange", 40);      // more than 2 bytes hold
-        ini.set("FileParams/UserVoltageRange", "high");
-        ini.set("FileParams/UserIsComplex", 1);      // with one channel: undone
-        ini.set("FileParams/ConvertCode", 9);
-        FileParamsDlg dlg(ini.path());
-        QCOMPARE(fields(dlg.fileParams()), (QVariantList{0.0, 2, 1u, 16, 5000, false, 2}));
+        QVERIFY(simTicked.settings().useUserParams);
     }
 
     void recordSignature()

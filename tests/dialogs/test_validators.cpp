@@ -1,5 +1,5 @@
 // Address and port input of the network settings: what is accepted, what may still be typed,
-// what is refused, and what reaches the file.
+// what is refused, and what the dialog hands back.
 #include "sources/ui/IntValidator.h"
 #include "sources/ui/IpValidator.h"
 #include "sources/ui/NetworkSettingsDlg.h"
@@ -72,8 +72,7 @@ private slots:
 
     void typingBlanksInTheAddressFieldGivesDots()
     {
-        kit::ScratchIni ini;
-        NetworkSettingsDlg dlg(ini.path());
+        NetworkSettingsDlg dlg;
         auto *edit = kit::child<QLineEdit>(dlg, "m_pIpAdrEdit");
         edit->clear();
         QTest::keyClicks(edit, "192 168 0 1");
@@ -82,50 +81,31 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("192.168.0.123"));
     }
 
-    void networkSettingsAreStoredAsCp1251Text()
+    void okHandsBackTheEditedSettings()
     {
-        kit::ScratchIni ini;
-        {
-            NetworkSettingsDlg dlg(ini.path());
-            QCOMPARE(dlg.address(), QStringLiteral("127.0.0.1")); // defaults
-            QCOMPARE(dlg.port(), 7777u);
-            QCOMPARE(dlg.fileName(), QStringLiteral("data_0.bin"));
+        NetworkSettingsDlg dlg;
+        QVERIFY(dlg.settings() == NetworkSettings());
+        NetworkSettings owner;
+        owner.address = "10.9.8.7";
+        const NetworkSettings kept = owner;
+        for (bool isOk : {false, true}) {
+            dlg.setSettings(owner);
+            QCOMPARE(kit::child<QLineEdit>(dlg, "m_pIpAdrEdit")->text(), QStringLiteral("10.9.8.7"));
+            dlg.show();
             kit::child<QLineEdit>(dlg, "m_pIpAdrEdit")->setText("10.1.2.3");
             kit::child<QLineEdit>(dlg, "m_pPortEdit")->setText("5025");
             kit::child<QLineEdit>(dlg, "m_pFileNameEdit")->setText(QString::fromUtf8("данные_0.bin"));
-            dlg.accept();
-            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            kit::child<QPushButton>(dlg, isOk ? "m_pOkButton" : "m_pCancelButton")->click();
+            QCOMPARE(dlg.result(), int(isOk ? QDialog::Accepted : QDialog::Rejected));
         }
-        const QByteArray bytes = ini.bytes();
-        QVERIFY2(bytes.contains("[Network]"), bytes.constData());
-        QVERIFY(bytes.contains("IP=10.1.2.3"));
-        QVERIFY(bytes.contains("Port=5025"));
-        // д а н н ы е in the Windows Cyrillic code page, one byte each.
-        QVERIFY2(bytes.contains("FileName=\xE4\xE0\xED\xED\xFB\xE5_0.bin"), bytes.constData());
-
-        NetworkSettingsDlg again(ini.path());
-        QCOMPARE(again.address(), QStringLiteral("10.1.2.3"));
-        QCOMPARE(again.port(), 5025u);
-        QCOMPARE(again.fileName(), QString::fromUtf8("данные_0.bin"));
+        QVERIFY(owner == kept);
+        const NetworkSettings s = dlg.settings();
+        QCOMPARE(s.address, QStringLiteral("10.1.2.3"));
+        QCOMPARE(s.port, 5025u);
+        QCOMPARE(s.fileName, QString::fromUtf8("данные_0.bin"));
     }
 
-    void unusableStoredValuesGiveTheDefaults()
-    {
-        kit::ScratchIni ini;
-        ini.set("Network/IP", "300.1.1.1");
-        ini.set("Network/Port", "65535");
-        NetworkSettingsDlg dlg(ini.path());
-        QCOMPARE(dlg.address(), QStringLiteral("127.0.0.1"));
-        QCOMPARE(dlg.port(), 7777u);
-
-        ini.set("Network/IP", "192 168 1 9"); // written by hand with blanks
-        ini.set("Network/Port", "abc");
-        dlg.load();
-        QCOMPARE(dlg.address(), QStringLiteral("192.168.1.9"));
-        QCOMPARE(dlg.port(), 7777u);
-    }
-
-    void incompleteInputIsNotSaved_data()
+    void incompleteInputIsRefused_data()
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("port");
@@ -134,13 +114,12 @@ private slots:
         QTest::newRow("no address") << "" << "7777" << QString::fromUtf8("\nНеверный IP адрес!");
         QTest::newRow("no port") << "127.0.0.1" << "" << QString::fromUtf8("\nНеверный номер порта!");
     }
-    void incompleteInputIsNotSaved()
+    void incompleteInputIsRefused()
     {
         QFETCH(QString, address);
         QFETCH(QString, port);
         QFETCH(QString, warning);
-        kit::ScratchIni ini;
-        NetworkSettingsDlg dlg(ini.path());
+        NetworkSettingsDlg dlg;
         dlg.show();
         kit::child<QLineEdit>(dlg, "m_pIpAdrEdit")->setText(address);
         kit::child<QLineEdit>(dlg, "m_pPortEdit")->setText(port);
@@ -148,7 +127,7 @@ private slots:
         kit::child<QPushButton>(dlg, "m_pOkButton")->click();
         QCOMPARE(hand.texts(), QStringList{warning});
         QVERIFY(dlg.isVisible());
-        QVERIFY(!QFile::exists(ini.path()));
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
     }
 };
 
