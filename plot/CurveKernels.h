@@ -1,25 +1,26 @@
 #pragma once
-// Numeric kernels of curve drawing and of the tools: plain loops over the caller's arrays,
-// no allocation.
+// Numeric kernels of curve drawing and of the tools: loops over the caller's arrays, no
+// allocation. The extremes scans run on AVX2 where the processor has it.
 #include <cmath>
 
 class QwtScaleMap;
 
-// Extremes of a run of samples that fall into one pixel column. On ties the earlier
-// index wins, so a flat run reports its first sample.
+// Extremes of a run of samples that fall into one pixel column, and which of them the run
+// reaches first: minFirst when the earliest sample equal to min precedes the earliest one
+// equal to max (true for a flat run).
 struct RunExtremes {
     double first;
     double last;
     double min;
     double max;
-    int minIndex;
-    int maxIndex;
+    bool minFirst;
 };
 
 // count must be at least 1.
 RunExtremes scanRun(const double *y, int count);
 
-// Smallest and largest of count values; both stay untouched when count is 0.
+// Smallest and largest of count values; both stay untouched when count is 0. A NaN is
+// skipped unless it is the first value.
 void minMaxScan(const double *y, int count, double &minValue, double &maxValue);
 
 // Pixel position rounded half away from zero.

@@ -127,18 +127,17 @@ void QwtPlotCurveEx::appendDecimated(QPolygonF &out, const QwtScaleMap &xMap, co
         const int k = sameColumnCount(m_xData + i, std::min(chunk, last - i + 1), xMap, m_layout);
         const RunExtremes e = scanRun(m_yData + i, k);
         const double px = pixelRound(xMap.transform(m_xData[i]));
-        if (e.first != e.min && e.first != e.max)
+        // A first sample equal to an extreme is that extreme's earliest one, so it leads anyway.
+        // The last one follows the later extreme unless equal to it: the line to the next
+        // column starts there.
+        const double early = e.minFirst ? e.min : e.max;
+        const double late = e.minFirst ? e.max : e.min;
+        if (e.first != early)
             out += QPointF(px, py(e.first));
-        if (e.min == e.max) {
-            out += QPointF(px, py(e.min));
-        } else if (e.minIndex < e.maxIndex) {
-            out += QPointF(px, py(e.min));
-            out += QPointF(px, py(e.max));
-        } else {
-            out += QPointF(px, py(e.max));
-            out += QPointF(px, py(e.min));
-        }
-        if (e.last != e.min && e.last != e.max)
+        out += QPointF(px, py(early));
+        if (late != early)
+            out += QPointF(px, py(late));
+        if (e.last != late)
             out += QPointF(px, py(e.last));
         i += k;
     }

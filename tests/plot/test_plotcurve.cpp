@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 
 #include <qwt_scale_map.h>
 #include <qwt_symbol.h>
@@ -246,44 +245,6 @@ private slots:
         curve.setCurveSamples(x.constData(), high.constData(), 4);
         image = canvas.draw(curve);
         QVERIFY(!isTrace(image, 50, canvas.row(-50)));
-    }
-
-    void runKernelOrdersExtremes()
-    {
-        const double rising[] = {3, 1, 1, 9, 9, 4};
-        RunExtremes e = scanRun(rising, 6);
-        QCOMPARE(e.first, 3.0);
-        QCOMPARE(e.last, 4.0);
-        QCOMPARE(e.min, 1.0);
-        QCOMPARE(e.max, 9.0);
-        QCOMPARE(e.minIndex, 1); // ties: the earlier sample
-        QCOMPARE(e.maxIndex, 3);
-        // Against a naive scan, over lengths around the kernel's block size, with many ties.
-        std::mt19937 gen(3);
-        std::uniform_int_distribution<int> level(-4, 4);
-        for (int n = 1; n <= 70; ++n)
-            for (int trial = 0; trial < 20; ++trial) {
-                QVector<double> v(n);
-                for (double &d : v)
-                    d = level(gen);
-                const RunExtremes got = scanRun(v.constData(), n);
-                const auto lo = std::min_element(v.cbegin(), v.cend());
-                const auto hi = std::max_element(v.cbegin(), v.cend());
-                QCOMPARE(got.min, *lo);
-                QCOMPARE(got.max, *hi);
-                QCOMPARE(got.minIndex, int(lo - v.cbegin()));
-                QCOMPARE(got.maxIndex, int(hi - v.cbegin()));
-                QCOMPARE(got.last, v.last());
-            }
-        QCOMPARE(roundToSample(20.5), 20.0);
-        QCOMPARE(roundToSample(20.51), 21.0);
-        QCOMPARE(roundToSample(-0.7), -1.0);
-        const double xs[] = {0, 1, 2, 3, 4, 5, 6, 7};
-        const IndexRange inside = coveringRange(xs, 8, 2.5, 4.5);
-        QCOMPARE(inside.first, 2);
-        QCOMPARE(inside.last, 5);
-        QVERIFY(coveringRange(xs, 8, 8.5, 9.0).count() <= 0);
-        QCOMPARE(coveringRange(xs, 8, 3.2, 3.8).count(), 2); // between two samples
     }
 };
 
