@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
+#include <qwt_clipper.h>
+#include <qwt_painter.h>
 #include <qwt_scale_map.h>
 #include <qwt_symbol.h>
 
@@ -123,6 +126,62 @@ private slots:
         // Both one-sample spikes reach the image.
         QVERIFY(isTrace(image, canvas.column(spike), canvas.row(4000.0)));
         QVERIFY(isTrace(image, canvas.column(spike + 170000), canvas.row(-4000.0)));
+    }
+
+    // A thin solid pen paints each column as one rectangle, exactly the pixels of the
+    // polyline's segments each drawn on its own (a polyline itself overshoots some turns by a
+    // pixel and skips others). Dense and sparse records, values far beyond the canvas.
+    void columnRectsPaintTheSegments_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<double>("range");
+        QTest::newRow("dense") << 200001 << 5000.0;
+        QTest::newRow("dense, clipped") << 200001 << 300.0;
+        QTest::newRow("sparse") << 151 << 1500.0;
+    }
+
+    void columnRectsPaintTheSegments()
+    {
+        QFETCH(int, n);
+        QFETCH(double, range);
+        Record r(n);
+        std::mt19937 gen(5);
+        std::uniform_real_distribution<double> jitter(-600, 600);
+        for (double &v : r.y)
+            v += jitter(gen);
+        QwtPlotCurveEx curve;
+        setup(curve, r);
+        const Canvas canvas(401, 300, 0, n - 1, -range, range);
+        const QImage drawn = canvas.draw(curve);
+
+        const QPolygonF clipped =
+            QwtClipper::clipPolygonF(canvas.rect.adjusted(-1, -1, 1, 1), curve.lastPolygon(), false);
+        QImage segments(drawn.size(), QImage::Format_RGB32);
+        segments.fill(kBackground);
+        QPainter painter(&segments);
+        painter.setPen(QPen(kTrace, 0));
+        for (int i = 0; i + 1 < clipped.size(); ++i)
+            painter.drawLine(clipped[i], clipped[i + 1]);
+        painter.end();
+        QCOMPARE(drawn, segments);
+
+        // Pens a rectangle does not stand for get the polyline as it was.
+        QPen wide(kTrace, 3);
+        QPen dashed(kTrace, 0, Qt::DashLine);
+        for (const QPen &pen : {wide, dashed}) {
+            curve.setPen(pen);
+            const QImage image = canvas.draw(curve);
+            QImage expected(image.size(), QImage::Format_RGB32);
+            expected.fill(kBackground);
+            QPainter reference(&expected);
+            reference.setPen(pen);
+            const qreal margin = std::max<qreal>(1.0, pen.widthF());
+            QwtPainter::drawPolyline(&reference,
+                                     QwtClipper::clipPolygonF(canvas.rect.adjusted(-margin, -margin, margin, margin),
+                                                              curve.lastPolygon(), false));
+            reference.end();
+            QCOMPARE(image, expected);
+        }
     }
 
     // Zoomed into 1,000 of the samples only those (and one beyond each edge) are drawn.
