@@ -23,10 +23,15 @@ RunExtremes scanRun(const double *y, int count);
 // skipped unless it is the first value.
 void minMaxScan(const double *y, int count, double &minValue, double &maxValue);
 
-// Pixel position rounded half away from zero.
+// Pixel position rounded half away from zero, as std::round, which without SSE4.1 is a
+// library call: several per pixel column.
 inline double pixelRound(double p)
 {
-    return std::round(p);
+    if (!(std::fabs(p) < 4503599627370496.0)) // 2^52 and beyond are whole already; NaN stays
+        return p;
+    const double whole = double(static_cast<long long>(p)); // toward zero
+    const double rest = p - whole;                            // exact
+    return std::copysign(rest >= 0.5 ? whole + 1.0 : rest <= -0.5 ? whole - 1.0 : whole, p);
 }
 
 // How the x values of a curve are laid out.

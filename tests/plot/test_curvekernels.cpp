@@ -257,8 +257,23 @@ private slots:
         QCOMPARE(got, expected);
     }
 
-    void visibleRangeAndSampleRounding()
+    void visibleRangeAndRoundings()
     {
+        std::mt19937 gen(17);
+        std::uniform_real_distribution<double> any(-5000.0, 5000.0);
+        QVector<double> values = {0.0, -0.0, 0.5, -0.5, 1.5, -2.5, 0.49999999999999994, -0.49999999999999994,
+                                  4503599627370495.5, -4503599627370497.0, 1e300, -HUGE_VAL};
+        for (int i = 0; i < 1000; ++i) {
+            values << any(gen);
+            values << std::round(any(gen)) + 0.5;
+        }
+        for (double v : values) {
+            const double got = pixelRound(v);
+            QVERIFY2(got == std::round(v) && std::signbit(got) == std::signbit(v),
+                     qPrintable(QString::number(v, 'g', 17)));
+        }
+        QVERIFY(std::isnan(pixelRound(std::nan(""))));
+
         QCOMPARE(roundToSample(20.5), 20.0);
         QCOMPARE(roundToSample(20.51), 21.0);
         QCOMPARE(roundToSample(-0.7), -1.0);
