@@ -62,8 +62,9 @@ ORMA_TARGET_AVX2 int firstBlockOfEitherAvx2(const double *y, int count, double a
     const __m256d va = _mm256_set1_pd(a), vb = _mm256_set1_pd(b);
     int i = 0;
     for (; i + kStep <= count; i += kStep) {
-        const __m256d m = _mm256_or_pd(_mm256_or_pd(equalEither(y + i, va, vb), equalEither(y + i + 4, va, vb)),
-                                       _mm256_or_pd(equalEither(y + i + 8, va, vb), equalEither(y + i + 12, va, vb)));
+        const __m256d m01 = _mm256_or_pd(equalEither(y + i, va, vb), equalEither(y + i + 4, va, vb));
+        const __m256d m23 = _mm256_or_pd(equalEither(y + i + 8, va, vb), equalEither(y + i + 12, va, vb));
+        const __m256d m = _mm256_or_pd(m01, m23);
         if (_mm256_movemask_pd(m))
             break;
     }
@@ -100,7 +101,9 @@ int minMaxSse2(const double *y, int count, double &lo, double &hi)
 }
 #endif
 
-int minMaxVector(const double *y, int count, double &lo, double &hi)
+// Without a vector unit the scalar loop takes it all.
+int minMaxVector([[maybe_unused]] const double *y, [[maybe_unused]] int count, [[maybe_unused]] double &lo,
+                 [[maybe_unused]] double &hi)
 {
 #ifdef ORMA_AVX2_KERNELS
     if (hasAvx2Fma())
@@ -109,7 +112,6 @@ int minMaxVector(const double *y, int count, double &lo, double &hi)
 #ifdef __SSE2__
     return minMaxSse2(y, count, lo, hi);
 #else
-    (void)y, (void)count, (void)lo, (void)hi;
     return 0;
 #endif
 }

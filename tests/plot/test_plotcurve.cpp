@@ -176,9 +176,8 @@ private slots:
             QPainter reference(&expected);
             reference.setPen(pen);
             const qreal margin = std::max<qreal>(1.0, pen.widthF());
-            QwtPainter::drawPolyline(&reference,
-                                     QwtClipper::clipPolygonF(canvas.rect.adjusted(-margin, -margin, margin, margin),
-                                                              curve.lastPolygon(), false));
+            const QRectF clipRect = canvas.rect.adjusted(-margin, -margin, margin, margin);
+            QwtPainter::drawPolyline(&reference, QwtClipper::clipPolygonF(clipRect, curve.lastPolygon(), false));
             reference.end();
             QCOMPARE(image, expected);
         }
