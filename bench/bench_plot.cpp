@@ -1,11 +1,14 @@
 // Replot of one dense curve (all samples visible, 1600 x 400 canvas, painted into an image)
 // against a bare min/max pass over the same doubles, the floor of any exact peak-keeping
-// decimation, and against the library's own curve drawing.
+// decimation, and against the library's own curve drawing. The column pass alone (the run
+// extremes of each column, nothing mapped or painted) tells the decimation's share of a
+// replot from the painter's.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -112,14 +115,28 @@ void minMaxPass(benchmark::State &state, int n)
     state.SetItemsProcessed(state.iterations() * int64_t(n));
 }
 
+void columnPass(benchmark::State &state, int n)
+{
+    const Record &r = record(n);
+    const int span = (n + kCanvas.width() - 1) / kCanvas.width();
+    for (auto _ : state)
+        for (int i = 0; i < n; i += span) {
+            const RunExtremes e = scanRun(r.y.data() + i, std::min(span, n - i));
+            benchmark::DoNotOptimize(e);
+        }
+    state.SetItemsProcessed(state.iterations() * int64_t(n));
+}
+
 const int k1M = 1000000;
 const int k10M = 10000000;
 
 const bool registered = [] {
     benchmark::RegisterBenchmark("MinMaxScan/1M", minMaxPass, k1M)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ColumnScan/1M", columnPass, k1M)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Draw/decimated/1M", drawCurve, k1M, false)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Draw/qwtPlain/1M", drawCurve, k1M, true)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("MinMaxScan/10M", minMaxPass, k10M)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ColumnScan/10M", columnPass, k10M)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Draw/decimated/10M", drawCurve, k10M, false)->Unit(benchmark::kMillisecond);
     return true;
 }();

@@ -1,31 +1,37 @@
 #pragma once
-// Numeric kernels of curve drawing and of the tools: plain loops over the caller's arrays,
-// no allocation.
+// Numeric kernels of curve drawing and of the tools: loops over the caller's arrays, no
+// allocation. The extremes scans run on AVX2 where the processor has it.
 #include <cmath>
 
 class QwtScaleMap;
 
-// Extremes of a run of samples that fall into one pixel column. On ties the earlier
-// index wins, so a flat run reports its first sample.
+// Extremes of a run of samples that fall into one pixel column, and which of them the run
+// reaches first: minFirst when the earliest sample equal to min precedes the earliest one
+// equal to max (true for a flat run).
 struct RunExtremes {
     double first;
     double last;
     double min;
     double max;
-    int minIndex;
-    int maxIndex;
+    bool minFirst;
 };
 
 // count must be at least 1.
 RunExtremes scanRun(const double *y, int count);
 
-// Smallest and largest of count values; both stay untouched when count is 0.
+// Smallest and largest of count values; both stay untouched when count is 0. A NaN is
+// skipped unless it is the first value.
 void minMaxScan(const double *y, int count, double &minValue, double &maxValue);
 
-// Pixel position rounded half away from zero.
+// Pixel position rounded half away from zero, as std::round, which without SSE4.1 is a
+// library call: several per pixel column.
 inline double pixelRound(double p)
 {
-    return std::round(p);
+    if (!(std::fabs(p) < 4503599627370496.0)) // 2^52 and beyond are whole already; NaN stays
+        return p;
+    const double whole = double(static_cast<long long>(p)); // toward zero
+    const double rest = p - whole;                            // exact
+    return std::copysign(rest >= 0.5 ? whole + 1.0 : rest <= -0.5 ? whole - 1.0 : whole, p);
 }
 
 // How the x values of a curve are laid out.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <qwt_clipper.h>
@@ -11,6 +12,57 @@
 #include <qwt_symbol.h>
 
 #include "plot/Transforms.h"
+
+namespace {
+
+// With an opaque solid pen one pixel wide, aliased, on the raster engine and without scaling,
+// the vertical segments of one column are exactly the pixels from its highest point to its
+// lowest: one rectangle, which the engine fills many times faster than it steps a line.
+bool paintsColumnsAsRects(const QPainter &painter)
+{
+    const QPen pen = painter.pen();
+    const QPaintEngine *engine = painter.paintEngine();
+    return engine && engine->type() == QPaintEngine::Raster && pen.style() == Qt::SolidLine
+        && pen.brush().style() == Qt::SolidPattern && pen.color().alpha() == 255 && pen.widthF() <= 1.0
+        && !painter.testRenderHint(QPainter::Antialiasing)
+        && painter.compositionMode() == QPainter::CompositionMode_SourceOver
+        && painter.transform().type() <= QTransform::TxTranslate
+        && painter.transform().dx() == std::round(painter.transform().dx())
+        && painter.transform().dy() == std::round(painter.transform().dy());
+}
+
+// Points sharing a column become one rectangle; the steps between columns stay lines, whose
+// ends paint a lone point.
+void drawColumnRects(QPainter *painter, const QPolygonF &points)
+{
+    QVector<QRect> columns;
+    QVector<QLineF> steps;
+    for (int i = 0; i < points.size();) {
+        double top = points[i].y();
+        double bottom = top;
+        int j = i;
+        for (; j + 1 < points.size() && points[j + 1].x() == points[i].x(); ++j) {
+            top = std::min(top, points[j + 1].y());
+            bottom = std::max(bottom, points[j + 1].y());
+        }
+        if (j > i) {
+            const int row = int(pixelRound(top));
+            columns += QRect(int(pixelRound(points[i].x())), row, 1, int(pixelRound(bottom)) - row + 1);
+        }
+        if (j + 1 < points.size())
+            steps += QLineF(points[j], points[j + 1]);
+        i = j + 1;
+    }
+    painter->drawLines(steps);
+    const QColor color = painter->pen().color();
+    painter->save();
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(color);
+    painter->drawRects(columns);
+    painter->restore();
+}
+
+} // namespace
 
 QwtPlotCurveEx::QwtPlotCurveEx()
     : QwtPlotCurve(QString())
@@ -127,18 +179,17 @@ void QwtPlotCurveEx::appendDecimated(QPolygonF &out, const QwtScaleMap &xMap, co
         const int k = sameColumnCount(m_xData + i, std::min(chunk, last - i + 1), xMap, m_layout);
         const RunExtremes e = scanRun(m_yData + i, k);
         const double px = pixelRound(xMap.transform(m_xData[i]));
-        if (e.first != e.min && e.first != e.max)
+        // A first sample equal to an extreme is that extreme's earliest one, so it leads anyway.
+        // The last one follows the later extreme unless equal to it: the line to the next
+        // column starts there.
+        const double early = e.minFirst ? e.min : e.max;
+        const double late = e.minFirst ? e.max : e.min;
+        if (e.first != early)
             out += QPointF(px, py(e.first));
-        if (e.min == e.max) {
-            out += QPointF(px, py(e.min));
-        } else if (e.minIndex < e.maxIndex) {
-            out += QPointF(px, py(e.min));
-            out += QPointF(px, py(e.max));
-        } else {
-            out += QPointF(px, py(e.max));
-            out += QPointF(px, py(e.min));
-        }
-        if (e.last != e.min && e.last != e.max)
+        out += QPointF(px, py(early));
+        if (late != early)
+            out += QPointF(px, py(late));
+        if (e.last != late)
             out += QPointF(px, py(e.last));
         i += k;
     }
@@ -181,7 +232,12 @@ void QwtPlotCurveEx::drawCurve(QPainter *painter, int style, const QwtScaleMap &
         if (testPaintAttribute(ClipPolygons)) {
             const qreal margin = std::max<qreal>(1.0, target->pen().widthF());
             const QRectF clipRect = canvasRect.adjusted(-margin, -margin, margin, margin);
-            QwtPainter::drawPolyline(target, QwtClipper::clipPolygonF(clipRect, m_lastPolygon, false));
+            const QPolygonF clipped = QwtClipper::clipPolygonF(clipRect, m_lastPolygon, false);
+            // Clipped, the points are near the canvas, as whole pixel rectangles need.
+            if (paintsColumnsAsRects(*target))
+                drawColumnRects(target, clipped);
+            else
+                QwtPainter::drawPolyline(target, clipped);
         } else {
             QwtPainter::drawPolyline(target, m_lastPolygon);
         }

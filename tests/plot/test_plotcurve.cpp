@@ -11,6 +11,8 @@
 #include <cmath>
 #include <random>
 
+#include <qwt_clipper.h>
+#include <qwt_painter.h>
 #include <qwt_scale_map.h>
 #include <qwt_symbol.h>
 
@@ -124,6 +126,61 @@ private slots:
         // Both one-sample spikes reach the image.
         QVERIFY(isTrace(image, canvas.column(spike), canvas.row(4000.0)));
         QVERIFY(isTrace(image, canvas.column(spike + 170000), canvas.row(-4000.0)));
+    }
+
+    // A thin solid pen paints each column as one rectangle, exactly the pixels of the
+    // polyline's segments each drawn on its own (a polyline itself overshoots some turns by a
+    // pixel and skips others). Dense and sparse records, values far beyond the canvas.
+    void columnRectsPaintTheSegments_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<double>("range");
+        QTest::newRow("dense") << 200001 << 5000.0;
+        QTest::newRow("dense, clipped") << 200001 << 300.0;
+        QTest::newRow("sparse") << 151 << 1500.0;
+    }
+
+    void columnRectsPaintTheSegments()
+    {
+        QFETCH(int, n);
+        QFETCH(double, range);
+        Record r(n);
+        std::mt19937 gen(5);
+        std::uniform_real_distribution<double> jitter(-600, 600);
+        for (double &v : r.y)
+            v += jitter(gen);
+        QwtPlotCurveEx curve;
+        setup(curve, r);
+        const Canvas canvas(401, 300, 0, n - 1, -range, range);
+        const QImage drawn = canvas.draw(curve);
+
+        const QPolygonF clipped =
+            QwtClipper::clipPolygonF(canvas.rect.adjusted(-1, -1, 1, 1), curve.lastPolygon(), false);
+        QImage segments(drawn.size(), QImage::Format_RGB32);
+        segments.fill(kBackground);
+        QPainter painter(&segments);
+        painter.setPen(QPen(kTrace, 0));
+        for (int i = 0; i + 1 < clipped.size(); ++i)
+            painter.drawLine(clipped[i], clipped[i + 1]);
+        painter.end();
+        QCOMPARE(drawn, segments);
+
+        // Pens a rectangle does not stand for get the polyline as it was.
+        QPen wide(kTrace, 3);
+        QPen dashed(kTrace, 0, Qt::DashLine);
+        for (const QPen &pen : {wide, dashed}) {
+            curve.setPen(pen);
+            const QImage image = canvas.draw(curve);
+            QImage expected(image.size(), QImage::Format_RGB32);
+            expected.fill(kBackground);
+            QPainter reference(&expected);
+            reference.setPen(pen);
+            const qreal margin = std::max<qreal>(1.0, pen.widthF());
+            const QRectF clipRect = canvas.rect.adjusted(-margin, -margin, margin, margin);
+            QwtPainter::drawPolyline(&reference, QwtClipper::clipPolygonF(clipRect, curve.lastPolygon(), false));
+            reference.end();
+            QCOMPARE(image, expected);
+        }
     }
 
     // Zoomed into 1,000 of the samples only those (and one beyond each edge) are drawn.
@@ -246,44 +303,6 @@ private slots:
         curve.setCurveSamples(x.constData(), high.constData(), 4);
         image = canvas.draw(curve);
         QVERIFY(!isTrace(image, 50, canvas.row(-50)));
-    }
-
-    void runKernelOrdersExtremes()
-    {
-        const double rising[] = {3, 1, 1, 9, 9, 4};
-        RunExtremes e = scanRun(rising, 6);
-        QCOMPARE(e.first, 3.0);
-        QCOMPARE(e.last, 4.0);
-        QCOMPARE(e.min, 1.0);
-        QCOMPARE(e.max, 9.0);
-        QCOMPARE(e.minIndex, 1); // ties: the earlier sample
-        QCOMPARE(e.maxIndex, 3);
-        // Against a naive scan, over lengths around the kernel's block size, with many ties.
-        std::mt19937 gen(3);
-        std::uniform_int_distribution<int> level(-4, 4);
-        for (int n = 1; n <= 70; ++n)
-            for (int trial = 0; trial < 20; ++trial) {
-                QVector<double> v(n);
-                for (double &d : v)
-                    d = level(gen);
-                const RunExtremes got = scanRun(v.constData(), n);
-                const auto lo = std::min_element(v.cbegin(), v.cend());
-                const auto hi = std::max_element(v.cbegin(), v.cend());
-                QCOMPARE(got.min, *lo);
-                QCOMPARE(got.max, *hi);
-                QCOMPARE(got.minIndex, int(lo - v.cbegin()));
-                QCOMPARE(got.maxIndex, int(hi - v.cbegin()));
-                QCOMPARE(got.last, v.last());
-            }
-        QCOMPARE(roundToSample(20.5), 20.0);
-        QCOMPARE(roundToSample(20.51), 21.0);
-        QCOMPARE(roundToSample(-0.7), -1.0);
-        const double xs[] = {0, 1, 2, 3, 4, 5, 6, 7};
-        const IndexRange inside = coveringRange(xs, 8, 2.5, 4.5);
-        QCOMPARE(inside.first, 2);
-        QCOMPARE(inside.last, 5);
-        QVERIFY(coveringRange(xs, 8, 8.5, 9.0).count() <= 0);
-        QCOMPARE(coveringRange(xs, 8, 3.2, 3.8).count(), 2); // between two samples
     }
 };
 
