@@ -295,25 +295,21 @@ void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, Spectr
     in.mainLobeWidth = m_mainLobeWidth;
     const BinSummary bins = summary(power);
     in.summary = &bins;
-    double signalPower = 0.0, totalPower = 0.0;
-    DynamicsOutputs result;
-    result.thd = &out.thd;
-    result.snr = &out.snr;
-    result.sinad = &out.sinad;
-    result.sfdr = &out.sfdr;
-    result.enob = &out.enob;
-    result.harmonicLevels = out.harmonicLevels;
-    result.harmonicBins = out.harmonicBins;
-    result.signalPower = &signalPower;
-    result.totalPower = &totalPower;
-    measureDynamics(in, result);
+    const DynamicsResult figures = measureDynamics(in);
+    out.thd = figures.thd;
+    out.snr = figures.snr;
+    out.sinad = figures.sinad;
+    out.sfdr = figures.sfdr;
+    out.enob = figures.enob;
+    std::copy(figures.harmonicLevels, figures.harmonicLevels + MaxHarmonics, out.harmonicLevels);
+    std::copy(figures.harmonicBins, figures.harmonicBins + MaxHarmonics, out.harmonicBins);
 
     if (out.fundamentalFrequency == 0.0)
         out.sfdr = 0.0;
     if (centred)
         out.fundamentalFrequency -= sampleRate / 2;
     const double iqFactor = m_isComplex ? M_SQRT1_2 : 1.0;
-    out.totalRms = std::sqrt(totalPower) * iqFactor;
+    out.totalRms = std::sqrt(figures.totalPower) * iqFactor;
     out.fundamentalRms = std::sqrt(tonePower) * iqFactor;
 }
 
