@@ -1,8 +1,8 @@
 #pragma once
 // A spectral window kept as the half it is made of. Every weighting window is even: about N/2
 // for the periodic ones (w[k] = w[N - k]), about (N - 1)/2 for the symmetric ones
-// (w[k] = w[N - 1 - k]). Storing one half halves the weights read for every block and the
-// memory an 8M-point window takes.
+// (w[k] = w[N - 1 - k]). Storing one half halves the weights read for every block, the
+// memory an 8M-point window takes and the work of building it.
 #include "dsp/LargeArray.h"
 
 #include <cstddef>

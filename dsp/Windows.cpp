@@ -2,6 +2,7 @@
 
 #include "dsp/CpuFeatures.h"
 #include "dsp/FftwPlanner.h"
+#include "dsp/Twiddles.h"
 
 #include <fftw3.h>
 
@@ -36,22 +37,59 @@ const char *const kLabels[WindowTypeCount] = {
     "FlatTop",
 };
 
-// Alternating signs: w = a0 - a1 cos x + a2 cos 2x - ...; cos tx by the Chebyshev recurrence,
-// so that an 8M-point window costs one cosine per weight. The first count weights of n.
+// Alternating signs: w = a0 - a1 cos x + a2 cos 2x - ...; cos tx by the Chebyshev recurrence
+// from cos x, and cos x as the product of two small tables' entries (exact to an ulp or two)
+// rather than a library cosine per weight. A batch of 64 weights shares one entry of the coarse
+// table, and the recurrence runs across the batch, one term at a time.
+template <int Batch>
+inline __attribute__((always_inline)) void cosineBatch(const CosineSeries &s,
+                                                       const TwiddleTable &t, double *w, int count)
+{
+    static_assert(Batch == int(TwiddleTable::kLo), "one coarse entry per batch");
+    double signedA[7];
+    for (int k = 0; k < s.terms; ++k)
+        signedA[k] = k % 2 ? -s.a[k] : s.a[k];
+    double c1[Batch], previous[Batch], current[Batch], v[Batch];
+    for (int i0 = 0; i0 < count; i0 += Batch) {
+        const int len = std::min(Batch, count - i0);
+        const double hr = t.hiRe[size_t(i0 / Batch)], hi = t.hiIm[size_t(i0 / Batch)];
+        for (int j = 0; j < len; ++j) {
+            c1[j] = hr * t.loRe[size_t(j)] - hi * t.loIm[size_t(j)];
+            previous[j] = 1.0;
+            current[j] = c1[j];
+            v[j] = signedA[0];
+        }
+        for (int k = 1; k < s.terms; ++k) {
+            for (int j = 0; j < len; ++j) {
+                v[j] += signedA[k] * current[j];
+                const double next = 2.0 * c1[j] * current[j] - previous[j];
+                previous[j] = current[j];
+                current[j] = next;
+            }
+        }
+        std::copy(v, v + len, w + i0);
+    }
+}
+
+void cosinePlain(const CosineSeries &s, const TwiddleTable &t, double *w, int count)
+{
+    cosineBatch<64>(s, t, w, count);
+}
+
+#ifdef ORMA_AVX2_KERNELS
+ORMA_TARGET_AVX2 void cosineAvx2(const CosineSeries &s, const TwiddleTable &t, double *w,
+                                 int count)
+{
+    cosineBatch<64>(s, t, w, count);
+}
+#endif
+
+// The first count weights of n.
 void cosineWindow(const CosineSeries &s, double *w, int n, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        const double c1 = std::cos(2.0 * M_PI * i / n);
-        double previous = 1.0, current = c1;
-        double v = s.a[0];
-        for (int t = 1; t < s.terms; ++t) {
-            v += (t % 2 ? -s.a[t] : s.a[t]) * current;
-            const double next = 2.0 * c1 * current - previous;
-            previous = current;
-            current = next;
-        }
-        w[i] = v;
-    }
+    TwiddleTable t;
+    t.build(uint32_t(n), uint32_t(count));
+    ORMA_KERNEL(cosineAvx2, cosinePlain)(s, t, w, count);
 }
 
 // I0 by its power series to a fixed length: the window must not depend on a convergence test.
