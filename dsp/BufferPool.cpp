@@ -1,7 +1,6 @@
 #include "dsp/BufferPool.h"
 
 #include <cstdint>
-#include <new>
 
 namespace {
 
@@ -16,9 +15,9 @@ BufferPool::~BufferPool() = default;
 
 std::shared_ptr<double[]> BufferPool::take(size_t count)
 {
-    if (count == 0 || count > SIZE_MAX / sizeof(double))
+    if (count == 0)
         return nullptr;
-    std::unique_ptr<double[]> buffer;
+    LargeArray<double> buffer;
     {
         std::lock_guard<std::mutex> lock(m_shelf->mutex);
         if (m_shelf->count != count) {
@@ -30,14 +29,14 @@ std::shared_ptr<double[]> BufferPool::take(size_t count)
         }
     }
     if (!buffer)
-        buffer.reset(new (std::nothrow) double[count]);
+        buffer = largeArray<double>(count);
     if (!buffer)
         return nullptr;
     // The last holder gives the buffer back, or frees it when the pool is gone or has moved on
     // to another size.
     std::weak_ptr<Shelf> home = m_shelf;
     return std::shared_ptr<double[]>(buffer.release(), [home, count](double *p) {
-        std::unique_ptr<double[]> owned(p);
+        LargeArray<double> owned(p);
         if (auto shelf = home.lock()) {
             std::lock_guard<std::mutex> lock(shelf->mutex);
             if (shelf->count == count && shelf->idle.size() < MaxIdle)

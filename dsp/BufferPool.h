@@ -3,6 +3,8 @@
 // a buffer no reader holds, fills it and publishes it as a shared pointer; when the last reader
 // lets go, the buffer returns to the pool for the writer's next block. The pool's mutex orders
 // the reader's last access before the writer's next write.
+#include "dsp/LargeArray.h"
+
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -25,7 +27,7 @@ private:
     struct Shelf {
         mutable std::mutex mutex;
         size_t count = 0; // the size the shelf keeps; other sizes are freed on return
-        std::vector<std::unique_ptr<double[]>> idle;
+        std::vector<LargeArray<double>> idle;
     };
     std::shared_ptr<Shelf> m_shelf;
 };

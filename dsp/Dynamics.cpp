@@ -13,12 +13,6 @@ constexpr int kNoiseWalkStart = 6;    // the noise walk starts after this bin
 constexpr int kSignalCore = 3;        // bins on each side of the peak that always count as signal
 constexpr double kSkirtFall = 10.0;   // the signal skirt follows a fall steeper than this per bin
 
-inline void put(double *where, double value)
-{
-    if (where)
-        *where = value;
-}
-
 // Range sums and peak searches over the spectrum, through the chunk summary when there is one.
 struct Bins {
     const double *s;
@@ -62,12 +56,13 @@ void signalBand(const double *s, long m, long peak, long &lo, long &hi)
 
 } // namespace
 
-int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
+DynamicsResult measureDynamics(const DynamicsInputs &in)
 {
+    DynamicsResult out;
     const double *s = in.spectrum;
     const long n = in.harmonicCount;
     if (!s || in.fftSize < 2 || n > MaxHarmonics || n < 0)
-        return -1;
+        return out;
     const long fftSize = in.fftSize;
     const long m = in.isComplex ? fftSize : fftSize / 2;
     const double fs = in.sampleRate > 0.0 && std::isfinite(in.sampleRate) ? in.sampleRate : 1.0;
@@ -82,15 +77,8 @@ int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
     long peak = 0;
     bins.peak(dcGuard, m, peakValue, peak);
 
-    if (!(total > 0.0)) {
-        put(out.thd, 0.0);
-        put(out.sinad, 0.0);
-        put(out.snr, 0.0);
-        put(out.enob, 0.0);
-        put(out.signalPower, 0.0);
-        put(out.totalPower, 0.0);
-        return -1;
-    }
+    if (!(total > 0.0))
+        return out;
 
     const double exclusionBins = std::floor(in.exclusionHz * fftSize / fs + 0.5);
     long exclusion = std::isfinite(exclusionBins) ? long(std::clamp(exclusionBins, 0.0, double(m))) : 0;
@@ -148,8 +136,7 @@ int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
         long c = long(std::floor(positions[t] + 0.5));
         if (c == m)
             c = m - 1;
-        if (out.harmonicLevels)
-            out.harmonicLevels[t] = 10.0 * std::log10(s[b0] / s[c]);
+        out.harmonicLevels[t] = 10.0 * std::log10(s[b0] / s[c]);
 
         long h = std::max(long(std::floor(positions[order[t]] + 0.5)) - kHarmonicHalfBand, 0L);
         long e = h + 2 * kHarmonicHalfBand;
@@ -187,18 +174,15 @@ int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out)
     }
     const double noisePower = meanNoise * m;
 
-    const double thd = harmonics > 0.0 ? 10.0 * std::log10(harmonics / signal) : -200.0;
-    const double snr = noisePower > 0.0 ? 10.0 * std::log10(signal / noisePower) : 200.0;
     const double rest = total - signal + meanNoise * excludedBins;
-    const double sinad = rest > 0.0 ? 10.0 * std::log10(signal / rest) : 200.0;
-    put(out.thd, thd);
-    put(out.snr, snr);
-    put(out.sinad, sinad);
-    put(out.enob, (sinad - 1.76) / 6.02);
-    put(out.sfdr, 10.0 * std::log10(s[peak] / s[spur]));
-    if (out.harmonicBins)
-        std::copy(positions, positions + n, out.harmonicBins);
-    put(out.signalPower, signal);
-    put(out.totalPower, total);
-    return 0;
+    out.measured = true;
+    out.thd = harmonics > 0.0 ? 10.0 * std::log10(harmonics / signal) : -200.0;
+    out.snr = noisePower > 0.0 ? 10.0 * std::log10(signal / noisePower) : 200.0;
+    out.sinad = rest > 0.0 ? 10.0 * std::log10(signal / rest) : 200.0;
+    out.enob = (out.sinad - 1.76) / 6.02;
+    out.sfdr = 10.0 * std::log10(s[peak] / s[spur]);
+    std::copy(positions, positions + n, out.harmonicBins);
+    out.signalPower = signal;
+    out.totalPower = total;
+    return out;
 }

@@ -5,17 +5,18 @@ constexpr int MaxHarmonics = 512;
 
 struct BinSummary;
 
-// Where measureDynamics writes; any pointer may be null.
-struct DynamicsOutputs {
-    double *thd = nullptr;
-    double *snr = nullptr;
-    double *sinad = nullptr;
-    double *sfdr = nullptr;
-    double *enob = nullptr;
-    double *harmonicLevels = nullptr;  // MaxHarmonics entries
-    double *harmonicBins = nullptr;    // MaxHarmonics entries
-    double *signalPower = nullptr;
-    double *totalPower = nullptr;
+// The figures of one spectrum. A spectrum that cannot be measured leaves every figure at 0.
+struct DynamicsResult {
+    bool measured = false; // false: no power in the spectrum, or more than MaxHarmonics asked for
+    double thd = 0.0;      // dB
+    double snr = 0.0;
+    double sinad = 0.0;
+    double sfdr = 0.0;
+    double enob = 0.0;     // bits
+    double harmonicLevels[MaxHarmonics] = {}; // dB below the fundamental, harmonics 2, 3, ...
+    double harmonicBins[MaxHarmonics] = {};   // their positions, folded into the spectrum
+    double signalPower = 0.0;
+    double totalPower = 0.0;  // without the DC guard bins when the tone is clear of them
 };
 
 struct DynamicsInputs {
@@ -32,6 +33,4 @@ struct DynamicsInputs {
     const BinSummary *summary = nullptr;
 };
 
-// Returns 0 on success, -1 when more than MaxHarmonics are asked for (nothing written) or the
-// spectrum holds no power (THD, SINAD, SNR, ENOB and both powers become 0).
-int measureDynamics(const DynamicsInputs &in, const DynamicsOutputs &out);
+DynamicsResult measureDynamics(const DynamicsInputs &in);

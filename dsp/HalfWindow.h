@@ -1,15 +1,16 @@
 #pragma once
 // A spectral window kept as the half it is made of. Every weighting window is even: about N/2
 // for the periodic ones (w[k] = w[N - k]), about (N - 1)/2 for the symmetric ones
-// (w[k] = w[N - 1 - k]). Storing one half halves the weights read for every block and the
-// memory an 8M-point window takes.
+// (w[k] = w[N - 1 - k]). Storing one half halves the weights read for every block, the
+// memory an 8M-point window takes and the work of building it.
+#include "dsp/LargeArray.h"
+
 #include <cstddef>
-#include <memory>
 
 class HalfWindow {
 public:
-    // Builds the n weights of the window code and keeps the half that determines them (all of
-    // them should the weights not be even). An unknown code gives unit weights.
+    // Builds the half of the n weights of the window code that determines them. An unknown
+    // code gives unit weights.
     void build(int code, size_t n, double sidelobeLevel);
 
     size_t size() const { return m_size; }
@@ -41,7 +42,7 @@ public:
     }
 
 private:
-    std::unique_ptr<double[]> m_half;
+    LargeArray<double> m_half;
     size_t m_size = 0;
     size_t m_split = 0;  // weights below this index are stored as they are
     size_t m_mirror = 0; // w[k] = half[m_mirror - k] from m_split on

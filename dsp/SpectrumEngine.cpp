@@ -25,30 +25,32 @@ namespace {
 // Whether the transform runs as two halves after a first radix-2 step in the fill. Two
 // half-length transforms cost FFTW less than one of full length. For a real signal of N points
 // the halves are N/4 complex points each, with a split after them; that beats FFTW's real-input
-// plans up to 2M points, not above.
+// plans at every size, and plans in milliseconds where FFTW's real-input plan of 8M points
+// takes a quarter of a second to build its twiddles. Only N = 2 is too short to halve.
 bool halvedTransform(uint32_t n, bool isComplex)
 {
-    return isComplex || (n >= 4 && n <= (1u << 21));
+    return isComplex || n >= 4;
 }
 
-struct FftwDeleter {
-    void operator()(void *p) const { fftw_free(p); }
-};
-template <typename T> using FftwArray = std::unique_ptr<T[], FftwDeleter>;
-
-template <typename T> FftwArray<T> fftwArray(size_t count)
+template <typename T> LargeArray<T> checkedArray(size_t count)
 {
-    return FftwArray<T>(static_cast<T *>(fftw_malloc(sizeof(T) * count)));
+    LargeArray<T> a = largeArray<T>(count);
+    if (!a)
+        throw std::bad_alloc();
+    return a;
 }
 
 } // namespace
 
-// The transform's work arrays and plan; the plan is made once per size, never per block.
+// The transform's work arrays and plan; the plan is made once per size and layout, never per
+// block, and outlives changes of the window or the averaging.
 struct SpectrumEngine::FftwState {
+    uint32_t n = 0;
+    bool isComplex = false;
     // Input and output of the transform, in place, so that the block stays in cache: N complex
     // values, or for a real signal N doubles in and N/2 (two halves of N/4) or N/2 + 1
     // (real-input plan) complex values out.
-    FftwArray<ComplexD> data;
+    LargeArray<ComplexD> data;
     fftw_plan plan = nullptr;
 
     ~FftwState()
@@ -89,7 +91,7 @@ bool SpectrumEngine::beginBlock(const SpectrumSettings &settings, int channelCou
         rebuildBuffers(settings, channelCount, isComplex);
     m_blockBufferTaken = false;
     if (settings.averageCount > 1 && !m_average)
-        m_average.reset(new double[size_t(m_binCount) * size_t(m_channelCount)]);
+        m_average = checkedArray<double>(size_t(m_binCount) * size_t(m_channelCount));
     m_mainLobeWidth = windowMainLobeWidth(settings.windowType, settings.sidelobeLevel);
     return changed;
 }
@@ -105,19 +107,30 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     m_binCount = int(m);
 
     m_spectrum.reset();
-    std::shared_ptr<double[]> axis(new double[m]);
-    for (size_t j = 0; j < m; ++j)
-        axis[j] = double(j);
-    m_binAxis = std::move(axis);
+    if (!m_binAxis || m_binAxisCount != m) {
+        std::shared_ptr<double[]> axis(checkedArray<double>(m).release(), LargeDeleter());
+        for (size_t j = 0; j < m; ++j)
+            axis[j] = double(j);
+        m_binAxis = std::move(axis);
+        m_binAxisCount = m;
+    }
     m_average.reset();
     m_averagingRestart = true;
     m_chunkSums.reset(new double[BinSummary::chunkCount(long(m))]);
     m_chunkMaxima.reset(new double[BinSummary::chunkCount(long(m))]);
 
     m_window.build(settings.windowType, n, settings.sidelobeLevel);
+    if (!m_fftw || m_fftw->n != n || m_fftw->isComplex != isComplex)
+        rebuildTransform(n, isComplex);
+}
 
+void SpectrumEngine::rebuildTransform(uint32_t n, bool isComplex)
+{
     m_fftw.reset(new FftwState);
-    m_fftw->data = fftwArray<ComplexD>(isComplex || m_backend == Backend::Radix2 ? n : n / 2 + 1);
+    m_fftw->n = n;
+    m_fftw->isComplex = isComplex;
+    m_fftw->data =
+        checkedArray<ComplexD>(isComplex || m_backend == Backend::Radix2 ? n : n / 2 + 1);
     if (m_backend == Backend::Radix2) {
         m_twiddles.reset(new ComplexD[n / 2]);
         m_bitReverse.reset(new int32_t[n]);
@@ -295,25 +308,21 @@ void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, Spectr
     in.mainLobeWidth = m_mainLobeWidth;
     const BinSummary bins = summary(power);
     in.summary = &bins;
-    double signalPower = 0.0, totalPower = 0.0;
-    DynamicsOutputs result;
-    result.thd = &out.thd;
-    result.snr = &out.snr;
-    result.sinad = &out.sinad;
-    result.sfdr = &out.sfdr;
-    result.enob = &out.enob;
-    result.harmonicLevels = out.harmonicLevels;
-    result.harmonicBins = out.harmonicBins;
-    result.signalPower = &signalPower;
-    result.totalPower = &totalPower;
-    measureDynamics(in, result);
+    const DynamicsResult figures = measureDynamics(in);
+    out.thd = figures.thd;
+    out.snr = figures.snr;
+    out.sinad = figures.sinad;
+    out.sfdr = figures.sfdr;
+    out.enob = figures.enob;
+    std::copy(figures.harmonicLevels, figures.harmonicLevels + MaxHarmonics, out.harmonicLevels);
+    std::copy(figures.harmonicBins, figures.harmonicBins + MaxHarmonics, out.harmonicBins);
 
     if (out.fundamentalFrequency == 0.0)
         out.sfdr = 0.0;
     if (centred)
         out.fundamentalFrequency -= sampleRate / 2;
     const double iqFactor = m_isComplex ? M_SQRT1_2 : 1.0;
-    out.totalRms = std::sqrt(totalPower) * iqFactor;
+    out.totalRms = std::sqrt(figures.totalPower) * iqFactor;
     out.fundamentalRms = std::sqrt(tonePower) * iqFactor;
 }
 

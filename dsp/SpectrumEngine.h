@@ -6,6 +6,7 @@
 #include "dsp/Dynamics.h"
 #include "dsp/Fft.h"
 #include "dsp/HalfWindow.h"
+#include "dsp/LargeArray.h"
 #include "dsp/RealSplit.h"
 
 #include <cstdint>
@@ -90,6 +91,7 @@ public:
 
 private:
     void rebuildBuffers(const SpectrumSettings &settings, int channelCount, bool isComplex);
+    void rebuildTransform(uint32_t n, bool isComplex);
     int transformSamples(int slot, const double *re, const double *im, double scale);
     SpectrumFold foldFor(int slot) const;
     void finishChannel(int slot, int peak, double sampleRate, SpectrumMeasurements &out);
@@ -113,7 +115,8 @@ private:
     bool m_blockBufferTaken = false;
     std::vector<bool> m_slotWritten;
     std::shared_ptr<const double[]> m_binAxis;
-    std::unique_ptr<double[]> m_average;
+    size_t m_binAxisCount = 0;
+    LargeArray<double> m_average;
     HalfWindow m_window;
     RealSplit m_realSplit;         // real signals: the split after the half-length transform
     TwiddleTable m_halvesTwiddles; // the first radix-2 step's twiddles (real and complex)

@@ -8,20 +8,6 @@
 
 namespace {
 
-// Singles, then the pairs from `from` on; the vector loop did [pairFrom, from).
-void realRest(const HalfWindow::Pairs &p, const double *x, double scale, double *out, size_t from)
-{
-    for (size_t k = 0; k < p.pairFrom; ++k)
-        out[k] = x[k] * (scale * p.half[k]);
-    for (size_t k = p.pairTo; k < p.split; ++k)
-        out[k] = x[k] * (scale * p.half[k]);
-    for (size_t k = from; k < p.pairTo; ++k) {
-        const double w = scale * p.half[k];
-        out[k] = x[k] * w;
-        out[p.mirror - k] = x[p.mirror - k] * w;
-    }
-}
-
 // The first radix-2 step for one k: u + v to out[k], (u - v) W^k to out[h + k].
 void halvesStep(const TwiddleTable &t, size_t k, size_t h, double ur, double ui, double vr,
                 double vi, ComplexD *out)
@@ -34,23 +20,6 @@ void halvesStep(const TwiddleTable &t, size_t k, size_t h, double ur, double ui,
 }
 
 #ifdef ORMA_AVX2_KERNELS
-// Four pairs at a time: k..k+3 ascending with the weights as read, their mirrors
-// mirror-k-3..mirror-k ascending with the weights reversed.
-ORMA_TARGET_AVX2 size_t realPairsAvx2(const HalfWindow::Pairs &p, const double *x, double scale,
-                                      double *out)
-{
-    const __m256d s = _mm256_set1_pd(scale);
-    size_t k = p.pairFrom;
-    for (; k + 4 <= p.pairTo; k += 4) {
-        const __m256d w = _mm256_mul_pd(s, _mm256_loadu_pd(p.half + k));
-        _mm256_storeu_pd(out + k, _mm256_mul_pd(_mm256_loadu_pd(x + k), w));
-        const size_t u = p.mirror - k - 3;
-        const __m256d r = _mm256_permute4x64_pd(w, 0x1B);
-        _mm256_storeu_pd(out + u, _mm256_mul_pd(_mm256_loadu_pd(x + u), r));
-    }
-    return k;
-}
-
 // Four complex values from four re, four im and their weights.
 ORMA_TARGET_AVX2 inline void storeComplex4(ComplexD *out, __m256d re, __m256d im)
 {
@@ -147,13 +116,17 @@ ORMA_TARGET_AVX2 size_t realHalvesAvx2(const HalfWindow &w, const double *x, dou
 
 void windowRealSamples(const HalfWindow &w, const double *x, double scale, double *out)
 {
+    // Each stored weight serves both members of its mirror pair; the singles stand alone.
     const HalfWindow::Pairs p = w.pairs();
-    size_t from = p.pairFrom;
-#ifdef ORMA_AVX2_KERNELS
-    if (hasAvx2Fma())
-        from = realPairsAvx2(p, x, scale, out);
-#endif
-    realRest(p, x, scale, out, from);
+    for (size_t k = 0; k < p.pairFrom; ++k)
+        out[k] = x[k] * (scale * p.half[k]);
+    for (size_t k = p.pairTo; k < p.split; ++k)
+        out[k] = x[k] * (scale * p.half[k]);
+    for (size_t k = p.pairFrom; k < p.pairTo; ++k) {
+        const double weight = scale * p.half[k];
+        out[k] = x[k] * weight;
+        out[p.mirror - k] = x[p.mirror - k] * weight;
+    }
 }
 
 void windowComplexHalves(const HalfWindow &w, const double *re, const double *im, double scale,

@@ -6,8 +6,8 @@
 #include "dsp/HalfWindow.h"
 #include "dsp/Twiddles.h"
 
-// n = w.size() real samples into n doubles. Each stored weight is read once and serves both
-// members of its mirror pair.
+// n = w.size() real samples into n doubles, for the real-input transform of the sizes too
+// short to halve.
 void windowRealSamples(const HalfWindow &w, const double *x, double scale, double *out);
 
 // n complex samples u from re and im (null: zero imaginary part), taken through the first

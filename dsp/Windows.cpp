@@ -1,9 +1,12 @@
 #include "dsp/Windows.h"
 
+#include "dsp/CpuFeatures.h"
 #include "dsp/FftwPlanner.h"
+#include "dsp/Twiddles.h"
 
 #include <fftw3.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,44 +37,123 @@ const char *const kLabels[WindowTypeCount] = {
     "FlatTop",
 };
 
-// Alternating signs: w = a0 - a1 cos x + a2 cos 2x - ...; cos tx by the Chebyshev recurrence,
-// so that an 8M-point window costs one cosine per weight.
-void cosineWindow(const CosineSeries &s, double *w, int n)
+// Alternating signs: w = a0 - a1 cos x + a2 cos 2x - ...; cos tx by the Chebyshev recurrence
+// from cos x, and cos x as the product of two small tables' entries (exact to an ulp or two)
+// rather than a library cosine per weight. A batch of 64 weights shares one entry of the coarse
+// table, and the recurrence runs across the batch, one term at a time.
+template <int Batch>
+inline __attribute__((always_inline)) void cosineBatch(const CosineSeries &s,
+                                                       const TwiddleTable &t, double *w, int count)
 {
-    for (int i = 0; i < n; ++i) {
-        const double c1 = std::cos(2.0 * M_PI * i / n);
-        double previous = 1.0, current = c1;
-        double v = s.a[0];
-        for (int t = 1; t < s.terms; ++t) {
-            v += (t % 2 ? -s.a[t] : s.a[t]) * current;
-            const double next = 2.0 * c1 * current - previous;
-            previous = current;
-            current = next;
+    static_assert(Batch == int(TwiddleTable::kLo), "one coarse entry per batch");
+    double signedA[7];
+    for (int k = 0; k < s.terms; ++k)
+        signedA[k] = k % 2 ? -s.a[k] : s.a[k];
+    double c1[Batch], previous[Batch], current[Batch], v[Batch];
+    for (int i0 = 0; i0 < count; i0 += Batch) {
+        const int len = std::min(Batch, count - i0);
+        const double hr = t.hiRe[size_t(i0 / Batch)], hi = t.hiIm[size_t(i0 / Batch)];
+        for (int j = 0; j < len; ++j) {
+            c1[j] = hr * t.loRe[size_t(j)] - hi * t.loIm[size_t(j)];
+            previous[j] = 1.0;
+            current[j] = c1[j];
+            v[j] = signedA[0];
         }
-        w[i] = v;
+        for (int k = 1; k < s.terms; ++k) {
+            for (int j = 0; j < len; ++j) {
+                v[j] += signedA[k] * current[j];
+                const double next = 2.0 * c1[j] * current[j] - previous[j];
+                previous[j] = current[j];
+                current[j] = next;
+            }
+        }
+        std::copy(v, v + len, w + i0);
     }
 }
 
-// Fixed-length power series: the window must not depend on a convergence test.
+void cosinePlain(const CosineSeries &s, const TwiddleTable &t, double *w, int count)
+{
+    cosineBatch<64>(s, t, w, count);
+}
+
+#ifdef ORMA_AVX2_KERNELS
+ORMA_TARGET_AVX2 void cosineAvx2(const CosineSeries &s, const TwiddleTable &t, double *w,
+                                 int count)
+{
+    cosineBatch<64>(s, t, w, count);
+}
+#endif
+
+// The first count weights of n.
+void cosineWindow(const CosineSeries &s, double *w, int n, int count)
+{
+    TwiddleTable t;
+    t.build(uint32_t(n), uint32_t(count));
+    ORMA_KERNEL(cosineAvx2, cosinePlain)(s, t, w, count);
+}
+
+// I0 by its power series to a fixed length: the window must not depend on a convergence test.
+constexpr int kBesselTerms = 40;
+
 double besselI0(double x)
 {
     const double q = (x / 2) * (x / 2);
     double term = 1.0, sum = 1.0;
-    for (int k = 1; k < 40; ++k) {
+    for (int k = 1; k < kBesselTerms; ++k) {
         term = term * q / (double(k) * k);
         sum += term;
     }
     return sum;
 }
 
-void kaiserWindow(double *w, int n, double sidelobeLevel)
+// The first count Kaiser weights of n, I0 divided by `denominator`. The series runs across a batch of
+// weights at a time: its forty divisions per weight are a dependent chain for one weight, but
+// independent lanes across weights. Same operations in the same order as besselI0, so the
+// same weights to the last bit.
+template <int Batch>
+inline __attribute__((always_inline)) void kaiserBatch(double *w, int n, int count, double beta,
+                                                       double denominator)
+{
+    double q[Batch], term[Batch], sum[Batch];
+    for (int i0 = 0; i0 < count; i0 += Batch) {
+        const int len = std::min(Batch, count - i0);
+        for (int j = 0; j < len; ++j) {
+            const double b = 1.0 - 2.0 * (i0 + j) / n;
+            const double x = beta * std::sqrt(1.0 - b * b);
+            q[j] = (x / 2) * (x / 2);
+            term[j] = 1.0;
+            sum[j] = 1.0;
+        }
+        for (int k = 1; k < kBesselTerms; ++k) {
+            const double kk = double(k) * k;
+            for (int j = 0; j < len; ++j) {
+                term[j] = term[j] * q[j] / kk;
+                sum[j] += term[j];
+            }
+        }
+        for (int j = 0; j < len; ++j)
+            w[i0 + j] = sum[j] / denominator;
+    }
+}
+
+constexpr int kKaiserBatch = 64;
+
+void kaiserPlain(double *w, int n, int count, double beta, double denominator)
+{
+    kaiserBatch<kKaiserBatch>(w, n, count, beta, denominator);
+}
+
+#ifdef ORMA_AVX2_KERNELS
+ORMA_TARGET_AVX2 void kaiserAvx2(double *w, int n, int count, double beta, double denominator)
+{
+    kaiserBatch<kKaiserBatch>(w, n, count, beta, denominator);
+}
+#endif
+
+void kaiserWindow(double *w, int n, int count, double sidelobeLevel)
 {
     const double beta = sidelobeLevel / 10.0 + 1.0;
-    const double denominator = besselI0(beta);
-    for (int i = 0; i < n; ++i) {
-        const double b = 1.0 - 2.0 * i / n;
-        w[i] = besselI0(beta * std::sqrt(1.0 - b * b)) / denominator;
-    }
+    ORMA_KERNEL(kaiserAvx2, kaiserPlain)(w, n, count, beta, besselI0(beta));
 }
 
 double acoshAbs(double u) { return std::log(std::fabs(u + std::sqrt(u * u - 1.0))); }
@@ -150,16 +232,19 @@ void chebyshevWindow(double *w, int n, double sidelobeLevel, double *a)
     w[n - 1] /= 2.0;
 }
 
-// Unit mean square: sum of squares becomes n.
-void normalise(double *w, int n)
+// Unit mean square over all n weights, of which the first count are given and the rest are
+// their mirror images w[k] = w[mirror - k]: the sum of squares becomes n.
+void normalise(double *w, int n, int count, int mirror)
 {
     double sumSquares = 0.0;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < count; ++i)
         sumSquares += w[i] * w[i];
+    for (int i = count; i < n; ++i)
+        sumSquares += w[mirror - i] * w[mirror - i];
     if (sumSquares <= 0.0)
         return;
     const double factor = std::sqrt(n / sumSquares);
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < count; ++i)
         w[i] *= factor;
 }
 
@@ -170,24 +255,29 @@ const char *windowLabel(int code)
     return code >= 0 && code < WindowTypeCount ? kLabels[code] : nullptr;
 }
 
-int buildWindow(int code, double *weights, int n, double sidelobeLevel, double *scratch)
+int windowMirror(int code, int n) { return code == WindowChebyshev ? n - 1 : n; }
+
+int buildWindow(int code, double *weights, int n, double sidelobeLevel, double *scratch, int count)
 {
-    if (code < 0 || code >= WindowTypeCount || !weights || n <= 0)
+    if (count <= 0 || count > n)
+        count = n;
+    const int mirror = windowMirror(code, n);
+    if (code < 0 || code >= WindowTypeCount || !weights || n <= 0 || 2 * count <= mirror)
         return -1;
     switch (code) {
     case WindowKaiser:
-        kaiserWindow(weights, n, sidelobeLevel);
+        kaiserWindow(weights, n, count, sidelobeLevel);
         break;
     case WindowChebyshev:
-        if (!scratch)
+        if (!scratch || count < n)
             return -1;
         chebyshevWindow(weights, n, sidelobeLevel, scratch);
         break;
     default:
-        cosineWindow(kCosine[code], weights, n);
+        cosineWindow(kCosine[code], weights, n, count);
         break;
     }
-    normalise(weights, n);
+    normalise(weights, n, count, mirror);
     return 0;
 }
 
