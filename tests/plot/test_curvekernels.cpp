@@ -1,12 +1,11 @@
 // The kernels under the curve drawing, against naive loops: the extremes scans, the search for
 // the samples of one pixel column, and the decimated polyline's column extremes. Everything
-// runs on the vector path this processor takes and once more on the plain loops.
+// runs on the vector path this processor takes; CTest runs it once more on the plain loops.
 #include <QtTest>
 
 #include <QImage>
 #include <QMap>
 #include <QPainter>
-#include <QProcess>
 #include <QVector>
 
 #include <algorithm>
@@ -16,7 +15,6 @@
 #include <qwt_scale_map.h>
 #include <qwt_transform.h>
 
-#include "dsp/CpuFeatures.h"
 #include "plot/CurveKernels.h"
 #include "plot/QwtPlotCurveEx.h"
 
@@ -283,22 +281,6 @@ private slots:
         QCOMPARE(inside.last, 5);
         QVERIFY(coveringRange(xs, 8, 8.5, 9.0).count() <= 0);
         QCOMPARE(coveringRange(xs, 8, 3.2, 3.8).count(), 2); // between two samples
-    }
-
-    // The same cases on the loops of processors without AVX2.
-    void plainLoopsAgree()
-    {
-        if (!hasAvx2Fma())
-            QSKIP("this run is on the plain loops already");
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ORMA_SIMD", "plain");
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), {"-silent"});
-        QVERIFY(child.waitForFinished(120000));
-        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 0);
     }
 };
 
