@@ -18,18 +18,26 @@ namespace {
 
 // The checks the GUI would make on a delivered block: whatever a hold changed meanwhile, a
 // snapshot agrees with itself (its spectra have the bins of its N, its samples its length).
-bool blockIsConsistent(const BlockSnapshot &block)
+// Empty when it does, else what disagrees.
+QString blockProblem(const BlockSnapshot &block)
 {
     const double *spectrum = block.channelSpectrum(0);
     const double *samples = block.channelSamples(0);
-    if (!spectrum || !samples || block.binCount != int(block.fftSize / 2))
-        return false;
+    if (!spectrum || !samples)
+        return QStringLiteral("no spectrum or no samples (status %1)").arg(block.readStatus);
+    if (block.binCount != int(block.fftSize / 2))
+        return QStringLiteral("%1 bins for N = %2").arg(block.binCount).arg(block.fftSize);
     for (int j = 0; j < block.binCount; j += 7) {
         if (!std::isfinite(spectrum[j]) || spectrum[j] < 0)
-            return false;
+            return QStringLiteral("bin %1 holds %2").arg(j).arg(spectrum[j]);
     }
-    return block.sampleLength >= block.fftSize && std::isfinite(samples[block.sampleLength - 1]) &&
-           block.index[block.sampleLength - 1] == double(block.window.windowStart + block.sampleLength - 1);
+    const uint64_t last = block.sampleLength - 1;
+    if (block.sampleLength < block.fftSize || !std::isfinite(samples[last]))
+        return QStringLiteral("%1 samples for N = %2").arg(block.sampleLength).arg(block.fftSize);
+    if (block.index[last] != double(block.window.windowStart + last))
+        return QStringLiteral("index ends at %1, window starts at %2")
+            .arg(block.index[last]).arg(block.window.windowStart);
+    return QString();
 }
 
 // Requests `count` blocks; every `holdEvery`-th request changes settings in a hold taken while
@@ -51,8 +59,8 @@ void hammer(SignalSource &source, int count, int holdEvery,
         source.setParamsChanged(false);
         source.setWindowChanged(false);
         source.setSettingsChanged(false);
-        QVERIFY2(blockIsConsistent(*source.lastBlock()),
-                 qPrintable(QStringLiteral("block %1 disagrees with itself").arg(i)));
+        const QString problem = blockProblem(*source.lastBlock());
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("block %1: %2").arg(i).arg(problem)));
     }
     QTest::qWait(20);
     QCOMPARE(waiter.count(), count);
