@@ -20,7 +20,7 @@ public:
     // `count` doubles that nobody else holds: a returned buffer of that size, or a new one
     // (uninitialised). Null when the memory is not available.
     std::shared_ptr<double[]> take(size_t count);
-    // Buffers of the current size waiting for reuse (for tests and the soak benchmark).
+    // Buffers of the current size waiting for reuse.
     size_t idleCount() const;
 
 private:
