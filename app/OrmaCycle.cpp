@@ -23,6 +23,8 @@
 #include <QThread>
 #include <QToolButton>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -105,6 +107,9 @@ void Orma::slotChangeMode(bool isFlg)
     clearChannels();
     m_block.reset();
     m_pSource.reset();
+    // The old source's buffers came from its thread's malloc arena, which keeps freed blocks
+    // mapped: give them back, or every switch would leave the window a little larger.
+    malloc_trim(0);
     m_pSource = info->create();
     m_pFileSource = qobject_cast<FileSource *>(m_pSource.get());
 
