@@ -244,7 +244,7 @@ bool Orma::yieldAndCheck()
         QTimer::singleShot(10, this, &Orma::slotStart);
         return false;
     }
-    return m_pSource != nullptr;
+    return m_pSource && m_block; // a source switch meanwhile leaves no block to go on with
 }
 
 void Orma::rebuildChannels()
