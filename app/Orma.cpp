@@ -54,11 +54,9 @@ QPen gridPen()
 
 } // namespace
 
-Orma::Orma(QWidget *parent) : QMainWindow(parent)
+Orma::Orma(QWidget *parent)
+    : QMainWindow(parent), m_session(applicationConfigPath(QCoreApplication::applicationDirPath()))
 {
-    m_sAppConfigPath = applicationConfigPath(QCoreApplication::applicationDirPath());
-    m_sConfigPath = m_sAppConfigPath;
-
     buildActions();
     buildMenus();
     buildToolBars();
@@ -405,8 +403,8 @@ void Orma::showPanelsView(int nView, QAction *sender, bool isShow)
     m_pOrmaSpectrPanel->setVisible(nView != 0);
     m_pOrmaSpectrPanel->m_pDynParamFrame->setVisible(nView == 1);
     if (m_pSource)
-        m_pSource->setComputeSpectrum(nView != 0 || m_other.isSpectrEnable);
-    writeKey("", "PanelsView", nView);
+        m_pSource->setComputeSpectrum(nView != 0 || m_session.other.isSpectrEnable);
+    m_session.writeKey("", "PanelsView", nView);
 }
 
 void Orma::slotShowOscAction(bool isShow) { showPanelsView(0, m_pOscAction, isShow); }
@@ -418,8 +416,8 @@ QString Orma::sourceTitle()
     switch (m_nMode) {
     case KindFile: {
         QString name = m_pFileSource ? m_pFileSource->firstFileName() : QString();
-        if (name.isEmpty() && m_pFileSource && !m_config.recentFiles.isEmpty()) {
-            name = m_config.recentFiles.first();
+        if (name.isEmpty() && m_pFileSource && !m_session.config.recentFiles.isEmpty()) {
+            name = m_session.config.recentFiles.first();
             m_pFileSource->setFileName(name);
         }
         return "Сигнал из файла - " + name;
@@ -451,7 +449,7 @@ OrmaPanel *Orma::activePanel() const
 
 void Orma::applyPlotTool(QAction *tool, bool isOn)
 {
-    const bool spectrOn = isOn && !m_analyser.isDb;
+    const bool spectrOn = isOn && !m_session.analyser.isDb;
     auto apply = [&](OrmaPanel *panel, bool on) {
         if (tool == m_pMoveAction)
             panel->setMoveMode(on);
@@ -535,13 +533,13 @@ bool Orma::eventFilter(QObject *watched, QEvent *event)
         (watched == m_pSimulationMenu || watched == m_pFindMenu)) {
         menuBar()->clearFocus();
         if (watched == m_pSimulationMenu && m_pSimulationMenu->isEnabled()) {
-            m_pSignalSimulationDlg->setSettings(m_simulation);
+            m_pSignalSimulationDlg->setSettings(m_session.simulation);
             auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
             if (m_pSignalSimulationDlg->exec() == QDialog::Accepted) {
-                m_simulation = m_pSignalSimulationDlg->settings();
-                m_simulation.save(m_sConfigPath);
+                m_session.simulation = m_pSignalSimulationDlg->settings();
+                m_session.simulation.save(m_session.configPath);
                 if (simulation)
-                    holdSource([&] { applySimulation(*simulation, m_simulation); });
+                    holdSource([&] { applySimulation(*simulation, m_session.simulation); });
             }
         }
         return true;
@@ -616,8 +614,8 @@ void Orma::resizeEvent(QResizeEvent *event)
         m_bNarrow = narrow;
         applyFonts();
     }
-    writeKey("", "WindowWidth", QString::number(w));
-    writeKey("", "WindowHeight", QString::number(height()));
+    m_session.writeKey("", "WindowWidth", QString::number(w));
+    m_session.writeKey("", "WindowHeight", QString::number(height()));
 }
 
 void Orma::closeEvent(QCloseEvent *event)

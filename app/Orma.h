@@ -3,13 +3,8 @@
 // the dialogs; drives acquisition block by block, loads records and keeps the configuration.
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
-#include "sources/AnalyserSettings.h"
+#include "app/Session.h"
 #include "sources/BlockSnapshot.h"
-#include "sources/FileParamsSettings.h"
-#include "sources/NetworkSettings.h"
-#include "sources/OtherSettings.h"
-#include "sources/PaletteSettings.h"
-#include "sources/SimulationSettings.h"
 
 #include <QElapsedTimer>
 #include <QFont>
@@ -65,8 +60,8 @@ public:
     OrmaSpectrPanel *spectrPanel() const { return m_pOrmaSpectrPanel; }
     bool isStopped() const { return m_bStopped; }
     int sourceKind() const { return m_nMode; }
-    const QStringList &recentFiles() const { return m_config.recentFiles; }
-    QString configPath() const { return m_sConfigPath; }
+    const QStringList &recentFiles() const { return m_session.config.recentFiles; }
+    QString configPath() const { return m_session.configPath; }
     bool isNarrow() const { return m_bNarrow; }
     // Duration of the last complete data cycle (the E of the pacing), nanoseconds.
     qint64 lastCycleNs() const { return m_nLastCycleNs; }
@@ -164,7 +159,6 @@ private:
     void readConfig();
     void applyConfig();
     void saveConfig();
-    void writeKey(const QString &sGroup, const QString &sKey, const QVariant &value);
     void refreshChannelSelectors();
 
     // source
@@ -177,7 +171,7 @@ private:
     QString m_sMapName;
 
     // state
-    MainConfig m_config;
+    Session m_session;
     int m_nPanelsView = 2;
     bool m_bStopped = true;
     bool m_bStartAfterLoad = false;
@@ -187,9 +181,6 @@ private:
     int m_nAccumFrames = 0;
     int m_nFrameCount = 0;
     int m_nMarkerPos = -1;
-    QString m_sConfigPath;
-    QString m_sAppConfigPath;
-    QStringList m_lLoadedFiles;
     QList<int> m_lShownChannels;
 
     QTimer m_tmStart;
@@ -229,14 +220,6 @@ private:
     QToolButton *m_pLeftButton = nullptr;
     QToolButton *m_pRightButton = nullptr;
     QSpinBox *m_pPercentSpin = nullptr;
-
-    // settings in force; the dialogs edit copies of them
-    AnalyserSettings m_analyser;
-    PaletteSettings m_palette;
-    OtherSettings m_other;
-    SimulationSettings m_simulation;
-    FileParamsSettings m_fileParams;
-    NetworkSettings m_network;
 
     // dialogs created once
     SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;

@@ -116,11 +116,11 @@ void Orma::slotChangeMode(bool isFlg)
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);
     m_pFileParamsAction->setEnabled(kind != KindSimulation);
-    writeKey("", "Mode", kind);
-    writeIniValue(m_sAppConfigPath, "", "Mode", kind);
-    m_config.mode = kind;
+    m_session.writeKey("", "Mode", kind);
+    writeIniValue(m_session.appConfigPath, "", "Mode", kind);
+    m_session.config.mode = kind;
     rebuildTitle();
-    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_other.isSpectrEnable);
+    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
     blocks.clear();
 
     connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotBlockReady,
@@ -159,15 +159,15 @@ void Orma::slotStart()
     m_pRightButton->setEnabled(false);
     holdSource([&] {
         if (m_nMode != KindSimulation && m_pFileSource) {
-            m_pFileSource->setUserFileParams(m_fileParams.fileParams());
-            m_pFileSource->setUseUserParams(m_fileParams.useUserParams);
-            if (m_nMode == KindFile && !m_config.recentFiles.isEmpty() &&
+            m_pFileSource->setUserFileParams(m_session.fileParams.fileParams());
+            m_pFileSource->setUseUserParams(m_session.fileParams.useUserParams);
+            if (m_nMode == KindFile && !m_session.config.recentFiles.isEmpty() &&
                 m_pFileSource->firstFileName().isEmpty())
-                m_pFileSource->setFileName(m_config.recentFiles.first());
+                m_pFileSource->setFileName(m_session.config.recentFiles.first());
         }
         auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
         if (m_pSimulationAction->isChecked() && simulation) {
-            applySimulation(*simulation, m_simulation);
+            applySimulation(*simulation, m_session.simulation);
         } else {
             m_pSimulationMenu->setEnabled(false);
         }
@@ -264,7 +264,7 @@ void Orma::rebuildChannels()
         return;
     clearChannels();
     m_lShownChannels = channels;
-    const int visible = std::min<int>(channels.size(), m_other.maxChannelCount);
+    const int visible = std::min<int>(channels.size(), m_session.other.maxChannelCount);
     for (int i = 0; i < channels.size(); ++i) {
         const int channel = channels.at(i);
         const QColor color = channelColor(channel);
@@ -294,7 +294,7 @@ void Orma::rebuildChannels()
 
 QColor Orma::channelColor(int channel) const
 {
-    return QColor::fromRgb(m_palette.channelColor(channel));
+    return QColor::fromRgb(m_session.palette.channelColor(channel));
 }
 
 // Curves take their colour with the samples of every block; the legend follows here.
@@ -354,7 +354,7 @@ void Orma::slotDataProcessing()
         stopAcquisition();
         return;
     }
-    const int period = m_analyser.timeout;
+    const int period = m_session.analyser.timeout;
     m_tmFrame.start();
     // Nothing new while the producer has not offered a block; anything that changed the
     // channels, the window or the analysis is shown at once.
@@ -412,19 +412,19 @@ void Orma::slotDataProcessing()
     if (!yieldAndCheck())
         return;
 
-    m_pOrmaSpectrPanel->setLowFrequency(m_analyser.lowFreqHz);
+    m_pOrmaSpectrPanel->setLowFrequency(m_session.analyser.lowFreqHz);
     setAxisRanges();
     if (const ChannelRecord *record = m_block->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
-        m_pOrmaSpectrPanel->showHarmonics(m_analyser.isShowHarmonic, record->harmonicBins,
-                                          m_analyser.harmonicCount);
+        m_pOrmaSpectrPanel->showHarmonics(m_session.analyser.isShowHarmonic, record->harmonicBins,
+                                          m_session.analyser.harmonicCount);
     }
     if (!m_bFirstAfterHold) {
         m_pOrmaOscPanel->m_pCyclesEdit->setText(QString::number(m_nFrameCount++));
         if (m_bAccumulation) {
-            if (m_other.isAccumInf) {
+            if (m_session.other.isAccumInf) {
                 m_nAccumFrames = 0;
-            } else if (++m_nAccumFrames > m_other.accumCount) {
+            } else if (++m_nAccumFrames > m_session.other.accumCount) {
                 m_nAccumFrames = 1;
                 m_pOrmaOscPanel->plot()->clearAccumulation();
             }
@@ -480,7 +480,7 @@ void Orma::refreshReadout()
     if (!m_block || !m_block->channelSamples(0))
         return;
     m_pOrmaSpectrPanel->showPowerReadout(*m_block, m_pOrmaOscPanel->currentChannel(),
-                                         m_nMarkerPos, m_analyser.gainIndex == 1,
+                                         m_nMarkerPos, m_session.analyser.gainIndex == 1,
                                          m_nMode == KindSimulation);
 }
 
@@ -552,8 +552,8 @@ void Orma::slotScrolling()
 
 void Orma::slotPercentChanged(int nPercent)
 {
-    m_config.scrollPercent = nPercent;
-    writeKey("", "ScrollPercent", nPercent);
+    m_session.config.scrollPercent = nPercent;
+    m_session.writeKey("", "ScrollPercent", nPercent);
 }
 
 void Orma::slotSliderPress()
@@ -628,7 +628,7 @@ void Orma::slotAccumulation(bool isAccumulation)
         m_pRedMarkerAction->setEnabled(true);
         m_pBlueMarkerAction->setEnabled(true);
     }
-    writeKey("", "IsAccumulation", isAccumulation ? 1 : 0);
+    m_session.writeKey("", "IsAccumulation", isAccumulation ? 1 : 0);
 }
 
 void Orma::slotAllDataEnable()
@@ -645,7 +645,7 @@ void Orma::slotAllDataEnable()
 
 void Orma::applyAnalyserSettings()
 {
-    const AnalyserSettings &a = m_analyser;
+    const AnalyserSettings &a = m_session.analyser;
     m_pOrmaOscPanel->setDimensions(uint8_t(a.timeDimension), uint8_t(a.amplDimension));
     m_pOrmaOscPanel->setGainMode(a.gainIndex == 1);
     m_pOrmaSpectrPanel->setImpedance(unsigned(a.impedance));
@@ -672,22 +672,22 @@ void Orma::applyAnalyserSettings()
 
 void Orma::applyOtherSettings()
 {
-    m_pOscGrid->setShowSampleTicks(m_other.isTikSamples);
-    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_other.isMarkerSamples);
+    m_pOscGrid->setShowSampleTicks(m_session.other.isTikSamples);
+    m_pOrmaOscPanel->plot()->setShowSampleMarks(m_session.other.isMarkerSamples);
     if (m_pSource)
-        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_other.isSpectrEnable);
+        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
 }
 
 void Orma::applyPalette()
 {
     for (OrmaPlot *plot : {m_pOrmaOscPanel->plot(), m_pOrmaSpectrPanel->plot()}) {
-        plot->setCanvasBackground(QColor::fromRgb(m_palette.display));
-        plot->setLevelLinesColor(QColor::fromRgb(m_palette.scale));
-        plot->setPositionLineColor(QColor::fromRgb(m_palette.fft));
+        plot->setCanvasBackground(QColor::fromRgb(m_session.palette.display));
+        plot->setLevelLinesColor(QColor::fromRgb(m_session.palette.scale));
+        plot->setPositionLineColor(QColor::fromRgb(m_session.palette.fft));
     }
     for (QwtPlotGrid *grid : {static_cast<QwtPlotGrid *>(m_pOscGrid), m_pSpectrGrid}) {
         QPen pen = grid->majorPen();
-        pen.setColor(QColor::fromRgb(m_palette.net));
+        pen.setColor(QColor::fromRgb(m_session.palette.net));
         grid->setPen(pen);
     }
     refreshCurves();

@@ -48,21 +48,20 @@ void Orma::loadFile(const QString &sFile)
     if (!m_bFirstLoad)
         saveConfig();
     m_bFirstLoad = false;
-    const QString recordConfig = info.absolutePath() + "/ORMA6.ini";
-    m_sConfigPath = QFile::exists(recordConfig) ? recordConfig : m_sAppConfigPath;
+    m_session.useConfigOfFolder(info.absolutePath());
 
-    m_lLoadedFiles.clear();
+    m_session.loadedFiles.clear();
     if (m_pFileSource)
         m_pFileSource->keepFirstFileOnly();
-    m_config.additionalFiles.clear();
+    m_session.config.additionalFiles.clear();
     readConfig();
     applyConfig();
-    m_lLoadedFiles = m_config.additionalFiles;
-    m_lLoadedFiles.prepend(info.absoluteFilePath());
+    m_session.loadedFiles = m_session.config.additionalFiles;
+    m_session.loadedFiles.prepend(info.absoluteFilePath());
     addRecentFile(info.absoluteFilePath());
     m_tmStart.stop();
 
-    for (const QString &file : m_lLoadedFiles) {
+    for (const QString &file : m_session.loadedFiles) {
         if (!QFile::exists(file)) {
             QMessageBox::critical(this, "ORMA", "Файл " + file + " не найден!");
             m_pSimulationAction->setChecked(true);
@@ -73,8 +72,8 @@ void Orma::loadFile(const QString &sFile)
     if (!m_pFileSource)
         return;
     m_pFileSource->setFileName(info.absoluteFilePath());
-    for (int i = 1; i < m_lLoadedFiles.size(); ++i)
-        m_pFileSource->addFile(m_lLoadedFiles.at(i));
+    for (int i = 1; i < m_session.loadedFiles.size(); ++i)
+        m_pFileSource->addFile(m_session.loadedFiles.at(i));
     m_pSimulationAction->setChecked(false);
     rebuildTitle();
     m_bStopped = true;
@@ -98,9 +97,8 @@ void Orma::slotFileOpenAction()
 
 void Orma::addRecentFile(const QString &sFile)
 {
-    ::addRecentFile(m_config.recentFiles, sFile);
+    m_session.addRecentFile(sFile);
     rebuildRecentMenu();
-    saveRecentFiles(m_sAppConfigPath, m_config.recentFiles);
 }
 
 void Orma::rebuildRecentMenu()
@@ -108,7 +106,7 @@ void Orma::rebuildRecentMenu()
     m_pRecentFilesMenu->clear();
     qDeleteAll(m_lRecentActions);
     m_lRecentActions.clear();
-    for (const QString &file : m_config.recentFiles) {
+    for (const QString &file : m_session.config.recentFiles) {
         auto *action = new QAction(file, this);
         connect(action, &QAction::triggered, this, &Orma::slotClickRecentFile, Qt::QueuedConnection);
         m_pRecentFilesMenu->addAction(action);
@@ -148,8 +146,8 @@ void Orma::applyCommandLine(const QStringList &arguments)
         }
         return;
     }
-    if (m_nMode == KindFile && !m_config.recentFiles.isEmpty()) {
-        loadFile(m_config.recentFiles.first());
+    if (m_nMode == KindFile && !m_session.config.recentFiles.isEmpty()) {
+        loadFile(m_session.config.recentFiles.first());
     } else if (m_bStartAfterLoad && m_nMode != KindFile) {
         // A source with nothing to load (the generator) starts at once.
         m_bStartAfterLoad = false;
@@ -159,10 +157,10 @@ void Orma::applyCommandLine(const QStringList &arguments)
 
 void Orma::slotFileAddDelAction()
 {
-    if (m_lLoadedFiles.isEmpty())
+    if (m_session.loadedFiles.isEmpty())
         return;
     LoadedFilesDlg dialog(this);
-    dialog.setFiles(m_lLoadedFiles);
+    dialog.setFiles(m_session.loadedFiles);
     connect(&dialog, &LoadedFilesDlg::signalAddRemoveFile, this, &Orma::slotAddRemoveFile);
     dialog.exec();
 }
@@ -174,13 +172,13 @@ void Orma::slotAddRemoveFile(int nCmd, QString sFile)
     holdSource([&] {
         if (nCmd == 0) {
             m_pFileSource->addFile(sFile);
-            m_lLoadedFiles.append(sFile);
+            m_session.loadedFiles.append(sFile);
         } else {
             m_pFileSource->removeFile(sFile);
-            m_lLoadedFiles.removeAll(sFile);
+            m_session.loadedFiles.removeAll(sFile);
         }
-        m_config.additionalFiles = m_lLoadedFiles.mid(1);
-        saveAdditionalFiles(m_sConfigPath, m_config.additionalFiles);
+        m_session.config.additionalFiles = m_session.loadedFiles.mid(1);
+        saveAdditionalFiles(m_session.configPath, m_session.config.additionalFiles);
         if (!m_pSingleStartAction->isChecked())
             m_pSource->interruptWait();
         m_pSource->setParamsChanged(true);
@@ -198,56 +196,46 @@ void Orma::refreshChannelSelectors()
 
 // --- configuration ---------------------------------------------------------------------------
 
-void Orma::writeKey(const QString &sGroup, const QString &sKey, const QVariant &value)
-{
-    writeIniValue(sGroup == "RecentFiles" ? m_sAppConfigPath : m_sConfigPath, sGroup, sKey, value);
-}
-
 void Orma::readConfig()
 {
-    readMainConfig(m_sAppConfigPath, m_sConfigPath, m_config);
-    if (!m_config.toolBarState.isEmpty())
-        restoreState(m_config.toolBarState, 0);
-    m_font = m_config.font;
-    m_nPanelsView = m_config.panelsView;
+    readMainConfig(m_session.appConfigPath, m_session.configPath, m_session.config);
+    if (!m_session.config.toolBarState.isEmpty())
+        restoreState(m_session.config.toolBarState, 0);
+    m_font = m_session.config.font;
+    m_nPanelsView = m_session.config.panelsView;
 }
 
 void Orma::applyConfig()
 {
-    m_pOrmaOscPanel->m_pScaleXCmbBox->setCurrentIndex(m_config.xWidth);
+    m_pOrmaOscPanel->m_pScaleXCmbBox->setCurrentIndex(m_session.config.xWidth);
     {
         QSignalBlocker block(m_pFiltrationEnableAction);
-        m_pFiltrationEnableAction->setChecked(m_config.onFiltration);
+        m_pFiltrationEnableAction->setChecked(m_session.config.onFiltration);
     }
     m_pOrmaSpectrPanel->m_pDimCmbBox->setCurrentIndex(
-        m_pOrmaSpectrPanel->m_pDimCmbBox->findText(m_config.dimension, Qt::MatchFixedString));
+        m_pOrmaSpectrPanel->m_pDimCmbBox->findText(m_session.config.dimension, Qt::MatchFixedString));
     m_pOrmaSpectrPanel->m_pHarmCmbBox->setCurrentIndex(
-        m_pOrmaSpectrPanel->m_pHarmCmbBox->findText(m_config.harmonic, Qt::MatchFixedString));
-    m_simulation.load(m_sConfigPath);
-    m_fileParams.load(m_sConfigPath);
-    m_other.load(m_sConfigPath);
-    m_network.load(m_sAppConfigPath);
+        m_pOrmaSpectrPanel->m_pHarmCmbBox->findText(m_session.config.harmonic, Qt::MatchFixedString));
+    m_session.loadStores();
     {
         QSignalBlocker block(m_pPercentSpin);
-        m_pPercentSpin->setValue(m_config.scrollPercent);
+        m_pPercentSpin->setValue(m_session.config.scrollPercent);
     }
     rebuildRecentMenu();
-    saveRecentFiles(m_sAppConfigPath, m_config.recentFiles);
-    resize(m_config.windowWidth, m_config.windowHeight);
-    move(m_config.windowPosX, m_config.windowPosY);
-    if (m_config.windowState)
-        setWindowState(Qt::WindowStates(*m_config.windowState));
+    saveRecentFiles(m_session.appConfigPath, m_session.config.recentFiles);
+    resize(m_session.config.windowWidth, m_session.config.windowHeight);
+    move(m_session.config.windowPosX, m_session.config.windowPosY);
+    if (m_session.config.windowState)
+        setWindowState(Qt::WindowStates(*m_session.config.windowState));
     QAction *views[3] = {m_pOscAction, m_pSpectrAction, m_pOscSpectrAction};
-    QAction *view = views[qBound(0, m_config.panelsView, 2)];
+    QAction *view = views[qBound(0, m_session.config.panelsView, 2)];
     if (view->isChecked())
-        showPanelsView(m_config.panelsView, view, true);
+        showPanelsView(m_session.config.panelsView, view, true);
     else
         view->setChecked(true);
-    m_palette.load(m_sConfigPath);
-    m_analyser.load(m_sConfigPath);
     if (m_pToolAction)
         applyPlotTool(m_pToolAction, true);
-    m_bAccumulation = m_config.isAccumulation;
+    m_bAccumulation = m_session.config.isAccumulation;
     m_pOrmaOscPanel->plot()->setAccumulate(m_bAccumulation);
     {
         QSignalBlocker block(m_pActionAccumulation);
@@ -255,15 +243,15 @@ void Orma::applyConfig()
     }
     {
         QSignalBlocker block(m_pSingleStartAction);
-        m_pSingleStartAction->setChecked(m_config.singleStart);
+        m_pSingleStartAction->setChecked(m_session.config.singleStart);
     }
     applyPalette();
     applyAnalyserSettings();
     applyOtherSettings();
     applyFonts();
-    if (m_config.mode == 0)
-        m_config.mode = KindSimulation;
-    QAction *kind = m_mModeActions.value(m_config.mode);
+    if (m_session.config.mode == 0)
+        m_session.config.mode = KindSimulation;
+    QAction *kind = m_mModeActions.value(m_session.config.mode);
     if (!kind || !kind->isEnabled())
         kind = m_pSimulationAction;
     kind->setChecked(true);
@@ -271,53 +259,49 @@ void Orma::applyConfig()
 
 void Orma::saveConfig()
 {
-    m_config.toolBarState = saveState(0);
-    m_config.font = m_font;
-    m_config.mode = m_nMode;
-    m_config.isMaximized = isMaximized();
-    if (!m_config.isMaximized) {
-        m_config.windowWidth = geometry().width();
-        m_config.windowHeight = geometry().height();
-        m_config.windowPosX = pos().x();
-        m_config.windowPosY = pos().y();
+    m_session.config.toolBarState = saveState(0);
+    m_session.config.font = m_font;
+    m_session.config.mode = m_nMode;
+    m_session.config.isMaximized = isMaximized();
+    if (!m_session.config.isMaximized) {
+        m_session.config.windowWidth = geometry().width();
+        m_session.config.windowHeight = geometry().height();
+        m_session.config.windowPosX = pos().x();
+        m_session.config.windowPosY = pos().y();
     }
-    m_config.windowState = int(windowState());
-    m_config.panelsView = m_nPanelsView;
-    m_config.scrollPercent = m_pPercentSpin->value();
-    m_config.xWidth = m_pOrmaOscPanel->m_pScaleXCmbBox->currentIndex();
-    m_config.isInterpolation = m_bInterpolation;
-    m_config.isAccumulation = m_bAccumulation;
-    m_config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
-    m_config.harmonic = m_pOrmaSpectrPanel->m_pHarmCmbBox->currentText();
-    m_config.fftSize = m_block ? m_block->spectrum.fftSize : m_analyser.fftSize;
-    m_config.onFiltration = m_pFiltrationEnableAction->isChecked();
-    m_config.singleStart = m_pSingleStartAction->isChecked();
-    m_config.additionalFiles = m_lLoadedFiles.mid(1);
-    saveMainConfig(m_sAppConfigPath, m_sConfigPath, m_config);
+    m_session.config.windowState = int(windowState());
+    m_session.config.panelsView = m_nPanelsView;
+    m_session.config.scrollPercent = m_pPercentSpin->value();
+    m_session.config.xWidth = m_pOrmaOscPanel->m_pScaleXCmbBox->currentIndex();
+    m_session.config.isInterpolation = m_bInterpolation;
+    m_session.config.isAccumulation = m_bAccumulation;
+    m_session.config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
+    m_session.config.harmonic = m_pOrmaSpectrPanel->m_pHarmCmbBox->currentText();
+    m_session.config.fftSize = m_block ? m_block->spectrum.fftSize : m_session.analyser.fftSize;
+    m_session.config.onFiltration = m_pFiltrationEnableAction->isChecked();
+    m_session.config.singleStart = m_pSingleStartAction->isChecked();
+    m_session.config.additionalFiles = m_session.loadedFiles.mid(1);
+    saveMainConfig(m_session.appConfigPath, m_session.configPath, m_session.config);
 }
 
 void Orma::slotSaveConfig()
 {
-    if (m_pSigFileAction->isChecked() && m_pFileSource && !m_pFileSource->firstFileName().isEmpty()) {
-        const QString target = QFileInfo(m_pFileSource->firstFileName()).absolutePath() + "/ORMA6.ini";
-        if (target != m_sConfigPath)
-            QFile::copy(m_sConfigPath, target);
-        m_sConfigPath = target;
-    } else {
-        m_sConfigPath = m_sAppConfigPath;
-    }
+    if (m_pSigFileAction->isChecked() && m_pFileSource && !m_pFileSource->firstFileName().isEmpty())
+        m_session.keepConfigBeside(m_pFileSource->firstFileName());
+    else
+        m_session.useApplicationConfig();
     saveConfig();
 }
 
 void Orma::slotSingleStartToggled(bool isOn)
 {
-    writeKey("", "SingleStart", isOn ? "1" : "0");
+    m_session.writeKey("", "SingleStart", isOn ? "1" : "0");
 }
 
 void Orma::slotSaveXWidth()
 {
     const int index = m_pOrmaOscPanel->m_pScaleXCmbBox->currentIndex();
-    writeKey("OscPanel", "XWidth", index < 0 ? 7 : index);
+    m_session.writeKey("OscPanel", "XWidth", index < 0 ? 7 : index);
 }
 
 // --- settings dialogs ------------------------------------------------------------------------
@@ -329,7 +313,7 @@ void Orma::slotShowOscSpectrDlg()
                   panel->isBlueMarkerToolEnabled()))
         return;
     m_pOscSpectrDlg->setCurrentTab(panel == m_pOrmaSpectrPanel ? 1 : 0);
-    m_pOscSpectrDlg->setSettings(m_analyser);
+    m_pOscSpectrDlg->setSettings(m_session.analyser);
     m_pOscSpectrDlg->setInterpolation(m_bInterpolation);
     m_pOscSpectrDlg->setAccumulation(m_bAccumulation);
     const FileParams params =
@@ -339,8 +323,8 @@ void Orma::slotShowOscSpectrDlg()
     m_pOscSpectrDlg->setSpectrumPageEnabled(m_block && m_block->channelSamples(0));
     if (m_pOscSpectrDlg->exec() != QDialog::Accepted)
         return;
-    m_analyser = m_pOscSpectrDlg->settings();
-    m_analyser.save(m_sConfigPath);
+    m_session.analyser = m_pOscSpectrDlg->settings();
+    m_session.analyser.save(m_session.configPath);
     m_bInterpolation = m_pOscSpectrDlg->isInterpolation();
     applyAnalyserSettings();
     if (m_pToolAction)
@@ -352,11 +336,11 @@ void Orma::slotShowOscSpectrDlg()
 
 void Orma::slotShowPalletDlg()
 {
-    m_pPalletDlg->setSettings(m_palette);
+    m_pPalletDlg->setSettings(m_session.palette);
     if (m_pPalletDlg->exec() != QDialog::Accepted)
         return;
-    m_palette = m_pPalletDlg->settings();
-    m_palette.save(m_sConfigPath);
+    m_session.palette = m_pPalletDlg->settings();
+    m_session.palette.save(m_session.configPath);
     applyPalette();
     m_pOrmaOscPanel->slotReplot();
     m_pOrmaSpectrPanel->slotReplot();
@@ -364,11 +348,11 @@ void Orma::slotShowPalletDlg()
 
 void Orma::slotShowOtherSetupDlg()
 {
-    m_pOtherSetupDlg->setSettings(m_other);
+    m_pOtherSetupDlg->setSettings(m_session.other);
     if (m_pOtherSetupDlg->exec() != QDialog::Accepted)
         return;
-    m_other = m_pOtherSetupDlg->settings();
-    m_other.save(m_sConfigPath);
+    m_session.other = m_pOtherSetupDlg->settings();
+    m_session.other.save(m_session.configPath);
     applyOtherSettings();
     m_lShownChannels.clear(); // the number of visible channels may have changed
     applyFonts();
@@ -381,16 +365,16 @@ void Orma::slotShowFileParamsDlg()
     if (!m_pFileSource)
         return;
     FileParamsDlg dialog(this);
-    dialog.setSettings(m_fileParams);
+    dialog.setSettings(m_session.fileParams);
     const FileParams current =
         m_block ? m_block->fileOfChannel(m_pSource->currentChannel()) : FileParams();
     dialog.presetForRecord(current, m_pFileSource->postfixKnown(), false);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_fileParams = dialog.settings();
-    m_fileParams.save(m_sConfigPath);
+    m_session.fileParams = dialog.settings();
+    m_session.fileParams.save(m_session.configPath);
     holdSource([&] {
-        m_pFileSource->setUserFileParams(m_fileParams.fileParams());
+        m_pFileSource->setUserFileParams(m_session.fileParams.fileParams());
         m_pFileSource->setUseUserParams(dialog.isChangeChecked());
         m_pSource->setParamsChanged(true);
         m_pSource->setWindowChanged(true);
@@ -401,11 +385,11 @@ void Orma::slotShowFileParamsDlg()
 void Orma::slotShowNetworkSettings()
 {
     NetworkSettingsDlg dialog(this);
-    dialog.setSettings(m_network);
+    dialog.setSettings(m_session.network);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    m_network = dialog.settings();
-    m_network.save(m_sAppConfigPath);
+    m_session.network = dialog.settings();
+    m_session.network.save(m_session.appConfigPath);
     if (m_nMode == KindNetwork)
         rebuildTitle();
 }

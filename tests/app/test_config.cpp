@@ -2,6 +2,7 @@
 #include "sources/IniFile.h"
 #include "app/MainConfig.h"
 #include "app/Pacing.h"
+#include "app/Session.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -136,6 +137,42 @@ private slots:
         QVERIFY(fallback.endsWith("/ORMA.ini"));
         writeIniValue(fallback, "", "Mode", 2);
         QCOMPARE(openIni(fallback)->value("Mode").toInt(), 2);
+    }
+
+    // A record folder with its own "ORMA6.ini" uses it; saving a configuration for a record
+    // copies the one in use beside it once and never overwrites what is there.
+    void sessionFollowsTheRecordsConfiguration()
+    {
+        QTemporaryDir app, bare, owned;
+        Session session(app.filePath("ORMA.ini"));
+        writeIniValue(session.appConfigPath, "SpectrPanel", "FftSize", 4096);
+        session.useConfigOfFolder(bare.path());
+        QCOMPARE(session.configPath, session.appConfigPath);
+        session.loadStores();
+        QCOMPARE(session.analyser.fftSize, 4096u);
+
+        writeIniValue(owned.filePath("ORMA6.ini"), "SpectrPanel", "FftSize", 512);
+        session.useConfigOfFolder(owned.path());
+        QCOMPARE(session.configPath, owned.filePath("ORMA6.ini"));
+        session.loadStores();
+        QCOMPARE(session.analyser.fftSize, 512u);
+
+        session.useApplicationConfig();
+        session.keepConfigBeside(bare.filePath("rec.bin"));
+        QCOMPARE(session.configPath, bare.filePath("ORMA6.ini"));
+        QCOMPARE(openIni(session.configPath)->value("SpectrPanel/FftSize").toInt(), 4096);
+        session.useApplicationConfig();
+        writeIniValue(session.appConfigPath, "SpectrPanel", "FftSize", 2048);
+        session.keepConfigBeside(bare.filePath("rec.bin"));
+        QCOMPARE(openIni(session.configPath)->value("SpectrPanel/FftSize").toInt(), 4096);
+
+        // Recent files go to the program's configuration whatever is in use.
+        session.addRecentFile(owned.filePath("a.bin"));
+        session.writeKey("", "Mode", 1);
+        QCOMPARE(openIni(session.appConfigPath)->value("RecentFiles/RecentFile0").toString(),
+                 owned.filePath("a.bin"));
+        QVERIFY(!openIni(session.appConfigPath)->contains("Mode"));
+        QCOMPARE(openIni(session.configPath)->value("Mode").toInt(), 1);
     }
 
     void pacing()
