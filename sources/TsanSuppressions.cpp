@@ -1,6 +1,5 @@
-// ThreadSanitizer's default suppressions for every program of the project. The build links
-// this file into each executable when it sanitizes threads (see CMakeLists.txt); otherwise
-// nothing refers to it and it stays out.
+// ThreadSanitizer's default suppressions for every program of the project. A thread-sanitized
+// build compiles this file into each executable; other builds leave it out.
 #if defined(__has_feature)
 #if __has_feature(thread_sanitizer)
 #define ORMA_THREAD_SANITIZER 1
