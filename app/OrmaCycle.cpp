@@ -298,7 +298,7 @@ QColor Orma::channelColor(int channel) const
 }
 
 // Curves take their colour with the samples of every block; the legend follows here.
-// Curves borrow the source's arrays: they go before the source or its channel set does.
+// A new channel set starts from fresh curves (each dropping the block it held).
 void Orma::clearChannels()
 {
     m_lShownChannels.clear();
