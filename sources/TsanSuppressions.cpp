@@ -17,6 +17,9 @@ extern "C" const char *__tsan_default_suppressions()
            "race:QCoreApplication::postEvent\n"
            "race:QCoreApplicationPrivate::sendPostedEvents\n"
            "race:QMetaCallEvent\n"
+           // A queued signal's arguments (the published block) are copied in the sending
+           // thread and destroyed in the receiving one, ordered by the event queue's lock.
+           "race:QtMetaTypePrivate::QMetaTypeFunctionHelper\n"
            "race:QWaitCondition\n"
            "race:QTest::qRun\n" // the test runner's watchdog thread
            // Qt's own memory moves on its event queue and shared strings, whose locks and
