@@ -51,7 +51,8 @@ void SignalSimulation::generateChannel(int channel, int firstComponent, int last
                                        double randomPhase)
 {
     const FileParams &p = m_fileParams.front();
-    const size_t n = size_t(p.sampleCount);
+    // Never past the buffer, whatever the descriptor says meanwhile.
+    const size_t n = size_t(std::min<uint64_t>(p.sampleCount, sampleBufferLength()));
     double *out = mutableChannelSamples(channel);
     std::fill(out, out + n, 0.0);
     for (int i = firstComponent; i <= lastComponent; ++i) {

@@ -107,7 +107,10 @@ void SignalSource::stopAndWait()
 
 void SignalSource::setParamsChanged(bool isChanged)
 {
-    m_paramsChangedFlag = isChanged;
+    // The cycle acknowledges the block it has shown; a change made in a hold after that block
+    // was served stays pending for the worker, which clears it when it acts on it.
+    if (isChanged)
+        m_paramsChangedFlag = true;
     m_rereadFlag = isChanged;
 }
 
@@ -155,10 +158,13 @@ void SignalSource::serveInline()
 void SignalSource::serveRequest()
 {
     WorkerLock lock(*this);
-    if (m_paramsChangedFlag)
+    const bool changed = m_paramsChangedFlag.exchange(false);
+    if (changed)
         m_rereadFlag = true;
     const int result = readBlock();
     m_skipWaitOnce = false;
+    if (result == -1 && changed)
+        m_paramsChangedFlag = true; // not taken in: the next block tries again
     if (result != -1) {
         // A record shorter than N: analyse no more than it holds.
         const uint64_t samples = m_fileParams.front().sampleCount;
@@ -240,7 +246,10 @@ void SignalSource::setChannelRecord(int k, const ChannelRecord &record)
 {
     if (k < 0 || size_t(k) >= m_records.size())
         return;
+    // Generator settings; whether the channel is shown stays the display's business.
+    const bool shown = m_records[size_t(k)].shown;
     m_records[size_t(k)] = record;
+    m_records[size_t(k)].shown = shown;
     m_paramsChangedFlag = true;
 }
 

@@ -54,7 +54,8 @@ public:
 
     void setSkipWaitOnce(bool isSkip) { m_skipWaitOnce = isSkip; }
     void setComputeSpectrum(bool isCompute) { m_computeSpectrum = isCompute; }
-    // Sets both the parameters-changed flag and its copy the data cycle reads.
+    // true: the worker re-reads the parameters at its next block and the cycle rebuilds its
+    // channels; false: the cycle has taken in the last block's change (a newer one stays).
     void setParamsChanged(bool isChanged);
     bool rereadFlag() const { return m_rereadFlag; }
     bool waitingFlag() const { return m_waitingFlag; }

@@ -48,6 +48,30 @@ private slots:
         QVERIFY(qAbs(r->fundamentalFrequency - 1000) < 5);
     }
 
+    // New settings applied in a hold after a block was served, then that block acknowledged by
+    // the cycle: the change must still reach the next block (it was lost, and the generator
+    // then wrote the longer block into the shorter buffer).
+    void aChangeAfterTheServedBlockIsNotLost()
+    {
+        SignalSimulation sim;
+        SimulationSettings settings;
+        applySimulation(sim, settings);
+        QVERIFY(BlockWaiter(sim).fetch());
+        QCOMPARE(sim.lastBlock()->sampleLength, 1024ull);
+        {
+            SourceHold hold(sim);
+            settings.sampleCount = 8192;
+            applySimulation(sim, settings);
+        }
+        sim.setParamsChanged(false); // the cycle done with the earlier block
+        BlockWaiter waiter(sim);
+        QVERIFY(waiter.fetch());
+        const BlockSnapshotPtr block = sim.lastBlock();
+        QCOMPARE(block->sampleLength, 8192ull);
+        QVERIFY(block->channelSpectrum(0));
+        QVERIFY(block->channelRecord(0)->shown);
+    }
+
     // Each block continues 96 % of a block further, with a new random phase drawn by rand().
     void blocksFollowTheFormulaAndOverlap()
     {
