@@ -9,36 +9,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "tests/ScratchIni.h"
+
 namespace kit {
 
-// A configuration file that does not exist yet, in a directory removed after the test.
-class ScratchIni {
-public:
-    ScratchIni() : m_path(m_dir.filePath("ORMA.ini")) {}
-    const QString &path() const { return m_path; }
-
-    void set(const QString &sKey, const QVariant &value)
-    {
-        QSettings ini(m_path, QSettings::IniFormat);
-        ini.setIniCodec("CP1251");
-        ini.setValue(sKey, value);
-    }
-    QVariant get(const QString &sKey) const
-    {
-        QSettings ini(m_path, QSettings::IniFormat);
-        ini.setIniCodec("CP1251");
-        return ini.value(sKey);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(m_path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
+using ::ScratchIni;
 
 struct Message {
     QString title;

@@ -13,44 +13,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/ScratchIni.h"
+
 #include <functional>
 
 namespace {
 
-// A configuration file in a directory removed after the test.
-class Ini {
-public:
-    Ini() : m_path(m_dir.filePath("ORMA.ini")) {}
-    const QString &path() const { return m_path; }
-
-    void set(const QString &sKey, const QVariant &value) const
-    {
-        QSettings ini(m_path, QSettings::IniFormat);
-        ini.setIniCodec("CP1251");
-        ini.setValue(sKey, value);
-    }
-    QString get(const QString &sKey) const
-    {
-        QSettings ini(m_path, QSettings::IniFormat);
-        ini.setIniCodec("CP1251");
-        return ini.value(sKey).toString();
-    }
-    QByteArray bytes() const
-    {
-        QFile file(m_path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void write(const QByteArray &bytes) const
-    {
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
+using Ini = ScratchIni;
 
 template <typename Store> Store loaded(const QString &path)
 {
@@ -185,10 +154,10 @@ private slots:
         a.lowFreqHz = 500;
         a.isDb = true;
         a.save(ini.path());
-        QCOMPARE(ini.get("OscPanel/TimeDimension"), QStringLiteral("6"));
-        QCOMPARE(ini.get("SpectrPanel/LowFreq"), QStringLiteral("500"));
-        QCOMPARE(ini.get("SpectrPanel/FreqDb"), QStringLiteral("1"));
-        QCOMPARE(ini.get("SpectrPanel/WindowType"), QStringLiteral("2"));
+        QCOMPARE(ini.get("OscPanel/TimeDimension").toString(), QStringLiteral("6"));
+        QCOMPARE(ini.get("SpectrPanel/LowFreq").toString(), QStringLiteral("500"));
+        QCOMPARE(ini.get("SpectrPanel/FreqDb").toString(), QStringLiteral("1"));
+        QCOMPARE(ini.get("SpectrPanel/WindowType").toString(), QStringLiteral("2"));
 
         OtherSettings o;
         o.maxChannelCount = 16;
@@ -209,7 +178,7 @@ private slots:
         QStringList packed;
         for (const char *key : {"ChanColor0", "ChanColor4", "ChanColor8", "ChanColor63", "DysplayColor",
                                 "FftColor", "NetColor", "ScaleColor"})
-            packed << ini.get(QStringLiteral("Pallete/") + key);
+            packed << ini.get(QStringLiteral("Pallete/") + key).toString();
         QCOMPARE(packed, (QStringList{"0", "16776960", "13382604", "16724940", "16777215", "16776960",
                                       "7697781", "65280"}));
 
@@ -217,9 +186,9 @@ private slots:
         f.sampleRateKhz = 125000.5;
         f.voltageRange = 1.001;
         f.save(ini.path());
-        QCOMPARE(ini.get("FileParams/UserSampleRate"), QStringLiteral("125000.5"));
-        QCOMPARE(ini.get("FileParams/UserVoltageRange"), QStringLiteral("1.001"));
-        QCOMPARE(ini.get("FileParams/UserFileParams"), QStringLiteral("0"));
+        QCOMPARE(ini.get("FileParams/UserSampleRate").toString(), QStringLiteral("125000.5"));
+        QCOMPARE(ini.get("FileParams/UserVoltageRange").toString(), QStringLiteral("1.001"));
+        QCOMPARE(ini.get("FileParams/UserFileParams").toString(), QStringLiteral("0"));
 
         NetworkSettings n;
         n.port = 5025;
@@ -239,9 +208,9 @@ private slots:
         ini.write("[SpectrPanel]\nHarmonic=\xC3\xE0\xF0\xEC\xEE\xED\xE8\xEA\xE0\nDimension=dB\n");
         AnalyserSettings().save(ini.path());
         OtherSettings().save(ini.path());
-        QCOMPARE(ini.get("SpectrPanel/Harmonic"), QString::fromUtf8("Гармоника"));
+        QCOMPARE(ini.get("SpectrPanel/Harmonic").toString(), QString::fromUtf8("Гармоника"));
         QVERIFY(ini.bytes().contains("Harmonic=\xC3\xE0\xF0\xEC\xEE\xED\xE8\xEA\xE0"));
-        QCOMPARE(ini.get("SpectrPanel/Dimension"), QStringLiteral("dB"));
+        QCOMPARE(ini.get("SpectrPanel/Dimension").toString(), QStringLiteral("dB"));
         QCOMPARE(loaded<AnalyserSettings>(ini.path()), AnalyserSettings());
     }
 
