@@ -608,6 +608,9 @@ void Orma::resizeEvent(QResizeEvent *event)
         m_bNarrow = narrow;
         applyFonts();
     }
+    // A maximised window keeps the size it will return to.
+    if (isMaximized() || isFullScreen())
+        return;
     m_session.writeKey("", "WindowWidth", QString::number(w));
     m_session.writeKey("", "WindowHeight", QString::number(height()));
 }

@@ -141,6 +141,8 @@ private:
     void refreshCurves();
     void relayoutSpectrum();
     void setAxisRanges();
+    void showAnalysedBlock(const BlockSnapshot &b);
+    void applyChannelScaling(const BlockSnapshot &b);
     void requestBlockAtPosition();
     void allocateSourceWindow();
     void runFollowers(BlockFollower::Stage stage);

@@ -8,6 +8,7 @@
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
+#include "panels/PowerReadout.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
 #include "sources/FileSource.h"
@@ -51,14 +52,15 @@ void Orma::slotChangeMode(bool isFlg)
     auto *sender = qobject_cast<QAction *>(QObject::sender());
     if (!sender)
         return;
-    const bool wasRunning = m_acq.shutDown();
-    if (!isStopped())
-        slotStart();
+    // The kind already active stays as it is, running or not: only its check mark returns.
     if (sender == m_pModeAction) {
         QSignalBlocker block(sender);
         sender->setChecked(true);
         return;
     }
+    const bool wasRunning = m_acq.shutDown();
+    if (!isStopped())
+        slotStart();
     const int kind = m_mModeActions.key(sender);
     const SourceKindInfo *info = sourceKindInfo(kind);
     if (!info || !info->create) {
@@ -110,6 +112,8 @@ void Orma::slotStart()
     m_pActionStart->setText("Стоп");
     m_pLeftButton->setEnabled(false);
     m_pRightButton->setEnabled(false);
+    m_pOrmaOscPanel->plot()->dropZoomHistory();
+    m_pOrmaSpectrPanel->plot()->dropZoomHistory();
     m_acq.hold([&] {
         FileSource *file = fileSource();
         if (sourceKind() != KindSimulation && file) {
@@ -222,6 +226,10 @@ void Orma::clearChannels()
 
 void Orma::refreshCurves()
 {
+    for (int channel : m_lShownChannels) {
+        m_pOrmaOscPanel->plot()->setChannelColor(channel, channelColor(channel));
+        m_pOrmaSpectrPanel->plot()->setChannelColor(channel, channelColor(channel));
+    }
     for (LegendItemWidget *item : m_lLegendItems)
         item->setColor(channelColor(item->channel()));
 }
@@ -230,6 +238,33 @@ void Orma::relayoutSpectrum()
 {
     m_pOrmaSpectrPanel->setFftSize(block()->spectrum.fftSize);
     m_pOrmaSpectrPanel->setCentred(block()->spectrum.spectrumRange == 1);
+}
+
+// The block-boundary line sits where the analysed block starts inside the oscilloscope view.
+// The generator's block always starts its buffer, so its line stays where it is.
+void Orma::showAnalysedBlock(const BlockSnapshot &b)
+{
+    if (sourceKind() == KindSimulation)
+        return;
+    if (const std::optional<double> start = b.analysedStart()) {
+        OrmaPlot *plot = m_pOrmaOscPanel->plot();
+        plot->setPositionOffset(*start - plot->axisScaleDiv(QwtPlot::xBottom).lowerBound());
+    }
+}
+
+// Per-channel factors that refer the signal to the module input ("к входу модуля": divided by
+// the channel's gain; the panel applies them only then, and never to ADC codes), and the
+// frequency shift of the current channel's record.
+void Orma::applyChannelScaling(const BlockSnapshot &b)
+{
+    const bool generated = sourceKind() == KindSimulation;
+    for (int channel : m_lShownChannels)
+        m_pOrmaOscPanel->plot()->setChannelFactor(channel,
+                                                  generated ? 1.0 : 1.0 / channelGain(b, channel));
+    const double shift = m_session.analyser.isFreqShift && !generated
+        ? b.channelEntry(m_pOrmaOscPanel->currentChannel(), &FileParams::shiftFrequencies, 0.0)
+        : 0.0;
+    m_pOrmaSpectrPanel->setShift(shift);
 }
 
 // The full-scale lines of the oscilloscope; the visible windows stay the user's.
@@ -292,6 +327,8 @@ bool Orma::showBlock()
 
     m_pOrmaSpectrPanel->setLowFrequency(m_session.analyser.lowFreqHz);
     setAxisRanges();
+    showAnalysedBlock(b);
+    applyChannelScaling(b);
     if (const ChannelRecord *record = block()->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
         m_pOrmaSpectrPanel->showHarmonics(m_session.analyser.isShowHarmonic, record->harmonicBins,
@@ -472,6 +509,7 @@ void Orma::slotAccumulation(bool isAccumulation)
             marker->setEnabled(false);
         }
     } else {
+        m_pOrmaOscPanel->plot()->dropZoomHistory();
         m_pRedMarkerAction->setEnabled(true);
         m_pBlueMarkerAction->setEnabled(true);
     }
@@ -501,7 +539,7 @@ void Orma::applyAnalyserSettings()
     m_pOrmaSpectrPanel->setMaxPower(a.maxPower);
     m_pOrmaSpectrPanel->setMinPower(a.minPower);
     m_pOrmaSpectrPanel->setCentred(a.spectrRange == 1);
-    m_pOrmaSpectrPanel->setLogFrequency(a.lowFreqHz > 0);
+    m_pOrmaSpectrPanel->setLogFrequency(a.isDb);
     m_pOrmaSpectrPanel->setLowFrequency(a.lowFreqHz);
     if (!source())
         return;

@@ -323,6 +323,8 @@ void Orma::slotShowOscSpectrDlg()
     m_pOscSpectrDlg->setSampleCount(params.sampleCount);
     m_pOscSpectrDlg->setFftSize(block() ? block()->spectrum.fftSize : 1024);
     m_pOscSpectrDlg->setSpectrumPageEnabled(block() && block()->channelSamples(0));
+    // A record of ready spectra was transformed with its own size.
+    m_pOscSpectrDlg->setFftSizeEnabled(!(block() && block()->readySpectra));
     if (m_pOscSpectrDlg->exec() != QDialog::Accepted)
         return;
     m_session.analyser = m_pOscSpectrDlg->settings();
