@@ -36,6 +36,15 @@ StopRequested FileSource::stopPredicate() const
     return [this] { return stopPending(); };
 }
 
+bool FileSource::openRecord(QFile &file)
+{
+    if (openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        return true;
+    if (file.exists() && !stopPending())
+        m_readFailure = QStringLiteral("Файл ") + file.fileName() + QStringLiteral(" не может быть открыт");
+    return false;
+}
+
 void FileSource::writeFlag(int32_t state, int32_t value)
 {
     if (m_flagFile.exists())
@@ -71,7 +80,7 @@ void FileSource::setFileName(const QString &path)
 bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 {
     QFile record(m_files[size_t(file)].name);
-    if (!openWithRetry(record, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!openRecord(record))
         return false;
     size = record.size();
     const qint64 start = std::max<qint64>(0, size - PostfixTailBytes);
@@ -86,7 +95,7 @@ bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 bool FileSource::readSpectra(ComplexD *values, uint64_t count)
 {
     QFile file(firstFileName());
-    if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!openRecord(file))
         return false;
     const qint64 bytes = qint64(count * sizeof(ComplexD));
     return file.read(reinterpret_cast<char *>(values), bytes) == bytes;
@@ -216,7 +225,7 @@ bool FileSource::readSamples()
         if (!frame)
             continue;
         QFile file(m_files[i].name);
-        if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        if (!openRecord(file))
             return false;
         uint64_t done = 0;
         const uint64_t wanted = windowFrames(int(i));
@@ -297,7 +306,13 @@ int FileSource::readBlock()
             return -1;
         }
     }
-    const bool ok = detectContent() == ContentSpectrum ? readSpectrumFile() : readPass();
+    const uint8_t content = detectContent();
+    const bool ok = m_readFailure.isEmpty() &&
+                    (content == ContentSpectrum ? readSpectrumFile() : readPass());
+    if (!m_readFailure.isEmpty()) {
+        m_readStatus = -1; // the file is there but will not open: the window says so and stops
+        return -1;
+    }
     if (!ok && !m_readError)
         m_readStatus = -1; // not a postfix error: the data could not be had
     return ok && !m_readError ? 0 : -1;
