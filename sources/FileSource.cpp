@@ -142,6 +142,7 @@ bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
 uint8_t FileSource::loadPostfixes()
 {
     uint8_t result = PostfixParsed;
+    bool obtained = false; // some file of this pass gave its postfix
     for (size_t i = 0; i < m_files.size(); ++i) {
         LoadedFile &loaded = m_files[i];
         QByteArray tail;
@@ -154,14 +155,17 @@ uint8_t FileSource::loadPostfixes()
             found = findPostfix(tail);
         }
         if (!found.found) {
-            // While a producer is live, a postfix that went missing keeps its last text.
-            const bool keepCached = !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+            // While a producer is live, a postfix that went missing keeps its last text; not
+            // beside a file whose postfix this pass did read (records written at once lose
+            // theirs together).
+            const bool keepCached = !obtained && !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
             m_postfixKnown = keepCached;
             if (!keepCached)
                 loaded.dataBytes = size;
             continue;
         }
         m_postfixKnown = true;
+        obtained = true;
         loaded.dataBytes = size - tail.size() + std::max(found.offset, 0);
         if (!takePostfix(int(i), found.text, result))
             return PostfixError;

@@ -173,6 +173,26 @@ private slots:
         QCOMPARE(source.lastBlock()->channelSamples(0)[3999], double(codes[3999]));
     }
 
+    void aPostfixLostBesideOneReadIsNotKeptFromTheCache()
+    {
+        const FileParams p = layout16(1, 8);
+        const std::vector<int> codes(8, 3);
+        QVERIFY(writeBytes(path("live_a.bin"), record16(codes, p)));
+        QVERIFY(writeBytes(path("live_b.bin"), record16(codes, p)));
+        FileSource source;
+        source.setFileName(path("live_a.bin"));
+        source.addFile(path("live_b.bin"));
+        source.setComputeSpectrum(false);
+        BlockWaiter waiter(source);
+        QVERIFY(waiter.fetch());
+        QVERIFY(source.postfixKnown());
+        // The second record loses its description while the first keeps its own.
+        QVERIFY(writeBytes(path("live_b.bin"), samples16(codes)));
+        QVERIFY(waiter.fetch());
+        QVERIFY(!source.postfixKnown());
+        source.stopSource();
+    }
+
     void aRecordThatWillNotOpenFailsWithItsNameWithinTheTimeLimit()
     {
         // A folder where the record should be: it exists, but no one can read it as a file
