@@ -40,6 +40,11 @@ SampleSpan spanOfSamples(const BlockSnapshot &block, double firstSample, double 
     return span;
 }
 
+SampleSpan spanOfWindow(const BlockSnapshot &block, const ScopeWindow &window)
+{
+    return spanFromSample(block, window.firstSample, uint64_t(std::max(0, window.width)));
+}
+
 SampleSpan wholeBuffer(const BlockSnapshot &block)
 {
     return SampleSpan{0, bufferLength(block)};

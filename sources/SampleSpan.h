@@ -6,6 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+// The oscilloscope's view of the record as the measurement dialogs follow it.
+struct ScopeWindow {
+    double firstSample = 0.0; // record sample numbers at the window's edges
+    double lastSample = 0.0;
+    int width = 0;            // samples shown
+    int currentChannel = -1;  // device number, -1 for none
+};
+
 struct SampleSpan {
     uint64_t offset = 0; // first buffer position
     uint64_t count = 0;
@@ -16,6 +24,8 @@ struct SampleSpan {
 SampleSpan spanFromSample(const BlockSnapshot &block, double firstSample, uint64_t count);
 // The positions whose record sample numbers lie in [firstSample, lastSample].
 SampleSpan spanOfSamples(const BlockSnapshot &block, double firstSample, double lastSample);
+// The window's samples: `width` from its first one.
+SampleSpan spanOfWindow(const BlockSnapshot &block, const ScopeWindow &window);
 // The whole buffer.
 SampleSpan wholeBuffer(const BlockSnapshot &block);
 
