@@ -42,6 +42,47 @@ Sums sumsOf(const double *s, size_t n)
     return out;
 }
 
+// Calls onChange(i) for every i in 1..n-1 where s[i-1] and s[i] lie on different sides of the
+// level ("above": s >= level, or s > level when `strict`). Eight samples are compared at a time
+// and skipped together when none changes side, since crossings are rare.
+template <bool strict, typename F> void forEachSideChange(const double *s, size_t n, double level, F onChange)
+{
+    if (n < 2)
+        return;
+    auto above = [level](double v) { return strict ? v > level : v >= level; };
+    unsigned previous = above(s[0]);
+    size_t i = 1;
+#ifdef __SSE2__
+    const __m128d h = _mm_set1_pd(level);
+    auto compare = [&h](const double *p) {
+        return strict ? _mm_cmpgt_pd(_mm_loadu_pd(p), h) : _mm_cmpge_pd(_mm_loadu_pd(p), h);
+    };
+    for (; i + 8 <= n; i += 8) {
+        const double *p = s + i;
+        const __m128d a = compare(p), b = compare(p + 2), c = compare(p + 4), d = compare(p + 6);
+        // All eight on the side of the sample before them: nothing to look at.
+        const __m128d all = _mm_and_pd(_mm_and_pd(a, b), _mm_and_pd(c, d));
+        const __m128d any = _mm_or_pd(_mm_or_pd(a, b), _mm_or_pd(c, d));
+        if (previous ? _mm_movemask_pd(all) == 3 : _mm_movemask_pd(any) == 0)
+            continue;
+        const unsigned mask = unsigned(_mm_movemask_pd(a)) | unsigned(_mm_movemask_pd(b)) << 2 |
+                              unsigned(_mm_movemask_pd(c)) << 4 | unsigned(_mm_movemask_pd(d)) << 6;
+        unsigned changes = (mask ^ (mask << 1 | previous)) & 0xFFu;
+        previous = mask >> 7;
+        while (changes) {
+            onChange(i + size_t(__builtin_ctz(changes)));
+            changes &= changes - 1;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const unsigned now = above(s[i]);
+        if (now != previous)
+            onChange(i);
+        previous = now;
+    }
+}
+
 // Sum over [from, to) given the total: through the shorter of the span and its two edges.
 double rangeSum(const double *s, size_t n, size_t from, size_t to, double total)
 {
@@ -58,12 +99,7 @@ double wholePeriodMean(const double *s, size_t n, const Sums &sums)
 {
     const double mean = sums.sum / double(n);
     std::vector<size_t> rising, falling;
-    for (size_t i = 1; i < n; ++i) {
-        if (s[i - 1] < mean && s[i] >= mean)
-            rising.push_back(i);
-        else if (s[i - 1] >= mean && s[i] < mean)
-            falling.push_back(i);
-    }
+    forEachSideChange<false>(s, n, mean, [&](size_t i) { (s[i] >= mean ? rising : falling).push_back(i); });
     if (rising.size() <= FewCrossings)
         return mean;
     const double quarter = double(n / rising.size()) / 4.0;
@@ -140,10 +176,10 @@ ChannelCrossings channelCrossings(const double *s, size_t n)
     out.level = level;
     // Sum of (s - H)^2 from the pass's sums, never negative through rounding.
     out.energy = std::max(0.0, sums.squares - 2.0 * level * sums.sum + double(n) * level * level);
-    for (size_t j = 0; j + 1 < n; ++j) {
-        if (s[j] <= level && s[j + 1] > level)
-            out.times.push_back(double(j) + (level - s[j]) / (s[j + 1] - s[j]));
-    }
+    forEachSideChange<true>(s, n, level, [&](size_t i) {
+        if (s[i] > level) // s[i-1] <= H < s[i]
+            out.times.push_back(double(i - 1) + (level - s[i - 1]) / (s[i] - s[i - 1]));
+    });
     return out;
 }
 
