@@ -13,6 +13,7 @@
 #include <qwt_plot_canvas.h>
 
 #include "dsp/Scan.h"
+#include "dialogs/VectorTrajectory.h"
 #include "plot/OrmaPlot.h"
 #include "sources/PhaseMisJob.h"
 
@@ -68,11 +69,13 @@ void phase4ch(benchmark::State &state)
 // 1M points of a slowly turning, breathing I/Q trajectory on a 800 x 800 canvas.
 void drawVector(benchmark::State &state)
 {
-    std::vector<double> i(k1M), q(k1M);
+    auto slice = std::make_shared<IqSlice>();
+    slice->re.resize(k1M);
+    slice->im.resize(k1M);
     for (size_t n = 0; n < k1M; ++n) {
         const double a = 12000 + 8000 * std::sin(n * 0.00011), p = n * 0.0137;
-        i[n] = std::round(a * std::cos(p));
-        q[n] = std::round(a * std::sin(p));
+        slice->re[n] = std::round(a * std::cos(p));
+        slice->im[n] = std::round(a * std::sin(p));
     }
     const QSize canvas(800, 800);
     OrmaPlot plot;
@@ -84,7 +87,9 @@ void drawVector(benchmark::State &state)
     plot.updateLayout();
     plot.resize(plot.size() + canvas - plot.canvas()->contentsRect().size());
     plot.updateLayout();
-    plot.setCurveSamples(0, Qt::black, i.data(), q.data(), int(k1M));
+    auto *trajectory = new VectorTrajectory;
+    trajectory->setSlice(slice);
+    trajectory->attach(&plot);
     plot.setAxisScale(QwtPlot::xBottom, -32768, 32768);
     plot.setAxisScale(QwtPlot::yLeft, -32768, 32768);
     plot.updateAxes();

@@ -1,5 +1,6 @@
 #include "dialogs/VectorDiagramDlg.h"
 
+#include "dialogs/VectorTrajectory.h"
 #include "dsp/VectorReadout.h"
 #include "plot/OrmaPanner.h"
 #include "plot/OrmaPlot.h"
@@ -75,9 +76,9 @@ VectorDiagramDlg::VectorDiagramDlg(QWidget *parent) : QDialog(parent)
     m_pPlot->setAxisTitle(QwtPlot::xBottom, QStringLiteral("I"));
     m_pPlot->setAxisTitle(QwtPlot::yLeft, QStringLiteral("Q"));
     m_pPlot->setAxisTitle(QwtPlot::yRight, QStringLiteral("Q"));
-    m_pPlot->addCurve(0, Qt::black, false);
-    m_pPlot->setCurrentChannel(0);
     m_pPlot->setMarkersFollow(false);
+    m_pTrajectory = new VectorTrajectory;
+    m_pTrajectory->attach(m_pPlot);
     const QPen crossPen(QColor(117, 117, 117));
     m_pHorizontalAxis = new QwtPlotCurve;
     m_pVerticalAxis = new QwtPlotCurve;
@@ -275,9 +276,8 @@ void VectorDiagramDlg::redraw()
 {
     if (!m_data)
         return;
-    // Without a Q channel the slice is empty and the curve draws nothing.
-    m_pPlot->setCurveSamples(0, Qt::black, m_data->re.data(), m_data->im.data(), int(m_data->size()), m_data);
-    m_pPlot->slotShowChannel(0, false);
+    // Without a Q channel the slice is empty and nothing is drawn.
+    m_pTrajectory->setSlice(m_data);
     m_pPlot->replot();
 }
 

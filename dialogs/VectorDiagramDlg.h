@@ -18,6 +18,7 @@ class QLineEdit;
 class QToolButton;
 class QwtPlotCurve;
 class OrmaPlot;
+class VectorTrajectory;
 
 class VectorDiagramDlg : public QDialog {
     Q_OBJECT
@@ -40,6 +41,7 @@ public:
     void followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window);
 
     OrmaPlot *plot() const { return m_pPlot; }
+    const VectorTrajectory *trajectory() const { return m_pTrajectory; }
     // Half the full-scale square, 2^(bits - 1) codes.
     double halfScale() const;
 
@@ -83,6 +85,7 @@ private:
     QLineEdit *m_pDeltaAmplEdit = nullptr, *m_pDeltaPhaseEdit = nullptr;
     QwtPlotCurve *m_pHorizontalAxis = nullptr;
     QwtPlotCurve *m_pVerticalAxis = nullptr;
+    VectorTrajectory *m_pTrajectory = nullptr; // owned by the plot
 
     FileParams m_params;
     AmplTransforms m_transforms;

@@ -8,6 +8,7 @@
 #include "dialogs/AmplPhaseDlg.h"
 #include "dialogs/PhaseMisDlg.h"
 #include "dialogs/VectorDiagramDlg.h"
+#include "dialogs/VectorTrajectory.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
 #include "sources/AnalyserSettings.h"
@@ -155,7 +156,7 @@ private slots:
         QVERIFY(waitForBlocks(w, 2));
         const int width = w.oscPanel()->windowWidth();
         QTRY_VERIFY(std::abs(ampl->amplPlot()->curve(0)->sampleCount() - width) <= 1);
-        QVERIFY(std::abs(vector->plot()->curve(0)->sampleCount() - width) <= 1);
+        QVERIFY(std::abs(int(vector->trajectory()->sampleCount()) - width) <= 1);
         QVERIFY(std::abs(ampl->amplPlot()->curve(0)->yData()[10] - 5000) < 1);
         w.slotStart();
     }

@@ -2,6 +2,7 @@
 // titles, marker read-outs in every unit and coordinate system, their tools and their keys.
 #include "dialogs/AmplPhaseDlg.h"
 #include "dialogs/VectorDiagramDlg.h"
+#include "dialogs/VectorTrajectory.h"
 
 #include "BlockKit.h"
 #include "DialogTestKit.h"
@@ -102,9 +103,9 @@ private slots:
         ampl.followBlock(three, window(1000, 1999, 2));
         vector.followBlock(three, window(1000, 1999, 2));
         QCOMPARE(ampl.amplPlot()->curve(0)->sampleCount(), 0);
-        QCOMPARE(vector.plot()->curve(0)->sampleCount(), 0);
+        QCOMPARE(vector.trajectory()->sampleCount(), size_t(0));
         vector.followBlock(three, window(1000, 1999, 1)); // Q of pair 0: the pair is shown
-        QCOMPARE(vector.plot()->curve(0)->sampleCount(), 1000);
+        QCOMPARE(vector.trajectory()->sampleCount(), size_t(1000));
         ampl.followBlock(three, window(1000, 1999, 7)); // no such channel
         QCOMPARE(ampl.amplPlot()->curve(0)->sampleCount(), 0);
     }
@@ -199,8 +200,7 @@ private slots:
         dlg.show();
         const BlockSnapshotPtr b = complexTone(1e4, 5000, 2, 14);
         dlg.followBlock(b, window(1000, 4999));
-        QCOMPARE(dlg.plot()->curve(0)->sampleCount(), 4000);
-        QCOMPARE(dlg.plot()->curve(0)->xData()[0], 5000.0); // I = A cos 0
+        QCOMPARE(dlg.trajectory()->sampleCount(), size_t(4000));
     }
 
     // I = 0, Q = 100 reads amplitude 100.00 and phase 90.00 degrees, 1.57 radians; in
@@ -256,6 +256,42 @@ private slots:
         QVERIFY(!dlg.plot()->isRedMarkerEnabled());
         QVERIFY(dlg.plot()->zoomMode() > 0);
         QVERIFY(!move->icon().isNull() && !kit::child<QToolButton>(dlg, "m_pUndoAllButton")->icon().isNull());
+    }
+
+    // The trajectory's pixels: a segment covers every pixel between its ends, one leaving the
+    // canvas is cut at its edge, one wholly outside touches nothing, a NaN point breaks the line.
+    void trajectoryPixels()
+    {
+        const int w = 20, h = 10;
+        std::vector<uint32_t> px(size_t(w * h), 0);
+        auto lit = [&] { return int(std::count(px.begin(), px.end(), 1u)); };
+        PixelMapping identity;
+        const double x[] = {2, 12, 1000, 2000}, y[] = {3, 3, 5, 5};
+        rasterizeTrajectory(x, y, 2, identity, px.data(), w, h, w, 1u);
+        QCOMPARE(lit(), 11);
+        for (int c = 2; c <= 12; ++c)
+            QCOMPARE(px[size_t(3 * w + c)], 1u);
+        std::fill(px.begin(), px.end(), 0u);
+        rasterizeTrajectory(x + 1, y + 1, 2, identity, px.data(), w, h, w, 1u);
+        QCOMPARE(lit(), 8); // cut at x = 19: columns 12 to 19
+        std::fill(px.begin(), px.end(), 0u);
+        rasterizeTrajectory(x + 2, y + 2, 2, identity, px.data(), w, h, w, 1u);
+        QCOMPARE(lit(), 0);
+        const double nan = std::nan("");
+        const double dx[] = {2, 12, nan, 5}, dy[] = {3, 3, 1, 7};
+        rasterizeTrajectory(dx, dy, 4, identity, px.data(), w, h, w, 1u);
+        QCOMPARE(lit(), 11); // (2, 3) to (12, 3); nothing to or from the NaN
+        QCOMPARE(px[size_t(1 * w + 12)], 0u);
+        // Scale and offset: value 0..1 onto pixels 0..19, y turned over as on a canvas.
+        PixelMapping m;
+        m.xScale = 19;
+        m.yScale = -9;
+        m.yp1 = 9;
+        std::fill(px.begin(), px.end(), 0u);
+        const double ux[] = {0, 1}, uy[] = {0, 1};
+        rasterizeTrajectory(ux, uy, 2, m, px.data(), w, h, w, 1u);
+        QCOMPARE(px[size_t(9 * w + 0)], 1u);
+        QCOMPARE(px[size_t(0 * w + 19)], 1u);
     }
 
     void vectorKeys()
