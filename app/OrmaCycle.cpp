@@ -4,6 +4,7 @@
 
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
+#include "dialogs/PhaseMisDlg.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
@@ -47,6 +48,7 @@ void Orma::runFollowers(BlockFollower::Stage stage)
 {
     BlockContext context;
     context.visibleWidth = m_pOrmaOscPanel->windowWidth();
+    context.scope = scopeWindow();
     m_acq.runFollowers(stage, context);
 }
 
@@ -151,6 +153,7 @@ void Orma::slotStart()
     m_acq.requestFirstBlock();
     setStatus("Сбор данных", QColor(0, 255, 0));
     refreshNote();
+    m_pPhaseMisDlg->setAcquisitionRunning(true);
 }
 
 void Orma::slotStop()
@@ -163,6 +166,7 @@ void Orma::slotStop()
     m_pLeftButton->setEnabled(true);
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
+    m_pPhaseMisDlg->setAcquisitionRunning(false);
 }
 
 // --- the data cycle --------------------------------------------------------------------------
@@ -546,8 +550,7 @@ void Orma::slotAccumulation(bool isAccumulation)
 
 void Orma::slotAllDataEnable()
 {
-    // Whole-record mode is asked for by the background measurement dialogs, which join later.
-    const bool wanted = false;
+    const bool wanted = m_acq.wholeRecordWanted();
     if (!source() || source()->allDataMode() == wanted)
         return;
     m_acq.hold([&] { source()->setAllDataMode(wanted); });

@@ -31,11 +31,14 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-void dataCycle(benchmark::State &state)
+// `complex`: the 8 channels as 4 I/Q pairs; `dialogs`: with the phase mismatch, amplitude /
+// frequency / phase and vector diagram dialogs open.
+void dataCycle(benchmark::State &state, bool complex, bool dialogs)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
     SimulationSettings sim;
     sim.sampleCount = 65536;
+    sim.isComplex = complex;
     for (int i = 0; i < 8; ++i) {
         sim.rows[size_t(i)].enabled = true;
         sim.rows[size_t(i)].amplitude = 2000 - 100 * i;
@@ -61,6 +64,10 @@ void dataCycle(benchmark::State &state)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     };
     waitNextBlock(); // the first blocks pay for buffers and plans
+    if (dialogs) {
+        for (const char *name : {"m_pPhaseMisAction", "m_pAmplPhaseAction", "m_pVectorDiagramAction"})
+            window.findChild<QAction *>(name)->trigger();
+    }
     waitNextBlock();
     double totalMs = 0;
     for (auto _ : state) {
@@ -161,7 +168,11 @@ void soak(benchmark::State &state)
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
-BENCHMARK(dataCycle)->Name("DataCycle/sim_8x64K")->UseManualTime()->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, plain, false, false)->Name("DataCycle/sim_8x64K")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, complex, true, false)->Name("DataCycle/sim_8x64K_iq")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, dialogs, true, true)->Name("DataCycle/sim_8x64K_iq_dialogs")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace
