@@ -138,7 +138,7 @@ std::vector<double> scaleHistogram(const CodeHistogram &h, HistogramScale scale)
 double sumBetweenCodes(const CodeHistogram &h, const std::vector<double> &values, double codeA,
                        double codeB)
 {
-    if (values.empty() || !std::isfinite(codeA) || !std::isfinite(codeB))
+    if (values.empty() || std::isnan(codeA) || std::isnan(codeB))
         return 0.0;
     const double last = double(values.size() - 1);
     const double a = std::clamp(std::round(std::min(codeA, codeB)) + h.half(), 0.0, last);

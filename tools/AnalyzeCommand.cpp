@@ -1,97 +1,14 @@
 // orma-tool analyze: loads records through FileSource as the viewer does, runs K blocks
 // through the same spectrum path and prints every channel's dynamic figures.
-#include "CommandLine.h"
 #include "Commands.h"
+#include "RecordAnalysis.h"
 
-#include "dsp/Windows.h"
-#include "sources/FileSource.h"
-
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
-
-struct AnalyzeSettings {
-    QStringList files;
-    uint32_t fftSize = 1024;
-    int window = WindowBlackmanHarris7;
-    double sidelobe = 120.0;
-    int harmonics = 6;
-    uint32_t exclusion = 0;
-    uint32_t average = 1;
-    uint8_t range = 1; // centred
-    uint64_t position = 0;
-    bool json = false;
-    bool wait = false;
-};
-
-bool parse(const QStringList &args, AnalyzeSettings &s, QString &error)
-{
-    CommandLine cl(args,
-                   {"--fft", "--window", "--sidelobe", "--harmonics", "--exclusion", "--average",
-                    "--range", "--position"},
-                   {"--json", "--wait"});
-    s.files = cl.positional();
-    if (s.files.isEmpty())
-        cl.fail(QStringLiteral("analyze needs at least one record file"));
-    const qint64 fft = cl.integer("--fft", s.fftSize, 2, qint64(1) << 23);
-    if (fft & (fft - 1))
-        cl.fail(QStringLiteral("--fft must be a power of two"));
-    s.fftSize = uint32_t(fft);
-    s.window = int(cl.integer("--window", s.window, 0, WindowTypeCount - 1));
-    s.sidelobe = cl.real("--sidelobe", s.sidelobe, 1.0, 1000.0);
-    s.harmonics = int(cl.integer("--harmonics", s.harmonics, 0, MaxHarmonics));
-    s.exclusion = uint32_t(cl.integer("--exclusion", 0, 0, INT32_MAX));
-    s.average = uint32_t(cl.integer("--average", 1, 1, 100000));
-    s.position = uint64_t(cl.integer("--position", 0, 0, INT64_MAX));
-    if (cl.has("--range")) {
-        const QString range = cl.values("--range").last();
-        if (range != QLatin1String("full") && range != QLatin1String("centred"))
-            cl.fail(QStringLiteral("--range must be full or centred"));
-        s.range = range == QLatin1String("centred") ? 1 : 0;
-    }
-    s.json = cl.has("--json");
-    s.wait = cl.has("--wait");
-    error = cl.error();
-    return cl.ok();
-}
-
-// One block, as the viewer's data cycle asks for it.
-void runBlock(FileSource &source, bool wait)
-{
-    QEventLoop loop;
-    QObject::connect(&source, &SignalSource::signalDataReady, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    if (!wait)
-        source.interruptWait(); // never wait for a producer unless asked
-    source.requestData();
-    loop.exec();
-    // What the data cycle does once it has reacted to the block.
-    source.setParamsChanged(false);
-    source.setWindowChanged(false);
-    source.setSettingsChanged(false);
-}
-
-QString formatNumber(double v)
-{
-    if (!std::isfinite(v))
-        return std::isnan(v) ? QStringLiteral("nan") : v > 0 ? QStringLiteral("inf")
-                                                             : QStringLiteral("-inf");
-    QString text = QString::number(v, 'f', 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
-QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
 
 QJsonObject channelJson(const ChannelRecord &r, int harmonics)
 {
@@ -115,7 +32,7 @@ QJsonObject channelJson(const ChannelRecord &r, int harmonics)
     return o;
 }
 
-void printText(const BlockSnapshot &block, const AnalyzeSettings &s)
+void printText(const BlockSnapshot &block, const AnalysisOptions &s)
 {
     std::printf("%s: %d channel(s), %s Hz, FFT %u, window %d\n",
                 qPrintable(s.files.join(QStringLiteral(", "))), block.channels.totalCount(),
@@ -147,7 +64,7 @@ void printText(const BlockSnapshot &block, const AnalyzeSettings &s)
     }
 }
 
-void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
+QJsonObject blockJson(const BlockSnapshot &block, const AnalysisOptions &s)
 {
     QJsonArray channels;
     for (int k = 0; k < block.channels.totalCount(); ++k) {
@@ -160,77 +77,27 @@ void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
     o["fftSize"] = int(block.spectrum.fftSize);
     o["window"] = s.window;
     o["channels"] = channels;
-    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
-}
-
-// Problems that are known before anything is read: the engine itself would wait for them.
-QString checkFiles(const AnalyzeSettings &s)
-{
-    for (const QString &file : s.files) {
-        const QFileInfo info(file);
-        if (!info.isFile())
-            return file + QStringLiteral(": no such record file");
-        if (!info.isReadable())
-            return file + QStringLiteral(": the record file cannot be read");
-        if (info.size() == 0 && !s.wait)
-            return file + QStringLiteral(": the record holds no samples");
-    }
-    return QString();
+    return o;
 }
 
 } // namespace
 
 int analyzeCommand(const QStringList &args)
 {
-    AnalyzeSettings s;
-    QString error;
-    if (!parse(args, s, error)) {
-        reportError(error);
+    CommandLine cl(args, analysisValuedOptions(), analysisFlags());
+    AnalysisOptions s;
+    readAnalysisOptions(cl, QStringLiteral("analyze"), s);
+    if (!cl.ok()) {
+        reportError(cl.error());
         return ExitUsage;
     }
-    error = checkFiles(s);
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
-
     FileSource source;
-    source.setFileName(s.files.first());
-    for (int i = 1; i < s.files.size(); ++i)
-        source.addFile(s.files.at(i));
-    source.setPollInterval(s.wait ? 10 : 0);
-    SpectrumSettings analysis;
-    analysis.fftSize = s.fftSize;
-    analysis.windowType = uint8_t(s.window);
-    analysis.sidelobeLevel = s.sidelobe;
-    analysis.harmonicCount = s.harmonics;
-    analysis.sfdrBandWidth = s.exclusion;
-    analysis.averageCount = s.average;
-    analysis.spectrumRange = s.range;
-    source.setSpectrumSettings(analysis);
-    source.setPosition(s.position, 3 * uint64_t(s.fftSize));
-
-    for (uint32_t block = 0; block < s.average; ++block) {
-        runBlock(source, s.wait);
-        const QString first = s.files.first();
-        if (source.readError()) {
-            reportError(first + (source.postfixKnown()
-                                     ? QStringLiteral(": the postfix has errors")
-                                     : QStringLiteral(": the record has no postfix")));
-            return ExitRecord;
-        }
-        if (source.readStatus() == -1) {
-            reportError(first + QStringLiteral(": the record cannot be read"));
-            return ExitRecord;
-        }
-        if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0)) {
-            reportError(first + QStringLiteral(": the record holds no samples"));
-            return ExitRecord;
-        }
-    }
+    const int status = analyseRecord(source, s);
+    if (status != ExitOk)
+        return status;
     const BlockSnapshotPtr block = source.lastBlock();
     if (s.json)
-        printJson(*block, s);
+        printJson(blockJson(*block, s));
     else
         printText(*block, s);
     return ExitOk;
