@@ -2,7 +2,10 @@
 
 #include "panels/PanelNumbers.h"
 #include "plot/OrmaPlot.h"
+#include "plot/QwtPlotCurveEx.h"
 #include "sources/ui/SettingsDlg.h"
+
+#include <qwt_plot_marker.h>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -87,6 +90,9 @@ void AdcDistribDlg::buildWidgets()
     m_pAdcPlot = named(new OrmaPlot, "m_pAdcPlot");
     m_pAdcPlot->setMinimumSize(520, 360);
     m_pAdcPlot->setAxisTitle(QwtPlot::xBottom, QString::fromUtf8("Коды АЦП"));
+    // A light canvas for the black histogram; no record position to mark.
+    m_pAdcPlot->setCanvasBackground(Qt::white);
+    m_pAdcPlot->positionLine()->detach();
 
     m_pAllDataCmbBox = named(new QComboBox, "m_pAllDataCmbBox");
     m_pAllDataCmbBox->addItems({QString::fromUtf8("в окне осциллографа"), QString::fromUtf8("на всей выборке")});
@@ -293,8 +299,11 @@ void AdcDistribDlg::showResult(std::shared_ptr<const DistributionResult> result)
     m_pAdcPlot->setCurveSamples(MeasuredCurve, Qt::black, r.x.data(), r.y.data(), count, m_result);
     const bool idealShown = !r.ideal.empty() && m_pShowIdealCheck->isEnabled()
                             && m_pShowIdealCheck->isChecked();
-    if (idealShown)
+    if (idealShown) {
         m_pAdcPlot->setCurveSamples(IdealCurve, Qt::red, r.x.data(), r.ideal.data(), count, m_result);
+        // The measurement is drawn over the reference.
+        m_pAdcPlot->curve(IdealCurve)->setZ(m_pAdcPlot->curve(MeasuredCurve)->z() - 1);
+    }
     else if (m_pAdcPlot->curve(IdealCurve))
         m_pAdcPlot->setCurveSamples(IdealCurve, Qt::red, nullptr, nullptr, 0);
     double top = *std::max_element(r.y.begin(), r.y.end());

@@ -67,6 +67,8 @@ DevParamsDlg::DevParamsDlg(QWidget *parent) : QDialog(parent)
     m_pParamsTable = named(new QTableWidget(1, 6), "m_pParamsTable");
     m_pParamsTable->setStyleSheet("gridline-color: #000000");
     m_pParamsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Cell colours are the verdicts; a selection would hide them.
+    m_pParamsTable->setSelectionMode(QAbstractItemView::NoSelection);
     m_pParamsTable->verticalHeader()->hide();
     m_pParamsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     QStringList headers;

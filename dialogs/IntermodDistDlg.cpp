@@ -28,7 +28,9 @@ IntermodDistDlg::IntermodDistDlg(QWidget *parent) : QDialog(parent)
     grid->addWidget(new QLabel(QString::fromUtf8("3-й порядок")), 1, 0);
     grid->addWidget(m_pImd3Edit, 1, 1);
     grid->addWidget(new QLabel(QString::fromUtf8("дБ")), 1, 2);
-    setFixedSize(197, 68);
+    // Fixed, 197 x 68 at the least, but never so small that the labels are cut off.
+    setMinimumSize(197, 68);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString IntermodDistDlg::imdText(double db)
