@@ -41,6 +41,8 @@ class PalletDlg;
 class SignalSimulationDlg;
 class SignalSource;
 
+class MeasurementDialogs;
+
 class Orma : public QMainWindow, private BlockDisplay {
     Q_OBJECT
 public:
@@ -84,6 +86,9 @@ public slots:
     void slotShowPalletDlg();
     void slotShowFileParamsDlg();
     void slotShowOtherSetupDlg();
+    void slotShowAdcDistribDlg();
+    void slotShowDevParamsDlg();
+    void slotShowIntermodDistDlg();
     void slotShowFontDlg();
     void slotAboutAction();
     void slotShowNetworkSettings();
@@ -208,6 +213,7 @@ private:
     PalletDlg *m_pPalletDlg = nullptr;
     OscSpectrDlg *m_pOscSpectrDlg = nullptr;
     OtherSetupDlg *m_pOtherSetupDlg = nullptr;
+    MeasurementDialogs *m_pMeasurements = nullptr;
 
     // menus, tool bars, actions
     QMenu *m_pRecentFilesMenu = nullptr;

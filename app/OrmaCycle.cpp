@@ -1,6 +1,7 @@
 // The window's side of the data cycle: what each block does to the panels, the legend and the
 // read-outs, and the start, stop and source switch as the user sees them.
 #include "app/Orma.h"
+#include "app/MeasurementDialogs.h"
 
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
@@ -143,6 +144,7 @@ void Orma::slotStart()
     allocateSourceWindow();
     m_acq.requestFirstBlock();
     setStatus("Сбор данных", QColor(0, 255, 0));
+    m_pMeasurements->setRunning(true);
 }
 
 void Orma::slotStop()
@@ -155,6 +157,7 @@ void Orma::slotStop()
     m_pLeftButton->setEnabled(true);
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
+    m_pMeasurements->setRunning(false);
 }
 
 // --- the data cycle --------------------------------------------------------------------------
@@ -520,8 +523,7 @@ void Orma::slotAccumulation(bool isAccumulation)
 
 void Orma::slotAllDataEnable()
 {
-    // Whole-record mode is asked for by the background measurement dialogs, which join later.
-    const bool wanted = false;
+    const bool wanted = m_pMeasurements->wantsWholeRecord();
     if (!source() || source()->allDataMode() == wanted)
         return;
     m_acq.hold([&] { source()->setAllDataMode(wanted); });
