@@ -31,7 +31,8 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-void dataCycle(benchmark::State &state)
+// With `withDialogs` the distribution, device table and intermodulation dialogs follow every block.
+void dataCycle(benchmark::State &state, bool withDialogs)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
     SimulationSettings sim;
@@ -51,6 +52,9 @@ void dataCycle(benchmark::State &state)
     Orma window;
     window.resize(1600, 1000);
     window.show();
+    if (withDialogs)
+        for (const char *name : {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction"})
+            window.findChild<QAction *>(name)->trigger();
     window.slotStart();
     QLineEdit *counter = window.oscPanel()->m_pCyclesEdit;
     auto waitNextBlock = [&] {
@@ -161,7 +165,9 @@ void soak(benchmark::State &state)
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
-BENCHMARK(dataCycle)->Name("DataCycle/sim_8x64K")->UseManualTime()->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, plain, false)->Name("DataCycle/sim_8x64K")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, dialogs, true)->Name("DataCycle/sim_8x64K_dialogs")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace
