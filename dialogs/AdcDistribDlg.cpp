@@ -8,7 +8,6 @@
 #include <qwt_plot_marker.h>
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -451,18 +450,6 @@ void AdcDistribDlg::slotDimYChange(int nIdx)
 
 void AdcDistribDlg::slotHideMarker() { refreshMarkers(); }
 
-void AdcDistribDlg::accept()
-{
-    saveSettings();
-    QDialog::accept();
-}
-
-void AdcDistribDlg::closeEvent(QCloseEvent *event)
-{
-    saveSettings();
-    QDialog::closeEvent(event);
-}
-
 void AdcDistribDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
@@ -472,6 +459,8 @@ void AdcDistribDlg::showEvent(QShowEvent *event)
 void AdcDistribDlg::hideEvent(QHideEvent *event)
 {
     QDialog::hideEvent(event);
+    // However it was closed (accepted, closed, Escape).
+    saveSettings();
     // A whole record stays in memory only while it is shown.
     m_block.reset();
     emit signalAllData();

@@ -45,7 +45,7 @@ public:
     explicit AdcDistribDlg(QWidget *parent = nullptr);
     ~AdcDistribDlg() override;
 
-    // Reads the settings from the file, and saves them there on accept() and on close.
+    // Reads the settings from the file, and saves them there whenever the dialog is closed.
     void setConfigPath(const QString &sPath);
     void setSettings(const AdcDistribSettings &settings);
     AdcDistribSettings settings() const;
@@ -71,10 +71,8 @@ public slots:
     void slotDimXChange(int nIdx);
     void slotDimYChange(int nIdx);
     void slotHideMarker();
-    void accept() override;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 

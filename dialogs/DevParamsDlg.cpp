@@ -252,8 +252,9 @@ ExportTable DevParamsDlg::exportTable() const
 
 void DevParamsDlg::slotWriteToExcel() { exportTableToFile(this, exportTable(), "DevParams"); }
 
-void DevParamsDlg::closeEvent(QCloseEvent *event)
+void DevParamsDlg::hideEvent(QHideEvent *event)
 {
+    // However it was closed ("Закрыть", the title bar, Escape).
     saveSettings();
-    QDialog::closeEvent(event);
+    QDialog::hideEvent(event);
 }

@@ -16,7 +16,7 @@ class DevParamsDlg : public QDialog {
 public:
     explicit DevParamsDlg(QWidget *parent = nullptr);
 
-    // Reads the criteria and the selection mode; saves them there when the dialog closes.
+    // Reads the criteria and the selection mode; saves them there whenever the dialog closes.
     void setConfigPath(const QString &sPath);
     void loadSettings();
     void saveSettings() const;
@@ -41,7 +41,7 @@ public slots:
     void slotWriteToExcel();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     DeviceValues criteria() const;
