@@ -7,25 +7,34 @@
 
 class MeasurementDialogs::Follower : public BlockFollower {
 public:
-    explicit Follower(std::function<void(const BlockContext &)> follow) : m_follow(std::move(follow)) {}
+    Follower(MeasurementDialogs &owner, std::function<void(const LastBlock &)> follow)
+        : m_owner(owner), m_follow(std::move(follow))
+    {
+    }
     void followBlock(const BlockContext &context) override
     {
-        if (context.block)
-            m_follow(context);
+        if (!context.block)
+            return;
+        m_owner.remember(context);
+        m_follow(m_owner.m_last);
+    }
+    void replay() const
+    {
+        if (m_owner.m_last.block)
+            m_follow(m_owner.m_last);
     }
 
 private:
-    std::function<void(const BlockContext &)> m_follow;
+    MeasurementDialogs &m_owner;
+    std::function<void(const LastBlock &)> m_follow;
 };
 
-namespace {
-
-int currentChannel(const BlockContext &context)
+void MeasurementDialogs::remember(const BlockContext &context)
 {
-    return context.source ? context.source->currentChannel() : 0;
+    m_last.block = context.block;
+    m_last.channel = context.source ? context.source->currentChannel() : 0;
+    m_last.visibleWidth = context.visibleWidth;
 }
-
-} // namespace
 
 MeasurementDialogs::MeasurementDialogs(QWidget *window) : QObject(window)
 {
@@ -35,18 +44,18 @@ MeasurementDialogs::MeasurementDialogs(QWidget *window) : QObject(window)
     connect(m_pDevParamsDlg, &DevParamsDlg::signalStart, this, &MeasurementDialogs::signalStart);
     connect(m_pAdcDistribDlg, &AdcDistribDlg::signalAllData, this, &MeasurementDialogs::signalAllData);
 
-    auto add = [this](BlockFollower::Stage stage, std::function<void(const BlockContext &)> follow) {
-        m_followers.emplace_back(stage, std::make_unique<Follower>(std::move(follow)));
+    auto add = [this](BlockFollower::Stage stage, std::function<void(const LastBlock &)> follow) {
+        m_followers.emplace_back(stage, std::make_unique<Follower>(*this, std::move(follow)));
     };
-    add(BlockFollower::EveryBlock, [this](const BlockContext &c) {
-        m_pIntermodDistDlg->followBlock(*c.block, currentChannel(c));
+    add(BlockFollower::EveryBlock, [this](const LastBlock &b) {
+        m_pIntermodDistDlg->followBlock(*b.block, b.channel);
     });
-    add(BlockFollower::EveryBlock, [this](const BlockContext &c) {
-        m_pAdcDistribDlg->followBlock(c.block, currentChannel(c), uint64_t(std::max(c.visibleWidth, 0)));
+    add(BlockFollower::EveryBlock, [this](const LastBlock &b) {
+        m_pAdcDistribDlg->followBlock(b.block, b.channel, uint64_t(std::max(b.visibleWidth, 0)));
     });
-    add(BlockFollower::WhileVisible, [this](const BlockContext &c) {
+    add(BlockFollower::WhileVisible, [this](const LastBlock &b) {
         if (m_pDevParamsDlg->isVisible())
-            m_pDevParamsDlg->followBlock(*c.block);
+            m_pDevParamsDlg->followBlock(*b.block);
     });
 }
 
@@ -58,6 +67,7 @@ void MeasurementDialogs::showAdcDistrib(const QString &sConfigPath)
         m_pAdcDistribDlg->setConfigPath(sConfigPath);
     m_pAdcDistribDlg->show();
     m_pAdcDistribDlg->raise();
+    m_followers[DistribFollower].second->replay();
 }
 
 void MeasurementDialogs::showDevParams(const QString &sConfigPath)
@@ -66,12 +76,14 @@ void MeasurementDialogs::showDevParams(const QString &sConfigPath)
         m_pDevParamsDlg->setConfigPath(sConfigPath);
     m_pDevParamsDlg->show();
     m_pDevParamsDlg->raise();
+    m_followers[TableFollower].second->replay();
 }
 
 void MeasurementDialogs::showIntermod()
 {
     m_pIntermodDistDlg->show();
     m_pIntermodDistDlg->raise();
+    m_followers[IntermodFollower].second->replay();
 }
 
 bool MeasurementDialogs::wantsWholeRecord() const { return m_pAdcDistribDlg->wantsWholeRecord(); }

@@ -44,6 +44,16 @@ signals:
 
 private:
     class Follower;
+    // The last block the cycle handed over, so that a dialog opened between blocks (acquisition
+    // stopped) shows it at once.
+    struct LastBlock {
+        BlockSnapshotPtr block;
+        int channel = 0;
+        int visibleWidth = 0;
+    };
+    void remember(const BlockContext &context);
+    enum { IntermodFollower, DistribFollower, TableFollower }; // the order they are made in
+    LastBlock m_last;
     AdcDistribDlg *m_pAdcDistribDlg = nullptr;
     DevParamsDlg *m_pDevParamsDlg = nullptr;
     IntermodDistDlg *m_pIntermodDistDlg = nullptr;

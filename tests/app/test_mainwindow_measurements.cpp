@@ -67,6 +67,25 @@ private slots:
         table->close();
     }
 
+    // Opened while acquisition is stopped, the dialogs show the block already on screen.
+    void openedBetweenBlocks()
+    {
+        const QString rec = writeRecord(m_dir.filePath("stopped.bin"), 2, 50000);
+        Orma w;
+        w.show();
+        w.applyCommandLine({"-r", rec, "-j"});
+        QVERIFY(waitForDelivered(w, 1));
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        action(w, "m_pDevParamsAction")->trigger();
+        action(w, "m_pIntermodDistAction")->trigger();
+        action(w, "m_pAdcDistribAction")->trigger();
+        QCOMPARE(w.findChild<DevParamsDlg *>()->findChild<QTableWidget *>()->rowCount(), 3);
+        QVERIFY(!w.findChild<IntermodDistDlg *>()->findChild<QLineEdit *>("m_pImd3Edit")->text().isEmpty());
+        auto *distrib = w.findChild<AdcDistribDlg *>();
+        QTRY_VERIFY(distrib->result() && distrib->result()->histogram.counted > 0);
+    }
+
     // "на всей выборке": the source delivers the whole record and the histogram counts all of
     // it; closing the dialog gives the window back.
     void wholeRecord()
