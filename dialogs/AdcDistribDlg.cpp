@@ -43,7 +43,8 @@ DistributionResult computeDistribution(const DistributionRequest &request)
     DistributionResult r;
     r.isMillivolts = request.isMillivolts;
     const BlockSnapshot &block = *request.block;
-    r.error = histogramOf(block, request.channelIndex, request.span, r.histogram);
+    r.error = refusalText(histogramOf(block, request.channelIndex, request.span, r.histogram),
+                          block.firstFile().bitRange, true);
     if (!r.error.isEmpty())
         return r;
     const CodeHistogram &h = r.histogram;

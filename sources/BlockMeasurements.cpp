@@ -12,21 +12,41 @@ SampleSpan histogramSpanOf(const BlockSnapshot &block, bool wholeRecord, uint64_
     return histogramSpan(length, start, width);
 }
 
-QString histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out)
+HistogramRefusal histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out)
 {
     const int bits = block.firstFile().bitRange;
     if (bits == 0)
-        return QStringLiteral("the record gives no bit range (BIT_RANGE_ is 0)");
+        return HistogramRefusal::NoBitRange;
     if (bits > MaxHistogramBits)
-        return QStringLiteral("a bit range of %1 is above %2: a histogram of 2^%1 codes is not "
-                              "taken")
-            .arg(bits)
-            .arg(MaxHistogramBits);
+        return HistogramRefusal::TooManyBits;
     const double *samples = block.channelSamples(k);
     if (!samples)
-        return QStringLiteral("channel %1 holds no samples").arg(k);
+        return HistogramRefusal::NoSamples;
     resetHistogram(out, bits);
     countCodes(out, samples + span.offset, span.count);
+    return HistogramRefusal::None;
+}
+
+QString refusalText(HistogramRefusal refusal, int bits, bool isRussian)
+{
+    switch (refusal) {
+    case HistogramRefusal::None:
+        return QString();
+    case HistogramRefusal::NoSamples:
+        return isRussian ? QString::fromUtf8("у канала нет отсчетов")
+                         : QStringLiteral("the channel holds no samples");
+    case HistogramRefusal::NoBitRange:
+        return isRussian ? QString::fromUtf8("разрядность АЦП не задана (BIT_RANGE_ = 0)")
+                         : QStringLiteral("the record gives no bit range (BIT_RANGE_ is 0)");
+    case HistogramRefusal::TooManyBits:
+        return isRussian
+                   ? QString::fromUtf8("разрядность %1 больше %2: гистограмма из 2^%1 кодов не строится")
+                         .arg(bits)
+                         .arg(MaxHistogramBits)
+                   : QStringLiteral("a bit range of %1 is above %2: a histogram of 2^%1 codes is not taken")
+                         .arg(bits)
+                         .arg(MaxHistogramBits);
+    }
     return QString();
 }
 

@@ -12,10 +12,12 @@
 // the displayed position.
 SampleSpan histogramSpanOf(const BlockSnapshot &block, bool wholeRecord, uint64_t width);
 
-// Counts the channel (buffer index k) over the span with the block's own bit range. Returns an
-// empty string, or why no histogram can be taken (no samples, a bit range of 0 or above
-// MaxHistogramBits).
-QString histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out);
+// Why no histogram could be taken.
+enum class HistogramRefusal { None, NoSamples, NoBitRange, TooManyBits };
+// Counts the channel (buffer index k) over the span with the block's own bit range.
+HistogramRefusal histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out);
+// The refusal in words, English for the tool or Russian for the window; `bits` is the block's.
+QString refusalText(HistogramRefusal refusal, int bits, bool isRussian);
 
 // Rows of the device table: one per channel of the current record that has a record, never
 // more than the block holds (a descriptor not parsed yet claims 0xFFFFFFFF channels).

@@ -146,7 +146,8 @@ int histogramCommand(const QStringList &args)
     const int k = channelIndexOf(*block, o.channel, error);
     CodeHistogram h;
     if (k >= 0)
-        error = histogramOf(*block, k, histogramSpanOf(*block, o.whole, o.width), h);
+        error = refusalText(histogramOf(*block, k, histogramSpanOf(*block, o.whole, o.width), h),
+                            block->firstFile().bitRange, false);
     if (!error.isEmpty()) {
         reportError(o.analysis.files.first() + QStringLiteral(": ") + error);
         return ExitRecord;

@@ -195,7 +195,7 @@ private slots:
         QVERIFY(kit::child<QLabel>(dlg, "m_pStatusLabel")->text().contains(QString::number(h.clamped())));
         feed(dlg, sineBlock(32, 100, 400));
         QVERIFY(!dlg.result()->error.isEmpty());
-        QVERIFY(kit::child<QLabel>(dlg, "m_pStatusLabel")->text().contains("32"));
+        QVERIFY(kit::child<QLabel>(dlg, "m_pStatusLabel")->text().contains(QString::fromUtf8("разрядность 32 больше 24")));
         QVERIFY(text(dlg, "m_pMeanNonLinearEdit").isEmpty());
         // A constant input: blank figures, no NaN.
         AdcDistribSettings s = dlg.settings();
