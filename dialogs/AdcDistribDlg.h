@@ -55,7 +55,7 @@ public:
     void followBlock(const BlockSnapshotPtr &block, int channelNumber, uint64_t visibleWidth);
     // The dialog is shown and measures over the whole record.
     bool wantsWholeRecord() const;
-    // The last result shown (tests and the tool's comparison).
+    // The last result shown.
     std::shared_ptr<const DistributionResult> result() const { return m_result; }
     bool isComputing() const { return m_task.isBusy(); }
 
