@@ -10,7 +10,7 @@
 
 namespace kit {
 
-struct BlockSpec {
+struct BlockRecipe {
     int bits = 8;
     int channels = 1;
     uint64_t length = 0;          // samples per channel
@@ -20,32 +20,32 @@ struct BlockSpec {
     uint32_t channelCount = 0;    // the descriptor's claim; 0 means `channels`
 };
 
-inline std::shared_ptr<BlockSnapshot> makeBlock(const BlockSpec &spec)
+inline std::shared_ptr<BlockSnapshot> makeBlock(const BlockRecipe &recipe)
 {
     auto b = std::make_shared<BlockSnapshot>();
     FileParams p;
-    p.channelCount = spec.channelCount ? spec.channelCount : uint32_t(spec.channels);
-    p.bitRange = uint8_t(spec.bits);
+    p.channelCount = recipe.channelCount ? recipe.channelCount : uint32_t(recipe.channels);
+    p.bitRange = uint8_t(recipe.bits);
     p.voltageRangeMv = 1000;
-    p.sampleCount = spec.length;
-    for (int c = 0; c < spec.channels; ++c)
+    p.sampleCount = recipe.length;
+    for (int c = 0; c < recipe.channels; ++c)
         p.channelNumbers.push_back(c);
     b->fileParams = {p};
     b->channels = ChannelMap(b->fileParams);
-    b->records.resize(size_t(spec.channels));
-    for (int c = 0; c < spec.channels; ++c)
+    b->records.resize(size_t(recipe.channels));
+    for (int c = 0; c < recipe.channels; ++c)
         b->records[size_t(c)].channelNumber = c;
-    std::shared_ptr<double[]> s(new double[size_t(spec.channels) * spec.length]);
-    for (int c = 0; c < spec.channels; ++c)
-        for (uint64_t i = 0; i < spec.length; ++i)
-            s[size_t(c) * spec.length + i] = spec.sample(c, i);
+    std::shared_ptr<double[]> s(new double[size_t(recipe.channels) * recipe.length]);
+    for (int c = 0; c < recipe.channels; ++c)
+        for (uint64_t i = 0; i < recipe.length; ++i)
+            s[size_t(c) * recipe.length + i] = recipe.sample(c, i);
     b->samples = s;
-    b->sampleChannels = spec.channels;
-    b->sampleLength = spec.length;
-    b->window.readLength = spec.length;
-    b->window.allDataMode = spec.wholeRecord;
-    b->window.windowStart = spec.windowStart;
-    b->window.position = spec.position;
+    b->sampleChannels = recipe.channels;
+    b->sampleLength = recipe.length;
+    b->window.readLength = recipe.length;
+    b->window.allDataMode = recipe.wholeRecord;
+    b->window.windowStart = recipe.windowStart;
+    b->window.position = recipe.position;
     return b;
 }
 

@@ -29,12 +29,12 @@ const QColor Magenta(255, 85, 255), Grey(202, 202, 202), White(255, 255, 255);
 std::shared_ptr<BlockSnapshot> sineBlock(int bits, uint64_t n, double amplitude, double offset = 0,
                                          bool whole = true)
 {
-    kit::BlockSpec spec;
-    spec.bits = bits;
-    spec.length = n;
-    spec.wholeRecord = whole;
-    spec.sample = [=](int, uint64_t i) { return kit::weylSine(i, amplitude, offset); };
-    return kit::makeBlock(spec);
+    kit::BlockRecipe recipe;
+    recipe.bits = bits;
+    recipe.length = n;
+    recipe.wholeRecord = whole;
+    recipe.sample = [=](int, uint64_t i) { return kit::weylSine(i, amplitude, offset); };
+    return kit::makeBlock(recipe);
 }
 
 QString text(QObject &dlg, const char *name) { return kit::child<QLineEdit>(dlg, name)->text(); }
@@ -117,14 +117,14 @@ private slots:
         dlg.resize(900, 600);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        kit::BlockSpec spec;
-        spec.length = 400000;
-        spec.wholeRecord = true;
-        spec.sample = [](int, uint64_t i) {
+        kit::BlockRecipe recipe;
+        recipe.length = 400000;
+        recipe.wholeRecord = true;
+        recipe.sample = [](int, uint64_t i) {
             const double c = kit::weylSine(i, 100);
             return c == 40.0 ? 41.0 : c;
         };
-        feed(dlg, kit::makeBlock(spec));
+        feed(dlg, kit::makeBlock(recipe));
         auto *plot = kit::child<OrmaPlot>(dlg, "m_pAdcPlot");
         plot->replot();
         QWidget *canvas = plot->canvas();
@@ -147,12 +147,12 @@ private slots:
         dlg.show();
         // The displayed span starts 1000 samples into the buffer and is 5000 wide; the block
         // is not a whole-record one.
-        kit::BlockSpec spec;
-        spec.length = 20000;
-        spec.windowStart = 3000;
-        spec.position = 4000;
-        spec.sample = [](int, uint64_t i) { return i >= 1000 && i < 6000 ? 7.0 : -7.0; };
-        const auto block = kit::makeBlock(spec);
+        kit::BlockRecipe recipe;
+        recipe.length = 20000;
+        recipe.windowStart = 3000;
+        recipe.position = 4000;
+        recipe.sample = [](int, uint64_t i) { return i >= 1000 && i < 6000 ? 7.0 : -7.0; };
+        const auto block = kit::makeBlock(recipe);
         feed(dlg, block, 5000);
         QCOMPARE(dlg.result()->histogram.counted, uint64_t(5000));
         QCOMPARE(dlg.result()->histogram.counts[7 + 128], uint64_t(5000));

@@ -13,15 +13,15 @@ namespace {
 
 std::shared_ptr<BlockSnapshot> block(int n, uint64_t length)
 {
-    kit::BlockSpec spec;
-    spec.bits = 12;
-    spec.channels = 2;
-    spec.length = length;
-    spec.wholeRecord = true;
+    kit::BlockRecipe recipe;
+    recipe.bits = 12;
+    recipe.channels = 2;
+    recipe.length = length;
+    recipe.wholeRecord = true;
     // A triangle of codes -1000 ... 1000 plus n: the block's offset tells which block a result
     // came from.
-    spec.sample = [n](int, uint64_t i) { return double(i % 2001) - 1000 + n; };
-    auto b = kit::makeBlock(spec);
+    recipe.sample = [n](int, uint64_t i) { return double(i % 2001) - 1000 + n; };
+    auto b = kit::makeBlock(recipe);
     std::vector<double> s(256, 0.0);
     s[40] = s[50] = 1.0;
     s[60] = s[30] = 1e-4 * (1 + n % 3);
