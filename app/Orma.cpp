@@ -1,6 +1,7 @@
 #include "app/Orma.h"
 
 #include "app/AboutDlg.h"
+#include "app/MeasurementDialogs.h"
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
@@ -84,6 +85,15 @@ Orma::Orma(QWidget *parent)
     m_pOscSpectrDlg = new OscSpectrDlg(this);
     m_pOtherSetupDlg = new OtherSetupDlg(this);
     buildMeasureDialogs();
+    m_pMeasurements = new MeasurementDialogs(this);
+    for (const auto &[stage, follower] : m_pMeasurements->followers())
+        addBlockFollower(stage, follower);
+    connect(m_pMeasurements, &MeasurementDialogs::signalStart, this, &Orma::slotStart);
+    // The generator has no record to take whole.
+    connect(m_pMeasurements, &MeasurementDialogs::signalAllData, this, [this] {
+        if (!m_pSimulationAction->isChecked())
+            slotAllDataEnable();
+    });
     connect(m_pOscAction, &QAction::toggled, this, &Orma::slotShowOscAction);
     connect(m_pSpectrAction, &QAction::toggled, this, &Orma::slotShowSpectrAction);
     connect(m_pOscSpectrAction, &QAction::toggled, this, &Orma::slotShowOscSpectrAction);
@@ -133,6 +143,10 @@ Orma::Orma(QWidget *parent)
 
 Orma::~Orma() = default;
 
+void Orma::slotShowAdcDistribDlg() { m_pMeasurements->showAdcDistrib(m_session.configPath); }
+void Orma::slotShowDevParamsDlg() { m_pMeasurements->showDevParams(m_session.configPath); }
+void Orma::slotShowIntermodDistDlg() { m_pMeasurements->showIntermod(); }
+
 // One row per action: the member it lands in, its object name, text, icon (a name under
 // ":/Orma/Resources/" or a full resource path), whether it is checkable, and what it calls.
 struct Orma::ActionRow {
@@ -178,7 +192,7 @@ void Orma::buildActions()
         {&Orma::m_pFileAddDelAction, "m_pFileAddDelAction", "Добавить/Удалить...", "", false, &Orma::slotFileAddDelAction},
         {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, nullptr, nullptr, nullptr, false, true},
         {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, nullptr, false, true},
-        {&Orma::m_pDevParamsAction, "m_pDevParamsAction", "Параметры устройства...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pDevParamsAction, "m_pDevParamsAction", "Параметры устройства...", "", false, &Orma::slotShowDevParamsDlg},
         {&Orma::m_pVectorDiagramAction, "m_pVectorDiagramAction", "Векторная диаграмма...", "", false, &Orma::slotShowVectorDiagramDlg},
         {&Orma::m_pFontAction, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},
         {&Orma::m_pAboutAction, "m_pAboutAction", "О программе...", "", false, &Orma::slotAboutAction},
@@ -186,8 +200,8 @@ void Orma::buildActions()
         {&Orma::m_pOtherAction, "m_pOtherAction", "Прочее...", "", false, &Orma::slotShowOtherSetupDlg},
         {&Orma::m_pPhaseMisAction, "m_pPhaseMisAction", "Фазовое рассогласование...", "", false, &Orma::slotShowPhaseMisDlg},
         {&Orma::m_pSaveConfigAction, "m_pSaveConfigAction", "Сохранить конфигурацию", "saveconfig.png", false, &Orma::slotSaveConfig},
-        {&Orma::m_pIntermodDistAction, "m_pIntermodDistAction", "Интермодуляционные искажения...", "", false, nullptr, nullptr, nullptr, false, true},
-        {&Orma::m_pAdcDistribAction, "m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pIntermodDistAction, "m_pIntermodDistAction", "Интермодуляционные искажения...", "", false, &Orma::slotShowIntermodDistDlg},
+        {&Orma::m_pAdcDistribAction, "m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false, &Orma::slotShowAdcDistribDlg},
         {&Orma::m_pSingleStartAction, "m_pSingleStartAction", "Однократный сбор", "", true, nullptr, nullptr, &Orma::slotSingleStartToggled},
         {&Orma::m_pFileMapAction, "m_pFileMapAction", "Разделяемая память", "", true},
         {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, nullptr, nullptr, nullptr, false, true},

@@ -44,6 +44,8 @@ class VectorDiagramDlg;
 class SignalSimulationDlg;
 class SignalSource;
 
+class MeasurementDialogs;
+
 class Orma : public QMainWindow, private BlockDisplay {
     Q_OBJECT
 public:
@@ -87,6 +89,9 @@ public slots:
     void slotShowPalletDlg();
     void slotShowFileParamsDlg();
     void slotShowOtherSetupDlg();
+    void slotShowAdcDistribDlg();
+    void slotShowDevParamsDlg();
+    void slotShowIntermodDistDlg();
     void slotShowFontDlg();
     void slotAboutAction();
     void slotShowNetworkSettings();
@@ -231,6 +236,7 @@ private:
     AmplPhaseDlg *m_pAmplPhaseDlg = nullptr;
     VectorDiagramDlg *m_pVectorDiagramDlg = nullptr;
     std::vector<std::unique_ptr<BlockFollower>> m_measureFollowers;
+    MeasurementDialogs *m_pMeasurements = nullptr;
 
     // menus, tool bars, actions
     QMenu *m_pRecentFilesMenu = nullptr;

@@ -1,6 +1,7 @@
 // The window's side of the data cycle: what each block does to the panels, the legend and the
 // read-outs, and the start, stop and source switch as the user sees them.
 #include "app/Orma.h"
+#include "app/MeasurementDialogs.h"
 
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
@@ -154,6 +155,7 @@ void Orma::slotStart()
     setStatus("Сбор данных", QColor(0, 255, 0));
     refreshNote();
     m_pPhaseMisDlg->setAcquisitionRunning(true);
+    m_pMeasurements->setRunning(true);
 }
 
 void Orma::slotStop()
@@ -167,6 +169,7 @@ void Orma::slotStop()
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
     m_pPhaseMisDlg->setAcquisitionRunning(false);
+    m_pMeasurements->setRunning(false);
 }
 
 // --- the data cycle --------------------------------------------------------------------------
@@ -550,7 +553,7 @@ void Orma::slotAccumulation(bool isAccumulation)
 
 void Orma::slotAllDataEnable()
 {
-    const bool wanted = m_acq.wholeRecordWanted();
+    const bool wanted = m_acq.wholeRecordWanted() || m_pMeasurements->wantsWholeRecord();
     if (!source() || source()->allDataMode() == wanted)
         return;
     m_acq.hold([&] { source()->setAllDataMode(wanted); });

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QLineEdit>
+
+#include <vector>
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -31,9 +33,9 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-// `complex`: the 8 channels as 4 I/Q pairs; `dialogs`: with the phase mismatch, amplitude /
-// frequency / phase and vector diagram dialogs open.
-void dataCycle(benchmark::State &state, bool complex, bool dialogs)
+// `complex`: the 8 channels as 4 I/Q pairs; `dialogs`: the measurement dialogs opened (their
+// actions' names) once the first blocks have paid for buffers and plans.
+void dataCycle(benchmark::State &state, bool complex, std::vector<const char *> dialogs)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
     SimulationSettings sim;
@@ -64,10 +66,8 @@ void dataCycle(benchmark::State &state, bool complex, bool dialogs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     };
     waitNextBlock(); // the first blocks pay for buffers and plans
-    if (dialogs) {
-        for (const char *name : {"m_pPhaseMisAction", "m_pAmplPhaseAction", "m_pVectorDiagramAction"})
-            window.findChild<QAction *>(name)->trigger();
-    }
+    for (const char *name : dialogs)
+        window.findChild<QAction *>(name)->trigger();
     waitNextBlock();
     double totalMs = 0;
     for (auto _ : state) {
@@ -168,11 +168,17 @@ void soak(benchmark::State &state)
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
-BENCHMARK_CAPTURE(dataCycle, plain, false, false)->Name("DataCycle/sim_8x64K")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, plain, false, {})->Name("DataCycle/sim_8x64K")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(dataCycle, complex, true, false)->Name("DataCycle/sim_8x64K_iq")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, dialogs, false,
+                  {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction"})
+    ->Name("DataCycle/sim_8x64K_dialogs")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(dataCycle, dialogs, true, true)->Name("DataCycle/sim_8x64K_iq_dialogs")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, complex, true, {})->Name("DataCycle/sim_8x64K_iq")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, iqDialogs, true,
+                  {"m_pPhaseMisAction", "m_pAmplPhaseAction", "m_pVectorDiagramAction"})
+    ->Name("DataCycle/sim_8x64K_iq_dialogs")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Which buffer positions of a block a measurement takes, and copies of them: the measuring
 // code works on its own copy, clamped to what the buffer holds.
+#include "dsp/BufferSpan.h"
 #include "sources/BlockSnapshot.h"
 
 #include <cstdint>
@@ -12,11 +13,6 @@ struct ScopeWindow {
     double lastSample = 0.0;
     int width = 0;            // samples shown
     int currentChannel = -1;  // device number, -1 for none
-};
-
-struct SampleSpan {
-    uint64_t offset = 0; // first buffer position
-    uint64_t count = 0;
 };
 
 // Up to `count` positions starting at the first whose record sample number is not below

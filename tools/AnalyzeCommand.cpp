@@ -1,65 +1,14 @@
 // orma-tool analyze: loads records through FileSource as the viewer does, runs K blocks
 // through the same spectrum path and prints every channel's dynamic figures.
-#include "CommandLine.h"
 #include "Commands.h"
-#include "RecordReading.h"
-
-#include "dsp/Windows.h"
-#include "sources/FileSource.h"
+#include "RecordAnalysis.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
-
-struct AnalyzeSettings {
-    QStringList files;
-    uint32_t fftSize = 1024;
-    int window = WindowBlackmanHarris7;
-    double sidelobe = 120.0;
-    int harmonics = 6;
-    uint32_t exclusion = 0;
-    uint32_t average = 1;
-    uint8_t range = 1; // centred
-    uint64_t position = 0;
-    bool json = false;
-    bool wait = false;
-};
-
-bool parse(const QStringList &args, AnalyzeSettings &s, QString &error)
-{
-    CommandLine cl(args,
-                   {"--fft", "--window", "--sidelobe", "--harmonics", "--exclusion", "--average",
-                    "--range", "--position"},
-                   {"--json", "--wait"});
-    s.files = cl.positional();
-    if (s.files.isEmpty())
-        cl.fail(QStringLiteral("analyze needs at least one record file"));
-    const qint64 fft = cl.integer("--fft", s.fftSize, 2, qint64(1) << 23);
-    if (fft & (fft - 1))
-        cl.fail(QStringLiteral("--fft must be a power of two"));
-    s.fftSize = uint32_t(fft);
-    s.window = int(cl.integer("--window", s.window, 0, WindowTypeCount - 1));
-    s.sidelobe = cl.real("--sidelobe", s.sidelobe, 1.0, 1000.0);
-    s.harmonics = int(cl.integer("--harmonics", s.harmonics, 0, MaxHarmonics));
-    s.exclusion = uint32_t(cl.integer("--exclusion", 0, 0, INT32_MAX));
-    s.average = uint32_t(cl.integer("--average", 1, 1, 100000));
-    s.position = uint64_t(cl.integer("--position", 0, 0, INT64_MAX));
-    if (cl.has("--range")) {
-        const QString range = cl.values("--range").last();
-        if (range != QLatin1String("full") && range != QLatin1String("centred"))
-            cl.fail(QStringLiteral("--range must be full or centred"));
-        s.range = range == QLatin1String("centred") ? 1 : 0;
-    }
-    s.json = cl.has("--json");
-    s.wait = cl.has("--wait");
-    error = cl.error();
-    return cl.ok();
-}
 
 QJsonObject channelJson(const ChannelRecord &r, int harmonics)
 {
@@ -83,7 +32,7 @@ QJsonObject channelJson(const ChannelRecord &r, int harmonics)
     return o;
 }
 
-void printText(const BlockSnapshot &block, const AnalyzeSettings &s)
+void printText(const BlockSnapshot &block, const AnalysisOptions &s)
 {
     std::printf("%s: %d channel(s), %s Hz, FFT %u, window %d\n",
                 qPrintable(s.files.join(QStringLiteral(", "))), block.channels.totalCount(),
@@ -115,7 +64,7 @@ void printText(const BlockSnapshot &block, const AnalyzeSettings &s)
     }
 }
 
-void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
+QJsonObject blockJson(const BlockSnapshot &block, const AnalysisOptions &s)
 {
     QJsonArray channels;
     for (int k = 0; k < block.channels.totalCount(); ++k) {
@@ -128,50 +77,27 @@ void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
     o["fftSize"] = int(block.spectrum.fftSize);
     o["window"] = s.window;
     o["channels"] = channels;
-    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+    return o;
 }
 
 } // namespace
 
 int analyzeCommand(const QStringList &args)
 {
-    AnalyzeSettings s;
-    QString error;
-    if (!parse(args, s, error)) {
-        reportError(error);
+    CommandLine cl(args, analysisValuedOptions(), analysisFlags());
+    AnalysisOptions s;
+    readAnalysisOptions(cl, QStringLiteral("analyze"), s);
+    if (!cl.ok()) {
+        reportError(cl.error());
         return ExitUsage;
     }
-    error = checkRecordFiles(s.files, s.wait);
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
-
     FileSource source;
-    openRecords(source, s.files);
-    source.setPollInterval(s.wait ? 10 : 0);
-    SpectrumSettings analysis;
-    analysis.fftSize = s.fftSize;
-    analysis.windowType = uint8_t(s.window);
-    analysis.sidelobeLevel = s.sidelobe;
-    analysis.harmonicCount = s.harmonics;
-    analysis.sfdrBandWidth = s.exclusion;
-    analysis.averageCount = s.average;
-    analysis.spectrumRange = s.range;
-    source.setSpectrumSettings(analysis);
-    source.setPosition(s.position, 3 * uint64_t(s.fftSize));
-
-    for (uint32_t block = 0; block < s.average; ++block) {
-        runBlock(source, s.wait);
-        error = blockError(source, s.files.first());
-        if (!error.isEmpty()) {
-            reportError(error);
-            return ExitRecord;
-        }
-    }
+    const int status = analyseRecord(source, s);
+    if (status != ExitOk)
+        return status;
     const BlockSnapshotPtr block = source.lastBlock();
     if (s.json)
-        printJson(*block, s);
+        printJson(blockJson(*block, s));
     else
         printText(*block, s);
     return ExitOk;

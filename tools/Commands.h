@@ -1,13 +1,18 @@
 #pragma once
 #include <QStringList>
 
-// Exit codes: 0 done; 1 the command line is wrong; 2 the record cannot be analysed or written.
+// Exit codes: 0 done; 1 the command line is wrong; 2 the record cannot be analysed or written;
+// 3 a device figure misses its criterion.
 constexpr int ExitOk = 0;
 constexpr int ExitUsage = 1;
 constexpr int ExitRecord = 2;
+constexpr int ExitCriterion = 3;
 
 int analyzeCommand(const QStringList &args);
 int generateCommand(const QStringList &args);
 int produceCommand(const QStringList &args);
 int phaseCommand(const QStringList &args);
 int iqCommand(const QStringList &args);
+int histogramCommand(const QStringList &args);
+int devparamsCommand(const QStringList &args);
+int imdCommand(const QStringList &args);

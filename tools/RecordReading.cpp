@@ -3,9 +3,11 @@
 #include "sources/FileSource.h"
 
 #include <QEventLoop>
+#include <QJsonDocument>
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstdio>
 
 QString checkRecordFiles(const QStringList &files, bool wait)
 {
@@ -55,17 +57,24 @@ QString blockError(const FileSource &source, const QString &file)
     return QString();
 }
 
-QString formatNumber(double v)
+QString formatNumber(double v, int decimals)
 {
     if (!std::isfinite(v))
         return std::isnan(v) ? QStringLiteral("nan") : v > 0 ? QStringLiteral("inf")
                                                              : QStringLiteral("-inf");
-    QString text = QString::number(v, 'f', 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
+    QString text = QString::number(v, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
 QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
+
+void printJson(const QJsonObject &o)
+{
+    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+}

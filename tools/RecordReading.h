@@ -2,6 +2,7 @@
 // What every orma-tool command that reads records shares: the checks made before anything is
 // read, one block served as the viewer's data cycle asks for it, the errors a served block can
 // carry, and numbers printed the way the viewer shows them.
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -17,7 +18,9 @@ void runBlock(FileSource &source, bool wait);
 // Why the last block cannot be used, named after `file`; empty when it can.
 QString blockError(const FileSource &source, const QString &file);
 
-// Three decimals, trailing zeros and a bare point removed; "nan", "inf", "-inf".
-QString formatNumber(double v);
+// `decimals` decimals, trailing zeros and a bare point removed; "nan", "inf", "-inf".
+QString formatNumber(double v, int decimals = 3);
 // Non-finite numbers as null.
 QJsonValue jsonNumber(double v);
+// The object, indented, on standard output.
+void printJson(const QJsonObject &o);

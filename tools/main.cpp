@@ -21,6 +21,11 @@ const char Usage[] =
     "  orma-tool phase FILE... --channels A,B[,C,D] [--position S] [--length N | --whole]\n"
     "                    [--fft N] [--json]\n"
     "  orma-tool iq FILE... [--pair K] [--position S] [--length N] [--series] [--json]\n"
+    "  orma-tool histogram FILE... [--channel C] [--position P] [--width W | --all]\n"
+    "                    [--marker CODE] [--sum FROM:TO] [--bins] [--json]\n"
+    "  orma-tool devparams FILE... [analyze options]\n"
+    "                    [--criteria sfdr=DB,snr=DB,thd=DB,thdn=DB,enob=BITS] [--json]\n"
+    "  orma-tool imd FILE... [analyze options] [--channel C] [--json]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -33,7 +38,14 @@ const char Usage[] =
     "periods, and phases in degrees, radians, samples and seconds with their status.\n"
     "iq prints envelope, instantaneous frequency and phase of I/Q pair K (channels 2K, 2K+1),\n"
     "every sample's with --series.\n"
-    "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written.\n";
+    "histogram counts a channel's ADC codes (W samples from P, default 65536 from 0, or the\n"
+    "whole record) against a sine's ideal distribution: offset, amplitude, INL as the mean\n"
+    "relative bin error, DNL at the marker code, the count between two codes.\n"
+    "devparams judges SFDR, SNR, THD+N and ENOB (pass at or above the criterion) and THD\n"
+    "(pass at or below) of every channel; criteria not given are 0.\n"
+    "imd finds the two strongest tones and gives IMD2 and IMD3 in dB.\n"
+    "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written,\n"
+    "3 (devparams) a figure misses its criterion.\n";
 
 } // namespace
 
@@ -52,6 +64,12 @@ int main(int argc, char **argv)
         return phaseCommand(args);
     if (command == QLatin1String("iq"))
         return iqCommand(args);
+    if (command == QLatin1String("histogram"))
+        return histogramCommand(args);
+    if (command == QLatin1String("devparams"))
+        return devparamsCommand(args);
+    if (command == QLatin1String("imd"))
+        return imdCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;

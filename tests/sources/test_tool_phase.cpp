@@ -1,6 +1,6 @@
 // orma-tool phase and iq on records it generates: channels delayed by known times show the
 // phase physics predicts, a complex tone its frequency; bad input ends with its own message.
-#include "ToolKit.h"
+#include "tests/sources/ToolRun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,7 +34,7 @@ private:
     QString fourChannels(const QString &name, double degrees, const QStringList &extra = {})
     {
         const QString file = path(name);
-        const ToolRun r = runTool(QStringList{"generate", file, "--channels", "4", "--samples", "200000",
+        const ToolRun r = tool(QStringList{"generate", file, "--channels", "4", "--samples", "200000",
                                               "--bits", "24", "--bytes", "4", "--tone",
                                               number(ToneHz) + ":8000000", "--channel-delay",
                                               delayFor(degrees)} + extra);
@@ -61,7 +61,7 @@ private slots:
         const QString file = fourChannels("d.bin", degrees, extra);
         QVERIFY(!file.isEmpty());
         for (const QStringList &span : {QStringList{"--length", "65536"}, QStringList{"--whole"}}) {
-            const ToolRun r = runTool(QStringList{"phase", file, "--channels", "0,1,2,3", "--json"} + span);
+            const ToolRun r = tool(QStringList{"phase", file, "--channels", "0,1,2,3", "--json"} + span);
             QCOMPARE(r.exitCode, 0);
             const QJsonObject o = json(r);
             QCOMPARE(o["samples"].toDouble(), span.contains("--whole") ? 200000.0 : 65536.0);
@@ -93,14 +93,14 @@ private slots:
     void failures()
     {
         const QString file = fourChannels("f.bin", 12.5);
-        ToolRun r = runTool({"phase", file, "--channels", "0,9", "--json"});
+        ToolRun r = tool({"phase", file, "--channels", "0,9", "--json"});
         QCOMPARE(r.exitCode, 0);
         QJsonObject p = json(r)["phases"].toArray().at(0).toObject();
         QCOMPARE(p["status"].toString(), QString("absent"));
         QCOMPARE(p["failure"].toDouble(), 1000.0);
         QVERIFY(!json(r)["channels"].toArray().at(1).toObject()["present"].toBool());
 
-        r = runTool({"phase", file, "--channels", "0,1", "--length", "400", "--json"});
+        r = tool({"phase", file, "--channels", "0,1", "--length", "400", "--json"});
         QCOMPARE(r.exitCode, 0);
         p = json(r)["phases"].toArray().at(0).toObject();
         QCOMPARE(p["status"].toString(), QString("fewReference"));
@@ -121,11 +121,11 @@ private slots:
     {
         QFETCH(double, hz);
         const QString file = path("iq.bin");
-        QCOMPARE(runTool({"generate", file, "--complex", "--channels", "4", "--samples", "50000", "--tone",
+        QCOMPARE(tool({"generate", file, "--complex", "--channels", "4", "--samples", "50000", "--tone",
                           number(hz) + ":20000"})
                      .exitCode,
                  0);
-        const ToolRun r = runTool({"iq", file, "--pair", "1", "--position", "1000", "--length", "4000",
+        const ToolRun r = tool({"iq", file, "--pair", "1", "--position", "1000", "--length", "4000",
                                    "--series", "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = json(r);
@@ -147,27 +147,27 @@ private slots:
     void badInput()
     {
         const QString real = fourChannels("b.bin", 1);
-        ToolRun r = runTool({"phase", real});
+        ToolRun r = tool({"phase", real});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("--channels"));
-        QCOMPARE(runTool({"phase", real, "--channels", "0"}).exitCode, 1);
-        QCOMPARE(runTool({"phase", real, "--channels", "0,x"}).exitCode, 1);
-        QCOMPARE(runTool({"phase", real, "--channels", "0,1", "--whole", "--length", "10"}).exitCode, 1);
-        r = runTool({"phase", path("none.bin"), "--channels", "0,1"});
+        QCOMPARE(tool({"phase", real, "--channels", "0"}).exitCode, 1);
+        QCOMPARE(tool({"phase", real, "--channels", "0,x"}).exitCode, 1);
+        QCOMPARE(tool({"phase", real, "--channels", "0,1", "--whole", "--length", "10"}).exitCode, 1);
+        r = tool({"phase", path("none.bin"), "--channels", "0,1"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("no such record file"));
-        r = runTool({"phase", real, "--channels", "0,1", "--position", "200000"});
+        r = tool({"phase", real, "--channels", "0,1", "--position", "200000"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("beyond"));
-        r = runTool({"iq", real});
+        r = tool({"iq", real});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("not complex"));
         const QString iq = path("pair.bin");
-        QCOMPARE(runTool({"generate", iq, "--complex", "--samples", "1000"}).exitCode, 0);
-        r = runTool({"iq", iq, "--pair", "3"});
+        QCOMPARE(tool({"generate", iq, "--complex", "--samples", "1000"}).exitCode, 0);
+        r = tool({"iq", iq, "--pair", "3"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("pair 3"));
-        QCOMPARE(runTool({"iq", iq, "--pair", "-1"}).exitCode, 1);
+        QCOMPARE(tool({"iq", iq, "--pair", "-1"}).exitCode, 1);
     }
 };
 

@@ -1,6 +1,5 @@
 // orma-tool end to end: records it generates, analysed by it, give the figures physics
 // predicts; failures give their exit status promptly; a live producer is followed.
-#include "ToolKit.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -10,13 +9,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/sources/ToolRun.h"
+
 #include <cmath>
 
 namespace {
 
 using Run = ToolRun;
-
-Run tool(const QStringList &args, int timeoutMs = 60000) { return runTool(args, timeoutMs); }
 
 // A tone frequency that is not bin-centred at N = 65536 and 1 MHz (1031.3 cycles), so that
 // quantisation error spreads as white noise.
@@ -24,7 +23,7 @@ constexpr double ToneHz = 1031.3 * 1e6 / 65536;
 
 QJsonObject analyseChannel0(const QString &file, const QStringList &extra = {})
 {
-    const Run r = tool(QStringList{"analyze", file, "--fft", "65536", "--json"} + extra);
+    const ToolRun r = tool(QStringList{"analyze", file, "--fft", "65536", "--json"} + extra);
     if (r.exitCode != 0)
         return QJsonObject();
     return QJsonDocument::fromJson(r.out).object()["channels"].toArray().at(0).toObject();
@@ -112,11 +111,11 @@ private slots:
         QCOMPARE(tool({"generate", path("raw.bin"), "--samples", "100", "--no-postfix"}).exitCode,
                  0);
         QCOMPARE(tool({"generate", path("ok.bin"), "--samples", "100"}).exitCode, 0);
-        const Run missing = tool({"analyze", path("none.bin")}, 10000);
+        const ToolRun missing = tool({"analyze", path("none.bin")}, 10000);
         QCOMPARE(missing.exitCode, 2);
         QVERIFY(missing.err.contains("no such record file"));
         QCOMPARE(tool({"analyze", path("empty.bin")}, 10000).exitCode, 2);
-        const Run raw = tool({"analyze", path("raw.bin")}, 10000);
+        const ToolRun raw = tool({"analyze", path("raw.bin")}, 10000);
         QCOMPARE(raw.exitCode, 2);
         QVERIFY(raw.err.contains("no postfix"));
         QCOMPARE(tool({"analyze", path("ok.bin"), "--fft", "1000"}).exitCode, 1);
@@ -124,7 +123,7 @@ private slots:
         QCOMPARE(tool({"generate", path("x.bin"), "--bytes", "3"}).exitCode, 1);
         QCOMPARE(tool({"generate", path("x.bin"), "--complex", "--channels", "3"}).exitCode, 1);
         // A record shorter than the transform is analysed at the size it allows.
-        const Run shortRecord = tool({"analyze", path("ok.bin"), "--json"});
+        const ToolRun shortRecord = tool({"analyze", path("ok.bin"), "--json"});
         QCOMPARE(shortRecord.exitCode, 0);
         QCOMPARE(QJsonDocument::fromJson(shortRecord.out).object()["fftSize"].toInt(), 64);
     }
@@ -140,7 +139,7 @@ private slots:
                         "100", "--tone", "25000:8000"});
         QVERIFY(producer.waitForStarted());
         QTRY_VERIFY(QFileInfo(file).size() > 0);
-        const Run viewer = tool({"analyze", file, "--wait", "--average", "4", "--json"}, 30000);
+        const ToolRun viewer = tool({"analyze", file, "--wait", "--average", "4", "--json"}, 30000);
         QCOMPARE(viewer.exitCode, 0);
         const QJsonObject ch = QJsonDocument::fromJson(viewer.out).object()["channels"]
                                    .toArray().at(0).toObject();

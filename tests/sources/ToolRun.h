@@ -5,11 +5,11 @@
 #include <QStringList>
 
 struct ToolRun {
-    int exitCode = -1; // -1: crashed or timed out
+    int exitCode = -1; // -1 when it crashed or did not end in time
     QByteArray out, err;
 };
 
-inline ToolRun runTool(const QStringList &args, int timeoutMs = 60000)
+inline ToolRun tool(const QStringList &args, int timeoutMs = 60000)
 {
     QProcess p;
     p.start(QCoreApplication::applicationDirPath() + "/orma-tool", args);

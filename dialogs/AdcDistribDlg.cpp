@@ -1,0 +1,468 @@
+#include "dialogs/AdcDistribDlg.h"
+
+#include "panels/PanelNumbers.h"
+#include "plot/OrmaPlot.h"
+#include "plot/QwtPlotCurveEx.h"
+#include "sources/ui/SettingsDlg.h"
+
+#include <qwt_plot_marker.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int MeasuredCurve = 0;
+constexpr int IdealCurve = 1;
+
+// Six decimals for the nonlinearity figures; blank where they are undefined.
+QString figureText(double v)
+{
+    return std::isfinite(v) ? QString::number(v, 'f', 6) : QString();
+}
+
+QString threeDecimals(double v) { return std::isfinite(v) ? QString::number(v, 'f', 3) : QString(); }
+
+} // namespace
+
+DistributionResult computeDistribution(const DistributionRequest &request)
+{
+    DistributionResult r;
+    r.isMillivolts = request.isMillivolts;
+    const BlockSnapshot &block = *request.block;
+    r.error = refusalText(histogramOf(block, request.channelIndex, request.span, r.histogram),
+                          block.firstFile().bitRange, true);
+    if (!r.error.isEmpty())
+        return r;
+    const CodeHistogram &h = r.histogram;
+    r.distribution = analyseDistribution(h);
+    r.voltageRangeMv = block.firstFile().voltageRangeMv;
+    r.x.resize(size_t(h.binCount()));
+    for (int i = 0; i < h.binCount(); ++i)
+        r.x[size_t(i)] = request.isMillivolts
+                             ? codeToMillivolts(h.codeOfBin(i), h.bitRange, r.voltageRangeMv)
+                             : h.codeOfBin(i);
+    r.y = scaleHistogram(h, request.scale);
+    if (r.distribution.defined) {
+        // The ideal counts on the measured curve's scale.
+        double factor = 1.0;
+        if (request.scale == HistogramScale::Counts)
+            factor = double(h.counted);
+        else if (request.scale == HistogramScale::RelativeToMax) {
+            const double peak = double(*std::max_element(h.counts.begin(), h.counts.end()));
+            factor = peak > 0 ? double(h.counted) / peak : 0.0;
+        }
+        r.ideal = r.distribution.ideal;
+        for (double &v : r.ideal)
+            v *= factor;
+    }
+    return r;
+}
+
+AdcDistribDlg::AdcDistribDlg(QWidget *parent)
+    : QDialog(parent),
+      m_task(computeDistribution,
+             [this](std::shared_ptr<const DistributionResult> r) { showResult(std::move(r)); })
+{
+    setWindowTitle(QString::fromUtf8("Распределение отсчетов АЦП"));
+    buildWidgets();
+    setSettings(AdcDistribSettings());
+    connect(this, &AdcDistribDlg::signalReplot, this, &AdcDistribDlg::slotReplot);
+}
+
+AdcDistribDlg::~AdcDistribDlg() { m_task.wait(); }
+
+void AdcDistribDlg::buildWidgets()
+{
+    m_pAdcPlot = named(new OrmaPlot, "m_pAdcPlot");
+    m_pAdcPlot->setMinimumSize(520, 360);
+    m_pAdcPlot->setAxisTitle(QwtPlot::xBottom, QString::fromUtf8("Коды АЦП"));
+    // A light canvas for the black histogram; no record position to mark.
+    m_pAdcPlot->setCanvasBackground(Qt::white);
+    m_pAdcPlot->positionLine()->detach();
+
+    m_pAllDataCmbBox = named(new QComboBox, "m_pAllDataCmbBox");
+    m_pAllDataCmbBox->addItems({QString::fromUtf8("в окне осциллографа"), QString::fromUtf8("на всей выборке")});
+    m_pXDimCmbBox = named(new QComboBox, "m_pXDimCmbBox");
+    m_pXDimCmbBox->addItems({QString::fromUtf8("Коды АЦП"), QString::fromUtf8("мВ")});
+    m_pYDimCmbBox = named(new QComboBox, "m_pYDimCmbBox");
+    m_pYDimCmbBox->addItems({QString::fromUtf8("Количество отсчетов"),
+                             QString::fromUtf8("Относительно макс. значения"),
+                             QString::fromUtf8("Относительно общего числа")});
+    m_pDataTypeCmbBox = named(new QComboBox, "m_pDataTypeCmbBox");
+    m_pDataTypeCmbBox->addItems({"Dec", "Hex", "Bin"});
+    m_pSinCheck = named(new QCheckBox(QString::fromUtf8("Синусоидальный сигнал")), "m_pSinCheck");
+    m_pShowIdealCheck = named(new QCheckBox(QString::fromUtf8("Показать идеальное распределение")),
+                              "m_pShowIdealCheck");
+
+    auto readout = [](const char *name) {
+        auto *edit = named(new QLineEdit, name);
+        edit->setReadOnly(true);
+        edit->setMaxLength(24);
+        edit->setMinimumWidth(90);
+        return edit;
+    };
+    m_pMeanNonLinearEdit = readout("m_pMeanNonLinearEdit");
+    m_pMeanNonLinearEdit->setToolTip(QString::fromUtf8(
+        "Среднее по кодам синуса относительное отклонение гистограммы от идеального "
+        "распределения:\nΣ |nᵢ/n − pᵢ| / pᵢ, делённая на число кодов (0 у идеального АЦП)"));
+    m_pDiffNonLinearEdit = readout("m_pDiffNonLinearEdit");
+    m_pDiffNonLinearEdit->setToolTip(QString::fromUtf8(
+        "(nᵢ/n − pᵢ) / pᵢ для кода под активным курсором: 0 — код нормальной ширины, −1 — "
+        "пропущенный код"));
+    m_pOffsetZeroEdit = readout("m_pOffsetZeroEdit");
+    m_pSumEdit = readout("m_pSumEdit");
+    m_pRedRadio = named(new QRadioButton(QString::fromUtf8("Красный")), "m_pRedRadio");
+    m_pBlueRadio = named(new QRadioButton(QString::fromUtf8("Синий")), "m_pBlueRadio");
+    m_pRedXEdit = readout("m_pRedXEdit");
+    m_pRedYEdit = readout("m_pRedYEdit");
+    m_pBlueXEdit = readout("m_pBlueXEdit");
+    m_pBlueYEdit = readout("m_pBlueYEdit");
+    m_pDeltaXEdit = readout("m_pDeltaXEdit");
+    m_pDeltaYEdit = readout("m_pDeltaYEdit");
+    m_pStatusLabel = named(new QLabel, "m_pStatusLabel");
+    m_pStatusLabel->setWordWrap(true);
+
+    auto *modes = new QFormLayout;
+    modes->addRow(QString::fromUtf8("Производить измерения"), m_pAllDataCmbBox);
+    modes->addRow(QString::fromUtf8("Уровни АЦП (Ось X)"), m_pXDimCmbBox);
+    modes->addRow(QString::fromUtf8("Распределение (Ось Y)"), m_pYDimCmbBox);
+    modes->addRow(QString::fromUtf8("Формат кодов"), m_pDataTypeCmbBox);
+    modes->addRow(m_pSinCheck);
+    modes->addRow(m_pShowIdealCheck);
+
+    auto *figures = new QFormLayout;
+    figures->addRow(QString::fromUtf8("Интегральная нелинейность"), m_pMeanNonLinearEdit);
+    figures->addRow(QString::fromUtf8("Дифф. нелинейность"), m_pDiffNonLinearEdit);
+    figures->addRow(QString::fromUtf8("Смещение 0"), m_pOffsetZeroEdit);
+    figures->addRow(QString::fromUtf8("Сумма"), m_pSumEdit);
+
+    auto *cursors = new QGroupBox(QString::fromUtf8("Курсоры"));
+    auto *grid = new QGridLayout(cursors);
+    grid->addWidget(m_pRedRadio, 0, 0, 1, 4);
+    grid->addWidget(new QLabel("X ="), 1, 0);
+    grid->addWidget(m_pRedXEdit, 1, 1);
+    grid->addWidget(new QLabel("Y ="), 1, 2);
+    grid->addWidget(m_pRedYEdit, 1, 3);
+    grid->addWidget(m_pBlueRadio, 2, 0, 1, 4);
+    grid->addWidget(new QLabel("X ="), 3, 0);
+    grid->addWidget(m_pBlueXEdit, 3, 1);
+    grid->addWidget(new QLabel("Y ="), 3, 2);
+    grid->addWidget(m_pBlueYEdit, 3, 3);
+    grid->addWidget(new QLabel("dX ="), 4, 0);
+    grid->addWidget(m_pDeltaXEdit, 4, 1);
+    grid->addWidget(new QLabel("dY ="), 4, 2);
+    grid->addWidget(m_pDeltaYEdit, 4, 3);
+
+    auto *buttons = new QDialogButtonBox;
+    buttons->addButton(QString::fromUtf8("Закрыть"), QDialogButtonBox::AcceptRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &AdcDistribDlg::accept);
+
+    auto *side = new QVBoxLayout;
+    side->addLayout(modes);
+    side->addLayout(figures);
+    side->addWidget(cursors);
+    side->addWidget(m_pStatusLabel);
+    side->addStretch(1);
+    side->addWidget(buttons);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(m_pAdcPlot, 1);
+    layout->addLayout(side);
+
+    m_pRedRadio->setChecked(true);
+    m_pAdcPlot->enableRedMarker(true);
+    m_pAdcPlot->enableBlueMarker(false);
+    connect(m_pRedRadio, &QRadioButton::toggled, this, &AdcDistribDlg::slotMarkerEnable);
+    connect(m_pBlueRadio, &QRadioButton::toggled, this, &AdcDistribDlg::slotMarkerEnable);
+    connect(m_pAdcPlot, &OrmaPlot::signalMoveMarker, this, &AdcDistribDlg::slotMoveMarker);
+    connect(m_pAdcPlot, &OrmaPlot::signalHideMarker, this, &AdcDistribDlg::slotHideMarker);
+    connect(m_pDataTypeCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AdcDistribDlg::slotDataTypeChange);
+    connect(m_pXDimCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AdcDistribDlg::slotDimXChange);
+    connect(m_pYDimCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &AdcDistribDlg::slotDimYChange);
+    connect(m_pSinCheck, &QCheckBox::toggled, this, &AdcDistribDlg::refreshFigures);
+    connect(m_pShowIdealCheck, &QCheckBox::toggled, this, [this] { showResult(m_result); });
+    connect(m_pAllDataCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+        emit signalAllData();
+        recompute();
+    });
+}
+
+void AdcDistribDlg::setConfigPath(const QString &sPath)
+{
+    m_sConfigPath = sPath;
+    AdcDistribSettings s;
+    s.load(sPath);
+    setSettings(s);
+}
+
+void AdcDistribDlg::setSettings(const AdcDistribSettings &s)
+{
+    const QSignalBlocker b1(m_pXDimCmbBox), b2(m_pYDimCmbBox), b3(m_pDataTypeCmbBox),
+        b4(m_pAllDataCmbBox);
+    m_pXDimCmbBox->setCurrentIndex(s.isMillivolts ? 1 : 0);
+    m_pYDimCmbBox->setCurrentIndex(s.yDim);
+    m_pDataTypeCmbBox->setCurrentIndex(s.isMillivolts ? 0 : s.dataType);
+    m_pAllDataCmbBox->setCurrentIndex(s.isAllData ? 1 : 0);
+    m_pSinCheck->setChecked(s.isSin);
+    m_pShowIdealCheck->setChecked(s.isShowIdeal);
+    m_pShowIdealCheck->setEnabled(s.yDim == int(HistogramScale::RelativeToTotal));
+    m_pAdcPlot->setAxisTitle(QwtPlot::xBottom, m_pXDimCmbBox->currentText());
+    m_pAdcPlot->setAxisTitle(QwtPlot::yLeft, m_pYDimCmbBox->currentText());
+    recompute();
+}
+
+AdcDistribSettings AdcDistribDlg::settings() const
+{
+    AdcDistribSettings s;
+    s.dataType = m_pDataTypeCmbBox->currentIndex();
+    s.isMillivolts = m_pXDimCmbBox->currentIndex() == 1;
+    s.yDim = m_pYDimCmbBox->currentIndex();
+    s.isSin = m_pSinCheck->isChecked();
+    s.isShowIdeal = m_pShowIdealCheck->isChecked();
+    s.isAllData = m_pAllDataCmbBox->currentIndex() == 1;
+    return s;
+}
+
+void AdcDistribDlg::saveSettings() const
+{
+    if (!m_sConfigPath.isEmpty())
+        settings().save(m_sConfigPath);
+}
+
+bool AdcDistribDlg::wantsWholeRecord() const
+{
+    return isVisible() && m_pAllDataCmbBox->currentIndex() == 1;
+}
+
+void AdcDistribDlg::followBlock(const BlockSnapshotPtr &block, int channelNumber,
+                                uint64_t visibleWidth)
+{
+    if (!isVisible() || !block)
+        return;
+    m_block = block;
+    m_nChannel = channelNumber;
+    m_nVisibleWidth = visibleWidth;
+    recompute();
+}
+
+void AdcDistribDlg::recompute()
+{
+    if (!m_block || !isVisible())
+        return;
+    const int k = std::max(0, m_block->channels.indexOf(m_nChannel));
+    // Whole-record counting only once the block holds the whole record.
+    const bool whole = m_pAllDataCmbBox->currentIndex() == 1 && m_block->window.allDataMode;
+    DistributionRequest request;
+    request.block = m_block;
+    request.channelIndex = k;
+    request.span = histogramSpanOf(*m_block, whole, m_nVisibleWidth);
+    request.scale = HistogramScale(m_pYDimCmbBox->currentIndex());
+    request.isMillivolts = m_pXDimCmbBox->currentIndex() == 1;
+    m_task.submit(std::move(request));
+}
+
+void AdcDistribDlg::showResult(std::shared_ptr<const DistributionResult> result)
+{
+    m_result = std::move(result);
+    if (!m_result)
+        return;
+    const DistributionResult &r = *m_result;
+    if (!r.error.isEmpty()) {
+        m_pAdcPlot->removeCurves(true);
+        m_pStatusLabel->setText(QString::fromUtf8("Гистограмма не построена: ") + r.error);
+        refreshFigures();
+        emit signalReplot();
+        return;
+    }
+    const CodeHistogram &h = r.histogram;
+    const int count = h.binCount();
+    const double half = h.half();
+    const double xHalf = r.isMillivolts ? codeToMillivolts(half, h.bitRange, r.voltageRangeMv) : half;
+    m_pAdcPlot->setAxisRange(QwtPlot::xBottom, -xHalf, xHalf, xHalf / 2);
+    m_pAdcPlot->setCurveSamples(MeasuredCurve, Qt::black, r.x.data(), r.y.data(), count, m_result);
+    const bool idealShown = !r.ideal.empty() && m_pShowIdealCheck->isEnabled()
+                            && m_pShowIdealCheck->isChecked();
+    if (idealShown) {
+        m_pAdcPlot->setCurveSamples(IdealCurve, Qt::red, r.x.data(), r.ideal.data(), count, m_result);
+        // The measurement is drawn over the reference.
+        m_pAdcPlot->curve(IdealCurve)->setZ(m_pAdcPlot->curve(MeasuredCurve)->z() - 1);
+    }
+    else if (m_pAdcPlot->curve(IdealCurve))
+        m_pAdcPlot->setCurveSamples(IdealCurve, Qt::red, nullptr, nullptr, 0);
+    double top = *std::max_element(r.y.begin(), r.y.end());
+    if (idealShown)
+        top = std::max(top, *std::max_element(r.ideal.begin(), r.ideal.end()));
+    m_pAdcPlot->setAxisRange(QwtPlot::yLeft, 0.0, top > 0 ? top * 1.05 : 1.0, 0.0);
+
+    QString status = QString::fromUtf8("Отсчетов: %1").arg(h.counted);
+    if (h.clamped())
+        status += QString::fromUtf8("; за пределами шкалы: %1 (в крайних кодах)").arg(h.clamped());
+    if (h.rejected)
+        status += QString::fromUtf8("; не числа: %1").arg(h.rejected);
+    m_pStatusLabel->setText(status);
+    refreshFigures();
+    emit signalReplot();
+}
+
+void AdcDistribDlg::refreshFigures()
+{
+    const DistributionResult *r = m_result && m_result->error.isEmpty() ? m_result.get() : nullptr;
+    const bool sine = m_pSinCheck->isChecked();
+    if (!r) {
+        for (QLineEdit *e : {m_pMeanNonLinearEdit, m_pOffsetZeroEdit, m_pSumEdit})
+            e->clear();
+    } else {
+        const CodeDistribution &d = r->distribution;
+        showReadout(m_pMeanNonLinearEdit, sine ? figureText(d.inl) : QStringLiteral("0"));
+        const double offset = r->isMillivolts
+                                  ? codeToMillivolts(d.meanCode, r->histogram.bitRange, r->voltageRangeMv)
+                                  : d.meanCode;
+        showReadout(m_pOffsetZeroEdit, threeDecimals(offset));
+    }
+    refreshMarkers();
+}
+
+int AdcDistribDlg::codeAt(double x) const
+{
+    if (!m_result || !m_result->isMillivolts)
+        return int(std::lround(x));
+    const CodeHistogram &h = m_result->histogram;
+    const double mvPerCode = codeToMillivolts(1.0, h.bitRange, m_result->voltageRangeMv);
+    return mvPerCode != 0.0 ? int(std::lround(x / mvPerCode)) : 0;
+}
+
+QString AdcDistribDlg::codeText(double x) const
+{
+    if (m_result && m_result->isMillivolts)
+        return QString::number(x, 'f', 3);
+    const int code = int(std::lround(x));
+    switch (m_pDataTypeCmbBox->currentIndex()) {
+    case AdcDistribSettings::Hex:
+        return (code < 0 ? "-0x" : "0x") + QString::number(std::abs(code), 16).toUpper();
+    case AdcDistribSettings::Bin:
+        return (code < 0 ? "-" : "") + QString::number(std::abs(code), 2);
+    default:
+        return QString::number(code);
+    }
+}
+
+void AdcDistribDlg::refreshMarkers()
+{
+    const bool red = m_pAdcPlot->isRedMarkerShown(), blue = m_pAdcPlot->isBlueMarkerShown();
+    const QwtDoublePoint pr = m_pAdcPlot->markerValue(false), pb = m_pAdcPlot->markerValue(true);
+    showReadout(m_pRedXEdit, red ? codeText(pr.x()) : QString());
+    showReadout(m_pRedYEdit, red ? threeDecimals(pr.y()) : QString());
+    showReadout(m_pBlueXEdit, blue ? codeText(pb.x()) : QString());
+    showReadout(m_pBlueYEdit, blue ? threeDecimals(pb.y()) : QString());
+    const bool both = red && blue;
+    showReadout(m_pDeltaXEdit, both ? threeDecimals(std::fabs(pr.x() - pb.x())) : QString());
+    showReadout(m_pDeltaYEdit, both ? threeDecimals(std::fabs(pr.y() - pb.y())) : QString());
+
+    const DistributionResult *r = m_result && m_result->error.isEmpty() ? m_result.get() : nullptr;
+    if (!r) {
+        m_pDiffNonLinearEdit->clear();
+        m_pSumEdit->clear();
+        return;
+    }
+    // The DNL of the active marker's code; blank without a marker on the plot.
+    const bool activeBlue = m_pBlueRadio->isChecked();
+    const bool activeShown = activeBlue ? blue : red;
+    QString dnl = QStringLiteral("0");
+    if (m_pSinCheck->isChecked())
+        dnl = activeShown ? figureText(dnlAtCode(r->histogram, r->distribution,
+                                                 codeAt(activeBlue ? pb.x() : pr.x())))
+                          : QString();
+    showReadout(m_pDiffNonLinearEdit, dnl);
+    // Between the two markers; one marker alone sums its code, none the whole histogram.
+    double from = -INFINITY, to = INFINITY;
+    if (red || blue) {
+        from = codeAt(red ? pr.x() : pb.x());
+        to = codeAt(blue ? pb.x() : pr.x());
+    }
+    showReadout(m_pSumEdit, threeDecimals(sumBetweenCodes(r->histogram, r->y, from, to)));
+}
+
+void AdcDistribDlg::slotReplot() { m_pAdcPlot->replot(); }
+
+void AdcDistribDlg::slotMarkerEnable(bool isChecked)
+{
+    if (!isChecked)
+        return;
+    const bool blue = m_pBlueRadio->isChecked();
+    m_pAdcPlot->enableRedMarker(!blue);
+    m_pAdcPlot->enableBlueMarker(blue);
+    refreshMarkers();
+}
+
+void AdcDistribDlg::slotMoveMarker(QwtDoublePoint &point)
+{
+    Q_UNUSED(point);
+    refreshMarkers();
+}
+
+void AdcDistribDlg::slotDataTypeChange(int nIdx)
+{
+    // Millivolts are written in decimal only.
+    if (nIdx != AdcDistribSettings::Dec && m_pXDimCmbBox->currentIndex() == 1) {
+        const QSignalBlocker blocker(m_pDataTypeCmbBox);
+        m_pDataTypeCmbBox->setCurrentIndex(AdcDistribSettings::Dec);
+    }
+    refreshMarkers();
+}
+
+void AdcDistribDlg::slotDimXChange(int nIdx)
+{
+    if (nIdx == 1) {
+        const QSignalBlocker blocker(m_pDataTypeCmbBox);
+        m_pDataTypeCmbBox->setCurrentIndex(AdcDistribSettings::Dec);
+    }
+    m_pAdcPlot->setAxisTitle(QwtPlot::xBottom, m_pXDimCmbBox->currentText());
+    // Marker positions are in the old unit.
+    m_pAdcPlot->hideMarkers();
+    recompute();
+    refreshMarkers();
+}
+
+void AdcDistribDlg::slotDimYChange(int nIdx)
+{
+    m_pAdcPlot->setAxisTitle(QwtPlot::yLeft, m_pYDimCmbBox->itemText(nIdx));
+    m_pShowIdealCheck->setEnabled(nIdx == int(HistogramScale::RelativeToTotal));
+    m_pAdcPlot->hideMarkers();
+    recompute();
+    refreshMarkers();
+}
+
+void AdcDistribDlg::slotHideMarker() { refreshMarkers(); }
+
+void AdcDistribDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    emit signalAllData();
+}
+
+void AdcDistribDlg::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // However it was closed (accepted, closed, Escape).
+    saveSettings();
+    // A whole record stays in memory only while it is shown.
+    m_block.reset();
+    emit signalAllData();
+}

@@ -1,0 +1,117 @@
+#pragma once
+// "Распределение отсчетов АЦП": the histogram of the current channel's codes and, for a sine
+// input, its comparison with the sine's ideal distribution (differential and integral
+// nonlinearity). Counting runs in the background on the delivered block itself, which nothing
+// changes any more; the dialog sets its widgets when the result comes back.
+#include "dialogs/LatestTask.h"
+#include "plot/OrmaTypes.h"
+#include "sources/BlockMeasurements.h"
+#include "sources/MeasurementSettings.h"
+
+#include <QDialog>
+
+class OrmaPlot;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+// One histogram to take: the block (held, so that its samples stay), the channel and span.
+struct DistributionRequest {
+    BlockSnapshotPtr block;
+    int channelIndex = 0;
+    SampleSpan span;
+    HistogramScale scale = HistogramScale::Counts;
+    bool isMillivolts = false;
+};
+
+struct DistributionResult {
+    QString error;          // why nothing was counted
+    CodeHistogram histogram;
+    CodeDistribution distribution;
+    std::vector<double> x;  // bin positions in the X unit
+    std::vector<double> y;  // the scaled counts
+    std::vector<double> ideal; // the ideal distribution on the same scale; empty when undefined
+    double voltageRangeMv = 0.0;
+    bool isMillivolts = false;
+};
+
+DistributionResult computeDistribution(const DistributionRequest &request);
+
+class AdcDistribDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit AdcDistribDlg(QWidget *parent = nullptr);
+    ~AdcDistribDlg() override;
+
+    // Reads the settings from the file, and saves them there whenever the dialog is closed.
+    void setConfigPath(const QString &sPath);
+    void setSettings(const AdcDistribSettings &settings);
+    AdcDistribSettings settings() const;
+
+    // The data cycle's block, while the dialog is shown: `channelNumber` is the current channel,
+    // `visibleWidth` the oscilloscope's span in samples.
+    void followBlock(const BlockSnapshotPtr &block, int channelNumber, uint64_t visibleWidth);
+    // The dialog is shown and measures over the whole record.
+    bool wantsWholeRecord() const;
+    // The last result shown.
+    std::shared_ptr<const DistributionResult> result() const { return m_result; }
+    bool isComputing() const { return m_task.isBusy(); }
+
+signals:
+    void signalReplot();
+    void signalAllData();
+
+public slots:
+    void slotReplot();
+    void slotMarkerEnable(bool isChecked);
+    void slotMoveMarker(QwtDoublePoint &point);
+    void slotDataTypeChange(int nIdx);
+    void slotDimXChange(int nIdx);
+    void slotDimYChange(int nIdx);
+    void slotHideMarker();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void buildWidgets();
+    void recompute();
+    void showResult(std::shared_ptr<const DistributionResult> result);
+    void refreshFigures();
+    void refreshMarkers();
+    QString codeText(double x) const;
+    // The code under a marker's data x.
+    int codeAt(double x) const;
+    void saveSettings() const;
+
+    QString m_sConfigPath;
+    BlockSnapshotPtr m_block;
+    int m_nChannel = 0;
+    uint64_t m_nVisibleWidth = 0;
+    std::shared_ptr<const DistributionResult> m_result;
+    LatestTask<DistributionRequest, DistributionResult> m_task;
+
+    OrmaPlot *m_pAdcPlot = nullptr;
+    QComboBox *m_pAllDataCmbBox = nullptr;
+    QComboBox *m_pXDimCmbBox = nullptr;
+    QComboBox *m_pYDimCmbBox = nullptr;
+    QComboBox *m_pDataTypeCmbBox = nullptr;
+    QCheckBox *m_pSinCheck = nullptr;
+    QCheckBox *m_pShowIdealCheck = nullptr;
+    QLineEdit *m_pMeanNonLinearEdit = nullptr;
+    QLineEdit *m_pDiffNonLinearEdit = nullptr;
+    QLineEdit *m_pOffsetZeroEdit = nullptr;
+    QLineEdit *m_pSumEdit = nullptr;
+    QRadioButton *m_pRedRadio = nullptr;
+    QRadioButton *m_pBlueRadio = nullptr;
+    QLineEdit *m_pRedXEdit = nullptr;
+    QLineEdit *m_pRedYEdit = nullptr;
+    QLineEdit *m_pBlueXEdit = nullptr;
+    QLineEdit *m_pBlueYEdit = nullptr;
+    QLineEdit *m_pDeltaXEdit = nullptr;
+    QLineEdit *m_pDeltaYEdit = nullptr;
+    QLabel *m_pStatusLabel = nullptr;
+};

@@ -1,0 +1,56 @@
+#pragma once
+// "Измерение параметров устройства": the quality figures of every channel side by side, judged
+// against the criteria of row 0 that the user edits, with a spreadsheet export.
+#include "sources/BlockMeasurements.h"
+#include "sources/MeasurementSettings.h"
+#include "sources/TableExport.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QPushButton;
+class QTableWidget;
+
+class DevParamsDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit DevParamsDlg(QWidget *parent = nullptr);
+
+    // Reads the criteria and the selection mode; saves them there whenever the dialog closes.
+    void setConfigPath(const QString &sPath);
+    void loadSettings();
+    void saveSettings() const;
+    void setSettings(const DevParamsSettings &settings);
+    DevParamsSettings settings() const;
+
+    // The block's channels (copied: the table keeps no pointer into the block).
+    void followBlock(const BlockSnapshot &block);
+    void setRowCount(int n);
+    void updateValues(const std::vector<DeviceValues> &rows);
+    // The start button shows what acquisition does: "Стоп" on red while it runs.
+    void setRunning(bool isRunning);
+    // The table as the export writes it.
+    ExportTable exportTable() const;
+
+signals:
+    void signalStart();
+
+public slots:
+    void slotDoubleClicked(int nRow, int nCol);
+    void slotStart();
+    void slotWriteToExcel();
+
+protected:
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    DeviceValues criteria() const;
+    void recolour();
+
+    QString m_sConfigPath;
+    std::vector<DeviceValues> m_values;
+    QTableWidget *m_pParamsTable = nullptr;
+    QComboBox *m_pSelModeCmbBox = nullptr;
+    QPushButton *m_pExcelButton = nullptr;
+    QPushButton *m_pStartButton = nullptr;
+};

@@ -1,0 +1,157 @@
+#include "dsp/AdcDistribution.h"
+
+#include <algorithm>
+#include <cmath>
+
+bool resetHistogram(CodeHistogram &h, int bitRange)
+{
+    if (bitRange < 1 || bitRange > MaxHistogramBits)
+        return false;
+    h = CodeHistogram();
+    h.bitRange = bitRange;
+    h.counts.assign((size_t(1) << bitRange) + 1, 0);
+    return true;
+}
+
+void countCodes(CodeHistogram &h, const double *samples, uint64_t n)
+{
+    if (h.counts.empty() || !samples)
+        return;
+    const double half = h.half();
+    const double top = double(h.counts.size() - 1);
+    const double end = top + 1.0; // truncation puts [top, top + 1) into the last bin
+    uint64_t *counts = h.counts.data();
+    uint64_t low = 0, high = 0, rejected = 0;
+    for (uint64_t i = 0; i < n; ++i) {
+        const double v = samples[i] + half;
+        if (v >= 0.0 && v < end) {
+            ++counts[size_t(v)];
+        } else if (v < 0.0) {
+            ++low;
+        } else if (v >= end) {
+            ++high;
+        } else {
+            ++rejected;
+        }
+    }
+    counts[0] += low;
+    counts[h.counts.size() - 1] += high;
+    h.clampedLow += low;
+    h.clampedHigh += high;
+    h.rejected += rejected;
+    h.counted += n - rejected;
+}
+
+SampleSpan histogramSpan(uint64_t bufferLength, uint64_t start, uint64_t width)
+{
+    if (start >= bufferLength)
+        return {bufferLength, 0};
+    return {start, std::min(width, bufferLength - start)};
+}
+
+namespace {
+
+// Fraction of a sine period (mean m, amplitude a) spent in [lower, upper]: the arcsine law. The
+// arguments are clamped, so that the bins holding the sine's ends, and a bin holding both, take
+// the right share.
+double arcsineShare(double lower, double upper, double m, double a)
+{
+    const double lo = std::clamp((lower - m) / a, -1.0, 1.0);
+    const double hi = std::clamp((upper - m) / a, -1.0, 1.0);
+    return (std::asin(hi) - std::asin(lo)) / M_PI;
+}
+
+} // namespace
+
+CodeDistribution analyseDistribution(const CodeHistogram &h)
+{
+    CodeDistribution d;
+    d.inl = NAN;
+    d.meanCode = NAN;
+    d.amplitude = NAN;
+    const int bins = h.binCount();
+    if (h.counted == 0 || bins == 0)
+        return d;
+    const double n = double(h.counted);
+    double sum = 0.0;
+    for (int i = 0; i < bins; ++i)
+        sum += double(h.codeOfBin(i)) * double(h.counts[size_t(i)]);
+    const double m = sum / n;
+    double var = 0.0;
+    for (int i = 0; i < bins; ++i) {
+        const double e = double(h.codeOfBin(i)) - m;
+        var += e * e * double(h.counts[size_t(i)]);
+    }
+    const double a = std::sqrt(2.0 * var / n);
+    d.meanCode = m;
+    d.amplitude = a;
+    if (!(a >= 1.0))
+        return d;
+
+    d.defined = true;
+    d.ideal.assign(size_t(bins), 0.0);
+    for (int i = 0; i < bins; ++i) {
+        const double code = h.codeOfBin(i);
+        d.ideal[size_t(i)] = arcsineShare(code - 0.5, code + 0.5, m, a);
+        if (d.ideal[size_t(i)] > 0.0) {
+            if (d.firstBin < 0)
+                d.firstBin = i;
+            d.lastBin = i;
+        }
+    }
+    double r = 0.0;
+    for (int i = d.firstBin; i <= d.lastBin; ++i) {
+        const double ideal = d.ideal[size_t(i)];
+        if (ideal > 0.0)
+            r += std::fabs((double(h.counts[size_t(i)]) / n - ideal) / ideal);
+    }
+    d.inl = r / double(d.lastBin - d.firstBin + 1);
+    return d;
+}
+
+double dnlAtCode(const CodeHistogram &h, const CodeDistribution &d, int code)
+{
+    const int bin = code + h.half();
+    if (!d.defined || bin < 0 || bin >= h.binCount() || !(d.ideal[size_t(bin)] > 0.0))
+        return NAN;
+    const double ideal = d.ideal[size_t(bin)];
+    return (double(h.counts[size_t(bin)]) / double(h.counted) - ideal) / ideal;
+}
+
+std::vector<double> scaleHistogram(const CodeHistogram &h, HistogramScale scale)
+{
+    std::vector<double> values(h.counts.size());
+    double divisor = 1.0;
+    if (scale == HistogramScale::RelativeToMax) {
+        const auto peak = std::max_element(h.counts.begin(), h.counts.end());
+        divisor = peak == h.counts.end() ? 0.0 : double(*peak);
+    } else if (scale == HistogramScale::RelativeToTotal) {
+        divisor = double(h.counted);
+    }
+    // An empty histogram stays all zero rather than 0/0.
+    const double factor = divisor > 0.0 ? 1.0 / divisor : 0.0;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = double(h.counts[i]) * factor;
+    return values;
+}
+
+double sumBetweenCodes(const CodeHistogram &h, const std::vector<double> &values, double codeA,
+                       double codeB)
+{
+    if (values.empty() || std::isnan(codeA) || std::isnan(codeB))
+        return 0.0;
+    const double last = double(values.size() - 1);
+    const double a = std::clamp(std::round(std::min(codeA, codeB)) + h.half(), 0.0, last);
+    const double b = std::clamp(std::round(std::max(codeA, codeB)) + h.half(), 0.0, last);
+    double sum = 0.0;
+    for (size_t i = size_t(a); i <= size_t(b); ++i)
+        sum += values[i];
+    return sum;
+}
+
+double codeToMillivolts(double code, int bitRange, double voltageRangeMv)
+{
+    if (bitRange < 1 || bitRange > 32)
+        return NAN;
+    return code * voltageRangeMv / std::ldexp(1.0, bitRange - 1);
+}

@@ -1,0 +1,111 @@
+// The measurement dialogs in the real window: opened from the "Измерения" menu they follow the
+// generator's blocks, the device table's button runs and follows acquisition, the distribution
+// takes a record whole when asked to, and dialogs closed while their tasks run leave nothing
+// behind.
+#include "app/Orma.h"
+#include "dialogs/AdcDistribDlg.h"
+#include "dialogs/DevParamsDlg.h"
+#include "dialogs/IntermodDistDlg.h"
+#include "app/MainConfig.h"
+
+#include "WindowTestKit.h"
+
+#include <QComboBox>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+class MeasurementWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(kNativeOrganisation);
+        QCoreApplication::setApplicationName(kNativeApplication);
+        QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini");
+    }
+    void cleanup() { QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini"); }
+
+    // 200 generator blocks into the three open dialogs, then each closed while the cycle runs.
+    void followGenerator()
+    {
+        Orma w;
+        w.show();
+        for (const char *name : {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction"}) {
+            QVERIFY(action(w, name)->isEnabled());
+            action(w, name)->trigger();
+        }
+        auto *distrib = w.findChild<AdcDistribDlg *>();
+        auto *table = w.findChild<DevParamsDlg *>();
+        auto *imd = w.findChild<IntermodDistDlg *>();
+        QVERIFY(distrib->isVisible() && table->isVisible() && imd->isVisible());
+        auto *start = table->findChild<QPushButton *>("m_pStartButton");
+        QCOMPARE(start->text(), QString::fromUtf8("Старт"));
+
+        start->click();
+        QVERIFY(!w.isStopped());
+        QCOMPARE(start->text(), QString::fromUtf8("Стоп"));
+        QVERIFY(waitForDelivered(w, 200, 120000));
+        QTRY_VERIFY(distrib->result());
+        QVERIFY2(distrib->result()->error.isEmpty(), qPrintable(distrib->result()->error));
+        QVERIFY(distrib->result()->histogram.counted > 0);
+        QCOMPARE(distrib->result()->histogram.bitRange, int(w.block()->firstFile().bitRange));
+        auto *rows = table->findChild<QTableWidget *>("m_pParamsTable");
+        QCOMPARE(rows->rowCount(), 1 + int(w.block()->firstFile().channelCount));
+        QVERIFY(!imd->findChild<QLineEdit *>("m_pImd3Edit")->text().isEmpty());
+
+        distrib->close();
+        imd->close();
+        QVERIFY(waitForDelivered(w, 3));
+        // The window's own stop: the table's button follows it.
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        QCOMPARE(start->text(), QString::fromUtf8("Старт"));
+        table->close();
+    }
+
+    // Opened while acquisition is stopped, the dialogs show the block already on screen.
+    void openedBetweenBlocks()
+    {
+        const QString rec = writeRecord(m_dir.filePath("stopped.bin"), 2, 50000);
+        Orma w;
+        w.show();
+        w.applyCommandLine({"-r", rec, "-j"});
+        QVERIFY(waitForDelivered(w, 1));
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        action(w, "m_pDevParamsAction")->trigger();
+        action(w, "m_pIntermodDistAction")->trigger();
+        action(w, "m_pAdcDistribAction")->trigger();
+        QCOMPARE(w.findChild<DevParamsDlg *>()->findChild<QTableWidget *>()->rowCount(), 3);
+        QVERIFY(!w.findChild<IntermodDistDlg *>()->findChild<QLineEdit *>("m_pImd3Edit")->text().isEmpty());
+        auto *distrib = w.findChild<AdcDistribDlg *>();
+        QTRY_VERIFY(distrib->result() && distrib->result()->histogram.counted > 0);
+    }
+
+    // "на всей выборке": the source delivers the whole record and the histogram counts all of
+    // it; closing the dialog gives the window back.
+    void wholeRecord()
+    {
+        const QString rec = writeRecord(m_dir.filePath("whole.bin"), 2, 50000);
+        Orma w;
+        w.show();
+        w.loadFile(rec);
+        action(w, "m_pAdcDistribAction")->trigger();
+        auto *distrib = w.findChild<AdcDistribDlg *>();
+        distrib->findChild<QComboBox *>("m_pAllDataCmbBox")->setCurrentIndex(1);
+        w.slotStart();
+        QTRY_VERIFY_WITH_TIMEOUT(w.block() && w.block()->window.allDataMode, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(distrib->result() && distrib->result()->histogram.counted == 50000, 20000);
+        distrib->close();
+        QVERIFY(waitForDelivered(w, 2));
+        QTRY_VERIFY_WITH_TIMEOUT(w.block() && !w.block()->window.allDataMode, 20000);
+        w.slotStart();
+    }
+};
+
+QTEST_MAIN(MeasurementWindowTest)
+#include "test_mainwindow_measurements.moc"

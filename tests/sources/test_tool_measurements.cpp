@@ -1,0 +1,182 @@
+// orma-tool histogram, devparams and imd on records it generates: an ideal converter's sine
+// histogram follows the arcsine law, a DC offset reads back in codes and millivolts, criteria
+// gate the exit status with THD judged the other way round, and injected IM products give
+// their level.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "tests/sources/ToolRun.h"
+
+#include <cmath>
+
+namespace {
+
+QJsonObject jsonOf(const ToolRun &r) { return QJsonDocument::fromJson(r.out).object(); }
+
+// Not bin-centred at 1 MHz, so that a long record visits every phase.
+const QString SineTone = QStringLiteral("1031.3:127");
+
+} // namespace
+
+class ToolMeasurementsTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString sine8() const { return path("sine8.bin"); }
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(tool({"generate", sine8(), "--samples", "1000000", "--bits", "8", "--bytes", "1",
+                       "--rate", "1000000", "--range", "1", "--tone", SineTone})
+                     .exitCode,
+                 0);
+    }
+
+    // The whole record of an ideal 8-bit converter: every sample counted, the sine's codes
+    // -127 ... 127, DNL and the mean relative bin error near 0.
+    void histogramOfIdealConverter()
+    {
+        const ToolRun r = tool({"histogram", sine8(), "--all", "--marker", "40", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = jsonOf(r);
+        QCOMPARE(o["bitRange"].toInt(), 8);
+        QCOMPARE(o["binCount"].toInt(), 257);
+        QCOMPARE(o["samples"].toDouble(), 1e6);
+        QCOMPARE(o["sum"].toDouble(), 1e6);
+        QCOMPARE(o["firstCode"].toInt(), -127);
+        QCOMPARE(o["lastCode"].toInt(), 127);
+        QVERIFY(std::fabs(o["amplitude"].toDouble() - 127.0) < 0.1);
+        QVERIFY2(o["inl"].toDouble() < 0.005, qPrintable(QString::number(o["inl"].toDouble())));
+        QVERIFY(std::fabs(o["dnl"].toDouble()) < 0.02);
+    }
+
+    // A window of W samples from P, clamped at the end of the record; the per-code arrays sum
+    // to the samples counted.
+    void histogramWindow()
+    {
+        ToolRun r = tool({"histogram", sine8(), "--position", "1000", "--width", "5000", "--json",
+                          "--bins"});
+        QCOMPARE(r.exitCode, 0);
+        QJsonObject o = jsonOf(r);
+        QCOMPARE(o["samples"].toDouble(), 5000.0);
+        double total = 0;
+        for (const QJsonValue v : o["counts"].toArray())
+            total += v.toDouble();
+        QCOMPARE(total, 5000.0);
+        QCOMPARE(o["codes"].toArray().first().toInt(), -128);
+        r = tool({"histogram", sine8(), "--position", "990000", "--width", "100000", "--json"});
+        QCOMPARE(jsonOf(r)["samples"].toDouble(), 10000.0);
+    }
+
+    // 20 codes of DC under a 60-code sine, 8 bits over 1 V: 20 * 1000 / 128 mV.
+    void histogramOffset()
+    {
+        const QString file = path("dc.bin");
+        QCOMPARE(tool({"generate", file, "--samples", "200000", "--bits", "8", "--bytes", "1",
+                       "--range", "1", "--rate", "1000000", "--tone", "0:20:90", "--tone",
+                       "1031.3:60"})
+                     .exitCode,
+                 0);
+        const QJsonObject o = jsonOf(tool({"histogram", file, "--all", "--json"}));
+        QVERIFY(std::fabs(o["offsetCodes"].toDouble() - 20.0) < 0.05);
+        QVERIFY(std::fabs(o["offsetMv"].toDouble() - o["offsetCodes"].toDouble() * 1000 / 128)
+                < 1e-9);
+        QCOMPARE(o["firstCode"].toInt(), 20 - 60);
+    }
+
+    // A constant record has no sine to compare with: null figures, not NaN text or a crash.
+    void histogramOfConstant()
+    {
+        const QString file = path("flat.bin");
+        QCOMPARE(tool({"generate", file, "--samples", "1000", "--bits", "8", "--bytes", "1",
+                       "--tone", "0:5:90"})
+                     .exitCode,
+                 0);
+        const QJsonObject o = jsonOf(tool({"histogram", file, "--json"}));
+        QVERIFY(o["inl"].isNull());
+        QVERIFY(o["dnl"].isNull());
+        QVERIFY(o["firstCode"].isNull());
+        QCOMPARE(o["offsetCodes"].toDouble(), 5.0);
+    }
+
+    // What cannot be counted is refused with a message, promptly.
+    void histogramRefusals()
+    {
+        const QString wide = path("b32.bin");
+        QCOMPARE(tool({"generate", wide, "--samples", "100", "--bits", "32", "--bytes", "4"})
+                     .exitCode,
+                 0);
+        ToolRun r = tool({"histogram", wide}, 10000);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("bit range of 32 is above 24"));
+        r = tool({"histogram", sine8(), "--channel", "7"}, 10000);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("--channel 7"));
+        QCOMPARE(tool({"histogram", sine8(), "--all", "--width", "10"}).exitCode, 1);
+        QCOMPARE(tool({"histogram", sine8(), "--sum", "3"}).exitCode, 1);
+    }
+
+    // A 12-bit quantised sine: SNR about 74 dB, THD far below 0. Criteria on either side of the
+    // figures decide the exit status; THD passes below its criterion.
+    void devparamsGate()
+    {
+        const QString file = path("q12.bin");
+        QCOMPARE(tool({"generate", file, "--samples", "65536", "--bits", "12", "--bytes", "2",
+                       "--rate", "1000000", "--tone", "15736.08:2047"})
+                     .exitCode,
+                 0);
+        const QStringList base = {"devparams", file, "--fft", "65536", "--json"};
+        ToolRun r = tool(base + QStringList{"--criteria", "snr=70,thd=-80,enob=11.5"});
+        QCOMPARE(r.exitCode, 0);
+        QJsonObject o = jsonOf(r);
+        QVERIFY(o["allPassed"].toBool());
+        const QJsonObject ch = o["channels"].toArray().at(0).toObject();
+        QVERIFY(std::fabs(ch["snr"].toDouble() - (6.02 * 12 + 1.76)) < 0.5);
+
+        // THD far below 0: a criterion of -200 (nothing passes lower) fails it.
+        r = tool(base + QStringList{"--criteria", "thd=-200"});
+        QCOMPARE(r.exitCode, 3);
+        o = jsonOf(r);
+        QVERIFY(!o["allPassed"].toBool());
+        const QJsonObject pass = o["channels"].toArray().at(0).toObject()["pass"].toObject();
+        QVERIFY(!pass["thd"].toBool());
+        QVERIFY(pass["snr"].toBool());
+
+        r = tool(base + QStringList{"--criteria", "snr=80"});
+        QCOMPARE(r.exitCode, 3);
+        r = tool(base + QStringList{"--criteria", "sinad=3"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("sinad=3"));
+        r = tool(base + QStringList{"--criteria", "snr=fast"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("\"fast\""));
+    }
+
+    // Two tones of 10000 codes with products of 100 codes: IMD3 = 20 log10(100/10000) = -40 dB;
+    // a difference tone of 30 codes: IMD2 = 10 log10(2 * 30^2 / (2 * 10000^2)).
+    void imdOfInjectedProducts()
+    {
+        const QString file = path("imd.bin");
+        QCOMPARE(tool({"generate", file, "--samples", "65536", "--bits", "16", "--rate",
+                       "1000000", "--tone", "100037:10000", "--tone", "120081:10000:30",
+                       "--tone", "140125:100:60", "--tone", "79993:100:10", "--tone",
+                       "20044:30:45"})
+                     .exitCode,
+                 0);
+        const ToolRun r = tool({"imd", file, "--fft", "65536", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = jsonOf(r);
+        QVERIFY(std::fabs(o["imd3"].toDouble() + 40.0) < 0.01);
+        QVERIFY(std::fabs(o["imd2"].toDouble() - 20 * std::log10(30.0 / 10000)) < 0.05);
+        QVERIFY(std::fabs(o["difference"].toObject()["frequency"].toDouble() - 20044) < 2);
+        const double f1 = o["tone1"].toObject()["frequency"].toDouble();
+        QVERIFY(std::fabs(f1 - 100037) < 2 || std::fabs(f1 - 120081) < 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(ToolMeasurementsTest)
+#include "test_tool_measurements.moc"
