@@ -7,7 +7,6 @@
 #include "sources/FileSource.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -163,21 +162,6 @@ void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
 }
 
-// Problems that are known before anything is read: the engine itself would wait for them.
-QString checkFiles(const AnalyzeSettings &s)
-{
-    for (const QString &file : s.files) {
-        const QFileInfo info(file);
-        if (!info.isFile())
-            return file + QStringLiteral(": no such record file");
-        if (!info.isReadable())
-            return file + QStringLiteral(": the record file cannot be read");
-        if (info.size() == 0 && !s.wait)
-            return file + QStringLiteral(": the record holds no samples");
-    }
-    return QString();
-}
-
 } // namespace
 
 int analyzeCommand(const QStringList &args)
@@ -188,7 +172,7 @@ int analyzeCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    error = checkFiles(s);
+    error = checkRecordFiles(s.files, s.wait);
     if (!error.isEmpty()) {
         reportError(error);
         return ExitRecord;

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 #include <cstdio>
 
@@ -60,4 +62,18 @@ qint64 CommandLine::integer(const QString &name, qint64 fallback, qint64 min, qi
 void reportError(const QString &message)
 {
     std::fprintf(stderr, "orma-tool: %s\n", message.toLocal8Bit().constData());
+}
+
+QString checkRecordFiles(const QStringList &files, bool mayBeEmpty)
+{
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile())
+            return file + QStringLiteral(": no such record file");
+        if (!info.isReadable())
+            return file + QStringLiteral(": the record file cannot be read");
+        if (info.size() == 0 && !mayBeEmpty)
+            return file + QStringLiteral(": the record holds no samples");
+    }
+    return QString();
 }

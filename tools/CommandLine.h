@@ -30,3 +30,7 @@ private:
 
 // Writes "orma-tool: <message>" to stderr.
 void reportError(const QString &message);
+
+// Problems with the record files that are known before anything is read (the engine itself
+// would wait for them): the first missing, unreadable or, unless `mayBeEmpty`, empty file.
+QString checkRecordFiles(const QStringList &files, bool mayBeEmpty);

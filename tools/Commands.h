@@ -9,3 +9,5 @@ constexpr int ExitRecord = 2;
 int analyzeCommand(const QStringList &args);
 int generateCommand(const QStringList &args);
 int produceCommand(const QStringList &args);
+// Exit status of its own: 0 a block matched, 1 none did, 2 an error.
+int searchCommand(const QStringList &args);

@@ -18,6 +18,13 @@ const char Usage[] =
     "                    [--tone FREQ:AMPLITUDE_CODES[:PHASE_DEG]]... [--noise LSB_RMS]\n"
     "                    [--no-postfix]\n"
     "  orma-tool produce OUT.bin [generate options] --blocks K --period-ms T\n"
+    "  orma-tool search FILE... [--config INI] [--up-level V] [--low-level V]\n"
+    "                    [--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"
+    "                    [--low-power T[:UNIT]] [--up-power-harm T[:UNIT]]\n"
+    "                    [--low-power-harm T[:UNIT]] [--up-sfdr DB] [--low-sfdr DB]\n"
+    "                    [--up-thdn DB] [--low-thdn DB] [--up-thd DB] [--low-thd DB]\n"
+    "                    [--up-snr DB] [--low-snr DB] [--channels LIST] [--width N]\n"
+    "                    [--fft N] [--impedance OHMS] [--json]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -25,7 +32,14 @@ const char Usage[] =
     "postfix are read as two's complement, other codes are for records without one.\n"
     "produce grows a record by one block of S samples every T ms and offers each block\n"
     "through the flag file (OUT.flg).\n"
-    "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written.\n";
+    "search steps through the record one shown width (--width, 1024) after the other, as the\n"
+    "oscilloscope scrolls, and prints the first block in which a channel crosses a threshold:\n"
+    "levels in volts, frequencies in kHz, SFDR, THD+N, THD and SNR in dB, signal levels in\n"
+    "dB, dBm, dBuV, В(ампл) or В(эфф) (dB unless given). --config takes the \"Find/\" criteria,\n"
+    "the channel choice and the analyser settings of a configuration; options override them.\n"
+    "Without a channel list every channel is searched.\n"
+    "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written;\n"
+    "search: 0 a block matched, 1 none did, 2 any error.\n";
 
 } // namespace
 
@@ -40,6 +54,8 @@ int main(int argc, char **argv)
         return generateCommand(args);
     if (command == QLatin1String("produce"))
         return produceCommand(args);
+    if (command == QLatin1String("search"))
+        return searchCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;
