@@ -135,9 +135,21 @@ void OrmaPlot::setCurveSamples(int channel, const QColor &color, const double *x
     QwtPlotCurveEx *c = curve(channel);
     if (!c)
         c = createCurve(channel, color);
+    else if (c->pen().color() != color)
+        setChannelColor(channel, color);
     c->setCurveSamples(x, y, count);
     // The new arrays are in place before the old owner may free its own.
     std::swap(m_curveOwners[c], owner);
+}
+
+void OrmaPlot::setChannelColor(int channel, const QColor &color)
+{
+    for (QwtPlotCurveEx *c : m_curves.values(channel)) {
+        QPen pen = c->pen();
+        pen.setColor(color);
+        c->setPen(pen);
+        applySampleMarks(c);
+    }
 }
 
 QwtPlotCurveEx *OrmaPlot::curve(int channel) const
@@ -585,6 +597,12 @@ void OrmaPlot::undoAll()
 {
     m_zoomer->zoom(0);
     m_changes->zoom(0);
+}
+
+void OrmaPlot::dropZoomHistory()
+{
+    m_zoomer->setZoomBase(false);
+    m_changes->setZoomBase(false);
 }
 
 void OrmaPlot::replot()

@@ -40,6 +40,8 @@ public:
     // `owner` (what holds the arrays) alive for as long as it draws them.
     void setCurveSamples(int channel, const QColor &color, const double *x, const double *y, int count,
                          std::shared_ptr<const void> owner = nullptr);
+    // Recolours every curve of the channel (its pen and sample marks).
+    void setChannelColor(int channel, const QColor &color);
     // The channel's curve (the first the map finds for it), or null.
     QwtPlotCurveEx *curve(int channel) const;
     QwtPlotCurveEx *curveByColor(const QColor &color) const;
@@ -117,6 +119,8 @@ public:
     int undoStep();
     // Back to the range of the last explicit scale setting.
     void undoAll();
+    // Forgets the zoom and change history: the visible range becomes the base.
+    void dropZoomHistory();
 
     OrmaZoomer *zoomer() const { return m_zoomer; }
     OrmaPanner *panner() const { return m_panner; }
