@@ -355,6 +355,7 @@ bool Orma::showBlock()
         return false;
     runFollowers(BlockFollower::WhileVisible);
     slotSpectrParams();
+    searchStopsHere();
     if (m_bScrolling)
         QTimer::singleShot(1, this, &Orma::slotScrolling);
     return true;
