@@ -33,6 +33,9 @@ PluginsDlg::PluginsDlg(QSettings &store, const QList<PluginRecord> &plugins, QWi
     buttons->addWidget(m_pDelBtn);
     buttons->addWidget(m_pChangeBtn);
     buttons->addStretch();
+    auto *close = named(new QPushButton(QStringLiteral("Закрыть")), "m_pCloseBtn");
+    connect(close, &QPushButton::clicked, this, &PluginsDlg::accept);
+    buttons->addWidget(close);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pTableWgt);
     layout->addLayout(buttons);
