@@ -18,6 +18,7 @@ AddChangePluginDlg::AddChangePluginDlg(Mode mode, QWidget *parent) : QDialog(par
     m_pPathEdit = named(new QLineEdit, "m_pPathEdit");
     m_pPathEdit->setMinimumWidth(320);
     m_pOpenBtn = named(new QPushButton(QStringLiteral("...")), "m_pOpenBtn");
+    m_pOpenBtn->setFixedWidth(36);
     m_pAddBtn = named(new QPushButton(mode == AddMode ? QStringLiteral("Добавить") : QStringLiteral("Изменить")), "m_pAddBtn");
     m_pCancelBtn = named(new QPushButton(QStringLiteral("Отмена")), "m_pCancelBtn");
     m_pAddBtn->setDefault(true);
