@@ -2,6 +2,8 @@
 // channel description, the channel list's "Все каналы" rule, and OK saving the keys.
 #include "app/FindChansDlg.h"
 #include "app/FindDlg.h"
+#include "panels/OrmaOscPanel.h"
+#include "plot/Transforms.h"
 #include "tests/dialogs/DialogTestKit.h"
 
 #include <QCheckBox>
@@ -52,6 +54,35 @@ private slots:
         harm->setValue(0);
         dlg.selectUnit(FindLowPowerHarm, "dB");
         QCOMPARE(harm->value(), -15000.0);
+    }
+
+    // The tool's conversions must be the panels': the oscilloscope's codes to volts, and the
+    // spectrum's power units for the signal-level thresholds.
+    void conversionsAgreeWithThePanels()
+    {
+        OrmaOscPanel osc;
+        for (int bits : {8, 12, 14, 16, 24}) {
+            for (int rangeMv : {1000, 2500, 5000, 10000}) {
+                osc.setBits(bits);
+                osc.setInputRange(rangeMv);
+                FileParams p;
+                p.bitRange = uint8_t(bits);
+                p.voltageRangeMv = rangeMv;
+                for (double code : {1.0, -777.0, 1023.0})
+                    QVERIFY(qAbs(osc.convertAmplitude(code, DimCodes, DimVolts) -
+                                 code * recordVoltsPerCode(p)) < 1e-12);
+            }
+        }
+        PowerTransforms power;
+        power.setImpedance(600);
+        const struct {
+            int dimension, unit;
+        } units[] = {{DimDecibels, LevelDb}, {DimDbm, LevelDbm}, {DimDbMicrovolt, LevelDbuV}};
+        for (const auto &u : units) {
+            power.setType(u.dimension);
+            for (double volts : {1e-5, 0.3, 1.0, 7.5})
+                QVERIFY(qAbs(power.toUnits(volts * volts) - rmsVoltsToLevel(volts, u.unit, 600, 15000)) < 1e-9);
+        }
     }
 
     void rangesAndNames()
