@@ -14,6 +14,8 @@
 
 #include <QCryptographicHash>
 #include <QJsonDocument>
+#include <QMenu>
+#include <QMenuBar>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -138,6 +140,24 @@ private slots:
         QCOMPARE(tool.exitCode(), 0);
         const QJsonObject found = QJsonDocument::fromJson(tool.readAllStandardOutput()).object();
         QCOMPARE(found["position"].toDouble(), 5120.0);
+    }
+
+    void findMenuTitleOpensTheCriteria()
+    {
+        Orma w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *menu = w.findChild<QMenu *>("m_pFindMenu");
+        QVERIFY(menu->isEnabled());
+        const QPoint title = w.menuBar()->actionGeometry(menu->menuAction()).center();
+        bool opened = false;
+        answerNextDialog([&](QWidget &d) { opened = d.windowTitle() == "Критерии поиска"; },
+                         "m_pCancelButton");
+        QTest::mousePress(w.menuBar(), Qt::LeftButton, {}, title);
+        QWidget *popup = QApplication::activePopupWidget();
+        QTest::mouseRelease(popup ? popup : w.menuBar(), Qt::LeftButton, {},
+                            popup ? popup->mapFromGlobal(w.menuBar()->mapToGlobal(title)) : title);
+        QTRY_VERIFY(opened);
     }
 
     void equalThresholdScrollsToTheEnd()
