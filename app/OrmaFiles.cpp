@@ -31,6 +31,8 @@
 
 void Orma::loadFile(const QString &sFile)
 {
+    // A plug-in's copy belongs to the record it was made from.
+    m_pluginLauncher.stop();
     if (!isStopped()) {
         m_bStartAfterLoad = true;
         stopAcquisition();

@@ -248,6 +248,34 @@ private slots:
         QTest::qWait(50);
     }
 
+    void loadingAnotherRecordEndsThePlugin()
+    {
+        const QString rec = spikeRecord(m_dir.filePath("first.bin"), 8 * 1024, 100);
+        const QString next = spikeRecord(m_dir.filePath("next.bin"), 8 * 1024, 200);
+        const QString plugin = m_dir.filePath("invert2");
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/orma-plugin-invert", plugin));
+        {
+            QSettings store(kNativeOrganisation, kNativeApplication);
+            storePlugin(store, {0, "Инверсия", plugin, false});
+        }
+        Orma w;
+        w.show();
+        w.loadFile(rec);
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        QAction *entry = w.pluginActions().first();
+        entry->trigger();
+        QVERIFY(w.pluginLauncher().isRunning());
+        w.loadFile(next);
+        QVERIFY(!w.pluginLauncher().isRunning());
+        QVERIFY(!entry->isChecked());
+        QVERIFY(waitForDelivered(w, 2));
+        const int k = w.block()->channels.indexOf(1);
+        QCOMPARE(w.block()->channelSamples(k)[200 - w.block()->window.windowStart], double(kSpikeCode));
+        w.slotStop();
+        QTest::qWait(50);
+    }
+
     void pluginThatFailsIsReported()
     {
         const QString rec = spikeRecord(m_dir.filePath("fail.bin"), 8 * 1024, 100);
