@@ -148,6 +148,9 @@ private:
     void showFindDlg();
     // The search's test of the shown block; true when it stopped acquisition or scrolling.
     bool searchStopsHere();
+    // A plug-in ended by a record load starts again once the new record has data.
+    void rerunPlugin();
+    void startPlugin(QAction *action);
     void buildPluginMenu();
     QAction *addPluginAction(const PluginRecord &plugin);
     std::unique_ptr<QSettings> openPluginStore() const;
@@ -206,6 +209,7 @@ private:
     QList<PluginRecord> m_lPlugins;
     QList<QAction *> m_lPluginActions;
     QAction *m_pPluginAction = nullptr; // the last started plug-in, null when none
+    QAction *m_pPluginRerun = nullptr;  // to start again on the new record's first block
     PluginLauncher m_pluginLauncher;
     double m_dScrollStep = 0;
     double m_dScrollMin = 0;

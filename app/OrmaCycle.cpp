@@ -356,6 +356,7 @@ bool Orma::showBlock()
     runFollowers(BlockFollower::WhileVisible);
     slotSpectrParams();
     searchStopsHere();
+    rerunPlugin();
     if (m_bScrolling)
         QTimer::singleShot(1, this, &Orma::slotScrolling);
     return true;

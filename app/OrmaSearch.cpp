@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -157,7 +158,26 @@ void Orma::showRecordFiles(const QStringList &files)
 
 void Orma::slotStartPlugin()
 {
-    auto *action = qobject_cast<QAction *>(sender());
+    startPlugin(qobject_cast<QAction *>(sender()));
+}
+
+void Orma::rerunPlugin()
+{
+    if (!m_pPluginRerun || !block() || !block()->channelSamples(0))
+        return;
+    QAction *action = m_pPluginRerun;
+    m_pPluginRerun = nullptr;
+    // Not from inside the cycle: the start waits for the plug-in's copies.
+    QTimer::singleShot(0, this, [this, action] {
+        if (!m_lPluginActions.contains(action) || action->isChecked())
+            return;
+        action->setChecked(true);
+        startPlugin(action);
+    });
+}
+
+void Orma::startPlugin(QAction *action)
+{
     const int index = m_lPluginActions.indexOf(action);
     if (index < 0)
         return;

@@ -85,27 +85,6 @@ private slots:
         }
     }
 
-    void rangesAndNames()
-    {
-        FindDlg dlg;
-        QCOMPARE(dlg.windowTitle(), QString("Критерии поиска"));
-        const struct {
-            const char *name;
-            double min, max;
-        } spins[] = {{"m_pUpFreqSpin", 0, 1e9}, {"m_pLowPowerSpin", -15000, 15000},
-                     {"m_pUpSfdrSpin", -300, 300}, {"m_pLowSnrSpin", -300, 300},
-                     {"m_pLowLevelSpin", -1000, 1000}};
-        for (const auto &s : spins) {
-            auto *spin = child<QDoubleSpinBox>(dlg, s.name);
-            QCOMPARE(spin->minimum(), s.min);
-            QCOMPARE(spin->maximum(), s.max);
-            QCOMPARE(spin->decimals(), 3);
-        }
-        QCOMPARE(child<QCheckBox>(dlg, "m_pUpLevelChkBox")->text(), QString("Выше порога (Вольт)"));
-        QCOMPARE(child<QCheckBox>(dlg, "m_pLowFreqChkBox")->text(), QString("Ниже порога (кГц)"));
-        QCOMPARE(child<QCheckBox>(dlg, "m_pUpThdnChkBox")->text(), QString("Выше порога (dB)"));
-    }
-
     void channelDescription()
     {
         FindDlg dlg;

@@ -248,7 +248,7 @@ private slots:
         QTest::qWait(50);
     }
 
-    void loadingAnotherRecordEndsThePlugin()
+    void loadingAnotherRecordRunsThePluginOnIt()
     {
         const QString rec = spikeRecord(m_dir.filePath("first.bin"), 8 * 1024, 100);
         const QString next = spikeRecord(m_dir.filePath("next.bin"), 8 * 1024, 200);
@@ -266,12 +266,21 @@ private slots:
         QAction *entry = w.pluginActions().first();
         entry->trigger();
         QVERIFY(w.pluginLauncher().isRunning());
-        w.loadFile(next);
-        QVERIFY(!w.pluginLauncher().isRunning());
-        QVERIFY(!entry->isChecked());
+        const qint64 first = w.pluginLauncher().process()->processId();
+        w.loadFile(next); // while acquisition runs, as from the menu
+        QVERIFY(::kill(pid_t(first), 0) != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(w.pluginLauncher().isRunning(), 15000);
+        QVERIFY(entry->isChecked());
+        QVERIFY(QFile::exists(m_dir.filePath("next_mdfy.bin")));
         QVERIFY(waitForDelivered(w, 2));
         const int k = w.block()->channels.indexOf(1);
-        QCOMPARE(w.block()->channelSamples(k)[200 - w.block()->window.windowStart], double(kSpikeCode));
+        QCOMPARE(w.block()->channelSamples(k)[200 - w.block()->window.windowStart], double(-kSpikeCode));
+        // Loaded while stopped, the new record is shown without the plug-in.
+        w.slotStop();
+        QTest::qWait(50);
+        w.loadFile(rec);
+        QVERIFY(!w.pluginLauncher().isRunning());
+        QVERIFY(!entry->isChecked());
         w.slotStop();
         QTest::qWait(50);
     }
