@@ -10,11 +10,6 @@ struct PluginRecord {
     QString name;
     QString path;
     bool running = false;
-
-    bool operator==(const PluginRecord &o) const
-    {
-        return id == o.id && name == o.name && path == o.path && running == o.running;
-    }
 };
 
 // The stored plug-ins in numeric order of their ids; groups that are not a number are skipped.
