@@ -15,12 +15,11 @@
 
 #include <functional>
 
-namespace {
-
-QAction *action(Orma &w, const char *name) { return w.findChild<QAction *>(name); }
+// Inline rather than file-local, so that a test using only some of these builds without warnings.
+inline QAction *action(Orma &w, const char *name) { return w.findChild<QAction *>(name); }
 
 // Runs the event loop until the window has shown `count` more blocks, or the time is up.
-bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
+inline bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
 {
     auto *counter = w.oscPanel()->m_pCyclesEdit;
     const int start = counter->text().toInt();
@@ -36,7 +35,7 @@ bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
 
 // Runs the event loop until the window has taken `count` new blocks (whatever its counter
 // shows, which a start resets), or the time is up.
-bool waitForDelivered(Orma &w, int count, int timeoutMs = 20000)
+inline bool waitForDelivered(Orma &w, int count, int timeoutMs = 20000)
 {
     const void *last = w.block().get();
     QElapsedTimer timer;
@@ -51,7 +50,7 @@ bool waitForDelivered(Orma &w, int count, int timeoutMs = 20000)
     return count == 0;
 }
 
-QString writeRecord(const QString &path, int channels, uint64_t samples, double rate = 1e6,
+inline QString writeRecord(const QString &path, int channels, uint64_t samples, double rate = 1e6,
                     const std::function<void(RecordRecipe &)> &edit = nullptr)
 {
     RecordRecipe recipe = defaultRecordRecipe();
@@ -71,7 +70,7 @@ QString writeRecord(const QString &path, int channels, uint64_t samples, double 
 }
 
 // Answers the next modal dialog: runs `edit` on it, then clicks the named button.
-void answerNextDialog(const std::function<void(QWidget &)> &edit, const char *button)
+inline void answerNextDialog(const std::function<void(QWidget &)> &edit, const char *button)
 {
     auto *timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [=] {
@@ -86,4 +85,3 @@ void answerNextDialog(const std::function<void(QWidget &)> &edit, const char *bu
     timer->start(10);
 }
 
-} // namespace
