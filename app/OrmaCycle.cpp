@@ -32,6 +32,11 @@ void Orma::stopAcquisition()
     m_acq.stopSource();
 }
 
+void Orma::reportReadFailure(const QString &message)
+{
+    QMessageBox::critical(this, "ORMA", message);
+}
+
 void Orma::addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower)
 {
     m_acq.addFollower(stage, follower);
@@ -240,16 +245,18 @@ void Orma::relayoutSpectrum()
     m_pOrmaSpectrPanel->setCentred(block()->spectrum.spectrumRange == 1);
 }
 
-// The block-boundary line sits where the analysed block starts inside the oscilloscope view.
-// The generator's block always starts its buffer, so its line stays where it is.
+// The block-boundary lines mark the analysed block's first and last sample in the oscilloscope
+// view. The generator's block always starts its buffer, so its line stays where it is.
 void Orma::showAnalysedBlock(const BlockSnapshot &b)
 {
-    if (sourceKind() == KindSimulation)
+    OrmaPlot *plot = m_pOrmaOscPanel->plot();
+    const std::optional<double> start = b.analysedStart();
+    if (sourceKind() == KindSimulation || !start) {
+        plot->setSpectrumWindowLength(0);
         return;
-    if (const std::optional<double> start = b.analysedStart()) {
-        OrmaPlot *plot = m_pOrmaOscPanel->plot();
-        plot->setPositionOffset(*start - plot->axisScaleDiv(QwtPlot::xBottom).lowerBound());
     }
+    plot->setSpectrumWindowLength(double(b.fftSize) - 1);
+    plot->setPositionOffset(*start - plot->axisScaleDiv(QwtPlot::xBottom).lowerBound());
 }
 
 // Per-channel factors that refer the signal to the module input ("к входу модуля": divided by

@@ -74,6 +74,12 @@ OrmaPlot::OrmaPlot(QWidget *parent)
     m_positionLine->setLineStyle(QwtPlotMarker::VLine);
     m_positionLine->setLinePen(QPen(Qt::green, 0, Qt::SolidLine));
     m_positionLine->attach(this);
+    // The analysed block's last sample: drawn like the first, dashed, while a length is given.
+    m_windowEndLine = new QwtPlotMarker();
+    m_windowEndLine->setLineStyle(QwtPlotMarker::VLine);
+    m_windowEndLine->setLinePen(QPen(Qt::green, 0, Qt::DashLine));
+    m_windowEndLine->setVisible(false);
+    m_windowEndLine->attach(this);
     m_changes = new ChangesStack(canvas());
     setMinimumHeight(120);
 
@@ -503,16 +509,28 @@ void OrmaPlot::setLevelLinesColor(const QColor &color)
 void OrmaPlot::setPositionOffset(double offset)
 {
     m_positionOffset = offset;
-    m_positionLine->detach();
-    m_positionLine->setXValue(axisScaleDiv(xBottom).lowerBound() + offset);
-    m_positionLine->attach(this);
+    const double start = axisScaleDiv(xBottom).lowerBound() + offset;
+    for (QwtPlotMarker *line : {m_positionLine, m_windowEndLine}) {
+        line->detach();
+        line->setXValue(line == m_positionLine ? start : start + m_spectrumWindowLength);
+        line->attach(this);
+    }
+}
+
+void OrmaPlot::setSpectrumWindowLength(double length)
+{
+    m_spectrumWindowLength = length;
+    m_windowEndLine->setVisible(length > 0);
+    setPositionOffset(m_positionOffset);
 }
 
 void OrmaPlot::setPositionLineColor(const QColor &color)
 {
-    QPen pen = m_positionLine->linePen();
-    pen.setColor(color);
-    m_positionLine->setLinePen(pen);
+    for (QwtPlotMarker *line : {m_positionLine, m_windowEndLine}) {
+        QPen pen = line->linePen();
+        pen.setColor(color);
+        line->setLinePen(pen);
+    }
 }
 
 void OrmaPlot::setPlotFont(const QFont &font)

@@ -91,6 +91,8 @@ public:
     void setLevelLinesColor(const QColor &color);
     void setPositionOffset(double offset);
     double positionOffset() const { return m_positionOffset; }
+    // Samples from the analysed block's first to its last (N - 1); 0 hides the end line.
+    void setSpectrumWindowLength(double length);
     void setPositionLineColor(const QColor &color);
 
     void setPlotFont(const QFont &font);
@@ -130,6 +132,7 @@ public:
     QwtPlotCurve *upperLevelCurve() const { return m_upperLevelCurve; }
     QwtPlotCurve *lowerLevelCurve() const { return m_lowerLevelCurve; }
     QwtPlotMarker *positionLine() const { return m_positionLine; }
+    QwtPlotMarker *windowEndLine() const { return m_windowEndLine; }
 
 signals:
     // Emitted by owners that change the scales outside the tools, to record the change.
@@ -176,6 +179,8 @@ private:
     QwtPlotCurve *m_lowerLevelCurve = nullptr;
     QwtPlotMarker *m_positionLine = nullptr;
     double m_positionOffset = 0.0;
+    QwtPlotMarker *m_windowEndLine = nullptr;
+    double m_spectrumWindowLength = 0.0;
     ChangesStack *m_changes = nullptr;
     QMultiMap<int, QwtPlotCurveEx *> m_curves;
     // What keeps each curve's arrays alive (a delivered block), dropped with the curve.

@@ -5,6 +5,7 @@
 
 #include "app/MainConfig.h"
 #include "panels/LegendItemWidget.h"
+#include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/ChangesStack.h"
 #include "plot/OrmaPlot.h"
@@ -117,8 +118,9 @@ private slots:
                  qPrintable(QString("%1 V against %2 V").arg(readings[0]).arg(readings[1])));
     }
 
-    void boundaryLineMarksTheAnalysedBlock()
+    void boundaryLinesMarkTheAnalysedBlock()
     {
+        saveAnalyser([](AnalyserSettings &a) { a.fftSize = 256; });
         const QString rec = writeRecord(m_dir.filePath("line.bin"), 1, 200000);
         Orma w;
         w.show();
@@ -126,12 +128,18 @@ private slots:
         QVERIFY(waitForBlocks(w, 2));
         w.slotStop();
         QTest::qWait(50);
+        w.oscPanel()->slider()->setValue(50000, false);
+        QVERIFY(waitForDelivered(w, 1));
+        QTest::qWait(50);
         const std::optional<double> start = w.block()->analysedStart();
         QVERIFY(start);
+        QCOMPARE(w.block()->fftSize, 256u);
         OrmaPlot *osc = w.oscPanel()->plot();
         QCOMPARE(osc->positionLine()->xValue(), *start);
+        QVERIFY(osc->windowEndLine()->isVisible());
+        QCOMPARE(osc->windowEndLine()->xValue(), *start + 255);
         const QwtScaleDiv view = osc->axisScaleDiv(QwtPlot::xBottom);
-        QVERIFY(*start >= view.lowerBound() && *start <= view.upperBound());
+        QVERIFY(*start >= view.lowerBound() && *start + 255 < view.upperBound());
     }
 
     void complexRecordsShiftTheirFrequencyAxis()
@@ -210,14 +218,16 @@ private slots:
     {
         Orma w;
         w.show();
-        w.resize(800, 500);
+        w.resize(1000, 600);
         QTest::qWait(20);
-        QCOMPARE(openIni(w.configPath())->value("WindowWidth").toInt(), 800);
+        const QSize normal = w.size();
+        QCOMPARE(openIni(w.configPath())->value("WindowWidth").toInt(), normal.width());
         w.showMaximized();
         QTest::qWait(50);
         QVERIFY(w.isMaximized());
-        QCOMPARE(openIni(w.configPath())->value("WindowWidth").toInt(), 800);
-        QCOMPARE(openIni(w.configPath())->value("WindowHeight").toInt(), 500);
+        QVERIFY(w.size() != normal);
+        QCOMPARE(openIni(w.configPath())->value("WindowWidth").toInt(), normal.width());
+        QCOMPARE(openIni(w.configPath())->value("WindowHeight").toInt(), normal.height());
     }
 };
 
