@@ -22,6 +22,7 @@ public:
     explicit FindDlg(QWidget *parent = nullptr);
 
     void setConfigPath(const QString &sPath) { m_sConfigPath = sPath; }
+    const QString &configPath() const { return m_sConfigPath; }
     void load();
     void save() const;
     void setSettings(const FindSettings &settings);

@@ -50,6 +50,11 @@ bool Orma::searchStopsHere()
 {
     if (!m_bFindActive || !block() || (isStopped() && !m_bScrolling))
         return false;
+    // A record with a configuration of its own brings its own criteria.
+    if (m_pFindDlg->configPath() != m_session.configPath) {
+        m_pFindDlg->setConfigPath(m_session.configPath);
+        m_pFindDlg->load();
+    }
     const BlockSnapshot &b = *block();
     const QList<int> available = b.channels.numbers();
     m_pFindDlg->setAvailableChannels(available);

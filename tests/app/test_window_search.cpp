@@ -142,6 +142,28 @@ private slots:
         QCOMPARE(found["position"].toDouble(), 5120.0);
     }
 
+    void aRecordsOwnConfigurationBringsItsCriteria()
+    {
+        QTemporaryDir folder;
+        const QString rec = spikeRecord(folder.filePath("own.bin"), 16 * 1024, 5 * 1024 + 300);
+        saveCriteria(folder.filePath("ORMA6.ini"), 2.0, false);
+        Orma w;
+        w.show();
+        // Switched on with the program's configuration: no criteria, and the dialog opens.
+        bool opened = false;
+        answerNextDialog([&](QWidget &) { opened = true; }, "m_pCancelButton");
+        action(w, "m_pFindAction")->setChecked(true);
+        QVERIFY(opened);
+        w.loadFile(rec);
+        QCOMPARE(w.configPath(), folder.filePath("ORMA6.ini"));
+        QVERIFY(showFirstBlock(w));
+        kit::MessageHand hand;
+        rightButton(w)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!rightButton(w)->isChecked(), 30000);
+        QTRY_COMPARE(hand.seen().size(), 1);
+        QCOMPARE(w.block()->window.position, uint64_t(5120));
+    }
+
     void findMenuTitleOpensTheCriteria()
     {
         Orma w;
