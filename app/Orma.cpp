@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/MeasurementDialogs.h"
+#include "app/FindDlg.h"
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
@@ -112,8 +113,11 @@ Orma::Orma(QWidget *parent)
     m_pSpectrGrid->setPen(gridPen());
     m_pSpectrGrid->attach(m_pOrmaSpectrPanel->plot());
 
+    m_pFindDlg = new FindDlg(this);
     readConfig();
     applyConfig();
+    buildPluginMenu();
+    connect(&m_pluginLauncher, &PluginLauncher::signalFinished, this, &Orma::slotFinishPlugin);
 
     m_pSimulationMenu->installEventFilter(this);
     m_pFindMenu->installEventFilter(this);
@@ -178,7 +182,7 @@ void Orma::buildActions()
         {&Orma::m_pActionOscSpectr, "m_pActionOscSpectr", "Осциллограф и Анализатор...", "advancedsettings.png", false, &Orma::slotShowOscSpectrDlg},
         {&Orma::m_pActionStart, "m_pActionStart", "Старт", "play.png", false, &Orma::slotStart},
         {&Orma::m_pActionStop, "m_pActionStop", "Стоп", "stop.png", false, &Orma::slotStop},
-        {&Orma::m_pFindAction, "m_pFindAction", "Поиск", "find.png", true, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pFindAction, "m_pFindAction", "Поиск", "find.png", true, nullptr, nullptr, &Orma::slotStartFind},
         {&Orma::m_pSimulationAction, "m_pSimulationAction", "Имитация сигнала", "", true},
         {&Orma::m_pSigFileAction, "m_pSigFileAction", "Сигнал из файла", "", true},
         {&Orma::m_pPalletAction, "m_pPalletAction", "Палитра...", "", false, &Orma::slotShowPalletDlg},
@@ -204,7 +208,7 @@ void Orma::buildActions()
         {&Orma::m_pAdcDistribAction, "m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false, &Orma::slotShowAdcDistribDlg},
         {&Orma::m_pSingleStartAction, "m_pSingleStartAction", "Однократный сбор", "", true, nullptr, nullptr, &Orma::slotSingleStartToggled},
         {&Orma::m_pFileMapAction, "m_pFileMapAction", "Разделяемая память", "", true},
-        {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, &Orma::slotShowPluginsDlg},
         {&Orma::m_pNetAction, "m_pNetAction", "Сеть", "", true},
         {&Orma::m_pNetworkSettingsAction, "m_pNetworkSettingsAction", "Сеть...", "", false, &Orma::slotShowNetworkSettings},
     };
@@ -273,9 +277,9 @@ void Orma::buildMenus()
     m_pSimulationMenu->setSeparatorsCollapsible(false);
     m_pFindMenu = bar->addMenu("Поиск!");
     m_pFindMenu->setObjectName("m_pFindMenu");
-    m_pFindMenu->setEnabled(false); // channel search joins in a later build
 
-    QMenu *transform = bar->addMenu("Преобразование");
+    QMenu *transform = m_pTransformMenu = bar->addMenu("Преобразование");
+    transform->setObjectName("m_pTransformMenu");
     transform->addAction(m_pFiltrationAction);
     transform->addAction(m_pVectorDiagramAction);
     transform->addAction(m_pAmplPhaseAction);
@@ -557,6 +561,8 @@ bool Orma::eventFilter(QObject *watched, QEvent *event)
                 if (simulation)
                     m_acq.hold([&] { applySimulation(*simulation, m_session.simulation); });
             }
+        } else if (watched == m_pFindMenu) {
+            showFindDlg();
         }
         return true;
     }

@@ -5,6 +5,8 @@
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
 #include "app/Session.h"
+#include "sources/PluginLauncher.h"
+#include "sources/PluginStore.h"
 #include "sources/BlockSnapshot.h"
 
 #include <QElapsedTimer>
@@ -30,6 +32,7 @@ class QToolBar;
 class QToolButton;
 class QwtPlotGrid;
 class FileSource;
+class FindDlg;
 class LegendItemWidget;
 class OrmaOscPanel;
 class OrmaPanel;
@@ -71,6 +74,10 @@ public:
     bool isNarrow() const { return m_bNarrow; }
     // Duration of the last complete data cycle (the E of the pacing), nanoseconds.
     qint64 lastCycleNs() const { return m_acq.lastCycleNs(); }
+    FindDlg *findDlg() const { return m_pFindDlg; }
+    PluginLauncher &pluginLauncher() { return m_pluginLauncher; }
+    // The plug-ins' menu entries, in the order of the registered plug-ins.
+    const QList<QAction *> &pluginActions() const { return m_lPluginActions; }
 
 public slots:
     void slotAutoScale();
@@ -120,6 +127,12 @@ public slots:
     void slotShowPhaseMisDlg();
     void slotShowAmplPhaseDlg();
     void slotShowVectorDiagramDlg();
+    // channel search
+    void slotStartFind(bool isStart);
+    // plug-ins
+    void slotShowPluginsDlg();
+    void slotStartPlugin();
+    void slotFinishPlugin();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -142,6 +155,18 @@ private:
     void applyFonts();
     void refreshReadout();
     OrmaPanel *activePanel() const;
+    // channel search and plug-ins
+    void showFindDlg();
+    // The search's test of the shown block; true when it stopped acquisition or scrolling.
+    bool searchStopsHere();
+    // A plug-in ended by a record load starts again once the new record has data.
+    void rerunPlugin();
+    void startPlugin(QAction *action);
+    void buildPluginMenu();
+    QAction *addPluginAction(const PluginRecord &plugin);
+    std::unique_ptr<QSettings> openPluginStore() const;
+    // The record set the file source reads: the record's own files or a plug-in's copies.
+    void showRecordFiles(const QStringList &files);
     // acquisition: the window's side of the cycle
     bool showBlock() override;
     void stopAcquisition() override;
@@ -200,6 +225,13 @@ private:
 
     QTimer m_tmScroll;
     bool m_bScrolling = false;
+    bool m_bFindActive = false;
+    FindDlg *m_pFindDlg = nullptr;
+    QList<PluginRecord> m_lPlugins;
+    QList<QAction *> m_lPluginActions;
+    QAction *m_pPluginAction = nullptr; // the last started plug-in, null when none
+    QAction *m_pPluginRerun = nullptr;  // to start again on the new record's first block
+    PluginLauncher m_pluginLauncher;
     double m_dScrollStep = 0;
     double m_dScrollMin = 0;
     double m_dScrollMax = 0;
@@ -243,6 +275,7 @@ private:
     QMenu *m_pModeMenu = nullptr;
     QMenu *m_pSimulationMenu = nullptr;
     QMenu *m_pFindMenu = nullptr;
+    QMenu *m_pTransformMenu = nullptr;
     QToolBar *m_pToolBar = nullptr;
     QToolBar *m_pToolBar2 = nullptr;
     QToolBar *m_pToolBar3 = nullptr;

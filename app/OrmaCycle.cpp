@@ -373,6 +373,8 @@ bool Orma::showBlock()
     runFollowers(BlockFollower::WhileVisible);
     slotSpectrParams();
     refreshNote();
+    searchStopsHere();
+    rerunPlugin();
     if (m_bScrolling)
         QTimer::singleShot(1, this, &Orma::slotScrolling);
     return true;

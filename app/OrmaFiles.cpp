@@ -31,6 +31,10 @@
 
 void Orma::loadFile(const QString &sFile)
 {
+    // A plug-in's copy belongs to the record it was made from: it ends here, and runs again on
+    // the new record once acquisition restarts there.
+    QAction *plugin = m_pPluginAction;
+    m_pluginLauncher.stop();
     if (!isStopped()) {
         m_bStartAfterLoad = true;
         stopAcquisition();
@@ -84,6 +88,7 @@ void Orma::loadFile(const QString &sFile)
     if (m_bStartAfterLoad) {
         m_bStartAfterLoad = false;
         slotStart();
+        m_pPluginRerun = plugin;
     }
 }
 

@@ -26,6 +26,13 @@ const char Usage[] =
     "  orma-tool devparams FILE... [analyze options]\n"
     "                    [--criteria sfdr=DB,snr=DB,thd=DB,thdn=DB,enob=BITS] [--json]\n"
     "  orma-tool imd FILE... [analyze options] [--channel C] [--json]\n"
+    "  orma-tool search FILE... [--config INI] [--up-level V] [--low-level V]\n"
+    "                    [--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"
+    "                    [--low-power T[:UNIT]] [--up-power-harm T[:UNIT]]\n"
+    "                    [--low-power-harm T[:UNIT]] [--up-sfdr DB] [--low-sfdr DB]\n"
+    "                    [--up-thdn DB] [--low-thdn DB] [--up-thd DB] [--low-thd DB]\n"
+    "                    [--up-snr DB] [--low-snr DB] [--channels LIST] [--width N]\n"
+    "                    [--fft N] [--impedance OHMS] [--json]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -44,8 +51,15 @@ const char Usage[] =
     "devparams judges SFDR, SNR, THD+N and ENOB (pass at or above the criterion) and THD\n"
     "(pass at or below) of every channel; criteria not given are 0.\n"
     "imd finds the two strongest tones and gives IMD2 and IMD3 in dB.\n"
+    "search steps through the record one shown width (--width, 1024) after the other, as the\n"
+    "oscilloscope scrolls, and prints the first block in which a channel crosses a threshold:\n"
+    "levels in volts, frequencies in kHz, SFDR, THD+N, THD and SNR in dB, signal levels in\n"
+    "dB, dBm, dBuV, В(ампл) or В(эфф) (dB unless given). --config takes the \"Find/\" criteria,\n"
+    "the channel choice and the analyser settings of a configuration; options override them.\n"
+    "Without a channel list every channel is searched.\n"
     "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written,\n"
-    "3 (devparams) a figure misses its criterion.\n";
+    "3 (devparams) a figure misses its criterion; search: 0 a block matched, 1 none did,\n"
+    "2 any error.\n";
 
 } // namespace
 
@@ -70,6 +84,8 @@ int main(int argc, char **argv)
         return devparamsCommand(args);
     if (command == QLatin1String("imd"))
         return imdCommand(args);
+    if (command == QLatin1String("search"))
+        return searchCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;
