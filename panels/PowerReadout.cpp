@@ -38,7 +38,8 @@ std::optional<double> densityLevel(double bandMv, const BinBand &band, double sa
     return std::sqrt(bandMv * bandMv / widthHz);
 }
 
-double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms)
+double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms,
+                   int32_t rangeMv)
 {
     const double volts = mvRms / 1000;
     if (unit == QStringLiteral("мкВ(эфф)"))
@@ -55,6 +56,8 @@ double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, un
         return decibels(impedanceOhms ? volts * volts / impedanceOhms / 0.001 : 0.0, 10);
     if (unit == QStringLiteral("dBuV"))
         return decibels(mvRms * 1000, 20);
+    if (unit == QStringLiteral("dBFS"))
+        return decibelsFullScale(volts, rangeMv);
     return mvRms;
 }
 
@@ -99,8 +102,11 @@ std::optional<PowerReading> readPower(const BlockSnapshot &block, const PowerReq
         }
     }
 
-    if (request.referToInput && !request.isSimulation)
+    // Full scale belongs to the converter: a gain in front of it does not move the level.
+    if (request.referToInput && !request.isSimulation && request.unit != QStringLiteral("dBFS"))
         v /= channelGain(block, request.channelNumber);
-    reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms);
+    // The spectra refer every channel's codes to the first file's range.
+    reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms,
+                                block.firstFile().voltageRangeMv);
     return reading;
 }

@@ -4,10 +4,8 @@
 #include "Commands.h"
 
 #include "dsp/Windows.h"
-#include "sources/FileSource.h"
+#include "RecordBlock.h"
 
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -62,22 +60,6 @@ bool parse(const QStringList &args, AnalyzeSettings &s, QString &error)
     return cl.ok();
 }
 
-// One block, as the viewer's data cycle asks for it.
-void runBlock(FileSource &source, bool wait)
-{
-    QEventLoop loop;
-    QObject::connect(&source, &SignalSource::signalDataReady, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    if (!wait)
-        source.interruptWait(); // never wait for a producer unless asked
-    source.requestData();
-    loop.exec();
-    // What the data cycle does once it has reacted to the block.
-    source.setParamsChanged(false);
-    source.setWindowChanged(false);
-    source.setSettingsChanged(false);
-}
-
 QString formatNumber(double v)
 {
     if (!std::isfinite(v))
@@ -93,7 +75,7 @@ QString formatNumber(double v)
 
 QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
 
-QJsonObject channelJson(const ChannelRecord &r, int harmonics)
+QJsonObject channelJson(const ChannelRecord &r, int harmonics, int32_t rangeMv)
 {
     QJsonArray levels, bins;
     for (int h = 0; h < harmonics; ++h) {
@@ -105,6 +87,7 @@ QJsonObject channelJson(const ChannelRecord &r, int harmonics)
     o["fundamentalFrequency"] = jsonNumber(r.fundamentalFrequency);
     o["totalRms"] = jsonNumber(r.totalRms);
     o["fundamentalRms"] = jsonNumber(r.fundamentalRms);
+    o["fundamentalDbfs"] = jsonNumber(decibelsFullScale(r.fundamentalRms, rangeMv));
     o["snr"] = jsonNumber(r.snr);
     o["thd"] = jsonNumber(r.thd);
     o["sinad"] = jsonNumber(r.sinad);
@@ -132,6 +115,8 @@ void printText(const BlockSnapshot &block, const AnalyzeSettings &s)
         } rows[] = {{"fundamental frequency", r->fundamentalFrequency, " Hz"},
                     {"total RMS", r->totalRms, " V"},
                     {"fundamental RMS", r->fundamentalRms, " V"},
+                    {"fundamental level",
+                     decibelsFullScale(r->fundamentalRms, block.firstFile().voltageRangeMv), " dBFS"},
                     {"SNR", r->snr, " dB"},
                     {"THD", r->thd, " dB"},
                     {"THD+N (SINAD)", r->sinad, " dB"},
@@ -152,7 +137,7 @@ void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
     QJsonArray channels;
     for (int k = 0; k < block.channels.totalCount(); ++k) {
         if (const ChannelRecord *r = block.channelRecord(k))
-            channels.append(channelJson(*r, s.harmonics));
+            channels.append(channelJson(*r, s.harmonics, block.firstFile().voltageRangeMv));
     }
     QJsonObject o;
     o["file"] = s.files.first();
@@ -161,21 +146,6 @@ void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
     o["window"] = s.window;
     o["channels"] = channels;
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
-}
-
-// Problems that are known before anything is read: the engine itself would wait for them.
-QString checkFiles(const AnalyzeSettings &s)
-{
-    for (const QString &file : s.files) {
-        const QFileInfo info(file);
-        if (!info.isFile())
-            return file + QStringLiteral(": no such record file");
-        if (!info.isReadable())
-            return file + QStringLiteral(": the record file cannot be read");
-        if (info.size() == 0 && !s.wait)
-            return file + QStringLiteral(": the record holds no samples");
-    }
-    return QString();
 }
 
 } // namespace
@@ -188,47 +158,22 @@ int analyzeCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    error = checkFiles(s);
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
-
-    FileSource source;
-    source.setFileName(s.files.first());
-    for (int i = 1; i < s.files.size(); ++i)
-        source.addFile(s.files.at(i));
-    source.setPollInterval(s.wait ? 10 : 0);
-    SpectrumSettings analysis;
-    analysis.fftSize = s.fftSize;
-    analysis.windowType = uint8_t(s.window);
-    analysis.sidelobeLevel = s.sidelobe;
-    analysis.harmonicCount = s.harmonics;
-    analysis.sfdrBandWidth = s.exclusion;
-    analysis.averageCount = s.average;
-    analysis.spectrumRange = s.range;
-    source.setSpectrumSettings(analysis);
-    source.setPosition(s.position, 3 * uint64_t(s.fftSize));
-
-    for (uint32_t block = 0; block < s.average; ++block) {
-        runBlock(source, s.wait);
-        const QString first = s.files.first();
-        if (source.readError()) {
-            reportError(first + (source.postfixKnown()
-                                     ? QStringLiteral(": the postfix has errors")
-                                     : QStringLiteral(": the record has no postfix")));
-            return ExitRecord;
-        }
-        if (source.readStatus() == -1) {
-            reportError(first + QStringLiteral(": the record cannot be read"));
-            return ExitRecord;
-        }
-        if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0)) {
-            reportError(first + QStringLiteral(": the record holds no samples"));
-            return ExitRecord;
-        }
-    }
-    const BlockSnapshotPtr block = source.lastBlock();
+    RecordRequest request;
+    request.files = s.files;
+    request.analysis.fftSize = s.fftSize;
+    request.analysis.windowType = uint8_t(s.window);
+    request.analysis.sidelobeLevel = s.sidelobe;
+    request.analysis.harmonicCount = s.harmonics;
+    request.analysis.sfdrBandWidth = s.exclusion;
+    request.analysis.averageCount = s.average;
+    request.analysis.spectrumRange = s.range;
+    request.position = s.position;
+    request.blocks = s.average;
+    request.wait = s.wait;
+    BlockSnapshotPtr block;
+    const int status = readRecordBlock(request, block);
+    if (status != ExitOk)
+        return status;
     if (s.json)
         printJson(*block, s);
     else

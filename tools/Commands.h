@@ -9,3 +9,4 @@ constexpr int ExitRecord = 2;
 int analyzeCommand(const QStringList &args);
 int generateCommand(const QStringList &args);
 int produceCommand(const QStringList &args);
+int exportCommand(const QStringList &args);

@@ -18,6 +18,8 @@ const char Usage[] =
     "                    [--tone FREQ:AMPLITUDE_CODES[:PHASE_DEG]]... [--noise LSB_RMS]\n"
     "                    [--no-postfix]\n"
     "  orma-tool produce OUT.bin [generate options] --blocks K --period-ms T\n"
+    "  orma-tool export FILE... --what samples|spectrum --csv OUT.csv [--fft N] [--window CODE]\n"
+    "                    [--range full|centred] [--position SAMPLE] [--length SAMPLES]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -25,6 +27,8 @@ const char Usage[] =
     "postfix are read as two's complement, other codes are for records without one.\n"
     "produce grows a record by one block of S samples every T ms and offers each block\n"
     "through the flag file (OUT.flg).\n"
+    "export writes what the viewer's CSV export writes: the samples from --position on\n"
+    "(--length of them, N by default) in ADC codes, or the spectrum of the block in V^2 per bin.\n"
     "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written.\n";
 
 } // namespace
@@ -40,6 +44,8 @@ int main(int argc, char **argv)
         return generateCommand(args);
     if (command == QLatin1String("produce"))
         return produceCommand(args);
+    if (command == QLatin1String("export"))
+        return exportCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;

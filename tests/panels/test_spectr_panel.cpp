@@ -171,6 +171,11 @@ private slots:
         QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("1"));
         QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(В)"));
         QCOMPARE(panel.powerTransforms().type(), int(DimVolts));
+        panel.setDimensions(DimKilohertz, DimDbfs);
+        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(дБFS)"));
+        panel.setInputRange(2000);
+        QCOMPARE(panel.powerTransforms().toUnits(2.0), 0.0); // the sine of 2 V peaks
+        panel.setDimensions(DimKilohertz, DimVolts);
         panel.setMaxPower(1);
         panel.setMinPower(0);
         QCOMPARE(items(panel.m_pScaleYCmbBox), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "0.00001"}));
@@ -248,6 +253,14 @@ private slots:
 
         request.unit = QStringLiteral("dB/max");
         QVERIFY(std::fabs(readPower(*block, request)->value) < 1e-9);
+
+        // 1000 of the 2047 codes of full scale, whatever gain would refer the level elsewhere.
+        request.unit = QStringLiteral("dBFS");
+        request.referToInput = true;
+        const double dbfs = 20 * std::log10(1000.0 / 2047);
+        QVERIFY2(std::fabs(readPower(*block, request)->value - dbfs) < 0.1,
+                 qPrintable(QString::number(readPower(*block, request)->value)));
+        request.referToInput = false;
 
         // The tone found under a marker.
         request.unit = QStringLiteral("В(ампл)");
