@@ -38,6 +38,7 @@ class OrmaSpectrPanel;
 class OscSpectrDlg;
 class OtherSetupDlg;
 class PalletDlg;
+class RecordPositionReadout;
 class SignalSimulationDlg;
 class SignalSource;
 
@@ -109,6 +110,10 @@ public slots:
     void slotSaveConfig();
     void slotSingleStartToggled(bool isOn);
     void slotSaveXWidth();
+    // Export: the shown panel's plot as an image, the shown block's samples or spectrum as CSV.
+    void slotSaveImage();
+    void slotSaveSamples();
+    void slotSaveSpectrum();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -159,6 +164,10 @@ private:
     void applyConfig();
     void saveConfig();
     void refreshChannelSelectors();
+    // export
+    OrmaPanel *exportedPanel() const;
+    void refreshExportActions();
+    void showPanelMenu(OrmaPanel *panel, const QPoint &globalPos);
 
     // source
     AcquisitionControl m_acq{*this};
@@ -203,6 +212,7 @@ private:
     QToolButton *m_pLeftButton = nullptr;
     QToolButton *m_pRightButton = nullptr;
     QSpinBox *m_pPercentSpin = nullptr;
+    RecordPositionReadout *m_pPositionReadout = nullptr;
 
     // dialogs created once
     SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;
@@ -263,6 +273,9 @@ private:
     QAction *m_pPluginsAction = nullptr;
     QAction *m_pNetAction = nullptr;
     QAction *m_pNetworkSettingsAction = nullptr;
+    QAction *m_pSaveImageAction = nullptr;
+    QAction *m_pSaveSamplesAction = nullptr;
+    QAction *m_pSaveSpectrumAction = nullptr;
     QList<QAction *> m_lPlotTools;
     OrmaPlotGrid *m_pOscGrid = nullptr;
     QwtPlotGrid *m_pSpectrGrid = nullptr;

@@ -1,0 +1,54 @@
+#include "app/RecordPositionReadout.h"
+
+#include "plot/OrmaScaleDraw.h"
+
+#include <algorithm>
+#include <cmath>
+
+QString durationText(double seconds)
+{
+    if (seconds < 1e-3)
+        return trimmedNumber(seconds * 1e6, 3) + " мкс";
+    if (seconds < 1)
+        return trimmedNumber(seconds * 1e3, 3) + " мс";
+    if (seconds < 60)
+        return trimmedNumber(seconds, 3) + " с";
+    const qint64 minutes = qint64(std::floor(seconds)) / 60;
+    // Tenths cut, not rounded: 119.97 s is 1 min 59.9 s, never 1 min 60 s.
+    const QString rest = trimmedNumber(std::floor((seconds - double(minutes) * 60) * 10) / 10, 1) + " с";
+    if (minutes < 60)
+        return QString::number(minutes) + " мин " + rest;
+    return QString::number(minutes / 60) + " ч " + QString::number(minutes % 60) + " мин " + rest;
+}
+
+QString recordPositionText(uint64_t first, uint64_t length, uint64_t total, double sampleRate)
+{
+    QString text = QString("Начало: %1  Длина: %2").arg(first).arg(length);
+    if (total == 0)
+        return text;
+    text += QString("  Запись: %1").arg(total);
+    if (sampleRate > 0)
+        text += " (" + durationText(double(total) / sampleRate) + ")";
+    return text;
+}
+
+RecordPositionReadout::RecordPositionReadout(QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName("m_pPositionReadout");
+}
+
+void RecordPositionReadout::followBlock(const BlockContext &context)
+{
+    if (!context.block || !context.block->samples) {
+        clear();
+        return;
+    }
+    const BlockSnapshot &b = *context.block;
+    const FileParams &file = b.firstFile();
+    const uint64_t shown = uint64_t(std::max(context.visibleWidth, 0));
+    // The view never reaches past the record's end.
+    const uint64_t length = file.sampleCount > b.window.position
+        ? std::min(shown, file.sampleCount - b.window.position) : shown;
+    setText(recordPositionText(b.window.position, length, file.sampleCount, file.sampleRate));
+}
