@@ -5,9 +5,11 @@
 #include "dialogs/ExportToFile.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSpectrPanel.h"
+#include "panels/OrmaTitle.h"
 #include "plot/OrmaPlot.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -48,7 +50,9 @@ void Orma::slotSaveImage()
 {
     OrmaPanel *panel = exportedPanel();
     const bool osc = panel == m_pOrmaOscPanel;
-    exportPlotImage(this, *panel->plot(),
+    const AxisTitles titles{(panel->m_pHorizontalTitle->text() + ' ' + panel->m_pHorizontalDimension->text()).trimmed(),
+                            panel->m_pVerticalTitle->title().text()};
+    exportPlotImage(this, *panel->plot(), titles,
                     osc ? "Сохранить изображение осциллографа" : "Сохранить изображение спектра",
                     osc ? "oscillogram" : "spectrum");
 }

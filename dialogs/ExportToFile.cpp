@@ -1,6 +1,5 @@
 #include "dialogs/ExportToFile.h"
 
-#include "plot/PlotImage.h"
 #include "sources/BlockExport.h"
 
 #include <QDir>
@@ -49,13 +48,14 @@ bool exportTableToFile(QWidget *parent, const ExportTable &table, const QString 
                              [&](const QString &path) { return writeTable(path, table); });
 }
 
-bool exportPlotImage(QWidget *parent, QwtPlot &plot, const QString &title, const QString &suggestedName)
+bool exportPlotImage(QWidget *parent, QwtPlot &plot, const AxisTitles &titles, const QString &title,
+                     const QString &suggestedName)
 {
     const QSize size = plot.size();
     return saveThroughDialog(parent, title, suggestedName + QStringLiteral(".png"),
                              QStringLiteral("Изображение PNG (*.png);;Рисунок SVG (*.svg)"),
                              QStringLiteral("Изображение не записано: "),
-                             [&](const QString &path) { return writePlotImage(plot, path, size); });
+                             [&](const QString &path) { return writePlotImage(plot, path, size, titles); });
 }
 
 bool exportSamplesCsv(QWidget *parent, const BlockSnapshot &block, uint64_t first, uint64_t count)

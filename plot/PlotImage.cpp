@@ -11,15 +11,30 @@
 
 namespace {
 
-void render(QwtPlot &plot, QPaintDevice &device, const QSize &size)
+// The titles are set for the drawing only: on screen the plot keeps its room for the curves.
+void render(QwtPlot &plot, QPaintDevice &device, const QSize &size, const AxisTitles &titles)
 {
-    QPainter painter(&device);
-    QwtPlotRenderer().render(&plot, &painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    const QwtText x = plot.axisTitle(QwtPlot::xBottom), y = plot.axisTitle(QwtPlot::yLeft);
+    // In the font of the scale labels, so that a title fits beside a low plot.
+    const auto title = [&](QwtPlot::Axis axis, const QString &text) {
+        QwtText t(text);
+        t.setFont(plot.axisFont(axis));
+        plot.setAxisTitle(axis, t);
+    };
+    title(QwtPlot::xBottom, titles.x);
+    title(QwtPlot::yLeft, titles.y);
+    {
+        QPainter painter(&device);
+        QwtPlotRenderer().render(&plot, &painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    plot.setAxisTitle(QwtPlot::xBottom, x);
+    plot.setAxisTitle(QwtPlot::yLeft, y);
 }
 
 } // namespace
 
-QString writePlotImage(QwtPlot &plot, const QString &path, const QSize &size)
+QString writePlotImage(QwtPlot &plot, const QString &path, const QSize &size,
+                       const AxisTitles &titles)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
@@ -39,11 +54,11 @@ QString writePlotImage(QwtPlot &plot, const QString &path, const QSize &size)
         svg.setResolution(96);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("ORMA"));
-        render(plot, svg, size);
+        render(plot, svg, size, titles);
     } else {
         QImage image(size, QImage::Format_ARGB32);
         image.fill(plot.palette().color(QPalette::Window));
-        render(plot, image, size);
+        render(plot, image, size, titles);
         if (!image.save(&file, "PNG"))
             return QStringLiteral("cannot write %1: the image could not be encoded").arg(path);
     }

@@ -94,6 +94,18 @@ private slots:
         QVERIFY(redPixels(image) > 300); // the curve crosses the image
     }
 
+    // Titles go on the image's axes, not onto the plot on screen.
+    void titlesOnlyInTheImage()
+    {
+        RedSine s;
+        const QString plain = m_dir.filePath("plain.png"), titled = m_dir.filePath("titled.png");
+        QCOMPARE(writePlotImage(s.plot, plain, QSize(400, 300)), QString());
+        QCOMPARE(writePlotImage(s.plot, titled, QSize(400, 300), {"Время (мс)", "Амплитуда (В)"}), QString());
+        QVERIFY(QImage(plain) != QImage(titled));
+        QVERIFY(s.plot.axisTitle(QwtPlot::xBottom).isEmpty());
+        QVERIFY(s.plot.axisTitle(QwtPlot::yLeft).isEmpty());
+    }
+
     // The SVG declares the size and draws in a view box of it; Qt's renderer shows the curve.
     void svgOfTheRequestedSize()
     {
