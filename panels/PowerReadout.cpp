@@ -102,8 +102,11 @@ std::optional<PowerReading> readPower(const BlockSnapshot &block, const PowerReq
         }
     }
 
-    // Full scale belongs to the converter: a gain in front of it does not move the level.
-    if (request.referToInput && !request.isSimulation && request.unit != QStringLiteral("dBFS"))
+    // Levels relative to the fundamental or to the converter's full scale do not move with a
+    // gain in front of the converter; referring only v would put the fundamental at -20 log10(g)
+    // dB/max.
+    const bool relative = request.unit == QStringLiteral("dB/max") || request.unit == QStringLiteral("dBFS");
+    if (request.referToInput && !request.isSimulation && !relative)
         v /= channelGain(block, request.channelNumber);
     // The spectra refer every channel's codes to the first file's range.
     reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms,

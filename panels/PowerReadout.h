@@ -38,7 +38,7 @@ struct PowerRequest {
     PowerMode mode = PowerMode::Harmonic;
     QString unit;
     BinBand band;
-    bool referToInput = false;  // divide by the channel's gain (never in dBFS, a converter unit)
+    bool referToInput = false;  // divide by the channel's gain (not in dB/max and dBFS, ratios)
     bool isSimulation = false;  // generated signals carry no gains
     unsigned impedanceOhms = 50;
 };

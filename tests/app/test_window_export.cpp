@@ -16,21 +16,27 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace {
 
 QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
 
-// Names the file in the next save dialog and accepts it.
+// Names the file in the next save dialog and accepts it, once the dialog has taken the name
+// (it fills itself in after it shows).
 void answerFileDialog(const QString &path)
 {
     auto *timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [=] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
+        if (!dialog || !dialog->isVisible())
+            return;
+        dialog->selectFile(path);
+        if (dialog->selectedFiles().value(0) != path && ++*tries < 100)
             return;
         timer->stop();
         timer->deleteLater();
-        dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept"); // protected in QFileDialog, a slot of QDialog
     });
     timer->start(10);
@@ -120,6 +126,7 @@ private slots:
         const QString svg = m_dir.filePath("spectrum.svg");
         answerFileDialog(svg);
         action(w, "m_pSaveImageAction")->trigger();
+        QVERIFY(QFile::exists(svg));
         QSvgRenderer renderer(svg);
         QVERIFY(renderer.isValid());
         QCOMPARE(renderer.viewBoxF(), QRectF(QPointF(0, 0), QSizeF(w.spectrPanel()->plot()->size())));

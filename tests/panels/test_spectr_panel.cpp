@@ -254,13 +254,11 @@ private slots:
         request.unit = QStringLiteral("dB/max");
         QVERIFY(std::fabs(readPower(*block, request)->value) < 1e-9);
 
-        // 1000 of the 2047 codes of full scale, whatever gain would refer the level elsewhere.
+        // 1000 of the 2047 codes of full scale.
         request.unit = QStringLiteral("dBFS");
-        request.referToInput = true;
         const double dbfs = 20 * std::log10(1000.0 / 2047);
         QVERIFY2(std::fabs(readPower(*block, request)->value - dbfs) < 0.1,
                  qPrintable(QString::number(readPower(*block, request)->value)));
-        request.referToInput = false;
 
         // The tone found under a marker.
         request.unit = QStringLiteral("В(ампл)");
@@ -285,6 +283,19 @@ private slots:
         request.referToInput = true;
         request.isSimulation = true;
         QCOMPARE(readPower(*block, request)->value, harmonic->value);
+
+        // A record's gain of 10 refers volts to the module input, ten times lower; the
+        // fundamental stays 0 dB/max and the level against full scale stays where it was.
+        BlockSnapshot amplified = *block;
+        amplified.fileParams.front().gains.assign(16, 10.0);
+        request.isSimulation = false;
+        QVERIFY(std::fabs(readPower(amplified, request)->value / harmonic->value - 0.1) < 1e-9);
+        request.unit = QStringLiteral("dB/max");
+        QVERIFY(std::fabs(readPower(amplified, request)->value) < 1e-9);
+        request.unit = QStringLiteral("dBFS");
+        QVERIFY(std::fabs(readPower(amplified, request)->value - dbfs) < 0.1);
+        request.unit = QStringLiteral("мВ(эфф)");
+        request.isSimulation = true;
 
         request.channelNumber = channel + 7;
         QVERIFY(!readPower(*block, request));
