@@ -361,7 +361,7 @@ void Orma::buildCentralWidget()
     scroll->setObjectName("m_pScrollFrame");
     auto *scrollLayout = new QHBoxLayout(scroll);
     scrollLayout->setContentsMargins(0, 0, 0, 0);
-    m_pPositionReadout = new RecordPositionReadout(scroll);
+    m_pPositionReadout = new RecordPositionReadout(*m_pOrmaOscPanel, scroll);
     scrollLayout->addWidget(m_pPositionReadout);
     addBlockFollower(BlockFollower::WhileVisible, m_pPositionReadout);
     scrollLayout->addSpacing(8);

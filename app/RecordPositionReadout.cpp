@@ -1,5 +1,6 @@
 #include "app/RecordPositionReadout.h"
 
+#include "panels/OrmaPanel.h"
 #include "plot/OrmaScaleDraw.h"
 
 #include <algorithm>
@@ -32,23 +33,35 @@ QString recordPositionText(uint64_t first, uint64_t length, uint64_t total, doub
     return text;
 }
 
-RecordPositionReadout::RecordPositionReadout(QWidget *parent)
-    : QLabel(parent)
+RecordPositionReadout::RecordPositionReadout(const OrmaPanel &oscilloscope, QWidget *parent)
+    : QLabel(parent), m_oscilloscope(oscilloscope)
 {
     setObjectName("m_pPositionReadout");
+    connect(&oscilloscope, &OrmaPanel::signalScaleXChanged, this, &RecordPositionReadout::refresh);
+    connect(&oscilloscope, &OrmaPanel::signalMoveCanvas, this, &RecordPositionReadout::refresh);
 }
 
 void RecordPositionReadout::followBlock(const BlockContext &context)
 {
-    if (!context.block || !context.block->samples) {
+    m_hasSamples = context.block && context.block->samples;
+    if (m_hasSamples) {
+        const FileParams &file = context.block->firstFile();
+        m_total = file.sampleCount;
+        m_sampleRate = file.sampleRate;
+    }
+    refresh();
+}
+
+void RecordPositionReadout::refresh()
+{
+    if (!m_hasSamples) {
         clear();
         return;
     }
-    const BlockSnapshot &b = *context.block;
-    const FileParams &file = b.firstFile();
-    const uint64_t shown = uint64_t(std::max(context.visibleWidth, 0));
+    const uint64_t first = uint64_t(std::max(0.0, std::ceil(m_oscilloscope.viewStart())));
+    uint64_t length = uint64_t(std::max(0, m_oscilloscope.windowWidth()));
     // The view never reaches past the record's end.
-    const uint64_t length = file.sampleCount > b.window.position
-        ? std::min(shown, file.sampleCount - b.window.position) : shown;
-    setText(recordPositionText(b.window.position, length, file.sampleCount, file.sampleRate));
+    if (m_total != 0)
+        length = first < m_total ? std::min(length, m_total - first) : 0;
+    setText(recordPositionText(first, length, m_total, m_sampleRate));
 }

@@ -13,8 +13,20 @@ QString recordPositionText(uint64_t first, uint64_t length, uint64_t total, doub
 // Seconds as the read-out writes them: µs, ms or s below a minute, then minutes and hours.
 QString durationText(double seconds);
 
+class OrmaPanel;
+
+// Follows the blocks for the record's length and rate, and the oscilloscope's view for the
+// span, which a zoom changes without a new block.
 class RecordPositionReadout : public QLabel, public BlockFollower {
 public:
-    explicit RecordPositionReadout(QWidget *parent = nullptr);
+    RecordPositionReadout(const OrmaPanel &oscilloscope, QWidget *parent = nullptr);
     void followBlock(const BlockContext &context) override;
+
+private:
+    void refresh();
+
+    const OrmaPanel &m_oscilloscope;
+    bool m_hasSamples = false;
+    uint64_t m_total = 0;
+    double m_sampleRate = 0.0;
 };

@@ -5,10 +5,12 @@
 
 #include "app/MainConfig.h"
 #include "app/RecordPositionReadout.h"
+#include "panels/ComboBoxInc.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
@@ -176,6 +178,13 @@ private slots:
         QVERIFY(readout && readout->isVisible());
         QCOMPARE(readout->text(), recordPositionText(500000, uint64_t(w.oscPanel()->windowWidth()), 2000000, 1e6));
         QVERIFY2(readout->text().endsWith("Запись: 2000000 (2 с)"), qPrintable(readout->text()));
+
+        // A narrower view while stopped: the length follows the chooser at once.
+        auto *widths = w.oscPanel()->m_pScaleXCmbBox;
+        widths->setCurrentIndex(std::min(widths->currentIndex() + 2, widths->count() - 1));
+        QTest::qWait(50);
+        const uint64_t first = uint64_t(std::ceil(w.oscPanel()->viewStart()));
+        QCOMPARE(readout->text(), recordPositionText(first, uint64_t(w.oscPanel()->windowWidth()), 2000000, 1e6));
     }
 
     void durations()
