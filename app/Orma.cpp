@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/MeasurementDialogs.h"
 #include "app/FindDlg.h"
+#include "app/RecordPositionReadout.h"
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
@@ -125,6 +126,8 @@ Orma::Orma(QWidget *parent)
     for (OrmaPanel *panel : {static_cast<OrmaPanel *>(m_pOrmaOscPanel),
                              static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)}) {
         connect(panel, &OrmaPanel::signalRightButton, this, &Orma::slotShowOscSpectrDlg);
+        connect(panel, &OrmaPanel::signalContextMenu, this,
+                [this, panel](const QPoint &at) { showPanelMenu(panel, at); });
         connect(panel, &OrmaPanel::signalAutoScale, this, &Orma::slotAutoScale);
         connect(panel, &OrmaPanel::signalMousePress, this, &Orma::slotSliderPress,
                 Qt::QueuedConnection);
@@ -211,6 +214,9 @@ void Orma::buildActions()
         {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, &Orma::slotShowPluginsDlg},
         {&Orma::m_pNetAction, "m_pNetAction", "Сеть", "", true},
         {&Orma::m_pNetworkSettingsAction, "m_pNetworkSettingsAction", "Сеть...", "", false, &Orma::slotShowNetworkSettings},
+        {&Orma::m_pSaveImageAction, "m_pSaveImageAction", "Сохранить изображение...", "", false, &Orma::slotSaveImage},
+        {&Orma::m_pSaveSamplesAction, "m_pSaveSamplesAction", "Сохранить отсчеты (CSV)...", "", false, &Orma::slotSaveSamples},
+        {&Orma::m_pSaveSpectrumAction, "m_pSaveSpectrumAction", "Сохранить спектр (CSV)...", "", false, &Orma::slotSaveSpectrum},
     };
 
     for (const ActionRow &row : kActions) {
@@ -250,6 +256,10 @@ void Orma::buildMenus()
     file->addAction(m_pFileParamsAction);
     m_pRecentFilesMenu = file->addMenu("Последние открытые файлы");
     m_pRecentFilesMenu->setObjectName("m_pRecentFilesMenu");
+    file->addSeparator();
+    for (QAction *item : {m_pSaveImageAction, m_pSaveSamplesAction, m_pSaveSpectrumAction})
+        file->addAction(item);
+    connect(file, &QMenu::aboutToShow, this, &Orma::refreshExportActions);
     file->addSeparator();
     file->addAction(m_pExitAction);
 
@@ -377,6 +387,10 @@ void Orma::buildCentralWidget()
     scroll->setObjectName("m_pScrollFrame");
     auto *scrollLayout = new QHBoxLayout(scroll);
     scrollLayout->setContentsMargins(0, 0, 0, 0);
+    m_pPositionReadout = new RecordPositionReadout(*m_pOrmaOscPanel, scroll);
+    scrollLayout->addWidget(m_pPositionReadout);
+    addBlockFollower(BlockFollower::WhileVisible, m_pPositionReadout);
+    scrollLayout->addSpacing(8);
     scrollLayout->addWidget(new QLabel("Прокрутка"));
     m_pLeftButton = makeButton("m_pLeftButton", "", "<<");
     m_pRightButton = makeButton("m_pRightButton", "", ">>");

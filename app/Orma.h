@@ -44,6 +44,7 @@ class AmplPhaseDlg;
 class PalletDlg;
 class PhaseMisDlg;
 class VectorDiagramDlg;
+class RecordPositionReadout;
 class SignalSimulationDlg;
 class SignalSource;
 
@@ -133,6 +134,10 @@ public slots:
     void slotShowPluginsDlg();
     void slotStartPlugin();
     void slotFinishPlugin();
+    // Export: the shown panel's plot as an image, the shown block's samples or spectrum as CSV.
+    void slotSaveImage();
+    void slotSaveSamples();
+    void slotSaveSpectrum();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -204,6 +209,10 @@ private:
     void applyConfig();
     void saveConfig();
     void refreshChannelSelectors();
+    // export
+    OrmaPanel *exportedPanel() const;
+    void refreshExportActions();
+    void showPanelMenu(OrmaPanel *panel, const QPoint &globalPos);
 
     // source
     AcquisitionControl m_acq{*this};
@@ -258,6 +267,7 @@ private:
     QToolButton *m_pLeftButton = nullptr;
     QToolButton *m_pRightButton = nullptr;
     QSpinBox *m_pPercentSpin = nullptr;
+    RecordPositionReadout *m_pPositionReadout = nullptr;
 
     // dialogs created once
     SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;
@@ -324,6 +334,9 @@ private:
     QAction *m_pPluginsAction = nullptr;
     QAction *m_pNetAction = nullptr;
     QAction *m_pNetworkSettingsAction = nullptr;
+    QAction *m_pSaveImageAction = nullptr;
+    QAction *m_pSaveSamplesAction = nullptr;
+    QAction *m_pSaveSpectrumAction = nullptr;
     QList<QAction *> m_lPlotTools;
     OrmaPlotGrid *m_pOscGrid = nullptr;
     QwtPlotGrid *m_pSpectrGrid = nullptr;

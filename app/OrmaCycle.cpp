@@ -182,6 +182,7 @@ void Orma::rebuildChannels()
     m_pOrmaOscPanel->setInputRange(params.voltageRangeMv);
     m_pOrmaOscPanel->setBits(params.bitRange);
     m_pOrmaSpectrPanel->setSampleRate(params.sampleRate);
+    m_pOrmaSpectrPanel->setInputRange(block()->firstFile().voltageRangeMv);
     m_pOrmaSpectrPanel->setComplex(params.isComplex);
     m_pOrmaSpectrPanel->setFftSize(block()->spectrum.fftSize);
     m_pOrmaSpectrPanel->setCentred(block()->spectrum.spectrumRange == 1);

@@ -41,6 +41,7 @@ QString unitText(int nCode)
     case DimDecibels: return QString::fromUtf8("дБ");
     case DimDbm: return QString::fromUtf8("дБм");
     case DimDbMicrovolt: return QString::fromUtf8("дБмкВ");
+    case DimDbfs: return QString::fromUtf8("дБFS");
     default: return QString();
     }
 }

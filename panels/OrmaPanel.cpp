@@ -226,10 +226,17 @@ bool OrmaPanel::labelEvent(QLabel *label, QEvent *event)
 bool OrmaPanel::plotEvent(QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::RightButton)
+            return true;
+        // A plain right click keeps opening the settings, as it always has.
+        if (mouse->modifiers() & Qt::ControlModifier)
+            emit signalContextMenu(mouse->globalPos());
+        else
             emit signalRightButton();
         return true;
+    }
     case QEvent::MouseButtonPress:
         emit signalActive();
         setActive(true);

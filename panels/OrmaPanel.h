@@ -74,6 +74,8 @@ signals:
     void signalMarkerPosChange(double pos);
     void signalDimChanged();
     void signalRightButton();
+    // Ctrl + right click: the window's menu of what can be done with the panel.
+    void signalContextMenu(const QPoint &globalPos);
     void signalAutoScale();
     void signalMousePress();
     void signalMouseRelease();

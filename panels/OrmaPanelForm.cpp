@@ -199,7 +199,7 @@ void OrmaPanel::setupUi(QWidget *panel)
     m_pDimCmbBox->setObjectName(QStringLiteral("m_pDimCmbBox"));
     m_pDimCmbBox->addItems({QStringLiteral("dB/max"), QStringLiteral("dB"), QStringLiteral("dBm"),
                             QStringLiteral("dBuV"), QStringLiteral("В(ампл)"), QStringLiteral("В(эфф)"),
-                            QStringLiteral("мВ(эфф)"), QStringLiteral("мкВ(эфф)")});
+                            QStringLiteral("мВ(эфф)"), QStringLiteral("мкВ(эфф)"), QStringLiteral("dBFS")});
     power->addWidget(m_pDimCmbBox);
     m_pBottomLayout->addWidget(m_pPowerFrame);
     m_pPowerSpacer = new QSpacerItem(23, 10, QSizePolicy::Fixed, QSizePolicy::Minimum);

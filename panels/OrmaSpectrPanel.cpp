@@ -46,6 +46,7 @@ QString powerTitle(int code)
     case DimDecibels: return QStringLiteral("Мощность(дБ)");
     case DimDbm: return QStringLiteral("Мощность(дБм)");
     case DimDbMicrovolt: return QStringLiteral("Мощность(дБмкВ)");
+    case DimDbfs: return QStringLiteral("Мощность(дБFS)");
     default: return QStringLiteral("Мощность(дБ/макс)");
     }
 }
@@ -199,6 +200,15 @@ void OrmaSpectrPanel::setShift(double hz)
 void OrmaSpectrPanel::setImpedance(unsigned ohms)
 {
     m_powerTransforms.setImpedance(ohms);
+}
+
+void OrmaSpectrPanel::setInputRange(int32_t rangeMv)
+{
+    if (rangeMv == m_powerTransforms.range())
+        return;
+    m_powerTransforms.setRange(rangeMv);
+    if (m_powerDimension == DimDbfs)
+        m_pPlot->replot();
 }
 
 void OrmaSpectrPanel::setLogFrequency(bool flag)

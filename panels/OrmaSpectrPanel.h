@@ -1,7 +1,7 @@
 #pragma once
 // The spectrum analyser: every shown channel's power spectrum as the source computed it, the
 // frequency axis in bins, hertz or kilohertz (optionally logarithmic), the power axis in one
-// of five units, the dynamic figures, a level and a frequency read-out, the sample rate and
+// of six units, the dynamic figures, a level and a frequency read-out, the sample rate and
 // numbered marks on the harmonics.
 #include <cstdint>
 #include <vector>
@@ -34,11 +34,14 @@ public:
     bool isCentred() const { return m_centredRange; }
     double shift() const { return m_frequencyShift; }
     void setImpedance(unsigned ohms);
+    // The converter's input range, the full scale of dBFS.
+    void setInputRange(int32_t rangeMv);
     void setLogFrequency(bool flag);
     bool isLogFrequency() const { return m_logFrequency; }
     // Lower end (Hz) of the logarithmic axis.
     void setLowFrequency(double hz);
-    // Frequency code 12 bins, 13 Hz, 14 kHz; power code 2 V, 8 dB, 9 dB/max, 10 dBm, 11 dBuV.
+    // Frequency code 12 bins, 13 Hz, 14 kHz; power code 2 V, 8 dB, 9 dB/max, 10 dBm, 11 dBuV,
+    // 17 dBFS.
     void setDimensions(uint8_t freqCode, uint8_t powerCode);
     uint8_t freqDimension() const { return m_freqDimension; }
     uint8_t powerDimension() const { return m_powerDimension; }

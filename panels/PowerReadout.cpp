@@ -38,7 +38,8 @@ std::optional<double> densityLevel(double bandMv, const BinBand &band, double sa
     return std::sqrt(bandMv * bandMv / widthHz);
 }
 
-double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms)
+double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms,
+                   int32_t rangeMv)
 {
     const double volts = mvRms / 1000;
     if (unit == QStringLiteral("мкВ(эфф)"))
@@ -55,6 +56,8 @@ double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, un
         return decibels(impedanceOhms ? volts * volts / impedanceOhms / 0.001 : 0.0, 10);
     if (unit == QStringLiteral("dBuV"))
         return decibels(mvRms * 1000, 20);
+    if (unit == QStringLiteral("dBFS"))
+        return decibelsFullScale(volts, rangeMv);
     return mvRms;
 }
 
@@ -99,8 +102,14 @@ std::optional<PowerReading> readPower(const BlockSnapshot &block, const PowerReq
         }
     }
 
-    if (request.referToInput && !request.isSimulation)
+    // Levels relative to the fundamental or to the converter's full scale do not move with a
+    // gain in front of the converter; referring only v would put the fundamental at -20 log10(g)
+    // dB/max.
+    const bool relative = request.unit == QStringLiteral("dB/max") || request.unit == QStringLiteral("dBFS");
+    if (request.referToInput && !request.isSimulation && !relative)
         v /= channelGain(block, request.channelNumber);
-    reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms);
+    // The spectra refer every channel's codes to the first file's range.
+    reading.value = levelInUnit(v, request.unit, record->fundamentalRms, request.impedanceOhms,
+                                block.firstFile().voltageRangeMv);
     return reading;
 }

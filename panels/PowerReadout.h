@@ -4,6 +4,7 @@
 // the user picked.
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 struct BlockSnapshot;
@@ -23,9 +24,10 @@ BinBand readoutBand(bool redShown, double redX, bool blueShown, double blueX, do
 std::optional<double> densityLevel(double bandMv, const BinBand &band, double sampleRate, unsigned fftSize);
 
 // An RMS level in millivolts in the unit named by the unit chooser ("dB/max", "dB", "dBm",
-// "dBuV", "В(ампл)", "В(эфф)", "мВ(эфф)", "мкВ(эфф)"). Decibels of nothing read as the power
-// axis shows zero power.
-double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms);
+// "dBuV", "В(ампл)", "В(эфф)", "мВ(эфф)", "мкВ(эфф)", "dBFS" of a converter spanning rangeMv).
+// Decibels of nothing read as the power axis shows zero power.
+double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, unsigned impedanceOhms,
+                   int32_t rangeMv = 0);
 
 // The record's gain of a channel, 1 when the record gives none.
 double channelGain(const BlockSnapshot &block, int channelNumber);
@@ -36,7 +38,7 @@ struct PowerRequest {
     PowerMode mode = PowerMode::Harmonic;
     QString unit;
     BinBand band;
-    bool referToInput = false;  // divide by the channel's gain
+    bool referToInput = false;  // divide by the channel's gain (not in dB/max and dBFS, ratios)
     bool isSimulation = false;  // generated signals carry no gains
     unsigned impedanceOhms = 50;
 };

@@ -1,5 +1,7 @@
 #include "plot/Transforms.h"
 
+#include "sources/FileParams.h"
+
 #include <cmath>
 
 namespace {
@@ -177,9 +179,15 @@ double PowerTransforms::toUnits(double value, double reference) const
     case DimDecibelsRelative: ratio = value / reference; break;
     case DimDbm: ratio = value / double(m_impedance) / 0.001; break;
     case DimDbMicrovolt: ratio = value * 1e12; break;
+    case DimDbfs: {
+        const double fullScale = fullScaleSineRms(m_rangeMv);
+        ratio = fullScale > 0 ? value / (fullScale * fullScale) : 0.0;
+        break;
+    }
     default: return value;
     }
-    if (value == 0.0)
+    // Without a range nothing is full scale: zero power rather than infinity.
+    if (value == 0.0 || ratio == 0.0)
         return zeroPowerDb;
     return 10.0 * std::log10(ratio);
 }

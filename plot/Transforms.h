@@ -117,7 +117,8 @@ private:
 };
 
 // Power (volts squared) -> decibels. Zero power shows as -350 dB. Power axes are never
-// converted back: fromUnits() is 0.
+// converted back: fromUnits() is 0. dBFS refers to the power of the full-scale sine of a
+// converter spanning the range set.
 class PowerTransforms : public Transforms
 {
 public:
@@ -126,11 +127,14 @@ public:
 
     void setImpedance(unsigned ohms) { m_impedance = ohms; }
     unsigned impedance() const { return m_impedance; }
+    void setRange(int32_t rangeMv) { m_rangeMv = rangeMv; }
+    int32_t range() const { return m_rangeMv; }
 
-    static constexpr double zeroPowerDb = -350.0;
+    static constexpr double zeroPowerDb = ZeroPowerDecibels;
 
 private:
     unsigned m_impedance = 50;
+    int32_t m_rangeMv = 0;
 };
 
 // Delays in samples <-> time or phase of one signal period.

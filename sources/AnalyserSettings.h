@@ -17,8 +17,8 @@ struct AnalyserSettings {
                                                      DimMicroseconds};
     static constexpr std::array<int, 3> AmplUnits = {DimCodes, DimVolts, DimMillivolts};
     static constexpr std::array<int, 3> FreqUnits = {DimNone, DimHertz, DimKilohertz};
-    static constexpr std::array<int, 5> PowerUnits = {DimDecibelsRelative, DimDecibels, DimDbm,
-                                                      DimDbMicrovolt, DimVolts};
+    static constexpr std::array<int, 6> PowerUnits = {DimDecibelsRelative, DimDecibels, DimDbm,
+                                                      DimDbMicrovolt, DimVolts, DimDbfs};
     static constexpr std::array<int, 2> Impedances = {50, 600}; // Ohm
     static constexpr uint32_t MinFftSize = 16;
     static constexpr uint32_t MaxFftSize = 8388608;

@@ -20,5 +20,10 @@ enum DimensionCode {
     DimHertz = 13,
     DimKilohertz = 14,
     DimDegrees = 15,
-    DimRadians = 16
+    DimRadians = 16,
+    // Added after the others so that stored codes keep their meaning.
+    DimDbfs = 17 // dB relative to the converter's full-scale sine
 };
+
+// The decibels every unit shows for zero power (a level whose logarithm does not exist).
+constexpr double ZeroPowerDecibels = -350.0;

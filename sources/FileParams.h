@@ -1,5 +1,8 @@
 #pragma once
 // Descriptor of one loaded record: a file, a shared-memory or TCP stream, or the generator.
+#include "sources/DimensionCodes.h"
+
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -42,4 +45,19 @@ inline FileParams zeroedFileParams()
 inline double fullScaleCode(int bitRange)
 {
     return bitRange >= 1 && bitRange <= 32 ? double((uint64_t(1) << (bitRange - 1)) - 1) : 0.0;
+}
+
+// RMS (V) of the sine whose peaks reach the full scale of a converter spanning rangeMv: the
+// spectra refer the largest code to the range, so this sine is 0 dBFS.
+inline double fullScaleSineRms(int32_t rangeMv)
+{
+    return rangeMv / 1000.0 / std::sqrt(2.0);
+}
+
+// An RMS level (V) in dB relative to that sine; zero power for nothing or a converter without
+// a range.
+inline double decibelsFullScale(double rmsVolts, int32_t rangeMv)
+{
+    const double reference = fullScaleSineRms(rangeMv);
+    return rmsVolts > 0 && reference > 0 ? 20.0 * std::log10(rmsVolts / reference) : ZeroPowerDecibels;
 }

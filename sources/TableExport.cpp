@@ -1,8 +1,9 @@
 #include "sources/TableExport.h"
 
+#include "sources/CsvWriter.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -21,39 +22,21 @@ QString ExportCell::display() const
 
 namespace {
 
-QString csvField(const QString &s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) &&
-        !s.contains(QLatin1Char('\n')))
-        return s;
-    QString quoted = s;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 QString writeCsv(const QString &path, const ExportTable &table)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    QStringList lines;
-    lines << csvField(table.title);
-    QStringList headers;
-    for (const QString &h : table.headers)
-        headers << csvField(h);
-    lines << headers.join(QLatin1Char(','));
+    CsvWriter csv(path);
+    const QString error = csv.open();
+    if (!error.isEmpty())
+        return error;
+    csv.writeRow({table.title});
+    csv.writeRow(table.headers);
     for (const auto &row : table.rows) {
         QStringList fields;
         for (const ExportCell &cell : row)
-            fields << csvField(cell.display());
-        lines << fields.join(QLatin1Char(','));
+            fields << cell.display();
+        csv.writeRow(fields);
     }
-    // The byte-order mark lets spreadsheet programs recognise UTF-8 (the headers are Russian).
-    file.write("\xEF\xBB\xBF");
-    file.write((lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n")).toUtf8());
-    if (!file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return QString();
+    return csv.commit();
 }
 
 QString numberFormat(int decimals)

@@ -10,7 +10,7 @@
 
 namespace {
 
-QJsonObject channelJson(const ChannelRecord &r, int harmonics)
+QJsonObject channelJson(const ChannelRecord &r, int harmonics, int32_t rangeMv)
 {
     QJsonArray levels, bins;
     for (int h = 0; h < harmonics; ++h) {
@@ -22,6 +22,7 @@ QJsonObject channelJson(const ChannelRecord &r, int harmonics)
     o["fundamentalFrequency"] = jsonNumber(r.fundamentalFrequency);
     o["totalRms"] = jsonNumber(r.totalRms);
     o["fundamentalRms"] = jsonNumber(r.fundamentalRms);
+    o["fundamentalDbfs"] = jsonNumber(decibelsFullScale(r.fundamentalRms, rangeMv));
     o["snr"] = jsonNumber(r.snr);
     o["thd"] = jsonNumber(r.thd);
     o["sinad"] = jsonNumber(r.sinad);
@@ -49,6 +50,8 @@ void printText(const BlockSnapshot &block, const AnalysisOptions &s)
         } rows[] = {{"fundamental frequency", r->fundamentalFrequency, " Hz"},
                     {"total RMS", r->totalRms, " V"},
                     {"fundamental RMS", r->fundamentalRms, " V"},
+                    {"fundamental level",
+                     decibelsFullScale(r->fundamentalRms, block.firstFile().voltageRangeMv), " dBFS"},
                     {"SNR", r->snr, " dB"},
                     {"THD", r->thd, " dB"},
                     {"THD+N (SINAD)", r->sinad, " dB"},
@@ -69,7 +72,7 @@ QJsonObject blockJson(const BlockSnapshot &block, const AnalysisOptions &s)
     QJsonArray channels;
     for (int k = 0; k < block.channels.totalCount(); ++k) {
         if (const ChannelRecord *r = block.channelRecord(k))
-            channels.append(channelJson(*r, s.harmonics));
+            channels.append(channelJson(*r, s.harmonics, block.firstFile().voltageRangeMv));
     }
     QJsonObject o;
     o["file"] = s.files.first();

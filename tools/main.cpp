@@ -33,6 +33,8 @@ const char Usage[] =
     "                    [--up-thdn DB] [--low-thdn DB] [--up-thd DB] [--low-thd DB]\n"
     "                    [--up-snr DB] [--low-snr DB] [--channels LIST] [--width N]\n"
     "                    [--fft N] [--impedance OHMS] [--json]\n"
+    "  orma-tool export FILE... --what samples|spectrum --csv OUT.csv [--fft N] [--window CODE]\n"
+    "                    [--range full|centred] [--position SAMPLE] [--length SAMPLES]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -57,6 +59,8 @@ const char Usage[] =
     "dB, dBm, dBuV, В(ампл) or В(эфф) (dB unless given). --config takes the \"Find/\" criteria,\n"
     "the channel choice and the analyser settings of a configuration; options override them.\n"
     "Without a channel list every channel is searched.\n"
+    "export writes what the viewer's CSV export writes: the samples from --position on\n"
+    "(--length of them, N by default) in ADC codes, or the spectrum of the block in V^2 per bin.\n"
     "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written,\n"
     "3 (devparams) a figure misses its criterion; search: 0 a block matched, 1 none did,\n"
     "2 any error.\n";
@@ -86,6 +90,8 @@ int main(int argc, char **argv)
         return imdCommand(args);
     if (command == QLatin1String("search"))
         return searchCommand(args);
+    if (command == QLatin1String("export"))
+        return exportCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;

@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("volts small span") << volts << 0.5 << 0.1 << QString();
         QTest::newRow("volts negative min") << volts << 1.0 << -1.0 << SignRule;
         QTest::newRow("volts inverted") << volts << 0.0 << 1.0 << OrderRule;
+        QTest::newRow("dBFS span 5") << QString::fromUtf8("дБFS") << 0.0 << -5.0 << SpanRule;
     }
     void powerLimits()
     {
@@ -90,6 +91,22 @@ private slots:
             QVERIFY(dlg.isVisible());
             QCOMPARE(dlg.result(), int(QDialog::Rejected)); // nothing handed back
         }
+    }
+
+    // dBFS came after the five older units: it has a code of its own, and the older codes keep
+    // their entries.
+    void dbfsIsAPowerUnitOfItsOwn()
+    {
+        OscSpectrDlg dlg;
+        auto *units = kit::child<QComboBox>(dlg, "m_pPowDimensionCmbBox");
+        AnalyserSettings s;
+        s.powerDimension = DimDbfs;
+        dlg.setSettings(s);
+        QCOMPARE(units->currentText(), QString::fromUtf8("дБFS"));
+        QCOMPARE(dlg.settings().powerDimension, int(DimDbfs));
+        s.powerDimension = DimDbMicrovolt;
+        dlg.setSettings(s);
+        QCOMPARE(units->currentText(), QString::fromUtf8("дБмкВ"));
     }
 
     void fftSizeMustFitTheRecord_data()

@@ -96,6 +96,10 @@ private slots:
         QTest::newRow("uV") << 0.25 << "мкВ(эфф)" << 250.0;
         QTest::newRow("half of max") << 1000.0 << "dB/max" << 20 * std::log10(0.5);
         QTest::newRow("nothing") << 0.0 << "dB" << PowerTransforms::zeroPowerDb;
+        // A 4 V range: its full-scale sine has 4 / sqrt(2) V RMS.
+        QTest::newRow("dBFS full scale") << 4000 / std::sqrt(2.0) << "dBFS" << 0.0;
+        QTest::newRow("dBFS half scale") << 2000 / std::sqrt(2.0) << "dBFS" << 20 * std::log10(0.5);
+        QTest::newRow("dBFS nothing") << 0.0 << "dBFS" << PowerTransforms::zeroPowerDb;
     }
 
     void levelUnits()
@@ -103,7 +107,7 @@ private slots:
         QFETCH(double, mv);
         QFETCH(QString, unit);
         QFETCH(double, expected);
-        QVERIFY(std::fabs(levelInUnit(mv, unit, 2.0, 50) - expected) < 1e-9);
+        QVERIFY(std::fabs(levelInUnit(mv, unit, 2.0, 50, 4000) - expected) < 1e-9);
     }
 };
 

@@ -171,6 +171,11 @@ private slots:
         QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("1"));
         QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(В)"));
         QCOMPARE(panel.powerTransforms().type(), int(DimVolts));
+        panel.setDimensions(DimKilohertz, DimDbfs);
+        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(дБFS)"));
+        panel.setInputRange(2000);
+        QCOMPARE(panel.powerTransforms().toUnits(2.0), 0.0); // the sine of 2 V peaks
+        panel.setDimensions(DimKilohertz, DimVolts);
         panel.setMaxPower(1);
         panel.setMinPower(0);
         QCOMPARE(items(panel.m_pScaleYCmbBox), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "0.00001"}));
@@ -249,6 +254,12 @@ private slots:
         request.unit = QStringLiteral("dB/max");
         QVERIFY(std::fabs(readPower(*block, request)->value) < 1e-9);
 
+        // 1000 of the 2047 codes of full scale.
+        request.unit = QStringLiteral("dBFS");
+        const double dbfs = 20 * std::log10(1000.0 / 2047);
+        QVERIFY2(std::fabs(readPower(*block, request)->value - dbfs) < 0.1,
+                 qPrintable(QString::number(readPower(*block, request)->value)));
+
         // The tone found under a marker.
         request.unit = QStringLiteral("В(ампл)");
         request.markerBin = 101;
@@ -272,6 +283,19 @@ private slots:
         request.referToInput = true;
         request.isSimulation = true;
         QCOMPARE(readPower(*block, request)->value, harmonic->value);
+
+        // A record's gain of 10 refers volts to the module input, ten times lower; the
+        // fundamental stays 0 dB/max and the level against full scale stays where it was.
+        BlockSnapshot amplified = *block;
+        amplified.fileParams.front().gains.assign(16, 10.0);
+        request.isSimulation = false;
+        QVERIFY(std::fabs(readPower(amplified, request)->value / harmonic->value - 0.1) < 1e-9);
+        request.unit = QStringLiteral("dB/max");
+        QVERIFY(std::fabs(readPower(amplified, request)->value) < 1e-9);
+        request.unit = QStringLiteral("dBFS");
+        QVERIFY(std::fabs(readPower(amplified, request)->value - dbfs) < 0.1);
+        request.unit = QStringLiteral("мВ(эфф)");
+        request.isSimulation = true;
 
         request.channelNumber = channel + 7;
         QVERIFY(!readPower(*block, request));

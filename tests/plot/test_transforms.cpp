@@ -67,6 +67,14 @@ PowerTransforms power(int code)
     return t;
 }
 
+// dBFS of a 5 V converter: its full-scale sine has peaks of 5 V, a power of 12.5 V^2.
+PowerTransforms fiveVolts()
+{
+    PowerTransforms t = power(DimDbfs);
+    t.setRange(5000);
+    return t;
+}
+
 // 1 MHz sampling, a period of 1 ms: 1000 samples per period.
 PhaseMisTransforms phase(int code)
 {
@@ -133,6 +141,11 @@ const QVector<Row> &rows()
         {"power 0 dB rel", [] { return power(DimDecibelsRelative).toUnits(0.0, 2.0); }, -350.0},
         {"power 0 dBm", [] { return power(DimDbm).toUnits(0.0); }, -350.0},
         {"power 0 dBuV", [] { return power(DimDbMicrovolt).toUnits(0.0); }, -350.0},
+        {"power dBFS full-scale sine", [] { return fiveVolts().toUnits(12.5); }, 0.0},
+        {"power dBFS half amplitude", [] { return fiveVolts().toUnits(12.5 / 4); }, 20 * std::log10(0.5)},
+        {"power dBFS of 1 V RMS", [] { return fiveVolts().toUnits(1.0); }, -10 * std::log10(12.5)},
+        {"power 0 dBFS", [] { return fiveVolts().toUnits(0.0); }, -350.0},
+        {"power dBFS without a range", [] { return power(DimDbfs).toUnits(1.0); }, -350.0},
         {"power linear 0 stays 0", [] { return power(DimVolts).toUnits(0.0); }, 0.0},
         {"power never back", [] { return power(DimDecibels).fromUnits(-20); }, 0.0},
         // 250 samples of a 1000-sample period are a quarter turn.

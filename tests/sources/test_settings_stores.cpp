@@ -260,6 +260,8 @@ private slots:
             {"SpectrPanel/FftSize", 1e12, 8388608u, "above the largest size", analyser(&A::fftSize)},
             {"SpectrPanel/WindowType", 11, int(WindowBlackmanHarris7), "one past the last window", analyser(&A::windowType)},
             {"SpectrPanel/FreqDimension", int(DimVolts), int(DimKilohertz), "a unit of another axis", analyser(&A::freqDimension)},
+            {"SpectrPanel/PowerDimension", int(DimDbfs), int(DimDbfs), "dBFS, the newest unit, loads back", analyser(&A::powerDimension)},
+            {"SpectrPanel/PowerDimension", int(DimRadians), int(DimDecibelsRelative), "a unit of another axis", analyser(&A::powerDimension)},
             {"SpectrPanel/FreqShift", "maybe", true, "not a boolean: the default", analyser(&A::isFreqShift)},
             {"SpectrPanel/LowFreq", "nan", 0.0, "not a finite number", analyser(&A::lowFreqHz)},
             {"SpectrPanel/Impedance", 75, 50, "50 or 600 Ohm", analyser(&A::impedance)},

@@ -63,8 +63,102 @@ private slots:
         QVERIFY2(qAbs(snr - ideal) < 0.5, qPrintable(QString("SNR %1 vs %2").arg(snr).arg(ideal)));
         QVERIFY(qAbs(ch["enob"].toDouble() - bits) < 0.15);
         QVERIFY(qAbs(ch["fundamentalFrequency"].toDouble() - ToneHz) < 0.01);
-        // A full-scale sine of 2.5 V has an RMS of 2.5 / sqrt(2) V.
+        // A full-scale sine of 2.5 V has an RMS of 2.5 / sqrt(2) V, and is 0 dBFS.
         QVERIFY(qAbs(ch["fundamentalRms"].toDouble() - 2.5 / std::sqrt(2.0)) < 1e-3);
+        QVERIFY2(qAbs(ch["fundamentalDbfs"].toDouble()) < 0.05,
+                 qPrintable(QString::number(ch["fundamentalDbfs"].toDouble())));
+    }
+
+    // Half the amplitude is a quarter of the power: 20 log10(1/2) = -6.02 dBFS, on any range.
+    void halfScaleSineIsMinusSixDbfs_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::newRow("2.5 V") << "2.5";
+        QTest::newRow("10 V") << "10";
+    }
+    void halfScaleSineIsMinusSixDbfs()
+    {
+        QFETCH(QString, range);
+        const QString file = path("half" + range + ".bin");
+        QCOMPARE(tool({"generate", file, "--samples", "65536", "--bits", "16", "--range", range,
+                       "--tone", QString("%1:%2").arg(ToneHz, 0, 'f', 6).arg(32767 / 2.0)})
+                     .exitCode,
+                 0);
+        const QJsonObject ch = analyseChannel0(file);
+        const double dbfs = ch["fundamentalDbfs"].toDouble();
+        QVERIFY2(qAbs(dbfs - 20 * std::log10(0.5)) < 0.05, qPrintable(QString::number(dbfs)));
+        const Run text = tool({"analyze", file, "--fft", "65536"});
+        QVERIFY(text.out.contains("dBFS"));
+    }
+
+    // The exported samples are the codes the record holds from the position on, and the
+    // exported spectrum holds the sine's power: (A / 32767 x 2.5 V)^2 / 2 summed over the bins.
+    void exportWritesTheRecordsCodesAndPower()
+    {
+        const QString file = path("export.bin");
+        const double a = 20000;
+        QCOMPARE(tool({"generate", file, "--samples", "8192", "--bits", "16", "--channels", "2",
+                       "--tone", QString("%1:%2").arg(ToneHz, 0, 'f', 6).arg(a), "--noise", "3"})
+                     .exitCode,
+                 0);
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.read(8192 * 2 * 2);
+        const auto code = [&](int sample, int channel) {
+            return double(reinterpret_cast<const qint16 *>(bytes.constData())[sample * 2 + channel]);
+        };
+
+        const QString samples = path("samples.csv");
+        QCOMPARE(tool({"export", file, "--what", "samples", "--csv", samples, "--position", "5000",
+                       "--length", "2000"})
+                     .exitCode,
+                 0);
+        QFile csv(samples);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2001);
+        QCOMPARE(lines[0].split(',').size(), 3);
+        for (int i = 1; i < lines.size(); ++i) {
+            const QStringList f = lines[i].split(',');
+            const int sample = 5000 + i - 1;
+            QCOMPARE(f[0].toInt(), sample);
+            QCOMPARE(f[1].toDouble(), code(sample, 0));
+            QCOMPARE(f[2].toDouble(), code(sample, 1));
+        }
+
+        const QString spectrum = path("spectrum.csv");
+        QCOMPARE(tool({"export", file, "--what", "spectrum", "--csv", spectrum, "--fft", "4096"})
+                     .exitCode,
+                 0);
+        QFile spec(spectrum);
+        QVERIFY(spec.open(QIODevice::ReadOnly));
+        const QStringList rows = QString::fromUtf8(spec.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 2049);
+        double total = 0;
+        for (int i = 1; i < rows.size(); ++i)
+            total += rows[i].split(',')[1].toDouble();
+        const double volts = a / 32767 * 2.5;
+        QVERIFY2(qAbs(10 * std::log10(total / (volts * volts / 2))) < 0.05, qPrintable(QString::number(total)));
+        QCOMPARE(rows[2048].split(',')[0].toDouble(), 2047 * 1e6 / 4096);
+    }
+
+    // Every part of an export command the tool cannot carry out is named.
+    void exportRefusals()
+    {
+        const QString file = path("refusals.bin");
+        QCOMPARE(tool({"generate", file, "--samples", "4096"}).exitCode, 0);
+        Run r = tool({"export", file, "--what", "phase", "--csv", path("x.csv")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("--what"));
+        r = tool({"export", file, "--what", "samples"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("--csv"));
+        r = tool({"export", path("absent.bin"), "--what", "samples", "--csv", path("x.csv")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("absent.bin"));
+        r = tool({"export", file, "--what", "samples", "--csv", path("no/folder/x.csv")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("no/folder"));
     }
 
     // Harmonics 50 and 56 dB below the carrier: THD = 10 log10(1e-5 + 10^-5.6). Bin-centred,
