@@ -20,7 +20,7 @@ bool exportTableToFile(QWidget *parent, const ExportTable &table, const QString 
     const QString error = writeTable(path, table);
     if (error.isEmpty())
         return true;
-    QMessageBox::critical(parent, QStringLiteral("ORMA"),
+    QMessageBox::warning(parent, QStringLiteral("ORMA"),
                           QStringLiteral("Таблица не записана: ") + error);
     return false;
 }
