@@ -1,7 +1,6 @@
 #include "dsp/FirFilter.h"
 
 #include "dsp/FftwPlanner.h"
-#include "dsp/SpectrumEngine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,9 +73,11 @@ bool FirFilter::setTaps(const double *h, int taps)
     }
     auto *bins = reinterpret_cast<fftw_complex *>(m_block);
     {
+        // Estimated, not measured: the design is redone whenever a parameter changes, and
+        // measuring a transform of this size takes the worker seconds.
         std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-        m_forward = fftw_plan_dft_r2c_1d(n, m_block, bins, fftwPlanFlags(uint32_t(n)));
-        m_inverse = fftw_plan_dft_c2r_1d(n, bins, m_block, fftwPlanFlags(uint32_t(n)));
+        m_forward = fftw_plan_dft_r2c_1d(n, m_block, bins, FFTW_ESTIMATE);
+        m_inverse = fftw_plan_dft_c2r_1d(n, bins, m_block, FFTW_ESTIMATE);
     }
     if (!m_forward || !m_inverse) {
         release();
