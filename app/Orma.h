@@ -30,6 +30,8 @@ class QToolBar;
 class QToolButton;
 class QwtPlotGrid;
 class FileSource;
+class FilterFollower;
+class FiltersDlg;
 class LegendItemWidget;
 class OrmaOscPanel;
 class OrmaPanel;
@@ -109,6 +111,9 @@ public slots:
     void slotSaveConfig();
     void slotSingleStartToggled(bool isOn);
     void slotSaveXWidth();
+    void slotShowFiltrationDlg();
+    void slotFiltrationEnable(bool isFlg);
+    void slotUpdateFiltrParams();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -158,6 +163,8 @@ private:
     void applyConfig();
     void saveConfig();
     void refreshChannelSelectors();
+    // The filter dialog's parameters and the on/off state to the current source.
+    void applyFilterToSource();
 
     // source
     AcquisitionControl m_acq{*this};
@@ -204,6 +211,8 @@ private:
     QSpinBox *m_pPercentSpin = nullptr;
 
     // dialogs created once
+    FiltersDlg *m_pFiltersDlg = nullptr;
+    std::unique_ptr<FilterFollower> m_pFilterFollower;
     SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;
     PalletDlg *m_pPalletDlg = nullptr;
     OscSpectrDlg *m_pOscSpectrDlg = nullptr;
