@@ -19,6 +19,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -31,9 +32,17 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-void dataCycle(benchmark::State &state)
+// filterType: -1 no filtering, else the "Filtration/FilterType" of an 8th-order IIR or a
+// 4095-tap FIR low-pass at 20 kHz.
+void dataCycle(benchmark::State &state, int filterType)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
+    writeIniValue(config, "Filtration", "OnFiltration", filterType >= 0 ? 1 : 0);
+    writeIniValue(config, "Filtration", "FilterType", std::max(filterType, 0));
+    writeIniValue(config, "Filtration", "IirOrder", 8);
+    writeIniValue(config, "Filtration", "IirLowFreq", 20);
+    writeIniValue(config, "Filtration", "FirLength", 4095);
+    writeIniValue(config, "Filtration", "FirLowFreq", 20);
     SimulationSettings sim;
     sim.sampleCount = 65536;
     for (int i = 0; i < 8; ++i) {
@@ -161,7 +170,11 @@ void soak(benchmark::State &state)
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
-BENCHMARK(dataCycle)->Name("DataCycle/sim_8x64K")->UseManualTime()->Iterations(20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, plain, -1)->Name("DataCycle/sim_8x64K")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, fir, 0)->Name("DataCycle/sim_8x64K_fir4095")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, iir, 1)->Name("DataCycle/sim_8x64K_iir8")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace
