@@ -150,8 +150,8 @@ FilterDesign designFilter(const FilterParams &p, double fs)
         return d;
     }
     if (designIir(iirSpecOf(p, fs), d.sections) != IirDesigned)
-        d.error = QStringLiteral("БИХ-фильтр не построен: при порядке %1 и такой полосе полюс "
-                                 "выходит на единичную окружность или за нее")
+        d.error = QStringLiteral("БИХ-фильтр не построен: при порядке %1 и такой полосе полюсы "
+                                 "неотделимы от единичной окружности в точности double")
                       .arg(p.iirOrder);
     return d;
 }

@@ -417,6 +417,11 @@ private slots:
         QCOMPARE(result(IirButterworth, 1, 4, 24000, 0, 1, 40), IirBadArguments);
         QCOMPARE(result(IirButterworth, 2, 4, 3000, 3000, 1, 40), IirBadArguments);
         QCOMPARE(result(IirButterworth, 3, 4, 3000, 25000, 1, 40), IirBadArguments);
+        // Poles that double cannot keep inside the unit circle: refused, not returned.
+        IirSpec tiny{IirButterworth, 0, 40, 1e6, 0.001, 0, 1, 40};
+        std::vector<Biquad> none;
+        QCOMPARE(designIir(tiny, none), IirUnstable);
+        QVERIFY(none.empty());
         // Butterworth takes no ripple: whatever the field holds is not its business.
         QCOMPARE(result(IirButterworth, 0, 4, 1000, 0, 0, 0), IirDesigned);
     }

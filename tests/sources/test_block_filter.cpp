@@ -133,6 +133,8 @@ private slots:
         QTest::newRow("one tap") << 8 << 1e6 << "Filtration/FirLength = 1";
         QTest::newRow("beta 101") << 9 << 1e6 << "Filtration/FirBetaKaiser = 101";
         QTest::newRow("no sampling rate") << 10 << 0.0 << "Частота дискретизации 0";
+        // 1 mHz at 1 MHz, order 40: no double separates the poles from the unit circle.
+        QTest::newRow("poles on the circle") << 11 << 1e6 << "БИХ-фильтр не построен";
     }
 
     void refusedByKeyValueAndRule()
@@ -152,9 +154,10 @@ private slots:
         case 7: p = firParams(201, 30); p.filterFunction = 2; p.firUpFreq = 20; break;
         case 8: p = firParams(1, 30); break;
         case 9: p = firParams(201, 30); p.firFilter = 0; p.firBetaKaiser = 101; break;
+        case 11: p = iirParams(0, 0, 40, 1e-6f); break;
         default: break;
         }
-        const QString error = checkFilterParams(p, fs);
+        const QString error = designFilter(p, fs).error;
         QVERIFY2(error.startsWith(named), qPrintable(error));
         // And the block is left as it was: the old flow would have copied zeros back.
         std::vector<double> x = ramp(1000);
