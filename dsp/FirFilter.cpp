@@ -42,12 +42,15 @@ int FirFilter::chooseTransformSize(int taps)
     // Direct: `taps` multiply-adds per output. Overlap-add: two real transforms of N points and
     // N/2 complex products per N - taps + 1 outputs; a real transform costs about N log2 N
     // multiply-adds' time (FFTW's vector code against a scalar dependent sum).
+    // Beyond 4M points the gain per output is a few per cent, the memory hundreds of MB.
     double best = taps;
     int bestN = 0;
     for (int log = 4; log <= 26; ++log) {
         const double n = double(1 << log);
         if (n < 2.0 * taps)
             continue;
+        if (log > MaxTransformLog && bestN != 0)
+            break;
         const double perOutput = (2.0 * n * log + 2.0 * n) / (n - taps + 1);
         if (perOutput < best) {
             best = perOutput;

@@ -27,9 +27,11 @@ public:
     // y = the first n outputs; x and y must not overlap. One object per thread.
     void filter(const double *x, size_t n, double *y);
 
-    // The overlap-add transform length for `taps` (a power of two at least twice as long), or
-    // 0 when the direct convolution costs less.
+    // The overlap-add transform length for `taps` (a power of two at least twice as long, and
+    // not above 2^MaxTransformLog unless the taps need it), or 0 when the direct convolution
+    // costs less.
     static int chooseTransformSize(int taps);
+    static constexpr int MaxTransformLog = 22;
 
 private:
     void release();

@@ -224,6 +224,7 @@ private slots:
         }
         QVERIFY2(error <= 1e-12 * std::max(scale, 1.0), qPrintable(QString::number(error / scale)));
         QCOMPARE(FirFilter::chooseTransformSize(7), 0); // a short filter is summed directly
+        QCOMPARE(FirFilter::chooseTransformSize(1048575), 1 << 22); // the longest: 4M points
     }
 
     void firRejectsWhatCannotBeDesigned()
