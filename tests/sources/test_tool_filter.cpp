@@ -116,7 +116,11 @@ private slots:
         const QJsonObject fromOption =
             channel0({"--filter", "type=iir,iir=elliptic,order=6,low=30,ripple=0.5,attenuation=60"});
         QVERIFY(!fromIni.isEmpty());
-        QCOMPARE(fromIni, fromOption);
+        // The same filter; the transform plans FFTW measures may differ in the last digits.
+        for (const char *figure : {"fundamentalRms", "totalRms", "sfdr", "snr", "sinad"})
+            QVERIFY2(qAbs(fromIni[figure].toDouble() - fromOption[figure].toDouble()) <=
+                         1e-9 * qAbs(fromOption[figure].toDouble()),
+                     figure);
     }
 
     void refusedFiltersNameTheirField_data()
