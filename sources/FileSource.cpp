@@ -36,6 +36,15 @@ StopRequested FileSource::stopPredicate() const
     return [this] { return stopPending(); };
 }
 
+bool FileSource::openRecord(QFile &file)
+{
+    if (openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        return true;
+    if (file.exists() && !stopPending())
+        m_readFailure = QStringLiteral("Файл ") + file.fileName() + QStringLiteral(" не может быть открыт");
+    return false;
+}
+
 void FileSource::writeFlag(int32_t state, int32_t value)
 {
     if (m_flagFile.exists())
@@ -71,7 +80,7 @@ void FileSource::setFileName(const QString &path)
 bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 {
     QFile record(m_files[size_t(file)].name);
-    if (!openWithRetry(record, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!openRecord(record))
         return false;
     size = record.size();
     const qint64 start = std::max<qint64>(0, size - PostfixTailBytes);
@@ -86,7 +95,7 @@ bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 bool FileSource::readSpectra(ComplexD *values, uint64_t count)
 {
     QFile file(firstFileName());
-    if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!openRecord(file))
         return false;
     const qint64 bytes = qint64(count * sizeof(ComplexD));
     return file.read(reinterpret_cast<char *>(values), bytes) == bytes;
@@ -133,6 +142,7 @@ bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
 uint8_t FileSource::loadPostfixes()
 {
     uint8_t result = PostfixParsed;
+    bool obtained = false; // some file of this pass gave its postfix
     for (size_t i = 0; i < m_files.size(); ++i) {
         LoadedFile &loaded = m_files[i];
         QByteArray tail;
@@ -145,14 +155,17 @@ uint8_t FileSource::loadPostfixes()
             found = findPostfix(tail);
         }
         if (!found.found) {
-            // While a producer is live, a postfix that went missing keeps its last text.
-            const bool keepCached = !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+            // While a producer is live, a postfix that went missing keeps its last text; not
+            // beside a file whose postfix this pass did read (records written at once lose
+            // theirs together).
+            const bool keepCached = !obtained && !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
             m_postfixKnown = keepCached;
             if (!keepCached)
                 loaded.dataBytes = size;
             continue;
         }
         m_postfixKnown = true;
+        obtained = true;
         loaded.dataBytes = size - tail.size() + std::max(found.offset, 0);
         if (!takePostfix(int(i), found.text, result))
             return PostfixError;
@@ -216,7 +229,7 @@ bool FileSource::readSamples()
         if (!frame)
             continue;
         QFile file(m_files[i].name);
-        if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        if (!openRecord(file))
             return false;
         uint64_t done = 0;
         const uint64_t wanted = windowFrames(int(i));
@@ -297,7 +310,13 @@ int FileSource::readBlock()
             return -1;
         }
     }
-    const bool ok = detectContent() == ContentSpectrum ? readSpectrumFile() : readPass();
+    const uint8_t content = detectContent();
+    const bool ok = m_readFailure.isEmpty() &&
+                    (content == ContentSpectrum ? readSpectrumFile() : readPass());
+    if (!m_readFailure.isEmpty()) {
+        m_readStatus = -1; // the file is there but will not open: the window says so and stops
+        return -1;
+    }
     if (!ok && !m_readError)
         m_readStatus = -1; // not a postfix error: the data could not be had
     return ok && !m_readError ? 0 : -1;
