@@ -66,6 +66,13 @@ Orma::Orma(QWidget *parent)
     installEventFilter(this);
     statusBar()->setObjectName("pstatusBar");
     statusBar()->setAutoFillBackground(true);
+    // The acquisition state and the note about the record stay when a status tip passes.
+    m_pStateLabel = new QLabel(statusBar());
+    m_pStateLabel->setObjectName("m_pStateLabel");
+    statusBar()->addPermanentWidget(m_pStateLabel);
+    m_pNoteLabel = new QLabel(statusBar());
+    m_pNoteLabel->setObjectName("m_pNoteLabel");
+    statusBar()->addWidget(m_pNoteLabel, 1);
     setStatus("Остановка сбора", QColor(255, 0, 0));
     resize(719, 465);
     setIconSize(QSize(20, 22));
@@ -647,7 +654,12 @@ void Orma::setStatus(const QString &sText, const QColor &color)
     QPalette palette = statusBar()->palette();
     palette.setColor(QPalette::Window, color);
     statusBar()->setPalette(palette);
-    statusBar()->showMessage(sText);
+    m_pStateLabel->setText(sText);
+}
+
+void Orma::setNote(const QString &sText)
+{
+    m_pNoteLabel->setText(sText);
 }
 
 void Orma::slotShowFontDlg()

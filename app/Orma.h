@@ -142,6 +142,9 @@ private:
     void reportReadFailure(const QString &message) override;
     FileSource *fileSource() const { return m_acq.fileSource(); }
     void setStatus(const QString &sText, const QColor &color);
+    // What the user should know about the record being read (empty: nothing).
+    void setNote(const QString &sText);
+    void refreshNote();
     void rebuildChannels();
     void clearChannels();
     void refreshCurves();
@@ -196,6 +199,9 @@ private:
     QAction *m_pSpaceAction = nullptr;
     bool m_bSpaceHeld = false;
     QFont m_font{"Verdana", 10};
+
+    QLabel *m_pStateLabel = nullptr;
+    QLabel *m_pNoteLabel = nullptr;
 
     // panels and the bottom strip
     OrmaOscPanel *m_pOrmaOscPanel = nullptr;

@@ -17,6 +17,7 @@
 #include "sources/SimulationSettings.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -80,6 +81,7 @@ void Orma::slotChangeMode(bool isFlg)
         blocks.push_back(std::make_unique<QSignalBlocker>(action));
     clearChannels();
     m_acq.install(kind, info->create());
+    setNote(QString());
 
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);
@@ -150,6 +152,7 @@ void Orma::slotStart()
     allocateSourceWindow();
     m_acq.requestFirstBlock();
     setStatus("Сбор данных", QColor(0, 255, 0));
+    refreshNote();
 }
 
 void Orma::slotStop()
@@ -364,9 +367,27 @@ bool Orma::showBlock()
         return false;
     runFollowers(BlockFollower::WhileVisible);
     slotSpectrParams();
+    refreshNote();
     if (m_bScrolling)
         QTimer::singleShot(1, this, &Orma::slotScrolling);
     return true;
+}
+
+// An empty record keeps the window waiting for a producer, and one without a description is
+// read with the user's parameters: both look like a failure unless the user is told.
+void Orma::refreshNote()
+{
+    FileSource *file = sourceKind() == KindFile ? fileSource() : nullptr;
+    if (!file || file->firstFileName().isEmpty()) {
+        setNote(QString());
+    } else if (QFileInfo(file->firstFileName()).size() == 0) {
+        setNote("Файл " + QFileInfo(file->firstFileName()).fileName() +
+                " пока не содержит отсчетов: ожидание данных от программы сбора");
+    } else if (!file->postfixKnown()) {
+        setNote("Файл без описания: читается с параметрами \"Параметры файла чтения\"");
+    } else {
+        setNote(QString());
+    }
 }
 
 // --- read-outs -------------------------------------------------------------------------------

@@ -40,6 +40,8 @@ void Orma::loadFile(const QString &sFile)
     }
     m_acq.waitForThread();
     if (!QFile::exists(sFile)) {
+        // Not a choice of the generator: the user is told, then shown it.
+        QMessageBox::critical(this, "ORMA", "Файл " + sFile + " не найден!");
         m_pSimulationAction->setChecked(true);
         rebuildTitle();
         return;
@@ -279,7 +281,7 @@ void Orma::saveConfig()
     m_session.config.windowState = int(windowState());
     m_session.config.panelsView = m_nPanelsView;
     m_session.config.scrollPercent = m_pPercentSpin->value();
-    m_session.config.xWidth = m_pOrmaOscPanel->m_pScaleXCmbBox->currentIndex();
+    m_session.config.xWidth = m_pOrmaOscPanel->chosenWidthIndex();
     m_session.config.isInterpolation = m_bInterpolation;
     m_session.config.isAccumulation = m_bAccumulation;
     m_session.config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
@@ -308,8 +310,7 @@ void Orma::slotSingleStartToggled(bool isOn)
 
 void Orma::slotSaveXWidth()
 {
-    const int index = m_pOrmaOscPanel->m_pScaleXCmbBox->currentIndex();
-    m_session.writeKey("OscPanel", "XWidth", index < 0 ? 7 : index);
+    m_session.writeKey("OscPanel", "XWidth", m_pOrmaOscPanel->chosenWidthIndex());
 }
 
 // --- settings dialogs ------------------------------------------------------------------------

@@ -94,6 +94,8 @@ void OrmaOscPanel::slotScaleX(QString)
     if (index != chosen) {
         const QSignalBlocker blocker(m_pScaleXCmbBox);
         m_pScaleXCmbBox->setCurrentIndex(index);
+    } else {
+        m_chosenWidthIndex = chosen; // a width the record cut down is not the user's choice
     }
     const double w = oscWidth(index);
 
@@ -124,12 +126,12 @@ void OrmaOscPanel::setRecordLength(uint32_t n)
     m_recordLength = n;
     // The slider first, so that the window clamped below can be shown on it.
     setSliderRange(0, n);
-    const int index = m_pScaleXCmbBox->currentIndex();
     {
         const QSignalBlocker blocker(m_pScaleXCmbBox);
         m_pScaleXCmbBox->setCurrentIndex(-1);
     }
-    m_pScaleXCmbBox->setCurrentIndex(std::max(0, index));
+    // A longer record gets back the width the user chose, not one a shorter record forced.
+    m_pScaleXCmbBox->setCurrentIndex(std::max(0, m_chosenWidthIndex));
 }
 
 void OrmaOscPanel::setSampleRate(double hz)

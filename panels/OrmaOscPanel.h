@@ -16,6 +16,8 @@ public:
 
     // Samples per channel available; the window is kept inside them.
     void setRecordLength(uint32_t n);
+    // The width index last chosen that the record did not have to cut down.
+    int chosenWidthIndex() const { return m_chosenWidthIndex; }
     uint32_t recordLength() const { return m_recordLength; }
     void setSampleRate(double hz);
     double sampleRate() const { return m_sampleRate; }
@@ -56,5 +58,6 @@ private:
     double m_range = 0.0;
     int m_bits = 0;
     uint32_t m_recordLength = 0;
+    int m_chosenWidthIndex = 7;
     bool m_gainMode = false;
 };

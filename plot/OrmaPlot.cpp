@@ -142,20 +142,24 @@ void OrmaPlot::setCurveSamples(int channel, const QColor &color, const double *x
     if (!c)
         c = createCurve(channel, color);
     else if (c->pen().color() != color)
-        setChannelColor(channel, color);
+        recolour(c, color);
     c->setCurveSamples(x, y, count);
     // The new arrays are in place before the old owner may free its own.
     std::swap(m_curveOwners[c], owner);
 }
 
+void OrmaPlot::recolour(QwtPlotCurveEx *c, const QColor &color) const
+{
+    QPen pen = c->pen();
+    pen.setColor(color);
+    c->setPen(pen);
+    applySampleMarks(c);
+}
+
 void OrmaPlot::setChannelColor(int channel, const QColor &color)
 {
-    for (QwtPlotCurveEx *c : m_curves.values(channel)) {
-        QPen pen = c->pen();
-        pen.setColor(color);
-        c->setPen(pen);
-        applySampleMarks(c);
-    }
+    for (QwtPlotCurveEx *c : m_curves.values(channel))
+        recolour(c, color);
 }
 
 QwtPlotCurveEx *OrmaPlot::curve(int channel) const

@@ -159,6 +159,7 @@ public slots:
 private:
     QwtPlotCurveEx *createCurve(int channel, const QColor &color);
     void applySampleMarks(QwtPlotCurveEx *curve) const;
+    void recolour(QwtPlotCurveEx *c, const QColor &color) const;
     // Detaches and deletes; markers sitting on it forget it.
     void discardCurve(QwtPlotCurveEx *curve);
     void setChannelVisible(int channel, bool visible, bool isReplot);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -82,6 +83,22 @@ void answerNextDialog(const std::function<void(QWidget &)> &edit, const char *bu
         timer->deleteLater();
         edit(*dialog);
         dialog->findChild<QPushButton *>(button)->click();
+    });
+    timer->start(10);
+}
+
+// Closes the next message box and returns its text through `text` (empty if none came).
+[[maybe_unused]] void closeNextMessageBox(QString &text)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, &text] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        text = box->text();
+        box->accept();
     });
     timer->start(10);
 }

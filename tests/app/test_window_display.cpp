@@ -4,6 +4,7 @@
 #include "WindowTestKit.h"
 
 #include "app/MainConfig.h"
+#include "panels/ComboBoxInc.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
@@ -15,6 +16,8 @@
 #include "sources/SignalSource.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -212,6 +215,81 @@ private slots:
         QVERIFY(simulation->isChecked());
         QVERIFY(!w.isStopped());
         QVERIFY(waitForBlocks(w, 2));
+    }
+
+    void aMissingRecordIsReportedBeforeTheGeneratorShows()
+    {
+        Orma w;
+        w.show();
+        QString text;
+        closeNextMessageBox(text);
+        const QString missing = m_dir.filePath("nowhere.bin");
+        w.applyCommandLine({"-r", missing});
+        QCOMPARE(text, "Файл " + missing + " не найден!");
+        QVERIFY(action(w, "m_pSimulationAction")->isChecked());
+    }
+
+    void theStatusBarSaysWhatTheRecordLacks()
+    {
+        const QString empty = m_dir.filePath("empty.bin");
+        QFile(empty).open(QIODevice::WriteOnly);
+        const QString bare = writeRecord(m_dir.filePath("bare.bin"), 1, 4096);
+        QFile bareFile(bare);
+        {
+            // The same samples without their description.
+            RecordRecipe recipe = defaultRecordRecipe();
+            QString error;
+            QVERIFY(writeRecordFile(bare, recipe, false, &error));
+        }
+        Orma w;
+        w.show();
+        auto *note = w.findChild<QLabel *>("m_pNoteLabel");
+        QVERIFY(note);
+        w.applyCommandLine({"-r", empty, "-j"});
+        QTest::qWait(300);
+        QVERIFY2(note->text().contains("не содержит отсчетов"), qPrintable(note->text()));
+        w.slotStop();
+        w.loadFile(bare);
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 2));
+        QVERIFY2(note->text().contains("\"Параметры файла чтения\""), qPrintable(note->text()));
+        w.slotStop();
+    }
+
+    void theStateOutlivesAStatusTip()
+    {
+        Orma w;
+        w.show();
+        auto *state = w.findChild<QLabel *>("m_pStateLabel");
+        QVERIFY(state);
+        w.slotStart();
+        QCOMPARE(state->text(), QStringLiteral("Сбор данных"));
+        w.statusBar()->showMessage("Открыть файл"); // what a menu's status tip does
+        QVERIFY(state->isVisible());
+        QCOMPARE(state->text(), QStringLiteral("Сбор данных"));
+        w.slotStop();
+        QCOMPARE(state->text(), QStringLiteral("Остановка сбора"));
+    }
+
+    void aShortRecordDoesNotReplaceTheChosenWidth()
+    {
+        const QString shortRec = writeRecord(m_dir.filePath("short.bin"), 1, 16);
+        const QString longRec = writeRecord(m_dir.filePath("long.bin"), 1, 100000);
+        Orma w;
+        w.show();
+        auto *chooser = w.oscPanel()->m_pScaleXCmbBox;
+        QCOMPARE(chooser->currentIndex(), 7); // 1K
+        w.applyCommandLine({"-r", shortRec, "-j"});
+        QVERIFY(waitForBlocks(w, 1));
+        w.slotStop();
+        QTest::qWait(50);
+        QCOMPARE(chooser->currentText(), QStringLiteral("16")); // cut to the record
+        QCOMPARE(openIni(w.configPath())->value("OscPanel/XWidth", 7).toInt(), 7);
+        w.loadFile(longRec);
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        w.slotStop();
+        QCOMPARE(chooser->currentIndex(), 7);
     }
 
     void aMaximisedWindowKeepsItsNormalSize()

@@ -120,9 +120,13 @@ private slots:
         plot.addCurve(5, Qt::cyan, true);
         QCOMPARE(plot.curves().count(2), 3);
         QwtPlotCurveEx *first = plot.curve(2);
-        plot.setCurveSamples(2, Qt::white, x.constData(), y.constData(), x.size());
+        plot.setCurveSamples(2, Qt::yellow, x.constData(), y.constData(), x.size());
         QCOMPARE(first->sampleCount(), 10);
         QCOMPARE(first->pen().color(), QColor(Qt::yellow)); // the newest is the channel's curve
+        // Samples in another colour recolour the channel's curve (a new palette), only that one.
+        plot.setCurveSamples(2, Qt::white, x.constData(), y.constData(), x.size());
+        QCOMPARE(first->pen().color(), QColor(Qt::white));
+        plot.setCurveSamples(2, Qt::yellow, x.constData(), y.constData(), x.size());
         QCOMPARE(plot.curveColors().size(), 4);
         QVERIFY(plot.curveByColor(Qt::green));
         QVERIFY(!plot.curveByColor(Qt::blue));
