@@ -43,13 +43,13 @@ void fir(benchmark::State &state, int taps)
 
 void iir8(benchmark::State &state)
 {
-    IirSpec spec;
-    spec.family = IirButterworth;
-    spec.order = 8;
-    spec.fs = 1e6;
-    spec.f1 = 1e5;
+    IirParams request;
+    request.family = IirButterworth;
+    request.order = 8;
+    request.fs = 1e6;
+    request.f1 = 1e5;
     std::vector<Biquad> sections;
-    designIir(spec, sections);
+    designIir(request, sections);
     const auto x = samples();
     std::vector<double> y(kSamples);
     filterCascade(sections.data(), int(sections.size()), x.data(), kSamples, y.data());

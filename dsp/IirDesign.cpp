@@ -373,7 +373,7 @@ bool finite(const Biquad &s)
            std::isfinite(s.a1) && std::isfinite(s.a2);
 }
 
-bool validSpec(const IirSpec &s)
+bool validParams(const IirParams &s)
 {
     const bool twoEdges = s.band == 2 || s.band == 3;
     const bool ripple = s.family == IirChebyshev || s.family == IirElliptic;
@@ -409,39 +409,39 @@ std::complex<double> cascadeResponse(const Biquad *sections, int count, double f
     return h;
 }
 
-IirDesignResult designIir(const IirSpec &spec, std::vector<Biquad> &out)
+IirDesignResult designIir(const IirParams &request, std::vector<Biquad> &out)
 {
-    if (!validSpec(spec))
+    if (!validParams(request))
         return IirBadArguments;
     Prototype proto;
-    switch (spec.family) {
+    switch (request.family) {
     case IirButterworth:
-        proto = butterworth(spec.order);
+        proto = butterworth(request.order);
         break;
     case IirChebyshev:
-        proto = chebyshev(spec.order, spec.rippleDb);
+        proto = chebyshev(request.order, request.rippleDb);
         break;
     case IirInverseChebyshev:
-        proto = inverseChebyshev(spec.order, spec.attenuationDb);
+        proto = inverseChebyshev(request.order, request.attenuationDb);
         break;
     case IirElliptic:
-        proto = elliptic(spec.order, spec.rippleDb, spec.attenuationDb);
+        proto = elliptic(request.order, request.rippleDb, request.attenuationDb);
         break;
     default:
-        proto = bessel(spec.order);
+        proto = bessel(request.order);
     }
     if (proto.poles.empty())
         return IirUnstable;
-    const double w1 = std::tan(M_PI * spec.f1 / spec.fs);
-    const double w2 = spec.band >= 2 ? std::tan(M_PI * spec.f2 / spec.fs) : w1;
+    const double w1 = std::tan(M_PI * request.f1 / request.fs);
+    const double w2 = request.band >= 2 ? std::tan(M_PI * request.f2 / request.fs) : w1;
     std::vector<Biquad> result;
-    if (!sections(transform(proto, spec.band, w1, w2), result))
+    if (!sections(transform(proto, request.band, w1, w2), result))
         return IirUnstable;
 
     // Gain: the prototype's DC gain where the pass band maps it: DC, Nyquist, or the band-pass
     // centre 2 atan(sqrt(w1 w2)).
-    const double reference = spec.band == 1 ? 0.5
-                             : spec.band == 2 ? std::atan(std::sqrt(w1 * w2)) / M_PI
+    const double reference = request.band == 1 ? 0.5
+                             : request.band == 2 ? std::atan(std::sqrt(w1 * w2)) / M_PI
                                               : 0.0;
     const cd h = cascadeResponse(result.data(), int(result.size()), reference);
     if (!(std::abs(h) > 0) || !std::isfinite(std::abs(h)))

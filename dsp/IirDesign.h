@@ -20,7 +20,7 @@ struct Biquad {
     double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;
 };
 
-struct IirSpec {
+struct IirParams {
     int family = IirButterworth;
     int band = 0;              // FilterBand
     int order = 1;             // of the low-pass prototype; band filters have twice the poles
@@ -41,7 +41,7 @@ enum IirDesignResult {
 };
 
 // Sections ordered with the poles nearest the unit circle last, the gain spread evenly.
-IirDesignResult designIir(const IirSpec &spec, std::vector<Biquad> &sections);
+IirDesignResult designIir(const IirParams &request, std::vector<Biquad> &sections);
 
 // Response of the cascade at f / fs cycles per sample.
 std::complex<double> cascadeResponse(const Biquad *sections, int count, double frequency);

@@ -118,9 +118,9 @@ QString checkFilterParams(const FilterParams &p, double fs)
     return isFir(p) ? checkFir(p, fs) : checkIir(p, fs);
 }
 
-IirSpec iirSpecOf(const FilterParams &p, double fs)
+IirParams iirParamsOf(const FilterParams &p, double fs)
 {
-    IirSpec s;
+    IirParams s;
     s.family = int(p.iirFilter);
     s.band = p.filterFunction;
     s.order = p.iirOrder;
@@ -149,7 +149,7 @@ FilterDesign designFilter(const FilterParams &p, double fs)
             d.error = QStringLiteral("КИХ-фильтр с такими параметрами не строится");
         return d;
     }
-    if (designIir(iirSpecOf(p, fs), d.sections) != IirDesigned)
+    if (designIir(iirParamsOf(p, fs), d.sections) != IirDesigned)
         d.error = QStringLiteral("БИХ-фильтр не построен: при порядке %1 и такой полосе полюсы "
                                  "неотделимы от единичной окружности в точности double")
                       .arg(p.iirOrder);

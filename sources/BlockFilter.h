@@ -16,7 +16,7 @@
 QString checkFilterParams(const FilterParams &params, double fs);
 
 // The IIR the parameters describe at fs, as the design takes it.
-IirSpec iirSpecOf(const FilterParams &params, double fs);
+IirParams iirParamsOf(const FilterParams &params, double fs);
 
 struct FilterDesign {
     QString error;                 // empty when designed

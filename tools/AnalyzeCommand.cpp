@@ -38,7 +38,7 @@ struct AnalyzeSettings {
 
 // "--filter key=value,...": the filter dialog's fields, from its defaults. Names of choices
 // are the dialog's lists in order.
-QString parseFilter(const QString &spec, FilterParams &p)
+QString parseFilter(const QString &fields, FilterParams &p)
 {
     static const QStringList types = {"fir", "iir"};
     static const QStringList functions = {"lowpass", "highpass", "bandpass", "bandstop"};
@@ -46,7 +46,7 @@ QString parseFilter(const QString &spec, FilterParams &p)
     static const QStringList windows = {"rectangular", "triangular", "hann", "hamming", "blackman"};
     static const QStringList families = {"butterworth", "chebyshev", "inverse-chebyshev",
                                          "elliptic", "bessel"};
-    for (const QString &item : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &item : fields.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString key = item.section(QLatin1Char('='), 0, 0).trimmed();
         const QString value = item.section(QLatin1Char('='), 1).trimmed();
         auto choice = [&](const QStringList &names, auto &field) {

@@ -63,7 +63,7 @@ std::vector<double> fir(int band, double f1, double f2, int taps, int window, do
 std::vector<Biquad> iir(int family, int band, int order, double f1, double f2 = 0,
                         double ripple = 0.5, double attenuation = 40)
 {
-    IirSpec s;
+    IirParams s;
     s.family = family;
     s.band = band;
     s.order = order;
@@ -404,7 +404,7 @@ private slots:
     {
         auto result = [](int family, int band, int order, double f1, double f2, double ap,
                          double as) {
-            IirSpec s{family, band, order, 48000, f1, f2, ap, as};
+            IirParams s{family, band, order, 48000, f1, f2, ap, as};
             std::vector<Biquad> out;
             return designIir(s, out);
         };
@@ -419,7 +419,7 @@ private slots:
         QCOMPARE(result(IirButterworth, 2, 4, 3000, 3000, 1, 40), IirBadArguments);
         QCOMPARE(result(IirButterworth, 3, 4, 3000, 25000, 1, 40), IirBadArguments);
         // Poles that double cannot keep inside the unit circle: refused, not returned.
-        IirSpec tiny{IirButterworth, 0, 40, 1e6, 0.001, 0, 1, 40};
+        IirParams tiny{IirButterworth, 0, 40, 1e6, 0.001, 0, 1, 40};
         std::vector<Biquad> none;
         QCOMPARE(designIir(tiny, none), IirUnstable);
         QVERIFY(none.empty());
