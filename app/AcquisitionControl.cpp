@@ -198,6 +198,15 @@ void AcquisitionControl::runFollowers(BlockFollower::Stage stage, BlockContext c
         follower->followBlock(context);
 }
 
+bool AcquisitionControl::wholeRecordWanted() const
+{
+    for (const auto &stage : m_followers)
+        for (const BlockFollower *follower : stage)
+            if (follower->wantsWholeRecord())
+                return true;
+    return false;
+}
+
 void AcquisitionControl::slotBlockReady(BlockSnapshotPtr block)
 {
     // A block queued by a source that has since been replaced is not this source's.

@@ -79,6 +79,7 @@ public:
     bool yieldAndCheck();
     void addFollower(BlockFollower::Stage stage, BlockFollower *follower);
     void runFollowers(BlockFollower::Stage stage, BlockContext context);
+    bool wholeRecordWanted() const;
     // The cycle for the current block (a block delivered, or a refresh of the same one).
     void processBlock();
 

@@ -3,6 +3,7 @@
 // stage. Measurement dialogs join the cycle by implementing this and registering with the
 // main window, so that a new dialog never means editing the cycle itself.
 #include "sources/BlockSnapshot.h"
+#include "sources/SampleSpan.h"
 
 class SignalSource;
 
@@ -10,6 +11,7 @@ struct BlockContext {
     SignalSource *source = nullptr; // to ask for modes (whole record); never for data
     BlockSnapshotPtr block;         // the delivered block: what a follower reads or copies
     int visibleWidth = 0;   // samples shown by the oscilloscope panel
+    ScopeWindow scope;      // the oscilloscope's first and last sample and current channel
     bool isStopped = true;  // acquisition is not running
 };
 
@@ -22,4 +24,6 @@ public:
     };
     virtual ~BlockFollower() = default;
     virtual void followBlock(const BlockContext &context) = 0;
+    // The follower measures the whole record: the source reads all of it while any does.
+    virtual bool wantsWholeRecord() const { return false; }
 };

@@ -92,6 +92,7 @@ Orma::Orma(QWidget *parent)
     m_pPalletDlg = new PalletDlg(this);
     m_pOscSpectrDlg = new OscSpectrDlg(this);
     m_pOtherSetupDlg = new OtherSetupDlg(this);
+    buildMeasureDialogs();
     connect(m_pOscAction, &QAction::toggled, this, &Orma::slotShowOscAction);
     connect(m_pSpectrAction, &QAction::toggled, this, &Orma::slotShowSpectrAction);
     connect(m_pOscSpectrAction, &QAction::toggled, this, &Orma::slotShowOscSpectrAction);
@@ -187,12 +188,12 @@ void Orma::buildActions()
         {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, &Orma::slotShowFiltrationDlg},
         {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, &Orma::slotFiltrationEnable},
         {&Orma::m_pDevParamsAction, "m_pDevParamsAction", "Параметры устройства...", "", false, nullptr, nullptr, nullptr, false, true},
-        {&Orma::m_pVectorDiagramAction, "m_pVectorDiagramAction", "Векторная диаграмма...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pVectorDiagramAction, "m_pVectorDiagramAction", "Векторная диаграмма...", "", false, &Orma::slotShowVectorDiagramDlg},
         {&Orma::m_pFontAction, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},
         {&Orma::m_pAboutAction, "m_pAboutAction", "О программе...", "", false, &Orma::slotAboutAction},
-        {&Orma::m_pAmplPhaseAction, "m_pAmplPhaseAction", "Амплитуда, Частота, Фаза...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pAmplPhaseAction, "m_pAmplPhaseAction", "Амплитуда, Частота, Фаза...", "", false, &Orma::slotShowAmplPhaseDlg},
         {&Orma::m_pOtherAction, "m_pOtherAction", "Прочее...", "", false, &Orma::slotShowOtherSetupDlg},
-        {&Orma::m_pPhaseMisAction, "m_pPhaseMisAction", "Фазовое рассогласование...", "", false, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pPhaseMisAction, "m_pPhaseMisAction", "Фазовое рассогласование...", "", false, &Orma::slotShowPhaseMisDlg},
         {&Orma::m_pSaveConfigAction, "m_pSaveConfigAction", "Сохранить конфигурацию", "saveconfig.png", false, &Orma::slotSaveConfig},
         {&Orma::m_pIntermodDistAction, "m_pIntermodDistAction", "Интермодуляционные искажения...", "", false, nullptr, nullptr, nullptr, false, true},
         {&Orma::m_pAdcDistribAction, "m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false, nullptr, nullptr, nullptr, false, true},

@@ -39,7 +39,10 @@ class OrmaPlotGrid;
 class OrmaSpectrPanel;
 class OscSpectrDlg;
 class OtherSetupDlg;
+class AmplPhaseDlg;
 class PalletDlg;
+class PhaseMisDlg;
+class VectorDiagramDlg;
 class SignalSimulationDlg;
 class SignalSource;
 
@@ -111,6 +114,9 @@ public slots:
     void slotSaveConfig();
     void slotSingleStartToggled(bool isOn);
     void slotSaveXWidth();
+    void slotShowPhaseMisDlg();
+    void slotShowAmplPhaseDlg();
+    void slotShowVectorDiagramDlg();
     void slotShowFiltrationDlg();
     void slotFiltrationEnable(bool isFlg);
     void slotUpdateFiltrParams();
@@ -158,6 +164,12 @@ private:
     void applyAnalyserSettings();
     void applyOtherSettings();
     void applyPalette();
+    // measurement dialogs
+    void buildMeasureDialogs();
+    void loadMeasureSettings();
+    bool refuseRealData();
+    // The oscilloscope's window as the measurement dialogs follow it.
+    ScopeWindow scopeWindow() const;
     void shiftLegend(int nDelta);
     QColor channelColor(int channel) const;
     // files and configuration
@@ -224,6 +236,10 @@ private:
     PalletDlg *m_pPalletDlg = nullptr;
     OscSpectrDlg *m_pOscSpectrDlg = nullptr;
     OtherSetupDlg *m_pOtherSetupDlg = nullptr;
+    PhaseMisDlg *m_pPhaseMisDlg = nullptr;
+    AmplPhaseDlg *m_pAmplPhaseDlg = nullptr;
+    VectorDiagramDlg *m_pVectorDiagramDlg = nullptr;
+    std::vector<std::unique_ptr<BlockFollower>> m_measureFollowers;
 
     // menus, tool bars, actions
     QMenu *m_pRecentFilesMenu = nullptr;

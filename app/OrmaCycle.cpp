@@ -5,6 +5,7 @@
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/FiltersDlg.h"
+#include "dialogs/PhaseMisDlg.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
@@ -48,6 +49,7 @@ void Orma::runFollowers(BlockFollower::Stage stage)
 {
     BlockContext context;
     context.visibleWidth = m_pOrmaOscPanel->windowWidth();
+    context.scope = scopeWindow();
     m_acq.runFollowers(stage, context);
 }
 
@@ -153,6 +155,7 @@ void Orma::slotStart()
     m_acq.requestFirstBlock();
     setStatus("Сбор данных", QColor(0, 255, 0));
     refreshNote();
+    m_pPhaseMisDlg->setAcquisitionRunning(true);
 }
 
 void Orma::slotStop()
@@ -165,6 +168,7 @@ void Orma::slotStop()
     m_pLeftButton->setEnabled(true);
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
+    m_pPhaseMisDlg->setAcquisitionRunning(false);
 }
 
 // --- the data cycle --------------------------------------------------------------------------
@@ -548,8 +552,7 @@ void Orma::slotAccumulation(bool isAccumulation)
 
 void Orma::slotAllDataEnable()
 {
-    // Whole-record mode is asked for by the background measurement dialogs, which join later.
-    const bool wanted = false;
+    const bool wanted = m_acq.wholeRecordWanted();
     if (!source() || source()->allDataMode() == wanted)
         return;
     m_acq.hold([&] { source()->setAllDataMode(wanted); });

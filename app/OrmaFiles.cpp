@@ -225,6 +225,7 @@ void Orma::applyConfig()
     m_pOrmaSpectrPanel->m_pHarmCmbBox->setCurrentIndex(
         m_pOrmaSpectrPanel->m_pHarmCmbBox->findText(m_session.config.harmonic, Qt::MatchFixedString));
     m_session.loadStores();
+    loadMeasureSettings();
     {
         QSignalBlocker block(m_pPercentSpin);
         m_pPercentSpin->setValue(m_session.config.scrollPercent);

@@ -32,9 +32,10 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-// filterType: -1 no filtering, else the "Filtration/FilterType" of an 8th-order IIR or a
-// 4095-tap FIR low-pass at 20 kHz.
-void dataCycle(benchmark::State &state, int filterType)
+// `complex`: the 8 channels as 4 I/Q pairs; `dialogs`: with the phase mismatch, amplitude /
+// frequency / phase and vector diagram dialogs open; `filterType`: -1 no filtering, else the
+// "Filtration/FilterType" of an 8th-order IIR or a 4095-tap FIR low-pass at 20 kHz.
+void dataCycle(benchmark::State &state, bool complex, bool dialogs, int filterType)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
     writeIniValue(config, "Filtration", "OnFiltration", filterType >= 0 ? 1 : 0);
@@ -45,6 +46,7 @@ void dataCycle(benchmark::State &state, int filterType)
     writeIniValue(config, "Filtration", "FirLowFreq", 20);
     SimulationSettings sim;
     sim.sampleCount = 65536;
+    sim.isComplex = complex;
     for (int i = 0; i < 8; ++i) {
         sim.rows[size_t(i)].enabled = true;
         sim.rows[size_t(i)].amplitude = 2000 - 100 * i;
@@ -70,6 +72,10 @@ void dataCycle(benchmark::State &state, int filterType)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     };
     waitNextBlock(); // the first blocks pay for buffers and plans
+    if (dialogs) {
+        for (const char *name : {"m_pPhaseMisAction", "m_pAmplPhaseAction", "m_pVectorDiagramAction"})
+            window.findChild<QAction *>(name)->trigger();
+    }
     waitNextBlock();
     double totalMs = 0;
     for (auto _ : state) {
@@ -170,11 +176,15 @@ void soak(benchmark::State &state)
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
-BENCHMARK_CAPTURE(dataCycle, plain, -1)->Name("DataCycle/sim_8x64K")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, plain, false, false, -1)->Name("DataCycle/sim_8x64K")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(dataCycle, fir, 0)->Name("DataCycle/sim_8x64K_fir4095")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, complex, true, false, -1)->Name("DataCycle/sim_8x64K_iq")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(dataCycle, iir, 1)->Name("DataCycle/sim_8x64K_iir8")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, dialogs, true, true, -1)->Name("DataCycle/sim_8x64K_iq_dialogs")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, fir, false, false, 0)->Name("DataCycle/sim_8x64K_fir4095")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, iir, false, false, 1)->Name("DataCycle/sim_8x64K_iir8")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -41,10 +41,12 @@ QByteArray RecordSynthesizer::frames(uint64_t first, uint64_t count)
         std::fill(m_values.begin(), m_values.end(), 0.0);
         // I carries cos, Q carries sin: a positive frequency.
         const double iq = p.isComplex && c % 2 == 0 ? M_PI / 2 : 0.0;
+        const double delay = m_recipe.channelDelay * (p.isComplex ? c / 2 : c);
         for (const RecordTone &t : m_recipe.tones) {
             const double omega = 2.0 * M_PI * t.frequency / p.sampleRate;
-            addTone(m_values.data(), size_t(count), first, omega, t.phaseDeg * M_PI / 180.0 + iq,
-                    t.amplitude, false);
+            const double lag = 2.0 * M_PI * t.frequency * delay;
+            addTone(m_values.data(), size_t(count), first, omega,
+                    t.phaseDeg * M_PI / 180.0 + iq - lag, t.amplitude, false);
         }
         addWhiteNoise(m_values.data(), size_t(count), m_recipe.noiseRms, m_random, false);
         for (uint64_t f = 0; f < count; ++f) {

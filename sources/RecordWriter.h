@@ -21,6 +21,8 @@ struct RecordRecipe {
     // Every channel carries every tone; an I/Q pair carries it as cos (I) and sin (Q).
     std::vector<RecordTone> tones;
     double noiseRms = 0.0; // LSB, independent per channel
+    // Channel c (I/Q pair c of a complex record) carries its tones c times this much later, s.
+    double channelDelay = 0.0;
     uint64_t seed = 1;
     QString deviceName = QStringLiteral("orma-tool");
 };

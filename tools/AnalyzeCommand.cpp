@@ -2,13 +2,12 @@
 // through the same filter and spectrum path and prints every channel's dynamic figures.
 #include "CommandLine.h"
 #include "Commands.h"
+#include "RecordReading.h"
 
 #include "dsp/Windows.h"
 #include "sources/FileSource.h"
 #include "sources/FilterSettings.h"
 
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -157,37 +156,6 @@ bool parse(const QStringList &args, AnalyzeSettings &s, QString &error)
     return cl.ok();
 }
 
-// One block, as the viewer's data cycle asks for it.
-void runBlock(FileSource &source, bool wait)
-{
-    QEventLoop loop;
-    QObject::connect(&source, &SignalSource::signalDataReady, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    if (!wait)
-        source.interruptWait(); // never wait for a producer unless asked
-    source.requestData();
-    loop.exec();
-    // What the data cycle does once it has reacted to the block.
-    source.setParamsChanged(false);
-    source.setWindowChanged(false);
-    source.setSettingsChanged(false);
-}
-
-QString formatNumber(double v)
-{
-    if (!std::isfinite(v))
-        return std::isnan(v) ? QStringLiteral("nan") : v > 0 ? QStringLiteral("inf")
-                                                             : QStringLiteral("-inf");
-    QString text = QString::number(v, 'f', 3);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
-QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
-
 QJsonObject channelJson(const ChannelRecord &r, int harmonics)
 {
     QJsonArray levels, bins;
@@ -258,21 +226,6 @@ void printJson(const BlockSnapshot &block, const AnalyzeSettings &s)
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
 }
 
-// Problems that are known before anything is read: the engine itself would wait for them.
-QString checkFiles(const AnalyzeSettings &s)
-{
-    for (const QString &file : s.files) {
-        const QFileInfo info(file);
-        if (!info.isFile())
-            return file + QStringLiteral(": no such record file");
-        if (!info.isReadable())
-            return file + QStringLiteral(": the record file cannot be read");
-        if (info.size() == 0 && !s.wait)
-            return file + QStringLiteral(": the record holds no samples");
-    }
-    return QString();
-}
-
 } // namespace
 
 int analyzeCommand(const QStringList &args)
@@ -283,16 +236,14 @@ int analyzeCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    error = checkFiles(s);
+    error = checkRecordFiles(s.files, s.wait);
     if (!error.isEmpty()) {
         reportError(error);
         return ExitRecord;
     }
 
     FileSource source;
-    source.setFileName(s.files.first());
-    for (int i = 1; i < s.files.size(); ++i)
-        source.addFile(s.files.at(i));
+    openRecords(source, s.files);
     source.setPollInterval(s.wait ? 10 : 0);
     SpectrumSettings analysis;
     analysis.fftSize = s.fftSize;
@@ -309,19 +260,9 @@ int analyzeCommand(const QStringList &args)
 
     for (uint32_t block = 0; block < s.average; ++block) {
         runBlock(source, s.wait);
-        const QString first = s.files.first();
-        if (source.readError()) {
-            reportError(first + (source.postfixKnown()
-                                     ? QStringLiteral(": the postfix has errors")
-                                     : QStringLiteral(": the record has no postfix")));
-            return ExitRecord;
-        }
-        if (source.readStatus() == -1) {
-            reportError(first + QStringLiteral(": the record cannot be read"));
-            return ExitRecord;
-        }
-        if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0)) {
-            reportError(first + QStringLiteral(": the record holds no samples"));
+        error = blockError(source, s.files.first());
+        if (!error.isEmpty()) {
+            reportError(error);
             return ExitRecord;
         }
         // Figures of an unfiltered record would pass for filtered ones.

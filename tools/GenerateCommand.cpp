@@ -12,7 +12,8 @@
 namespace {
 
 const QSet<QString> RecordOptions = {"--channels", "--samples", "--rate", "--bits", "--bytes",
-                                     "--range", "--code", "--tone", "--noise"};
+                                     "--range", "--code", "--tone", "--noise",
+                                     "--channel-delay"};
 const QSet<QString> RecordFlags = {"--complex", "--no-postfix"};
 
 bool parseTone(const QString &text, RecordTone &tone)
@@ -48,6 +49,7 @@ RecordRecipe recordRecipe(CommandLine &cl)
     p.voltageRangeMv = int32_t(cl.real("--range", p.voltageRangeMv / 1000.0, 0.0, 2e6) * 1000.0);
     p.codeType = int32_t(cl.integer("--code", 0, 0, 2));
     recipe.noiseRms = cl.real("--noise", 0.0, 0.0, 1e9);
+    recipe.channelDelay = cl.real("--channel-delay", 0.0, -1e6, 1e6);
     for (const QString &text : cl.values("--tone")) {
         RecordTone tone;
         if (!parseTone(text, tone))

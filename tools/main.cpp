@@ -17,8 +17,11 @@ const char Usage[] =
     "  orma-tool generate OUT.bin [--channels N] [--samples S] [--rate HZ] [--bits B]\n"
     "                    [--bytes 1|2|4] [--range VOLTS] [--code 0|1|2] [--complex]\n"
     "                    [--tone FREQ:AMPLITUDE_CODES[:PHASE_DEG]]... [--noise LSB_RMS]\n"
-    "                    [--no-postfix]\n"
+    "                    [--channel-delay SECONDS] [--no-postfix]\n"
     "  orma-tool produce OUT.bin [generate options] --blocks K --period-ms T\n"
+    "  orma-tool phase FILE... --channels A,B[,C,D] [--position S] [--length N | --whole]\n"
+    "                    [--fft N] [--json]\n"
+    "  orma-tool iq FILE... [--pair K] [--position S] [--length N] [--series] [--json]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -30,7 +33,12 @@ const char Usage[] =
     "generate writes a record (samples of every channel, then the postfix); records with a\n"
     "postfix are read as two's complement, other codes are for records without one.\n"
     "produce grows a record by one block of S samples every T ms and offers each block\n"
-    "through the flag file (OUT.flg).\n"
+    "through the flag file (OUT.flg). --channel-delay makes channel c (I/Q pair c) carry the\n"
+    "tones c times that many seconds later.\n"
+    "phase measures channels B, C, D against A over N samples from S (or the whole record):\n"
+    "periods, and phases in degrees, radians, samples and seconds with their status.\n"
+    "iq prints envelope, instantaneous frequency and phase of I/Q pair K (channels 2K, 2K+1),\n"
+    "every sample's with --series.\n"
     "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written.\n";
 
 } // namespace
@@ -46,6 +54,10 @@ int main(int argc, char **argv)
         return generateCommand(args);
     if (command == QLatin1String("produce"))
         return produceCommand(args);
+    if (command == QLatin1String("phase"))
+        return phaseCommand(args);
+    if (command == QLatin1String("iq"))
+        return iqCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;

@@ -1,11 +1,12 @@
 // orma-tool end to end: records it generates, analysed by it, give the figures physics
 // predicts; failures give their exit status promptly; a live producer is followed.
+#include "ToolKit.h"
+
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,26 +14,9 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using Run = ToolRun;
 
-Run tool(const QStringList &args, int timeoutMs = 60000)
-{
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/orma-tool", args);
-    Run r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+Run tool(const QStringList &args, int timeoutMs = 60000) { return runTool(args, timeoutMs); }
 
 // A tone frequency that is not bin-centred at N = 65536 and 1 MHz (1031.3 cycles), so that
 // quantisation error spreads as white noise.

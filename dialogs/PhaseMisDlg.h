@@ -1,0 +1,95 @@
+#pragma once
+// The phase of channels 2, 3 and 4 against channel 1, measured on every block in the thread
+// pool while the dialog is shown; the periods of all four; thresholds that stop acquisition
+// when a phase leaves its window. Works on the oscilloscope window or on the whole block.
+#include "plot/Transforms.h"
+#include "sources/BlockSnapshot.h"
+#include "sources/PhaseMisJob.h"
+#include "sources/PhaseMisSettings.h"
+
+#include <QDialog>
+#include <QFutureWatcher>
+
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class PhaseMisDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit PhaseMisDlg(QWidget *parent = nullptr);
+    // Waits for the measurement in flight: it must not outlive what it reports to.
+    ~PhaseMisDlg() override;
+
+    void setConfigPath(const QString &sPath) { m_sConfigPath = sPath; }
+    void loadSettings();
+    void saveSettings() const;
+    void setSettings(const PhaseMisSettings &settings);
+    PhaseMisSettings settings() const;
+
+    // The channels the choosers offer; each keeps its channel when it is still offered, else
+    // chooser i takes the i-th channel (none when there are fewer).
+    void setChannelNumbers(const QList<int> &numbers);
+    // Starts a measurement of the block when shown: the window's W samples from its first, or
+    // the whole buffer. One measurement runs at a time; the newest block waits for it.
+    void followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window);
+    // The main window's acquisition state; the start button follows real changes only.
+    void setAcquisitionRunning(bool isRunning);
+    bool isAcquisitionRunning() const { return m_bRunning; }
+    // Shown and measuring the whole record: the source should read all of it.
+    bool wantsWholeRecord() const;
+    // The last measurement shown; empty before the first.
+    const std::optional<PhaseMisOutcome> &lastOutcome() const { return m_outcome; }
+    bool isMeasuring() const { return m_watcher.isRunning(); }
+
+signals:
+    void signalStart();
+    void signalStop();
+    void signalAllData();
+
+public slots:
+    void slotFinishTask();
+    void slotStartClicked();
+    void slotStop();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    struct Request {
+        BlockSnapshotPtr block;
+        std::array<int, PhaseMisJob::ChannelCount> channels;
+        SampleSpan span;
+    };
+    void start(Request request);
+    void showOutcome(const PhaseMisOutcome &outcome);
+    void refreshFields();
+    // Phase of channel c (1..3) in the unit of the phase chooser.
+    double phaseInUnit(size_t c) const;
+    bool thresholdCrossed() const;
+    void showRunning(bool isRunning);
+
+    QString m_sConfigPath;
+    QComboBox *m_pChanCmbBox[PhaseMisJob::ChannelCount] = {};
+    QLineEdit *m_pPeriodEdit[PhaseMisJob::ChannelCount] = {};
+    QComboBox *m_pPerDimCmbBox = nullptr;
+    QLineEdit *m_pPhaseMisEdit[PhaseMisSettings::OtherChannels] = {};
+    QComboBox *m_pPhaseMisDimCmbBox = nullptr;
+    QCheckBox *m_pLowCheck[PhaseMisSettings::OtherChannels] = {};
+    QLineEdit *m_pLowEdit[PhaseMisSettings::OtherChannels] = {};
+    QCheckBox *m_pHiCheck[PhaseMisSettings::OtherChannels] = {};
+    QLineEdit *m_pHiEdit[PhaseMisSettings::OtherChannels] = {};
+    QCheckBox *m_pWinCheck = nullptr;
+    QPushButton *m_pStartButton = nullptr;
+
+    QFutureWatcher<PhaseMisOutcome> m_watcher;
+    std::optional<Request> m_waiting;
+    std::optional<PhaseMisOutcome> m_outcome;
+    PhaseMisTransforms m_phaseTransforms;
+    TimeTransforms m_timeTransforms;
+    bool m_bRunning = false;
+};

@@ -1,0 +1,175 @@
+// orma-tool phase and iq on records it generates: channels delayed by known times show the
+// phase physics predicts, a complex tone its frequency; bad input ends with its own message.
+#include "ToolKit.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+constexpr double Rate = 1e6;
+// About 98.65 samples a period: crossings fall everywhere between samples.
+constexpr double ToneHz = 10137.0;
+
+QString number(double v) { return QString::number(v, 'g', 17); }
+
+// The delay that makes channel 1 lag channel 0 by `degrees`.
+QString delayFor(double degrees) { return number(degrees / 360.0 / ToneHz); }
+
+QJsonObject json(const ToolRun &r) { return QJsonDocument::fromJson(r.out).object(); }
+
+} // namespace
+
+class ToolPhaseTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QString fourChannels(const QString &name, double degrees, const QStringList &extra = {})
+    {
+        const QString file = path(name);
+        const ToolRun r = runTool(QStringList{"generate", file, "--channels", "4", "--samples", "200000",
+                                              "--bits", "24", "--bytes", "4", "--tone",
+                                              number(ToneHz) + ":8000000", "--channel-delay",
+                                              delayFor(degrees)} + extra);
+        return r.exitCode == 0 ? file : QString();
+    }
+
+private slots:
+    void delayedChannels_data()
+    {
+        QTest::addColumn<double>("degrees");
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("12.5 deg lag") << 12.5 << QStringList();
+        QTest::newRow("12.5 deg lead") << -12.5 << QStringList();
+        QTest::newRow("quarter period") << 90.0 << QStringList();
+        QTest::newRow("DC offset 300") << 12.5 << QStringList{"--tone", "0:300:90"};
+    }
+
+    // Channel c lags by c times the step: -12.5, -25, -37.5 degrees (reference minus other),
+    // and the same delay in samples and seconds.
+    void delayedChannels()
+    {
+        QFETCH(double, degrees);
+        QFETCH(QStringList, extra);
+        const QString file = fourChannels("d.bin", degrees, extra);
+        QVERIFY(!file.isEmpty());
+        for (const QStringList &span : {QStringList{"--length", "65536"}, QStringList{"--whole"}}) {
+            const ToolRun r = runTool(QStringList{"phase", file, "--channels", "0,1,2,3", "--json"} + span);
+            QCOMPARE(r.exitCode, 0);
+            const QJsonObject o = json(r);
+            QCOMPARE(o["samples"].toDouble(), span.contains("--whole") ? 200000.0 : 65536.0);
+            const double period = o["referencePeriod"].toDouble();
+            QVERIFY(std::abs(period * ToneHz - 1) < 1e-5);
+            const QJsonArray phases = o["phases"].toArray();
+            QCOMPARE(phases.size(), 3);
+            for (int c = 1; c <= 3; ++c) {
+                const QJsonObject p = phases.at(c - 1).toObject();
+                // The nearer crossing is paired: a lag of 270 degrees reads as a lead of 90,
+                // one of 180 as either.
+                const double expected = std::remainder(-degrees * c, 360.0);
+                const double measured = p["degrees"].toDouble();
+                QCOMPARE(p["channel"].toInt(), c);
+                QCOMPARE(p["status"].toString(), QString("ok"));
+                QVERIFY(p["failure"].isNull());
+                QVERIFY2(std::abs(std::remainder(measured - expected, 360.0)) < 0.01,
+                         qPrintable(QString("%1 instead of %2").arg(measured).arg(expected)));
+                QVERIFY(std::abs(p["radians"].toDouble() - measured * M_PI / 180) < 1e-12);
+                const double seconds = measured / 360 / ToneHz;
+                QVERIFY(std::abs(p["seconds"].toDouble() - seconds) < 1e-3 * std::abs(seconds));
+                QVERIFY(std::abs(p["samples"].toDouble() - seconds * Rate) < 1e-3 * std::abs(seconds * Rate));
+            }
+        }
+    }
+
+    // A channel the record does not have is reported absent with 1000; a record of four
+    // periods cannot give a reference period (900).
+    void failures()
+    {
+        const QString file = fourChannels("f.bin", 12.5);
+        ToolRun r = runTool({"phase", file, "--channels", "0,9", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        QJsonObject p = json(r)["phases"].toArray().at(0).toObject();
+        QCOMPARE(p["status"].toString(), QString("absent"));
+        QCOMPARE(p["failure"].toDouble(), 1000.0);
+        QVERIFY(!json(r)["channels"].toArray().at(1).toObject()["present"].toBool());
+
+        r = runTool({"phase", file, "--channels", "0,1", "--length", "400", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        p = json(r)["phases"].toArray().at(0).toObject();
+        QCOMPARE(p["status"].toString(), QString("fewReference"));
+        QCOMPARE(p["failure"].toDouble(), 900.0);
+        QCOMPARE(p["degrees"].toDouble(), 900.0);
+    }
+
+    void complexTone_data()
+    {
+        QTest::addColumn<double>("hz");
+        QTest::newRow("+0.2 fs") << 0.2 * Rate;
+        QTest::newRow("-0.2 fs") << -0.2 * Rate;
+    }
+
+    // Envelope at the amplitude to a code, frequency to 1e-6 fs, and the phase travelling
+    // 360 f / fs per sample.
+    void complexTone()
+    {
+        QFETCH(double, hz);
+        const QString file = path("iq.bin");
+        QCOMPARE(runTool({"generate", file, "--complex", "--channels", "4", "--samples", "50000", "--tone",
+                          number(hz) + ":20000"})
+                     .exitCode,
+                 0);
+        const ToolRun r = runTool({"iq", file, "--pair", "1", "--position", "1000", "--length", "4000",
+                                   "--series", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = json(r);
+        QCOMPARE(o["samples"].toDouble(), 4000.0);
+        QCOMPARE(o["first"].toDouble(), 1000.0);
+        const QJsonObject env = o["envelope"].toObject(), f = o["frequency"].toObject();
+        QVERIFY(std::abs(env["mean"].toDouble() - 20000) < 1);
+        QVERIFY(env["max"].toDouble() - env["min"].toDouble() < 1.5);
+        QVERIFY2(std::abs(f["mean"].toDouble() - hz) < 1e-6 * Rate, qPrintable(QString::number(f["mean"].toDouble())));
+        const double span = o["phase"].toObject()["unwrappedSpan"].toDouble();
+        QVERIFY(std::abs(span - 360 * hz / Rate * 3999) < 0.1);
+        const QJsonObject series = o["series"].toObject();
+        QCOMPARE(series["frequency"].toArray().size(), 4000);
+        QCOMPARE(series["sample"].toArray().at(0).toDouble(), 1000.0);
+    }
+
+    // Exit 1 for a wrong command line, 2 for a record that cannot give the figures, each
+    // with a message that names the problem.
+    void badInput()
+    {
+        const QString real = fourChannels("b.bin", 1);
+        ToolRun r = runTool({"phase", real});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("--channels"));
+        QCOMPARE(runTool({"phase", real, "--channels", "0"}).exitCode, 1);
+        QCOMPARE(runTool({"phase", real, "--channels", "0,x"}).exitCode, 1);
+        QCOMPARE(runTool({"phase", real, "--channels", "0,1", "--whole", "--length", "10"}).exitCode, 1);
+        r = runTool({"phase", path("none.bin"), "--channels", "0,1"});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("no such record file"));
+        r = runTool({"phase", real, "--channels", "0,1", "--position", "200000"});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("beyond"));
+        r = runTool({"iq", real});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("not complex"));
+        const QString iq = path("pair.bin");
+        QCOMPARE(runTool({"generate", iq, "--complex", "--samples", "1000"}).exitCode, 0);
+        r = runTool({"iq", iq, "--pair", "3"});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains("pair 3"));
+        QCOMPARE(runTool({"iq", iq, "--pair", "-1"}).exitCode, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(ToolPhaseTest)
+#include "test_tool_phase.moc"

@@ -1,0 +1,195 @@
+// orma-tool phase: the phase-mismatch measurement of the viewer on a record: one block read
+// through FileSource, the span the dialog measures (a window of the record or the whole of
+// it), each channel's period and the phase of channels 2..4 against the first.
+#include "CommandLine.h"
+#include "Commands.h"
+#include "RecordReading.h"
+
+#include "sources/FileSource.h"
+#include "sources/PhaseMisJob.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+struct PhaseSettings {
+    QStringList files;
+    std::array<int, PhaseMisJob::ChannelCount> channels{};
+    int channelCount = 0;
+    uint64_t position = 0;
+    uint64_t length = 65536;
+    bool whole = false;
+    uint32_t fftSize = 1024;
+    bool json = false;
+};
+
+bool parse(const QStringList &args, PhaseSettings &s, QString &error)
+{
+    CommandLine cl(args, {"--channels", "--position", "--length", "--fft"}, {"--whole", "--json"});
+    s.files = cl.positional();
+    if (s.files.isEmpty())
+        cl.fail(QStringLiteral("phase needs at least one record file"));
+    if (!cl.has("--channels")) {
+        cl.fail(QStringLiteral("phase needs --channels A,B[,C,D] (the reference first)"));
+    } else {
+        const QStringList list = cl.values("--channels").last().split(QLatin1Char(','));
+        if (list.size() < 2 || list.size() > PhaseMisJob::ChannelCount)
+            cl.fail(QStringLiteral("--channels takes 2 to 4 channel numbers, not ") + list.join(','));
+        for (int c = 0; c < list.size() && c < PhaseMisJob::ChannelCount; ++c) {
+            bool ok = false;
+            s.channels[size_t(c)] = list.at(c).trimmed().toInt(&ok);
+            if (!ok || s.channels[size_t(c)] < 0)
+                cl.fail(QStringLiteral("--channels: ") + list.at(c) + QStringLiteral(" is not a channel number"));
+        }
+        s.channelCount = std::min<int>(list.size(), PhaseMisJob::ChannelCount);
+    }
+    if (cl.has("--whole") && cl.has("--length"))
+        cl.fail(QStringLiteral("give --length or --whole, not both"));
+    s.position = uint64_t(cl.integer("--position", 0, 0, INT64_MAX));
+    s.length = uint64_t(cl.integer("--length", qint64(s.length), 2, qint64(1) << 31));
+    const qint64 fft = cl.integer("--fft", s.fftSize, 2, qint64(1) << 23);
+    if (fft & (fft - 1))
+        cl.fail(QStringLiteral("--fft must be a power of two"));
+    s.fftSize = uint32_t(fft);
+    s.whole = cl.has("--whole");
+    s.json = cl.has("--json");
+    error = cl.error();
+    return cl.ok();
+}
+
+// A phase in the units the dialog offers.
+struct PhaseUnits {
+    double degrees, radians, samples, seconds;
+};
+
+PhaseUnits inUnits(double degrees, const PhaseMisOutcome &o)
+{
+    const double period = o.referencePeriodSamples();
+    const double samples = period > 0 ? degrees / 360.0 * period : NAN;
+    return {degrees, degrees * M_PI / 180.0, samples, o.sampleRate > 0 ? samples / o.sampleRate : NAN};
+}
+
+QJsonValue failureCode(const PhaseResult &r)
+{
+    return r.ok() ? QJsonValue() : QJsonValue(r.degrees);
+}
+
+void printJson(const PhaseSettings &s, const PhaseMisJob &job, const PhaseMisOutcome &o)
+{
+    QJsonArray channels, phases;
+    for (int c = 0; c < s.channelCount; ++c) {
+        const double period = o.periodSeconds[size_t(c)];
+        QJsonObject ch;
+        ch["channel"] = job.channels[size_t(c)];
+        ch["present"] = job.present[size_t(c)];
+        ch["frequency"] = period > 0 ? jsonNumber(1.0 / period) : QJsonValue();
+        ch["period"] = period > 0 ? jsonNumber(period) : QJsonValue();
+        channels.append(ch);
+        if (c == 0)
+            continue;
+        const PhaseResult &r = o.phases[size_t(c - 1)];
+        const PhaseUnits u = inUnits(r.degrees, o);
+        QJsonObject p;
+        p["channel"] = job.channels[size_t(c)];
+        p["status"] = QLatin1String(phaseStatusName(r.status));
+        p["failure"] = failureCode(r);
+        p["degrees"] = jsonNumber(u.degrees);
+        p["radians"] = jsonNumber(u.radians);
+        p["samples"] = jsonNumber(u.samples);
+        p["seconds"] = jsonNumber(u.seconds);
+        phases.append(p);
+    }
+    QJsonObject out;
+    out["file"] = s.files.first();
+    out["sampleRate"] = jsonNumber(o.sampleRate);
+    out["samples"] = double(o.sampleCount);
+    out["reference"] = job.channels[0];
+    const double period = o.periodSeconds[0];
+    out["referencePeriod"] = period > 0 ? jsonNumber(period) : QJsonValue();
+    out["channels"] = channels;
+    out["phases"] = phases;
+    std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
+}
+
+void printText(const PhaseSettings &s, const PhaseMisJob &job, const PhaseMisOutcome &o)
+{
+    std::printf("%s: %s Hz, %llu samples measured, reference channel %d\n",
+                qPrintable(s.files.join(QStringLiteral(", "))), qPrintable(formatNumber(o.sampleRate)),
+                static_cast<unsigned long long>(o.sampleCount), job.channels[0]);
+    for (int c = 0; c < s.channelCount; ++c) {
+        const double period = o.periodSeconds[size_t(c)];
+        std::printf("channel %d\n", job.channels[size_t(c)]);
+        if (!job.present[size_t(c)]) {
+            std::printf("  not in the record\n");
+        } else if (period > 0) {
+            std::printf("  %-10s %s Hz\n  %-10s %s us\n", "frequency", qPrintable(formatNumber(1.0 / period)),
+                        "period", qPrintable(formatNumber(period * 1e6)));
+        }
+        if (c == 0)
+            continue;
+        const PhaseResult &r = o.phases[size_t(c - 1)];
+        const PhaseUnits u = inUnits(r.degrees, o);
+        std::printf("  %-10s %s deg, %s rad, %s samples, %s us (%s)\n", "phase",
+                    qPrintable(formatNumber(u.degrees)), qPrintable(formatNumber(u.radians)),
+                    qPrintable(formatNumber(u.samples)), qPrintable(formatNumber(u.seconds * 1e6)),
+                    phaseStatusName(r.status));
+    }
+}
+
+} // namespace
+
+int phaseCommand(const QStringList &args)
+{
+    PhaseSettings s;
+    QString error;
+    if (!parse(args, s, error)) {
+        reportError(error);
+        return ExitUsage;
+    }
+    error = checkRecordFiles(s.files, false);
+    if (!error.isEmpty()) {
+        reportError(error);
+        return ExitRecord;
+    }
+    FileSource source;
+    openRecords(source, s.files);
+    SpectrumSettings analysis;
+    analysis.fftSize = s.fftSize;
+    source.setSpectrumSettings(analysis);
+    if (s.whole)
+        source.setAllDataMode(true);
+    else
+        source.setPosition(s.position, 3 * s.length);
+    runBlock(source, false);
+    error = blockError(source, s.files.first());
+    if (!error.isEmpty()) {
+        reportError(error);
+        return ExitRecord;
+    }
+    const BlockSnapshotPtr block = source.lastBlock();
+    const uint64_t recordLength = block->firstFile().sampleCount;
+    if (!s.whole && s.position >= recordLength) {
+        reportError(s.files.first() + QStringLiteral(": --position %1 is beyond the record's %2 samples")
+                                          .arg(s.position)
+                                          .arg(recordLength));
+        return ExitRecord;
+    }
+    const SampleSpan span = s.whole ? wholeBuffer(*block)
+                                    : spanFromSample(*block, double(s.position), s.length);
+    std::array<int, PhaseMisJob::ChannelCount> channels = s.channels;
+    // Channels not asked for are measured as absent and not printed.
+    for (int c = s.channelCount; c < PhaseMisJob::ChannelCount; ++c)
+        channels[size_t(c)] = -1;
+    const PhaseMisJob job = makePhaseMisJob(*block, channels, span);
+    const PhaseMisOutcome outcome = measurePhaseMis(job);
+    if (s.json)
+        printJson(s, job, outcome);
+    else
+        printText(s, job, outcome);
+    return ExitOk;
+}

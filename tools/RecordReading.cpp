@@ -1,0 +1,71 @@
+#include "RecordReading.h"
+
+#include "sources/FileSource.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <cmath>
+
+QString checkRecordFiles(const QStringList &files, bool wait)
+{
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile())
+            return file + QStringLiteral(": no such record file");
+        if (!info.isReadable())
+            return file + QStringLiteral(": the record file cannot be read");
+        if (info.size() == 0 && !wait)
+            return file + QStringLiteral(": the record holds no samples");
+    }
+    return QString();
+}
+
+void openRecords(FileSource &source, const QStringList &files)
+{
+    source.setFileName(files.first());
+    for (int i = 1; i < files.size(); ++i)
+        source.addFile(files.at(i));
+}
+
+void runBlock(FileSource &source, bool wait)
+{
+    QEventLoop loop;
+    QObject::connect(&source, &SignalSource::signalDataReady, &loop, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    if (!wait)
+        source.interruptWait(); // never wait for a producer unless asked
+    source.requestData();
+    loop.exec();
+    // What the data cycle does once it has reacted to the block.
+    source.setParamsChanged(false);
+    source.setWindowChanged(false);
+    source.setSettingsChanged(false);
+}
+
+QString blockError(const FileSource &source, const QString &file)
+{
+    if (source.readError())
+        return file + (source.postfixKnown() ? QStringLiteral(": the postfix has errors")
+                                             : QStringLiteral(": the record has no postfix"));
+    if (source.readStatus() == -1)
+        return file + QStringLiteral(": the record cannot be read");
+    if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0))
+        return file + QStringLiteral(": the record holds no samples");
+    return QString();
+}
+
+QString formatNumber(double v)
+{
+    if (!std::isfinite(v))
+        return std::isnan(v) ? QStringLiteral("nan") : v > 0 ? QStringLiteral("inf")
+                                                             : QStringLiteral("-inf");
+    QString text = QString::number(v, 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }

@@ -1,0 +1,23 @@
+#pragma once
+// What every orma-tool command that reads records shares: the checks made before anything is
+// read, one block served as the viewer's data cycle asks for it, the errors a served block can
+// carry, and numbers printed the way the viewer shows them.
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+
+class FileSource;
+
+// The first problem with the files (missing, unreadable, empty unless `wait`); empty if none.
+QString checkRecordFiles(const QStringList &files, bool wait);
+// The source reads `files`, the first being the main record.
+void openRecords(FileSource &source, const QStringList &files);
+// One block; `wait` takes it from a live producer through the flag file.
+void runBlock(FileSource &source, bool wait);
+// Why the last block cannot be used, named after `file`; empty when it can.
+QString blockError(const FileSource &source, const QString &file);
+
+// Three decimals, trailing zeros and a bare point removed; "nan", "inf", "-inf".
+QString formatNumber(double v);
+// Non-finite numbers as null.
+QJsonValue jsonNumber(double v);
