@@ -8,6 +8,7 @@
 #include "sources/FileSource.h"
 #include "sources/FilterSettings.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -267,7 +268,7 @@ int analyzeCommand(const QStringList &args)
         }
         // Figures of an unfiltered record would pass for filtered ones.
         if (!source.lastBlock()->filterStatus.isEmpty()) {
-            reportError(first + QStringLiteral(": the filter cannot be applied: ") +
+            reportError(s.files.first() + QStringLiteral(": the filter cannot be applied: ") +
                         source.lastBlock()->filterStatus);
             return ExitUsage;
         }
