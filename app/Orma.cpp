@@ -4,6 +4,8 @@
 #include "app/MeasurementDialogs.h"
 #include "app/FindDlg.h"
 #include "app/RecordPositionReadout.h"
+#include "app/FilterFollower.h"
+#include "dialogs/FiltersDlg.h"
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
@@ -82,6 +84,13 @@ Orma::Orma(QWidget *parent)
     connect(&m_acq, &AcquisitionControl::startWanted, this, &Orma::slotStart);
     connect(&m_tmScroll, &QTimer::timeout, this, &Orma::slotScrolling);
 
+    m_pFiltersDlg = new FiltersDlg(this);
+    connect(m_pFiltersDlg, &FiltersDlg::signalParamsChange, this, &Orma::slotUpdateFiltrParams);
+    auto *filterStatus = new QLabel;
+    filterStatus->setObjectName("m_pFilterStatusLabel");
+    statusBar()->addPermanentWidget(filterStatus);
+    m_pFilterFollower = std::make_unique<FilterFollower>(*m_pFiltersDlg, *filterStatus);
+    addBlockFollower(BlockFollower::EveryBlock, m_pFilterFollower.get());
     m_pSignalSimulationDlg = new SignalSimulationDlg(this);
     m_pPalletDlg = new PalletDlg(this);
     m_pOscSpectrDlg = new OscSpectrDlg(this);
@@ -197,8 +206,8 @@ void Orma::buildActions()
         {&Orma::m_pOscSpectrAction, "m_pOscSpectrAction", "Осциллограф+Анализатор", "", true},
         {&Orma::m_pActionAccumulation, "m_pActionAccumulation", "Накопление", "accumulation.png", true, nullptr, &Orma::slotAccumulation},
         {&Orma::m_pFileAddDelAction, "m_pFileAddDelAction", "Добавить/Удалить...", "", false, &Orma::slotFileAddDelAction},
-        {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, nullptr, nullptr, nullptr, false, true},
-        {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, nullptr, false, true},
+        {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, &Orma::slotShowFiltrationDlg},
+        {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, &Orma::slotFiltrationEnable},
         {&Orma::m_pDevParamsAction, "m_pDevParamsAction", "Параметры устройства...", "", false, &Orma::slotShowDevParamsDlg},
         {&Orma::m_pVectorDiagramAction, "m_pVectorDiagramAction", "Векторная диаграмма...", "", false, &Orma::slotShowVectorDiagramDlg},
         {&Orma::m_pFontAction, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},

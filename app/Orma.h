@@ -33,6 +33,8 @@ class QToolButton;
 class QwtPlotGrid;
 class FileSource;
 class FindDlg;
+class FilterFollower;
+class FiltersDlg;
 class LegendItemWidget;
 class OrmaOscPanel;
 class OrmaPanel;
@@ -138,6 +140,9 @@ public slots:
     void slotSaveImage();
     void slotSaveSamples();
     void slotSaveSpectrum();
+    void slotShowFiltrationDlg();
+    void slotFiltrationEnable(bool isFlg);
+    void slotUpdateFiltrParams();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -213,6 +218,8 @@ private:
     OrmaPanel *exportedPanel() const;
     void refreshExportActions();
     void showPanelMenu(OrmaPanel *panel, const QPoint &globalPos);
+    // The filter dialog's parameters and the on/off state to the current source.
+    void applyFilterToSource();
 
     // source
     AcquisitionControl m_acq{*this};
@@ -270,6 +277,8 @@ private:
     RecordPositionReadout *m_pPositionReadout = nullptr;
 
     // dialogs created once
+    FiltersDlg *m_pFiltersDlg = nullptr;
+    std::unique_ptr<FilterFollower> m_pFilterFollower;
     SignalSimulationDlg *m_pSignalSimulationDlg = nullptr;
     PalletDlg *m_pPalletDlg = nullptr;
     OscSpectrDlg *m_pOscSpectrDlg = nullptr;

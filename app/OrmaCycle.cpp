@@ -5,6 +5,7 @@
 
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
+#include "dialogs/FiltersDlg.h"
 #include "dialogs/PhaseMisDlg.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
@@ -93,6 +94,7 @@ void Orma::slotChangeMode(bool isFlg)
     m_session.config.mode = kind;
     rebuildTitle();
     source()->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
+    applyFilterToSource();
     blocks.clear();
     m_acq.resumeAfterSwitch(wasRunning);
 }
@@ -636,4 +638,49 @@ void Orma::shiftLegend(int nDelta)
         m_pOrmaOscPanel->addLegendItem(target, item);
         m_pOrmaSpectrPanel->addLegendItem(target, item);
     }
+}
+
+// --- filtering -------------------------------------------------------------------------------
+
+void Orma::applyFilterToSource()
+{
+    // No hold: the source takes both under its own lock, and the worker keeps the copy it took
+    // at the start of a block for the whole block.
+    if (!source())
+        return;
+    source()->setFilterParams(m_pFiltersDlg->filterParams());
+    source()->setFilterEnabled(m_pFiltrationEnableAction->isChecked());
+}
+
+void Orma::slotShowFiltrationDlg()
+{
+    // A dialog already open keeps its edits; the keys are written when it closes.
+    if (!m_pFiltersDlg->isVisible()) {
+        m_pFiltersDlg->setConfigPath(m_session.configPath);
+        m_pFiltersDlg->load();
+        m_pFiltersDlg->slotEnableChange(m_pFiltrationEnableAction->isChecked());
+    }
+    if (block())
+        m_pFiltersDlg->setSampleRate(block()->sampleRate());
+    m_pFiltersDlg->show();
+    m_pFiltersDlg->raise();
+    m_pFiltersDlg->activateWindow();
+}
+
+void Orma::slotFiltrationEnable(bool isFlg)
+{
+    m_pFiltrationEnableAction->setText(isFlg ? "Выключить фильтрацию" : "Включить фильтрацию");
+    applyFilterToSource();
+    m_pFiltersDlg->slotEnableChange(isFlg);
+    // A stopped window shows its block again, filtered or not; a running one gets the next.
+    if (isStopped() && source())
+        requestBlockAtPosition();
+}
+
+void Orma::slotUpdateFiltrParams()
+{
+    applyFilterToSource();
+    // A stopped window shows the block at its position again, filtered anew.
+    if (isStopped() && source() && m_pFiltrationEnableAction->isChecked())
+        requestBlockAtPosition();
 }

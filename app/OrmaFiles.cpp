@@ -4,6 +4,7 @@
 
 #include "sources/IniFile.h"
 #include "app/SourceKinds.h"
+#include "dialogs/FiltersDlg.h"
 #include "dialogs/OscSpectrDlg.h"
 #include "dialogs/OtherSetupDlg.h"
 #include "dialogs/PalletDlg.h"
@@ -218,7 +219,12 @@ void Orma::applyConfig()
     {
         QSignalBlocker block(m_pFiltrationEnableAction);
         m_pFiltrationEnableAction->setChecked(m_session.config.onFiltration);
+        m_pFiltrationEnableAction->setText(m_session.config.onFiltration ? "Выключить фильтрацию"
+                                                                          : "Включить фильтрацию");
     }
+    m_pFiltersDlg->setConfigPath(m_session.configPath);
+    m_pFiltersDlg->load();
+    m_pFiltersDlg->slotEnableChange(m_session.config.onFiltration);
     m_pOrmaSpectrPanel->m_pDimCmbBox->setCurrentIndex(
         m_pOrmaSpectrPanel->m_pDimCmbBox->findText(m_session.config.dimension, Qt::MatchFixedString));
     m_pOrmaSpectrPanel->m_pHarmCmbBox->setCurrentIndex(

@@ -21,6 +21,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -34,10 +35,19 @@ double processCpuSeconds()
 }
 
 // `complex`: the 8 channels as 4 I/Q pairs; `dialogs`: the measurement dialogs opened (their
-// actions' names) once the first blocks have paid for buffers and plans.
-void dataCycle(benchmark::State &state, bool complex, std::vector<const char *> dialogs)
+// actions' names) once the first blocks have paid for buffers and plans; `filterType`: -1 no
+// filtering, else the "Filtration/FilterType" of an 8th-order IIR or a 4095-tap FIR low-pass
+// at 20 kHz.
+void dataCycle(benchmark::State &state, bool complex, std::vector<const char *> dialogs,
+               int filterType)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
+    writeIniValue(config, "Filtration", "OnFiltration", filterType >= 0 ? 1 : 0);
+    writeIniValue(config, "Filtration", "FilterType", std::max(filterType, 0));
+    writeIniValue(config, "Filtration", "IirOrder", 8);
+    writeIniValue(config, "Filtration", "IirLowFreq", 20);
+    writeIniValue(config, "Filtration", "FirLength", 4095);
+    writeIniValue(config, "Filtration", "FirLowFreq", 20);
     SimulationSettings sim;
     sim.sampleCount = 65536;
     sim.isComplex = complex;
@@ -168,17 +178,21 @@ void soak(benchmark::State &state)
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
-BENCHMARK_CAPTURE(dataCycle, plain, false, {})->Name("DataCycle/sim_8x64K")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, plain, false, {}, -1)->Name("DataCycle/sim_8x64K")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(dataCycle, dialogs, false,
-                  {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction"})
+                  {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction"}, -1)
     ->Name("DataCycle/sim_8x64K_dialogs")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(dataCycle, complex, true, {})->Name("DataCycle/sim_8x64K_iq")->UseManualTime()
+BENCHMARK_CAPTURE(dataCycle, complex, true, {}, -1)->Name("DataCycle/sim_8x64K_iq")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(dataCycle, iqDialogs, true,
-                  {"m_pPhaseMisAction", "m_pAmplPhaseAction", "m_pVectorDiagramAction"})
+                  {"m_pPhaseMisAction", "m_pAmplPhaseAction", "m_pVectorDiagramAction"}, -1)
     ->Name("DataCycle/sim_8x64K_iq_dialogs")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, fir, false, {}, 0)->Name("DataCycle/sim_8x64K_fir4095")->UseManualTime()
+    ->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(dataCycle, iir, false, {}, 1)->Name("DataCycle/sim_8x64K_iir8")->UseManualTime()
     ->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -27,6 +27,9 @@ struct BlockSnapshot {
     ReadWindow window;
     int readStatus = 0; // -1 when the block could not be read
     QString readFailure; // what to tell the user about that, empty when nothing
+    // Why the filter left some channel of this block unfiltered; empty when it filtered every
+    // channel or is off.
+    QString filterStatus;
 
     // Samples: `sampleChannels` x `sampleLength` ADC codes, channel-major; the index axis
     // holds the record sample number of each buffer position.

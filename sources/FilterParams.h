@@ -20,3 +20,24 @@ struct FilterParams {
     int32_t filterId = 0;       // filterType*32 + (IIR ? iirFilter : firFilter)*4 + filterFunction
 };
 static_assert(sizeof(FilterParams) == 48, "the filter block is exchanged as 48 bytes");
+
+// 0-3 Kaiser FIR, 4-7 windowed FIR, 32-35 Butterworth ... 48-51 Bessel; the last two bits are
+// the filter function.
+inline int32_t filterIdOf(const FilterParams &p)
+{
+    return int32_t(p.filterType) * 32 + int32_t(p.filterType ? p.iirFilter : p.firFilter) * 4 +
+           int32_t(p.filterFunction);
+}
+
+inline bool operator==(const FilterParams &a, const FilterParams &b)
+{
+    return a.filterType == b.filterType && a.filterFunction == b.filterFunction &&
+           a.firFilter == b.firFilter && a.firWindow == b.firWindow &&
+           a.firLength == b.firLength && a.firBetaKaiser == b.firBetaKaiser &&
+           a.firLowFreq == b.firLowFreq && a.firUpFreq == b.firUpFreq &&
+           a.iirFilter == b.iirFilter && a.iirOrder == b.iirOrder &&
+           a.iirLowFreq == b.iirLowFreq && a.iirUpFreq == b.iirUpFreq &&
+           a.iirPulse == b.iirPulse && a.iirDepresion == b.iirDepresion &&
+           a.filterId == b.filterId;
+}
+inline bool operator!=(const FilterParams &a, const FilterParams &b) { return !(a == b); }

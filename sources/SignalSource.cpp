@@ -158,6 +158,7 @@ void SignalSource::serveInline()
 void SignalSource::serveRequest()
 {
     WorkerLock lock(*this);
+    takeFilterSettings();
     const bool changed = m_paramsChangedFlag.exchange(false);
     if (changed)
         m_rereadFlag = true;
@@ -187,6 +188,7 @@ void SignalSource::publishBlock()
     block->window = m_window;
     block->readStatus = m_readStatus;
     block->readFailure = m_readFailure;
+    block->filterStatus = m_filterStatus;
     block->samples = m_samples;
     block->index = m_index;
     block->sampleChannels = sampleBufferChannels();
@@ -310,12 +312,37 @@ void SignalSource::setReadySpectra(std::unique_ptr<ComplexD[]> values, uint32_t 
     m_readySpectraSize = m_readySpectra ? fftSize : 0;
 }
 
+void SignalSource::takeFilterSettings()
+{
+    bool enabled;
+    {
+        std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
+        enabled = m_filterEnabled;
+        m_blockFilterParams = m_filterParams;
+    }
+    // Switching filtering marks the window for recomputation, as every change of what the
+    // spectrum is computed from does.
+    if (enabled != m_blockFilterEnabled)
+        releaseWindowBuffer();
+    m_blockFilterEnabled = enabled;
+    // A block served again without filtering (the generator's repeat) keeps its status.
+    m_filterStatusTaken = false;
+    if (!enabled)
+        m_filterStatus.clear();
+}
+
 void SignalSource::filterChannel(int k, size_t count, double sampleRate)
 {
     double *samples = mutableChannelSamples(k);
-    if (m_filterEnabled && m_channelFilter && samples)
-        m_channelFilter(samples, std::min<size_t>(count, m_bufferLength), sampleRate,
-                        m_filterParams);
+    if (!m_blockFilterEnabled || !samples)
+        return;
+    const size_t n = size_t(std::min<uint64_t>(count, m_bufferLength));
+    const QString status =
+        m_channelFilter ? m_channelFilter(samples, n, sampleRate, m_blockFilterParams)
+                        : m_blockFilter.apply(samples, n, sampleRate, m_blockFilterParams);
+    if (!m_filterStatusTaken || m_filterStatus.isEmpty())
+        m_filterStatus = status;
+    m_filterStatusTaken = true;
 }
 
 // --- Read window -------------------------------------------------------------------------
@@ -365,8 +392,20 @@ void SignalSource::setSpectrumSettings(const SpectrumSettings &settings)
 
 void SignalSource::setFilterEnabled(bool isEnabled)
 {
+    std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
     m_filterEnabled = isEnabled;
-    releaseWindowBuffer();
+}
+
+void SignalSource::setFilterParams(const FilterParams &params)
+{
+    std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
+    m_filterParams = params;
+}
+
+FilterParams SignalSource::filterParams() const
+{
+    std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
+    return m_filterParams;
 }
 
 // --- Per-block processing ----------------------------------------------------------------

@@ -9,6 +9,7 @@
 // pending. The worker never writes into a buffer a snapshot holds.
 #include "dsp/BufferPool.h"
 #include "dsp/SpectrumEngine.h"
+#include "sources/BlockFilter.h"
 #include "sources/BlockSnapshot.h"
 #include "sources/ChannelMap.h"
 #include "sources/ChannelRecord.h"
@@ -25,9 +26,10 @@
 #include <mutex>
 #include <vector>
 
-// Filters one channel's samples in place (the digital filter of the filter dialog).
+// Filters one channel's samples in place (the digital filter of the filter dialog); returns an
+// empty string, or why the samples were left as they were.
 using ChannelFilter =
-    std::function<void(double *samples, size_t count, double sampleRate, const FilterParams &)>;
+    std::function<QString(double *samples, size_t count, double sampleRate, const FilterParams &)>;
 
 class SignalSource : public QThread {
     Q_OBJECT
@@ -97,8 +99,12 @@ public:
     // Every spectrum setting at once; N goes through setFftSize's rules.
     void setSpectrumSettings(const SpectrumSettings &settings);
     const SpectrumSettings &spectrumSettings() const { return m_spectrum; }
+    // Filtering on or off and its parameters: any thread, any time; the worker takes both at
+    // the start of each block and keeps them for the whole block.
     void setFilterEnabled(bool isEnabled);
-    void setFilterParams(const FilterParams &params) { m_filterParams = params; }
+    void setFilterParams(const FilterParams &params);
+    FilterParams filterParams() const;
+    // Replaces the filter of the filter dialog (tests). Set before the first request.
     void setChannelFilter(ChannelFilter filter) { m_channelFilter = std::move(filter); }
     // Milliseconds slept before each producer handshake.
     void setPollInterval(int ms) { m_pollInterval = ms; }
@@ -157,6 +163,7 @@ protected:
     // Ready spectra of a spectrum file: one N-point complex spectrum per channel; null = none.
     void setReadySpectra(std::unique_ptr<ComplexD[]> values, uint32_t fftSize);
     bool hasReadySpectra() const { return bool(m_readySpectra); }
+    // Filters channel k's first `count` samples with the block's filter settings, when on.
     void filterChannel(int k, size_t count, double sampleRate);
     bool stopPending() const { return isStopRequested(); }
     int fileOfBufferChannel(int k) const { return channelMap().fileOfIndex(k); }
@@ -182,6 +189,7 @@ protected:
 private:
     void lockForWork();
     void serveRequest();
+    void takeFilterSettings();
     void processSpectrum();
     void computeExtremes();
     void publishBlock();
@@ -208,9 +216,15 @@ private:
     std::unique_ptr<ComplexD[]> m_readySpectra;
     uint32_t m_readySpectraSize = 0;
 
+    // As set by the GUI (under m_stateMutex), and as the worker took them for its block.
     bool m_filterEnabled = false;
     FilterParams m_filterParams;
+    bool m_blockFilterEnabled = false;
+    FilterParams m_blockFilterParams;
+    QString m_filterStatus; // of the block being served: why a channel was left unfiltered
+    bool m_filterStatusTaken = false;
     ChannelFilter m_channelFilter;
+    BlockFilter m_blockFilter;
     bool m_settingsChanged = true;
     bool m_windowStale = true;
 

@@ -1,8 +1,9 @@
 // orma-tool analyze: loads records through FileSource as the viewer does, runs K blocks
-// through the same spectrum path and prints every channel's dynamic figures.
+// through the same filter and spectrum path and prints every channel's dynamic figures.
 #include "Commands.h"
 #include "RecordAnalysis.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 

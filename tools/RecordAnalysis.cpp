@@ -2,8 +2,89 @@
 
 #include "Commands.h"
 
+#include <QFileInfo>
 #include <QJsonObject>
 
+#include <climits>
+#include <cmath>
+#include <type_traits>
+
+namespace {
+
+// "--filter key=value,...": the filter dialog's fields, from its defaults. Names of choices
+// are the dialog's lists in order.
+QString parseFilter(const QString &fields, FilterParams &p)
+{
+    static const QStringList types = {"fir", "iir"};
+    static const QStringList functions = {"lowpass", "highpass", "bandpass", "bandstop"};
+    static const QStringList firKinds = {"kaiser", "window"};
+    static const QStringList windows = {"rectangular", "triangular", "hann", "hamming", "blackman"};
+    static const QStringList families = {"butterworth", "chebyshev", "inverse-chebyshev",
+                                         "elliptic", "bessel"};
+    for (const QString &item : fields.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString key = item.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = item.section(QLatin1Char('='), 1).trimmed();
+        auto choice = [&](const QStringList &names, auto &field) {
+            const int i = names.indexOf(value.toLower());
+            if (i < 0)
+                return QStringLiteral("--filter %1=%2: expected one of %3")
+                    .arg(key, value, names.join(QLatin1Char('|')));
+            field = std::remove_reference_t<decltype(field)>(i);
+            return QString();
+        };
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        auto real = [&](std::initializer_list<float *> fields) {
+            if (!ok || !std::isfinite(number))
+                return QStringLiteral("--filter %1=%2: expected a number").arg(key, value);
+            for (float *f : fields)
+                *f = float(number);
+            return QString();
+        };
+        auto integer = [&](int32_t &field) {
+            if (!ok || number != std::floor(number) || std::fabs(number) > INT32_MAX)
+                return QStringLiteral("--filter %1=%2: expected an integer").arg(key, value);
+            field = int32_t(number);
+            return QString();
+        };
+        QString error;
+        if (key == QLatin1String("type"))
+            error = choice(types, p.filterType);
+        else if (key == QLatin1String("function"))
+            error = choice(functions, p.filterFunction);
+        else if (key == QLatin1String("fir"))
+            error = choice(firKinds, p.firFilter);
+        else if (key == QLatin1String("window"))
+            error = choice(windows, p.firWindow);
+        else if (key == QLatin1String("iir"))
+            error = choice(families, p.iirFilter);
+        else if (key == QLatin1String("length"))
+            error = integer(p.firLength);
+        else if (key == QLatin1String("order"))
+            error = integer(p.iirOrder);
+        else if (key == QLatin1String("beta"))
+            error = real({&p.firBetaKaiser});
+        else if (key == QLatin1String("low"))
+            error = real({&p.firLowFreq, &p.iirLowFreq});
+        else if (key == QLatin1String("up"))
+            error = real({&p.firUpFreq, &p.iirUpFreq});
+        else if (key == QLatin1String("ripple"))
+            error = real({&p.iirPulse});
+        else if (key == QLatin1String("attenuation"))
+            error = real({&p.iirDepresion});
+        else
+            error = QStringLiteral("--filter: unknown field %1").arg(key);
+        if (!error.isEmpty())
+            return error;
+    }
+    // As the dialog hands them over.
+    if (p.firLength % 2 == 0 && p.firLength < INT32_MAX)
+        ++p.firLength;
+    p.filterId = filterIdOf(p);
+    return QString();
+}
+
+} // namespace
 
 SpectrumSettings AnalysisOptions::spectrum() const
 {
@@ -21,7 +102,7 @@ SpectrumSettings AnalysisOptions::spectrum() const
 QSet<QString> analysisValuedOptions()
 {
     return {"--fft", "--window", "--sidelobe", "--harmonics", "--exclusion", "--average",
-            "--range", "--position"};
+            "--range", "--position", "--filter", "--filter-ini"};
 }
 
 QSet<QString> analysisFlags() { return {"--json", "--wait"}; }
@@ -49,6 +130,23 @@ void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOption
     }
     s.json = cl.has("--json");
     s.wait = cl.has("--wait");
+    if (cl.has("--filter") && cl.has("--filter-ini"))
+        cl.fail(QStringLiteral("--filter and --filter-ini exclude each other"));
+    if (cl.has("--filter-ini")) {
+        const QString ini = cl.values("--filter-ini").last();
+        if (!QFileInfo(ini).isFile())
+            cl.fail(ini + QStringLiteral(": no such configuration file"));
+        FilterSettings settings;
+        settings.load(ini);
+        s.filterParams = settings.params;
+        s.filter = true;
+    }
+    if (cl.has("--filter")) {
+        const QString filterError = parseFilter(cl.values("--filter").last(), s.filterParams);
+        if (!filterError.isEmpty())
+            cl.fail(filterError);
+        s.filter = true;
+    }
 }
 
 int analyseRecord(FileSource &source, const AnalysisOptions &s,
@@ -62,6 +160,8 @@ int analyseRecord(FileSource &source, const AnalysisOptions &s,
     openRecords(source, s.files);
     source.setPollInterval(s.wait ? 10 : 0);
     source.setSpectrumSettings(s.spectrum());
+    source.setFilterParams(s.filterParams);
+    source.setFilterEnabled(s.filter);
     if (placeWindow)
         placeWindow(source);
     else
@@ -73,6 +173,12 @@ int analyseRecord(FileSource &source, const AnalysisOptions &s,
         if (!error.isEmpty()) {
             reportError(error);
             return ExitRecord;
+        }
+        // Figures of an unfiltered record would pass for filtered ones.
+        if (!source.lastBlock()->filterStatus.isEmpty()) {
+            reportError(s.files.first() + QStringLiteral(": the filter cannot be applied: ") +
+                        source.lastBlock()->filterStatus);
+            return ExitUsage;
         }
     }
     return ExitOk;

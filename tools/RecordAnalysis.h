@@ -6,6 +6,7 @@
 
 #include "dsp/Windows.h"
 #include "sources/FileSource.h"
+#include "sources/FilterSettings.h"
 
 #include <QJsonValue>
 
@@ -23,6 +24,8 @@ struct AnalysisOptions {
     uint64_t position = 0;
     bool json = false;
     bool wait = false;
+    bool filter = false; // filter each block as the viewer does (--filter or --filter-ini)
+    FilterParams filterParams = FilterSettings::defaults();
 
     SpectrumSettings spectrum() const;
 };

@@ -301,6 +301,7 @@ private slots:
         source.setChannelFilter([&](double *s, size_t n, double rate, const FilterParams &) {
             calls << qMakePair(n, rate);
             std::fill(s, s + n, 5.0);
+            return QString();
         });
         source.setFilterEnabled(true);
         BlockWaiter waiter(source);
