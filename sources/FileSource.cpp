@@ -208,37 +208,88 @@ uint64_t FileSource::windowFrames(int file) const
     return start < held ? std::min<uint64_t>(sampleBufferLength(), held - start) : 0;
 }
 
+uint64_t FileSource::readWindow(int file, const ByteReader &read)
+{
+    const uint64_t frame = m_fileParams[size_t(file)].frameBytes();
+    const uint64_t wanted = frame ? windowFrames(file) : 0;
+    uint64_t done = 0;
+    if (wanted) {
+        const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
+        const uint64_t offset = m_window.windowStart * frame;
+        m_chunk.resize(size_t(step * frame));
+        while (done < wanted) {
+            const uint64_t frames = std::min(step, wanted - done);
+            const uint64_t whole = read(offset + done * frame, m_chunk.data(), frames * frame) / frame;
+            storeFrames(file, m_chunk.data(), whole, done);
+            done += whole;
+            if (whole < frames)
+                break; // the data ended early (truncated meanwhile)
+        }
+    }
+    clearFrames(file, done);
+    return done;
+}
+
 bool FileSource::readSamples()
 {
     for (size_t i = 0; i < m_files.size(); ++i) {
-        const FileParams &p = m_fileParams[i];
-        const uint64_t frame = p.frameBytes();
-        if (!frame)
+        if (!m_fileParams[i].frameBytes())
             continue;
         QFile file(m_files[i].name);
         if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
             return false;
-        uint64_t done = 0;
-        const uint64_t wanted = windowFrames(int(i));
-        if (wanted && file.seek(qint64(m_window.windowStart * frame))) {
-            const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
-            m_chunk.resize(size_t(step * frame));
-            while (done < wanted) {
-                const uint64_t frames = std::min(step, wanted - done);
-                const qint64 got = file.read(reinterpret_cast<char *>(m_chunk.data()),
-                                             qint64(frames * frame));
-                if (got <= 0)
-                    break;
-                const uint64_t whole = uint64_t(got) / frame;
-                storeFrames(int(i), m_chunk.data(), whole, done);
-                done += whole;
-                if (whole < frames)
-                    break; // the file ended early (truncated meanwhile)
-            }
-        }
-        clearFrames(int(i), done);
+        readWindow(int(i), [&file](uint64_t offset, uint8_t *dst, uint64_t bytes) -> uint64_t {
+            if (!file.seek(qint64(offset)))
+                return 0;
+            const qint64 got = file.read(reinterpret_cast<char *>(dst), qint64(bytes));
+            return got > 0 ? uint64_t(got) : 0;
+        });
     }
     return true;
+}
+
+uint8_t FileSource::takeLivePostfix(const PostfixSearch &found, qint64 dataBytes,
+                                    QString &problem)
+{
+    LoadedFile &loaded = m_files.front();
+    loaded.dataBytes = dataBytes;
+    if (!found.found) {
+        m_postfixKnown = !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+        return PostfixParsed;
+    }
+    m_postfixKnown = true;
+    if (found.offset < 0) {
+        problem = QStringLiteral("постфикс без первого ключа «DEVICE_NAME»");
+        return PostfixError;
+    }
+    uint8_t result = PostfixParsed;
+    if (!takePostfix(0, found.text, result)) {
+        problem = QStringLiteral("постфикс содержит ошибки");
+        return PostfixError;
+    }
+    const FileParams &parsed = loaded.parsed;
+    const uint64_t frame = parsed.frameBytes();
+    if (frame && dataBytes >= 0 && parsed.sampleCount > uint64_t(dataBytes) / frame)
+        problem = QStringLiteral("постфикс описывает %1 отсчётов на канал, данных есть на %2")
+                      .arg(parsed.sampleCount)
+                      .arg(uint64_t(dataBytes) / frame);
+    return result;
+}
+
+void FileSource::reportProblem(const QString &text)
+{
+    m_problemReported = true;
+    if (text == m_problem)
+        return;
+    m_problem = text;
+    emit signalAddText(text);
+}
+
+void FileSource::settleProblems()
+{
+    if (!m_problemReported)
+        m_problem.clear();
+    m_problemReported = false;
 }
 
 // --- Blocks ------------------------------------------------------------------------------

@@ -9,3 +9,5 @@ constexpr int ExitRecord = 2;
 int analyzeCommand(const QStringList &args);
 int generateCommand(const QStringList &args);
 int produceCommand(const QStringList &args);
+int shmProduceCommand(const QStringList &args);
+int serveCommand(const QStringList &args);

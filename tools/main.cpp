@@ -18,6 +18,8 @@ const char Usage[] =
     "                    [--tone FREQ:AMPLITUDE_CODES[:PHASE_DEG]]... [--noise LSB_RMS]\n"
     "                    [--no-postfix]\n"
     "  orma-tool produce OUT.bin [generate options] --blocks K --period-ms T\n"
+    "  orma-tool shm-produce NAME [generate options] --blocks K --period-ms T\n"
+    "  orma-tool serve RECORD... [--port P] [--period-ms T] [--block-samples S]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -25,6 +27,11 @@ const char Usage[] =
     "postfix are read as two's complement, other codes are for records without one.\n"
     "produce grows a record by one block of S samples every T ms and offers each block\n"
     "through the flag file (OUT.flg).\n"
+    "shm-produce publishes K blocks of S samples, one every T ms, in the shared-memory regions\n"
+    "NAME_blk0, NAME_flg and NAME_postfix (the viewer's \"-sm NAME\"), and removes them at the end.\n"
+    "serve answers the network source on port P (7777): each record by its file name, with\n"
+    "its flag file; with --period-ms it serves each record as a live acquisition instead:\n"
+    "block after block of S samples (65536), one every T ms, offered through a flag of its own.\n"
     "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written.\n";
 
 } // namespace
@@ -40,6 +47,10 @@ int main(int argc, char **argv)
         return generateCommand(args);
     if (command == QLatin1String("produce"))
         return produceCommand(args);
+    if (command == QLatin1String("shm-produce"))
+        return shmProduceCommand(args);
+    if (command == QLatin1String("serve"))
+        return serveCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;
