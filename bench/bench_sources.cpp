@@ -1,9 +1,16 @@
-// The record reader against a bare memory copy of the same raw bytes, and the generator.
+// The record reader, the shared-memory and network sources (each against its reference peer
+// on this machine) against a bare memory copy of the same raw bytes, and the generator.
+#include "sources/FileMapSource.h"
 #include "sources/FileSource.h"
+#include "sources/NetSource.h"
+#include "sources/RecordServer.h"
 #include "sources/RecordWriter.h"
+#include "sources/ShmProducer.h"
 #include "sources/SignalSimulation.h"
 #include "sources/SimulationSettings.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -19,25 +26,38 @@ constexpr uint64_t kChannels = 16, kSamples = 1 << 20, kBytes = 2;
 struct ReadingSource : FileSource {
     using FileSource::readBlock;
 };
+struct MappedSource : FileMapSource {
+    using FileMapSource::readBlock;
+};
+struct FetchingSource : NetSource {
+    using NetSource::readBlock;
+    using NetSource::waitForData;
+};
 struct GeneratingSource : SignalSimulation {
     using SignalSimulation::readBlock;
 };
 
-// A 16-channel 2-byte record of 1M samples per channel, written once per process.
+// 16 channels of 2 bytes, 1M samples per channel.
+RecordRecipe benchRecipe()
+{
+    RecordRecipe recipe = defaultRecordRecipe();
+    recipe.params.channelCount = kChannels;
+    recipe.params.channelNumbers.clear();
+    for (uint64_t c = 0; c < kChannels; ++c)
+        recipe.params.channelNumbers.push_back(int(c));
+    recipe.params.sampleCount = kSamples;
+    recipe.tones = {{1234.5, 20000, 0}};
+    recipe.noiseRms = 3;
+    return recipe;
+}
+
+// The bench record, written once per process.
 const QString &recordPath()
 {
     static QTemporaryDir dir;
     static const QString path = [] {
-        RecordRecipe recipe = defaultRecordRecipe();
-        recipe.params.channelCount = kChannels;
-        recipe.params.channelNumbers.clear();
-        for (uint64_t c = 0; c < kChannels; ++c)
-            recipe.params.channelNumbers.push_back(int(c));
-        recipe.params.sampleCount = kSamples;
-        recipe.tones = {{1234.5, 20000, 0}};
-        recipe.noiseRms = 3;
         const QString p = dir.filePath("bench.bin");
-        writeRecordFile(p, recipe, true);
+        writeRecordFile(p, benchRecipe(), true);
         return p;
     }();
     return path;
@@ -55,6 +75,45 @@ void FileRead16ch2B(benchmark::State &state)
     for (auto _ : state) {
         source.readBlock();
         benchmark::DoNotOptimize(source.lastBlock()->channelSamples(15)[kSamples - 1]);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kChannels * kSamples * kBytes));
+}
+
+// One published block out of the producer's regions into converted buffers.
+void Shm16ch1M(benchmark::State &state)
+{
+    const QString base = QStringLiteral("ormabench_%1").arg(QCoreApplication::applicationPid());
+    ShmProducer producer(base, benchRecipe());
+    producer.start();
+    MappedSource source;
+    source.setFileName(base);
+    source.setComputeSpectrum(false);
+    source.setPosition(0, kSamples);
+    source.readBlock();
+    for (auto _ : state) {
+        source.readBlock();
+        benchmark::DoNotOptimize(source.lastBlock());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kChannels * kSamples * kBytes));
+}
+
+// One block fetched from the reference server over loopback TCP into converted buffers.
+void Net16ch1M(benchmark::State &state)
+{
+    RecordServer server({recordPath()}, {});
+    server.start();
+    FetchingSource source;
+    source.setServerPort(server.port());
+    source.setFileName(QFileInfo(recordPath()).fileName());
+    source.setComputeSpectrum(false);
+    source.setPosition(0, kSamples);
+    source.waitForData();
+    source.readBlock();
+    for (auto _ : state) {
+        source.interruptWait(); // no flag beside the record: no handshake to wait for
+        source.waitForData();
+        source.readBlock();
+        benchmark::DoNotOptimize(source.lastBlock());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kChannels * kSamples * kBytes));
 }
@@ -91,5 +150,7 @@ void Generator16Tones1M(benchmark::State &state)
 } // namespace
 
 BENCHMARK(FileRead16ch2B)->Name("FileRead/16ch_2B")->Unit(benchmark::kMillisecond);
+BENCHMARK(Shm16ch1M)->Name("Shm/16ch_1M")->Unit(benchmark::kMillisecond);
+BENCHMARK(Net16ch1M)->Name("Net/16ch_1M")->Unit(benchmark::kMillisecond);
 BENCHMARK(Memcpy32MB)->Name("Memcpy/32MB")->Unit(benchmark::kMillisecond);
 BENCHMARK(Generator16Tones1M)->Name("Generator/16tones_1M")->Unit(benchmark::kMillisecond);

@@ -33,14 +33,8 @@ QString NetSource::netText(const QString &text) const
 
 void NetSource::run()
 {
-    m_channel = std::make_unique<TcpChannel>();
-    m_channel->setStopRequested(stopPredicate());
-    // Every exchange runs inside the worker's lock: a GUI hold gets in between slices.
-    m_channel->setIdle([this] { yieldToHold(); });
-    m_client = std::make_unique<net::Client>(*m_channel);
-    m_flagMissing = false;
     SignalSource::run();
-    if (m_channel->isOpen()) {
+    if (ownsConnection() && m_channel->isOpen()) {
         WorkerLock lock(*this);
         m_client->sendClose();
     }
@@ -50,6 +44,15 @@ void NetSource::run()
 
 bool NetSource::connectToServer()
 {
+    if (!ownsConnection()) {
+        m_channel = std::make_unique<TcpChannel>();
+        m_channel->setStopRequested(stopPredicate());
+        // Every exchange runs inside the worker's lock: a GUI hold gets in between slices.
+        m_channel->setIdle([this] { yieldToHold(); });
+        m_client = std::make_unique<net::Client>(*m_channel);
+        m_channelThread = QThread::currentThread();
+        m_flagMissing = false;
+    }
     while (!m_channel->isOpen()) {
         m_waitEndedFlag = false;
         m_waitingFlag = true;
@@ -140,9 +143,7 @@ int NetSource::readBlock()
 
 void NetSource::writeFlag(int32_t state, int32_t value)
 {
-    // The connection is the worker's; from elsewhere (terminate) there is nobody to tell.
-    if (!inWorker() || !m_channel || !m_channel->isOpen() || m_flagName.isEmpty() ||
-        m_flagMissing)
+    if (!ownsConnection() || !m_channel->isOpen() || m_flagName.isEmpty() || m_flagMissing)
         return;
     settle(m_client->writeFlag(m_flagName, {state, value}));
 }
@@ -150,7 +151,7 @@ void NetSource::writeFlag(int32_t state, int32_t value)
 FlagWord NetSource::readFlag()
 {
     FlagWord word;
-    if (!inWorker() || !m_channel || !m_channel->isOpen() || m_flagName.isEmpty())
+    if (!ownsConnection() || !m_channel->isOpen() || m_flagName.isEmpty())
         return word;
     const net::Client::Result result = m_client->readFlag(m_flagName, word);
     // A refused flag read: the server has no flag for the record, as a record without a
@@ -163,7 +164,7 @@ FlagWord NetSource::readFlag()
 
 bool NetSource::flagExists()
 {
-    return !m_flagName.isEmpty() && !m_flagMissing && m_channel && m_channel->isOpen();
+    return !m_flagName.isEmpty() && !m_flagMissing && ownsConnection() && m_channel->isOpen();
 }
 
 uint8_t NetSource::loadPostfixes()

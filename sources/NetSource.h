@@ -46,7 +46,8 @@ public:
     static constexpr int ReconnectPauseMs = 500;
 
 protected:
-    // The block loop; the connection is closed (command 2 first) when it ends.
+    // The block loop; the connection (made by the first wait) is closed, command 2 first,
+    // when it ends.
     void run() override;
     // Connects if need be, plays the handshake, then fetches the block.
     void waitForData() override;
@@ -58,7 +59,8 @@ private:
     // Takes an exchange's result; a broken one closes the connection.
     bool settle(net::Client::Result result);
     QString netText(const QString &text) const;
-    bool inWorker() const { return QThread::currentThread() == this; }
+    // The connection is the thread's that made it; from elsewhere (terminate) nobody is told.
+    bool ownsConnection() const { return m_channel && QThread::currentThread() == m_channelThread; }
 
     QString m_address = QStringLiteral("127.0.0.1");
     uint16_t m_port = 7777;
@@ -67,6 +69,7 @@ private:
 
     std::unique_ptr<TcpChannel> m_channel;
     std::unique_ptr<net::Client> m_client;
+    QThread *m_channelThread = nullptr;
     qint64 m_reconnectAt = 0; // ms of m_clock before which no new connection is tried
     QElapsedTimer m_clock;
     bool m_flagMissing = false;
