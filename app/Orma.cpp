@@ -69,8 +69,7 @@ Orma::Orma(QWidget *parent)
     setIconSize(QSize(20, 22));
     setWindowIcon(QIcon(":/Orma/Resources/orma.png"));
 
-    m_tmStart.setSingleShot(false);
-    connect(&m_tmStart, &QTimer::timeout, this, &Orma::slotStartSource);
+    connect(&m_acq, &AcquisitionControl::startWanted, this, &Orma::slotStart);
     connect(&m_tmScroll, &QTimer::timeout, this, &Orma::slotScrolling);
 
     m_pSignalSimulationDlg = new SignalSimulationDlg(this);
@@ -124,12 +123,7 @@ Orma::Orma(QWidget *parent)
     applyCommandLine(QCoreApplication::arguments().mid(1));
 }
 
-Orma::~Orma()
-{
-    if (m_pSource)
-        m_pSource->stopSource();
-    waitForSourceThread();
-}
+Orma::~Orma() = default;
 
 // One row per action: the member it lands in, its object name, text, icon (a name under
 // ":/Orma/Resources/" or a full resource path), whether it is checkable, and what it calls.
@@ -402,8 +396,8 @@ void Orma::showPanelsView(int nView, QAction *sender, bool isShow)
     m_pOrmaOscPanel->setVisible(nView != 1);
     m_pOrmaSpectrPanel->setVisible(nView != 0);
     m_pOrmaSpectrPanel->m_pDynParamFrame->setVisible(nView == 1);
-    if (m_pSource)
-        m_pSource->setComputeSpectrum(nView != 0 || m_session.other.isSpectrEnable);
+    if (source())
+        source()->setComputeSpectrum(nView != 0 || m_session.other.isSpectrEnable);
     m_session.writeKey("", "PanelsView", nView);
 }
 
@@ -413,12 +407,12 @@ void Orma::slotShowOscSpectrAction(bool isShow) { showPanelsView(2, m_pOscSpectr
 
 QString Orma::sourceTitle()
 {
-    switch (m_nMode) {
+    switch (sourceKind()) {
     case KindFile: {
-        QString name = m_pFileSource ? m_pFileSource->firstFileName() : QString();
-        if (name.isEmpty() && m_pFileSource && !m_session.config.recentFiles.isEmpty()) {
+        QString name = fileSource() ? fileSource()->firstFileName() : QString();
+        if (name.isEmpty() && fileSource() && !m_session.config.recentFiles.isEmpty()) {
             name = m_session.config.recentFiles.first();
-            m_pFileSource->setFileName(name);
+            fileSource()->setFileName(name);
         }
         return "Сигнал из файла - " + name;
     }
@@ -433,7 +427,7 @@ QString Orma::sourceTitle()
 
 void Orma::rebuildTitle()
 {
-    if (!m_pSource)
+    if (!source())
         return;
     setWindowTitle(QString(kViewTitles[qBound(0, m_nPanelsView, 2)]) + sourceTitle());
 }
@@ -534,12 +528,12 @@ bool Orma::eventFilter(QObject *watched, QEvent *event)
         menuBar()->clearFocus();
         if (watched == m_pSimulationMenu && m_pSimulationMenu->isEnabled()) {
             m_pSignalSimulationDlg->setSettings(m_session.simulation);
-            auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
+            auto *simulation = qobject_cast<SignalSimulation *>(source());
             if (m_pSignalSimulationDlg->exec() == QDialog::Accepted) {
                 m_session.simulation = m_pSignalSimulationDlg->settings();
                 m_session.simulation.save(m_session.configPath);
                 if (simulation)
-                    holdSource([&] { applySimulation(*simulation, m_session.simulation); });
+                    m_acq.hold([&] { applySimulation(*simulation, m_session.simulation); });
             }
         }
         return true;
@@ -614,6 +608,9 @@ void Orma::resizeEvent(QResizeEvent *event)
         m_bNarrow = narrow;
         applyFonts();
     }
+    // A maximised window keeps the size it will return to.
+    if (isMaximized() || isFullScreen())
+        return;
     m_session.writeKey("", "WindowWidth", QString::number(w));
     m_session.writeKey("", "WindowHeight", QString::number(height()));
 }
@@ -624,10 +621,8 @@ void Orma::closeEvent(QCloseEvent *event)
     for (QWidget *top : QApplication::topLevelWidgets())
         if (top != this)
             top->close();
-    slotStop();
-    if (m_pSource)
-        m_pSource->stopSource();
-    waitForSourceThread();
+    stopAcquisition();
+    m_acq.waitForThread();
     saveConfig();
     event->accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: owns the one active signal source, the oscilloscope and spectrum panels and
 // the dialogs; drives acquisition block by block, loads records and keeps the configuration.
+#include "app/AcquisitionControl.h"
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
 #include "app/Session.h"
@@ -40,7 +41,7 @@ class PalletDlg;
 class SignalSimulationDlg;
 class SignalSource;
 
-class Orma : public QMainWindow {
+class Orma : public QMainWindow, private BlockDisplay {
     Q_OBJECT
 public:
     explicit Orma(QWidget *parent = nullptr);
@@ -53,18 +54,18 @@ public:
     // Joins a dialog to the data cycle at the given stage.
     void addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower);
 
-    SignalSource *source() const { return m_pSource.get(); }
+    SignalSource *source() const { return m_acq.source(); }
     // The block the window shows; null before the first of the current source.
-    const BlockSnapshotPtr &block() const { return m_block; }
+    const BlockSnapshotPtr &block() const { return m_acq.block(); }
     OrmaOscPanel *oscPanel() const { return m_pOrmaOscPanel; }
     OrmaSpectrPanel *spectrPanel() const { return m_pOrmaSpectrPanel; }
-    bool isStopped() const { return m_bStopped; }
-    int sourceKind() const { return m_nMode; }
+    bool isStopped() const { return m_acq.isStopped(); }
+    int sourceKind() const { return m_acq.kind(); }
     const QStringList &recentFiles() const { return m_session.config.recentFiles; }
     QString configPath() const { return m_session.configPath; }
     bool isNarrow() const { return m_bNarrow; }
     // Duration of the last complete data cycle (the E of the pacing), nanoseconds.
-    qint64 lastCycleNs() const { return m_nLastCycleNs; }
+    qint64 lastCycleNs() const { return m_acq.lastCycleNs(); }
 
 public slots:
     void slotAutoScale();
@@ -73,9 +74,6 @@ public slots:
     void slotAction(bool isEnable);
     void slotStart();
     void slotStop();
-    void slotStartSource();
-    void slotBlockReady(BlockSnapshotPtr block);
-    void slotDataProcessing();
     void slotShowOscSpectrDlg();
     void slotSpectrParams();
     void slotCurrentChanChange(int nChan);
@@ -133,19 +131,19 @@ private:
     void applyFonts();
     void refreshReadout();
     OrmaPanel *activePanel() const;
-    // acquisition
+    // acquisition: the window's side of the cycle
+    bool showBlock() override;
+    void stopAcquisition() override;
+    FileSource *fileSource() const { return m_acq.fileSource(); }
     void setStatus(const QString &sText, const QColor &color);
-    bool yieldAndCheck();
-    void holdSource(const std::function<void()> &change);
-    void waitForSourceThread();
     void rebuildChannels();
     void clearChannels();
     void refreshCurves();
     void relayoutSpectrum();
     void setAxisRanges();
+    void showAnalysedBlock(const BlockSnapshot &b);
+    void applyChannelScaling(const BlockSnapshot &b);
     void requestBlockAtPosition();
-    void requestFreshBlock();
-    void stopAcquisition();
     void allocateSourceWindow();
     void runFollowers(BlockFollower::Stage stage);
     void applyAnalyserSettings();
@@ -162,10 +160,7 @@ private:
     void refreshChannelSelectors();
 
     // source
-    std::unique_ptr<SignalSource> m_pSource;
-    BlockSnapshotPtr m_block;
-    FileSource *m_pFileSource = nullptr;
-    int m_nMode = 0;
+    AcquisitionControl m_acq{*this};
     QAction *m_pModeAction = nullptr;
     QMap<int, QAction *> m_mModeActions;
     QString m_sMapName;
@@ -173,7 +168,6 @@ private:
     // state
     Session m_session;
     int m_nPanelsView = 2;
-    bool m_bStopped = true;
     bool m_bStartAfterLoad = false;
     bool m_bFirstLoad = true;
     bool m_bInterpolation = false;
@@ -183,29 +177,17 @@ private:
     int m_nMarkerPos = -1;
     QList<int> m_lShownChannels;
 
-    QTimer m_tmStart;
     QTimer m_tmScroll;
-    QElapsedTimer m_tmFrame;
-    qint64 m_nLastCycleNs = 0;
-    bool m_bInProcessEvents = false;
-    bool m_bRestartPending = false;
-    bool m_bStartPending = false;
-    bool m_bRefreshPending = false;
-    bool m_bFirstAfterHold = true;
     bool m_bScrolling = false;
     double m_dScrollStep = 0;
     double m_dScrollMin = 0;
     double m_dScrollMax = 0;
-    int m_nSliderHeld = 0;
-    bool m_bSliderDown = false;
     bool m_bNarrow = false;
     bool m_bZeroRateWarned = false;
     QAction *m_pToolAction = nullptr;
     QAction *m_pSpaceAction = nullptr;
     bool m_bSpaceHeld = false;
     QFont m_font{"Verdana", 10};
-
-    std::vector<BlockFollower *> m_followers[BlockFollower::StageCount];
 
     // panels and the bottom strip
     OrmaOscPanel *m_pOrmaOscPanel = nullptr;

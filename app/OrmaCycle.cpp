@@ -1,13 +1,14 @@
-// Acquisition control and the per-block data cycle of the main window.
+// The window's side of the data cycle: what each block does to the panels, the legend and the
+// read-outs, and the start, stop and source switch as the user sees them.
 #include "app/Orma.h"
 
 #include "sources/IniFile.h"
-#include "app/Pacing.h"
 #include "app/SourceKinds.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
+#include "panels/PowerReadout.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
 #include "sources/FileSource.h"
@@ -20,54 +21,27 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSpinBox>
-#include <QThread>
 #include <QToolButton>
-
-#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
 
-void Orma::waitForSourceThread()
-{
-    if (!m_pSource)
-        return;
-    while (m_pSource->isRunning())
-        QThread::msleep(1);
-}
-
-void Orma::holdSource(const std::function<void()> &change)
-{
-    if (!m_pSource) {
-        change();
-        return;
-    }
-    SourceHold hold(*m_pSource);
-    change();
-    m_bFirstAfterHold = true;
-}
-
 void Orma::stopAcquisition()
 {
     slotStop();
-    if (m_pSource)
-        m_pSource->stopSource();
+    m_acq.stopSource();
 }
 
 void Orma::addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower)
 {
-    m_followers[stage].push_back(follower);
+    m_acq.addFollower(stage, follower);
 }
 
 void Orma::runFollowers(BlockFollower::Stage stage)
 {
     BlockContext context;
-    context.source = m_pSource.get();
-    context.block = m_block;
     context.visibleWidth = m_pOrmaOscPanel->windowWidth();
-    context.isStopped = m_bStopped;
-    for (BlockFollower *follower : m_followers[stage])
-        follower->followBlock(context);
+    m_acq.runFollowers(stage, context);
 }
 
 // --- source switch ---------------------------------------------------------------------------
@@ -78,19 +52,15 @@ void Orma::slotChangeMode(bool isFlg)
     auto *sender = qobject_cast<QAction *>(QObject::sender());
     if (!sender)
         return;
-    bool wasRunning = false;
-    if (m_pSource && m_pSource->isRunning()) {
-        m_pSource->stopSource();
-        wasRunning = !m_bStopped;
-        waitForSourceThread();
-    }
-    if (!m_bStopped)
-        slotStart();
+    // The kind already active stays as it is, running or not: only its check mark returns.
     if (sender == m_pModeAction) {
         QSignalBlocker block(sender);
         sender->setChecked(true);
         return;
     }
+    const bool wasRunning = m_acq.shutDown();
+    if (!isStopped())
+        slotStart();
     const int kind = m_mModeActions.key(sender);
     const SourceKindInfo *info = sourceKindInfo(kind);
     if (!info || !info->create) {
@@ -102,16 +72,8 @@ void Orma::slotChangeMode(bool isFlg)
     std::vector<std::unique_ptr<QSignalBlocker>> blocks;
     for (QAction *action : m_mModeActions)
         blocks.push_back(std::make_unique<QSignalBlocker>(action));
-    m_nMode = kind;
-    m_pFileSource = nullptr;
     clearChannels();
-    m_block.reset();
-    m_pSource.reset();
-    // The old source's buffers came from its thread's malloc arena, which keeps freed blocks
-    // mapped: give them back, or every switch would leave the window a little larger.
-    malloc_trim(0);
-    m_pSource = info->create();
-    m_pFileSource = qobject_cast<FileSource *>(m_pSource.get());
+    m_acq.install(kind, info->create());
 
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);
@@ -120,15 +82,9 @@ void Orma::slotChangeMode(bool isFlg)
     writeIniValue(m_session.appConfigPath, "", "Mode", kind);
     m_session.config.mode = kind;
     rebuildTitle();
-    m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
+    source()->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
     blocks.clear();
-
-    connect(m_pSource.get(), &SignalSource::signalDataReady, this, &Orma::slotBlockReady,
-            Qt::QueuedConnection);
-    if (m_bInProcessEvents)
-        m_bStartPending = true;
-    else if (wasRunning)
-        slotStart();
+    m_acq.resumeAfterSwitch(wasRunning);
 }
 
 // --- start and stop --------------------------------------------------------------------------
@@ -137,19 +93,18 @@ void Orma::allocateSourceWindow()
 {
     const uint64_t position = uint64_t(std::max(0.0, m_pOrmaOscPanel->viewStart()));
     const uint64_t width = uint64_t(std::max(1, m_pOrmaOscPanel->windowWidth()));
-    m_pSource->setPosition(position, 3 * width);
+    source()->setPosition(position, 3 * width);
 }
 
 void Orma::slotStart()
 {
-    if (!m_pSource)
+    if (!source())
         return;
-    if (!m_bStopped) {
+    if (!isStopped()) {
         stopAcquisition();
         return;
     }
-    while (m_pSource->isRequestPending())
-        QThread::msleep(1);
+    m_acq.waitForRequests();
     m_bZeroRateWarned = false;
     m_pOrmaOscPanel->plot()->clearAccumulation();
     m_pActionStart->setIcon(QIcon(":/Orma/Resources/stop.png"));
@@ -157,39 +112,36 @@ void Orma::slotStart()
     m_pActionStart->setText("Стоп");
     m_pLeftButton->setEnabled(false);
     m_pRightButton->setEnabled(false);
-    holdSource([&] {
-        if (m_nMode != KindSimulation && m_pFileSource) {
-            m_pFileSource->setUserFileParams(m_session.fileParams.fileParams());
-            m_pFileSource->setUseUserParams(m_session.fileParams.useUserParams);
-            if (m_nMode == KindFile && !m_session.config.recentFiles.isEmpty() &&
-                m_pFileSource->firstFileName().isEmpty())
-                m_pFileSource->setFileName(m_session.config.recentFiles.first());
+    m_pOrmaOscPanel->plot()->dropZoomHistory();
+    m_pOrmaSpectrPanel->plot()->dropZoomHistory();
+    m_acq.hold([&] {
+        FileSource *file = fileSource();
+        if (sourceKind() != KindSimulation && file) {
+            file->setUserFileParams(m_session.fileParams.fileParams());
+            file->setUseUserParams(m_session.fileParams.useUserParams);
+            if (sourceKind() == KindFile && !m_session.config.recentFiles.isEmpty() &&
+                file->firstFileName().isEmpty())
+                file->setFileName(m_session.config.recentFiles.first());
         }
-        auto *simulation = qobject_cast<SignalSimulation *>(m_pSource.get());
+        auto *simulation = qobject_cast<SignalSimulation *>(source());
         if (m_pSimulationAction->isChecked() && simulation) {
             applySimulation(*simulation, m_session.simulation);
         } else {
             m_pSimulationMenu->setEnabled(false);
         }
         if (m_pOrmaOscPanel->currentChannel() != -1)
-            m_pSource->setCurrentChannel(m_pOrmaOscPanel->currentChannel());
+            source()->setCurrentChannel(m_pOrmaOscPanel->currentChannel());
     });
     applyAnalyserSettings();
-    m_bStopped = false;
+    m_acq.beginRun();
     m_nFrameCount = 0;
-    m_bFirstAfterHold = true;
     m_pOrmaOscPanel->plot()->replot();
     if (!m_pSimulationAction->isChecked())
         slotAllDataEnable();
     if (!m_pSingleStartAction->isChecked())
-        m_pSource->interruptWait();
+        source()->interruptWait();
     allocateSourceWindow();
-    if (m_bInProcessEvents) {
-        m_bRestartPending = true;
-    } else {
-        m_bRestartPending = false;
-        requestFreshBlock();
-    }
+    m_acq.requestFirstBlock();
     setStatus("Сбор данных", QColor(0, 255, 0));
 }
 
@@ -198,68 +150,28 @@ void Orma::slotStop()
     m_pActionStart->setIcon(QIcon(":/Orma/Resources/play.png"));
     m_pActionStart->setToolTip("Старт");
     m_pActionStart->setText("Старт");
-    m_bStopped = true;
-    m_tmStart.stop();
+    m_acq.markStopped();
     m_pSimulationMenu->setEnabled(true);
     m_pLeftButton->setEnabled(true);
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
 }
 
-// A request made while the thread is on its way out after a stop would be dropped with it:
-// let the thread finish first, and never let an old stop end the new run.
-void Orma::requestFreshBlock()
-{
-    if (m_pSource->isStopRequested())
-        waitForSourceThread();
-    if (!m_pSource->isRunning())
-        m_pSource->setStopRequested(false);
-    m_pSource->requestData();
-}
-
-void Orma::slotStartSource()
-{
-    m_tmStart.stop();
-    if (m_pSource)
-        m_pSource->requestData();
-}
-
 // --- the data cycle --------------------------------------------------------------------------
-
-bool Orma::yieldAndCheck()
-{
-    m_bInProcessEvents = true;
-    if (!m_bStopped && !m_bSliderDown)
-        QCoreApplication::processEvents();
-    m_bInProcessEvents = false;
-    if (m_bRestartPending) {
-        m_bRestartPending = false;
-        m_tmStart.stop();
-        if (m_pSource)
-            m_pSource->requestData();
-        return false;
-    }
-    if (m_bStartPending) {
-        m_bStartPending = false;
-        QTimer::singleShot(10, this, &Orma::slotStart);
-        return false;
-    }
-    return m_pSource && m_block; // a source switch meanwhile leaves no block to go on with
-}
 
 void Orma::rebuildChannels()
 {
-    const FileParams &params = m_block->fileOfChannel(m_pSource->currentChannel());
+    const FileParams &params = block()->fileOfChannel(source()->currentChannel());
     m_pOrmaOscPanel->setRecordLength(uint32_t(std::min<uint64_t>(params.sampleCount, UINT32_MAX)));
     m_pOrmaOscPanel->setSampleRate(params.sampleRate);
     m_pOrmaOscPanel->setInputRange(params.voltageRangeMv);
     m_pOrmaOscPanel->setBits(params.bitRange);
     m_pOrmaSpectrPanel->setSampleRate(params.sampleRate);
     m_pOrmaSpectrPanel->setComplex(params.isComplex);
-    m_pOrmaSpectrPanel->setFftSize(m_block->spectrum.fftSize);
-    m_pOrmaSpectrPanel->setCentred(m_block->spectrum.spectrumRange == 1);
+    m_pOrmaSpectrPanel->setFftSize(block()->spectrum.fftSize);
+    m_pOrmaSpectrPanel->setCentred(block()->spectrum.spectrumRange == 1);
 
-    const QList<int> channels = m_block->channels.numbers();
+    const QList<int> channels = block()->channels.numbers();
     if (channels == m_lShownChannels)
         return;
     clearChannels();
@@ -285,7 +197,7 @@ void Orma::rebuildChannels()
     m_pDeltaWidget->setVisible(channels.size() > visible);
     applyFonts();
     if (!channels.isEmpty()) {
-        const int current = channels.contains(m_pSource->currentChannel()) ? m_pSource->currentChannel()
+        const int current = channels.contains(source()->currentChannel()) ? source()->currentChannel()
                                                                             : channels.first();
         m_pOrmaOscPanel->slotSetCurrentChan(current);
         m_pOrmaSpectrPanel->slotSetCurrentChan(current);
@@ -314,63 +226,66 @@ void Orma::clearChannels()
 
 void Orma::refreshCurves()
 {
+    for (int channel : m_lShownChannels) {
+        m_pOrmaOscPanel->plot()->setChannelColor(channel, channelColor(channel));
+        m_pOrmaSpectrPanel->plot()->setChannelColor(channel, channelColor(channel));
+    }
     for (LegendItemWidget *item : m_lLegendItems)
         item->setColor(channelColor(item->channel()));
 }
 
 void Orma::relayoutSpectrum()
 {
-    m_pOrmaSpectrPanel->setFftSize(m_block->spectrum.fftSize);
-    m_pOrmaSpectrPanel->setCentred(m_block->spectrum.spectrumRange == 1);
+    m_pOrmaSpectrPanel->setFftSize(block()->spectrum.fftSize);
+    m_pOrmaSpectrPanel->setCentred(block()->spectrum.spectrumRange == 1);
+}
+
+// The block-boundary lines mark the analysed block's first and last sample in the oscilloscope
+// view. The generator's block always starts its buffer, so its line stays where it is.
+void Orma::showAnalysedBlock(const BlockSnapshot &b)
+{
+    OrmaPlot *plot = m_pOrmaOscPanel->plot();
+    const std::optional<double> start = b.analysedStart();
+    if (sourceKind() == KindSimulation || !start) {
+        plot->setSpectrumWindowLength(0);
+        return;
+    }
+    plot->setSpectrumWindowLength(double(b.fftSize) - 1);
+    plot->setPositionOffset(*start - plot->axisScaleDiv(QwtPlot::xBottom).lowerBound());
+}
+
+// Per-channel factors that refer the signal to the module input ("к входу модуля": divided by
+// the channel's gain; the panel applies them only then, and never to ADC codes), and the
+// frequency shift of the current channel's record.
+void Orma::applyChannelScaling(const BlockSnapshot &b)
+{
+    const bool generated = sourceKind() == KindSimulation;
+    for (int channel : m_lShownChannels)
+        m_pOrmaOscPanel->plot()->setChannelFactor(channel,
+                                                  generated ? 1.0 : 1.0 / channelGain(b, channel));
+    const double shift = m_session.analyser.isFreqShift && !generated
+        ? b.channelEntry(m_pOrmaOscPanel->currentChannel(), &FileParams::shiftFrequencies, 0.0)
+        : 0.0;
+    m_pOrmaSpectrPanel->setShift(shift);
 }
 
 // The full-scale lines of the oscilloscope; the visible windows stay the user's.
 void Orma::setAxisRanges()
 {
-    const FileParams &params = m_block->fileOfChannel(m_pSource->currentChannel());
+    const FileParams &params = block()->fileOfChannel(source()->currentChannel());
     m_pOrmaOscPanel->plot()->setLevelLines(fullScaleCode(params.bitRange));
 }
 
-void Orma::slotBlockReady(BlockSnapshotPtr block)
+bool Orma::showBlock()
 {
-    // A block queued by a source that has since been replaced is not this source's.
-    if (!m_pSource || sender() != m_pSource.get() || !block)
-        return;
-    m_block = std::move(block);
-    slotDataProcessing();
-}
-
-void Orma::slotDataProcessing()
-{
-    if (!m_pSource || !m_block || m_pSource->isRequestPending())
-        return;
-    if (m_bRestartPending) {
-        m_bRestartPending = false;
-        m_tmStart.stop();
-        m_pSource->requestData();
-        return;
-    }
-    if (m_block->readStatus == -1) {
-        stopAcquisition();
-        return;
-    }
-    const int period = m_session.analyser.timeout;
-    m_tmFrame.start();
-    // Nothing new while the producer has not offered a block; anything that changed the
-    // channels, the window or the analysis is shown at once.
-    if (!m_bFirstAfterHold && !m_pSource->waitEndedFlag() && !m_bStopped &&
-        !m_pSource->windowChanged() && !m_bRefreshPending && !m_pSource->rereadFlag() &&
-        !m_pSource->settingsChanged()) {
-        m_tmStart.start(period);
-        return;
-    }
-    m_bRefreshPending = false;
-    if (m_nMode != KindSimulation && m_pFileSource && m_pFileSource->readError()) {
+    const BlockSnapshotPtr &blockPtr = m_acq.block();
+    SignalSource *src = source();
+    if (sourceKind() != KindSimulation && fileSource() && fileSource()->readError()) {
         stopAcquisition();
         QMessageBox::warning(this, "ORMA", "\nСуффикс файла данных содержит ошибки!");
-        return;
+        return false;
     }
-    const FileParams &params = m_block->fileOfChannel(m_pSource->currentChannel());
+    const FileParams &params = blockPtr->fileOfChannel(src->currentChannel());
     if (params.sampleRate == 0) {
         m_pOrmaSpectrPanel->setSampleRate(0);
         if (!m_bZeroRateWarned) {
@@ -378,48 +293,50 @@ void Orma::slotDataProcessing()
             QMessageBox::warning(this, "ORMA", "\nЧастота дискретизации равна 0.");
         }
     }
-    if (m_pSource->rereadFlag()) {
-        m_pSource->setParamsChanged(false);
+    if (src->rereadFlag()) {
+        src->setParamsChanged(false);
         rebuildChannels();
     }
-    if (m_pSource->windowChanged()) {
-        m_pSource->setWindowChanged(false);
+    if (src->windowChanged()) {
+        src->setWindowChanged(false);
         refreshCurves();
     }
-    if (m_pSource->settingsChanged()) {
-        m_pSource->setSettingsChanged(false);
+    if (src->settingsChanged()) {
+        src->setSettingsChanged(false);
         relayoutSpectrum();
     }
     runFollowers(BlockFollower::EveryBlock);
 
     // The curves hold the block they draw until the next one replaces it.
-    const BlockSnapshot &b = *m_block;
+    const BlockSnapshot &b = *blockPtr;
     const double *index = b.index.get();
     const int length = b.curveLength();
     for (int k = 0; k < m_lShownChannels.size(); ++k) {
         const int channel = m_lShownChannels.at(k);
         const QColor color = channelColor(channel);
         if (const double *samples = b.channelSamples(k))
-            m_pOrmaOscPanel->plot()->setCurveSamples(channel, color, index, samples, length, m_block);
+            m_pOrmaOscPanel->plot()->setCurveSamples(channel, color, index, samples, length, blockPtr);
         if (const double *spectrum = b.channelSpectrum(k)) {
             OrmaPlot *plot = m_pOrmaSpectrPanel->plot();
-            plot->setCurveSamples(channel, color, b.binAxis.get(), spectrum, b.binCount, m_block);
+            plot->setCurveSamples(channel, color, b.binAxis.get(), spectrum, b.binCount, blockPtr);
             // "dB/max" is relative to the channel's strongest bin.
             if (const ChannelRecord *record = b.channelRecord(k))
                 plot->setChannelReference(channel, record->peakBin);
         }
     }
-    if (!yieldAndCheck())
-        return;
+    if (!m_acq.yieldAndCheck())
+        return false;
 
     m_pOrmaSpectrPanel->setLowFrequency(m_session.analyser.lowFreqHz);
     setAxisRanges();
-    if (const ChannelRecord *record = m_block->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
+    showAnalysedBlock(b);
+    applyChannelScaling(b);
+    if (const ChannelRecord *record = block()->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setMinMax(record->maximum, record->minimum);
         m_pOrmaSpectrPanel->showHarmonics(m_session.analyser.isShowHarmonic, record->harmonicBins,
                                           m_session.analyser.harmonicCount);
     }
-    if (!m_bFirstAfterHold) {
+    if (!m_acq.isFirstAfterHold()) {
         m_pOrmaOscPanel->m_pCyclesEdit->setText(QString::number(m_nFrameCount++));
         if (m_bAccumulation) {
             if (m_session.other.isAccumInf) {
@@ -430,45 +347,28 @@ void Orma::slotDataProcessing()
             }
         }
     }
-    if (!yieldAndCheck())
-        return;
+    if (!m_acq.yieldAndCheck())
+        return false;
     m_pOrmaOscPanel->slotReplot();
-    if (!yieldAndCheck())
-        return;
+    if (!m_acq.yieldAndCheck())
+        return false;
     m_pOrmaSpectrPanel->slotReplot();
-    if (!yieldAndCheck())
-        return;
+    if (!m_acq.yieldAndCheck())
+        return false;
     runFollowers(BlockFollower::WhileVisible);
     slotSpectrParams();
-    if (m_nSliderHeld == 0)
-        m_bFirstAfterHold = false;
-
-    m_nLastCycleNs = m_tmFrame.nsecsElapsed();
-    const int delay = nextBlockDelay(period, int(m_tmFrame.elapsed()));
-    if (m_bStopped) {
-        m_pSource->stopSource();
-    } else if (m_pSingleStartAction->isChecked() &&
-               (m_nMode == KindSimulation || !m_pSource->waitingFlag())) {
-        // The generator never waits for a producer, so its first block is the complete one.
-        stopAcquisition();
-    } else if (m_nMode == KindSimulation) {
-        m_tmStart.start(delay);
-    } else {
-        m_pSource->setPollInterval(delay);
-        if (m_nSliderHeld == 0)
-            slotStartSource();
-    }
     if (m_bScrolling)
         QTimer::singleShot(1, this, &Orma::slotScrolling);
+    return true;
 }
 
 // --- read-outs -------------------------------------------------------------------------------
 
 void Orma::slotSpectrParams()
 {
-    if (!m_block)
+    if (!block())
         return;
-    if (const ChannelRecord *r = m_block->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
+    if (const ChannelRecord *r = block()->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
         m_pOrmaOscPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
         m_pOrmaSpectrPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
     }
@@ -477,22 +377,22 @@ void Orma::slotSpectrParams()
 
 void Orma::refreshReadout()
 {
-    if (!m_block || !m_block->channelSamples(0))
+    if (!block() || !block()->channelSamples(0))
         return;
-    m_pOrmaSpectrPanel->showPowerReadout(*m_block, m_pOrmaOscPanel->currentChannel(),
+    m_pOrmaSpectrPanel->showPowerReadout(*block(), m_pOrmaOscPanel->currentChannel(),
                                          m_nMarkerPos, m_session.analyser.gainIndex == 1,
-                                         m_nMode == KindSimulation);
+                                         sourceKind() == KindSimulation);
 }
 
 void Orma::slotCurrentChanChange(int nChan)
 {
-    if (!m_pSource)
+    if (!source())
         return;
-    m_pSource->setCurrentChannel(nChan);
+    source()->setCurrentChannel(nChan);
     m_pOrmaOscPanel->slotSetCurrentChan(nChan);
-    if (m_block) {
-        m_pOrmaOscPanel->setSampleRate(m_block->sampleRate());
-        m_pOrmaSpectrPanel->setSampleRate(m_block->sampleRate());
+    if (block()) {
+        m_pOrmaOscPanel->setSampleRate(block()->sampleRate());
+        m_pOrmaSpectrPanel->setSampleRate(block()->sampleRate());
     }
 }
 
@@ -558,39 +458,25 @@ void Orma::slotPercentChanged(int nPercent)
 
 void Orma::slotSliderPress()
 {
-    ++m_nSliderHeld;
-    m_bSliderDown = true;
+    m_acq.pressHold();
 }
 
 void Orma::slotSliderRelease()
 {
-    m_nSliderHeld = std::max(0, m_nSliderHeld - 1);
-    m_bSliderDown = false;
-    if (m_nSliderHeld == 0 && !m_bStopped && m_pSource) {
-        m_tmStart.stop();
-        m_pSource->requestData();
-    }
+    m_acq.releaseHold();
 }
 
 void Orma::requestBlockAtPosition()
 {
-    if (!m_pSource || !m_block || !m_block->channelSamples(0) ||
-        !m_pOrmaOscPanel->plot()->hasCurves())
-        return;
-    if (m_bStopped || m_nSliderHeld > 0) {
-        holdSource([&] { m_pSource->setSkipWaitOnce(true); });
-        requestFreshBlock();
-    } else if (!m_pSource->waitingFlag()) {
-        m_bRestartPending = true;
-        holdSource([&] { m_pSource->setSkipWaitOnce(true); });
-    }
+    if (m_pOrmaOscPanel->plot()->hasCurves())
+        m_acq.requestBlockAtPosition();
 }
 
 void Orma::slotMoveCanvas()
 {
     OrmaPlot *plot = m_pOrmaOscPanel->plot();
     plot->clearAccumulation();
-    if (!plot->hasCurves() || !m_pSource || !m_block)
+    if (!plot->hasCurves() || !source() || !block())
         return;
     disconnect(m_pOrmaOscPanel, &OrmaPanel::signalMoveCanvas, this, &Orma::slotMoveCanvas);
     auto reconnect = [&] {
@@ -599,7 +485,7 @@ void Orma::slotMoveCanvas()
     };
     const double lo = std::floor(m_pOrmaOscPanel->viewStart());
     double hi = std::ceil(m_pOrmaOscPanel->viewEnd());
-    const uint64_t count = m_block->fileOfChannel(m_pSource->currentChannel()).sampleCount;
+    const uint64_t count = block()->fileOfChannel(source()->currentChannel()).sampleCount;
     if (double(count) <= hi)
         hi = double(count) - 1;
     if (lo < 0) {
@@ -607,9 +493,9 @@ void Orma::slotMoveCanvas()
         m_pOrmaOscPanel->slider()->setValue(0, false);
         return;
     }
-    holdSource([&] { m_pSource->setPosition(uint64_t(lo), uint64_t(3 * (hi - lo + 1))); });
+    m_acq.hold([&] { source()->setPosition(uint64_t(lo), uint64_t(3 * (hi - lo + 1))); });
     reconnect();
-    m_bRefreshPending = true;
+    m_acq.refreshNext();
     requestBlockAtPosition();
 }
 
@@ -625,6 +511,7 @@ void Orma::slotAccumulation(bool isAccumulation)
             marker->setEnabled(false);
         }
     } else {
+        m_pOrmaOscPanel->plot()->dropZoomHistory();
         m_pRedMarkerAction->setEnabled(true);
         m_pBlueMarkerAction->setEnabled(true);
     }
@@ -635,9 +522,9 @@ void Orma::slotAllDataEnable()
 {
     // Whole-record mode is asked for by the background measurement dialogs, which join later.
     const bool wanted = false;
-    if (!m_pSource || m_pSource->allDataMode() == wanted)
+    if (!source() || source()->allDataMode() == wanted)
         return;
-    holdSource([&] { m_pSource->setAllDataMode(wanted); });
+    m_acq.hold([&] { source()->setAllDataMode(wanted); });
     allocateSourceWindow();
 }
 
@@ -646,6 +533,7 @@ void Orma::slotAllDataEnable()
 void Orma::applyAnalyserSettings()
 {
     const AnalyserSettings &a = m_session.analyser;
+    m_acq.setPeriod(a.timeout);
     m_pOrmaOscPanel->setDimensions(uint8_t(a.timeDimension), uint8_t(a.amplDimension));
     m_pOrmaOscPanel->setGainMode(a.gainIndex == 1);
     m_pOrmaSpectrPanel->setImpedance(unsigned(a.impedance));
@@ -653,11 +541,11 @@ void Orma::applyAnalyserSettings()
     m_pOrmaSpectrPanel->setMaxPower(a.maxPower);
     m_pOrmaSpectrPanel->setMinPower(a.minPower);
     m_pOrmaSpectrPanel->setCentred(a.spectrRange == 1);
-    m_pOrmaSpectrPanel->setLogFrequency(a.lowFreqHz > 0);
+    m_pOrmaSpectrPanel->setLogFrequency(a.isDb);
     m_pOrmaSpectrPanel->setLowFrequency(a.lowFreqHz);
-    if (!m_pSource)
+    if (!source())
         return;
-    holdSource([&] {
+    m_acq.hold([&] {
         SpectrumSettings analysis;
         analysis.fftSize = a.fftSize;
         analysis.averageCount = uint32_t(a.averageCount);
@@ -666,7 +554,7 @@ void Orma::applyAnalyserSettings()
         analysis.harmonicCount = a.harmonicCount;
         analysis.sfdrBandWidth = uint32_t(a.sfdrBandWidth);
         analysis.spectrumRange = uint8_t(a.spectrRange);
-        m_pSource->setSpectrumSettings(analysis);
+        source()->setSpectrumSettings(analysis);
     });
 }
 
@@ -674,8 +562,8 @@ void Orma::applyOtherSettings()
 {
     m_pOscGrid->setShowSampleTicks(m_session.other.isTikSamples);
     m_pOrmaOscPanel->plot()->setShowSampleMarks(m_session.other.isMarkerSamples);
-    if (m_pSource)
-        m_pSource->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
+    if (source())
+        source()->setComputeSpectrum(m_nPanelsView != 0 || m_session.other.isSpectrEnable);
 }
 
 void Orma::applyPalette()

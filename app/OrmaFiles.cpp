@@ -31,13 +31,13 @@
 
 void Orma::loadFile(const QString &sFile)
 {
-    if (!m_bStopped) {
+    if (!isStopped()) {
         m_bStartAfterLoad = true;
         stopAcquisition();
-    } else if (m_pSource && m_pSource->isRunning()) {
-        m_pSource->stopSource();
+    } else {
+        m_acq.shutDown();
     }
-    waitForSourceThread();
+    m_acq.waitForThread();
     if (!QFile::exists(sFile)) {
         m_pSimulationAction->setChecked(true);
         rebuildTitle();
@@ -51,15 +51,15 @@ void Orma::loadFile(const QString &sFile)
     m_session.useConfigOfFolder(info.absolutePath());
 
     m_session.loadedFiles.clear();
-    if (m_pFileSource)
-        m_pFileSource->keepFirstFileOnly();
+    if (fileSource())
+        fileSource()->keepFirstFileOnly();
     m_session.config.additionalFiles.clear();
     readConfig();
     applyConfig();
     m_session.loadedFiles = m_session.config.additionalFiles;
     m_session.loadedFiles.prepend(info.absoluteFilePath());
     addRecentFile(info.absoluteFilePath());
-    m_tmStart.stop();
+    m_acq.markStopped();
 
     for (const QString &file : m_session.loadedFiles) {
         if (!QFile::exists(file)) {
@@ -69,14 +69,14 @@ void Orma::loadFile(const QString &sFile)
         }
     }
     m_pSigFileAction->setChecked(true);
-    if (!m_pFileSource)
+    if (!fileSource())
         return;
-    m_pFileSource->setFileName(info.absoluteFilePath());
+    fileSource()->setFileName(info.absoluteFilePath());
     for (int i = 1; i < m_session.loadedFiles.size(); ++i)
-        m_pFileSource->addFile(m_session.loadedFiles.at(i));
+        fileSource()->addFile(m_session.loadedFiles.at(i));
     m_pSimulationAction->setChecked(false);
     rebuildTitle();
-    m_bStopped = true;
+    m_acq.markStopped();
     m_lShownChannels.clear();
     m_pOrmaOscPanel->slider()->setValue(0, true);
     if (m_bStartAfterLoad) {
@@ -146,9 +146,9 @@ void Orma::applyCommandLine(const QStringList &arguments)
         }
         return;
     }
-    if (m_nMode == KindFile && !m_session.config.recentFiles.isEmpty()) {
+    if (sourceKind() == KindFile && !m_session.config.recentFiles.isEmpty()) {
         loadFile(m_session.config.recentFiles.first());
-    } else if (m_bStartAfterLoad && m_nMode != KindFile) {
+    } else if (m_bStartAfterLoad && sourceKind() != KindFile) {
         // A source with nothing to load (the generator) starts at once.
         m_bStartAfterLoad = false;
         slotStart();
@@ -167,22 +167,22 @@ void Orma::slotFileAddDelAction()
 
 void Orma::slotAddRemoveFile(int nCmd, QString sFile)
 {
-    if (!m_pFileSource)
+    if (!fileSource())
         return;
-    holdSource([&] {
+    m_acq.hold([&] {
         if (nCmd == 0) {
-            m_pFileSource->addFile(sFile);
+            fileSource()->addFile(sFile);
             m_session.loadedFiles.append(sFile);
         } else {
-            m_pFileSource->removeFile(sFile);
+            fileSource()->removeFile(sFile);
             m_session.loadedFiles.removeAll(sFile);
         }
         m_session.config.additionalFiles = m_session.loadedFiles.mid(1);
         saveAdditionalFiles(m_session.configPath, m_session.config.additionalFiles);
         if (!m_pSingleStartAction->isChecked())
-            m_pSource->interruptWait();
-        m_pSource->setParamsChanged(true);
-        m_pSource->setWindowChanged(true);
+            source()->interruptWait();
+        source()->setParamsChanged(true);
+        source()->setWindowChanged(true);
     });
     refreshChannelSelectors();
 }
@@ -190,7 +190,7 @@ void Orma::slotAddRemoveFile(int nCmd, QString sFile)
 void Orma::refreshChannelSelectors()
 {
     m_lShownChannels.clear();
-    if (m_bStopped && m_pSource)
+    if (isStopped() && source())
         requestBlockAtPosition();
 }
 
@@ -245,6 +245,7 @@ void Orma::applyConfig()
         QSignalBlocker block(m_pSingleStartAction);
         m_pSingleStartAction->setChecked(m_session.config.singleStart);
     }
+    m_acq.setSingleStart(m_session.config.singleStart);
     applyPalette();
     applyAnalyserSettings();
     applyOtherSettings();
@@ -261,7 +262,7 @@ void Orma::saveConfig()
 {
     m_session.config.toolBarState = saveState(0);
     m_session.config.font = m_font;
-    m_session.config.mode = m_nMode;
+    m_session.config.mode = sourceKind();
     m_session.config.isMaximized = isMaximized();
     if (!m_session.config.isMaximized) {
         m_session.config.windowWidth = geometry().width();
@@ -277,7 +278,7 @@ void Orma::saveConfig()
     m_session.config.isAccumulation = m_bAccumulation;
     m_session.config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
     m_session.config.harmonic = m_pOrmaSpectrPanel->m_pHarmCmbBox->currentText();
-    m_session.config.fftSize = m_block ? m_block->spectrum.fftSize : m_session.analyser.fftSize;
+    m_session.config.fftSize = block() ? block()->spectrum.fftSize : m_session.analyser.fftSize;
     m_session.config.onFiltration = m_pFiltrationEnableAction->isChecked();
     m_session.config.singleStart = m_pSingleStartAction->isChecked();
     m_session.config.additionalFiles = m_session.loadedFiles.mid(1);
@@ -286,8 +287,8 @@ void Orma::saveConfig()
 
 void Orma::slotSaveConfig()
 {
-    if (m_pSigFileAction->isChecked() && m_pFileSource && !m_pFileSource->firstFileName().isEmpty())
-        m_session.keepConfigBeside(m_pFileSource->firstFileName());
+    if (m_pSigFileAction->isChecked() && fileSource() && !fileSource()->firstFileName().isEmpty())
+        m_session.keepConfigBeside(fileSource()->firstFileName());
     else
         m_session.useApplicationConfig();
     saveConfig();
@@ -295,6 +296,7 @@ void Orma::slotSaveConfig()
 
 void Orma::slotSingleStartToggled(bool isOn)
 {
+    m_acq.setSingleStart(isOn);
     m_session.writeKey("", "SingleStart", isOn ? "1" : "0");
 }
 
@@ -317,10 +319,12 @@ void Orma::slotShowOscSpectrDlg()
     m_pOscSpectrDlg->setInterpolation(m_bInterpolation);
     m_pOscSpectrDlg->setAccumulation(m_bAccumulation);
     const FileParams params =
-        m_block ? m_block->fileOfChannel(m_pSource->currentChannel()) : FileParams();
+        block() ? block()->fileOfChannel(source()->currentChannel()) : FileParams();
     m_pOscSpectrDlg->setSampleCount(params.sampleCount);
-    m_pOscSpectrDlg->setFftSize(m_block ? m_block->spectrum.fftSize : 1024);
-    m_pOscSpectrDlg->setSpectrumPageEnabled(m_block && m_block->channelSamples(0));
+    m_pOscSpectrDlg->setFftSize(block() ? block()->spectrum.fftSize : 1024);
+    m_pOscSpectrDlg->setSpectrumPageEnabled(block() && block()->channelSamples(0));
+    // A record of ready spectra was transformed with its own size.
+    m_pOscSpectrDlg->setFftSizeEnabled(!(block() && block()->readySpectra));
     if (m_pOscSpectrDlg->exec() != QDialog::Accepted)
         return;
     m_session.analyser = m_pOscSpectrDlg->settings();
@@ -329,8 +333,8 @@ void Orma::slotShowOscSpectrDlg()
     applyAnalyserSettings();
     if (m_pToolAction)
         applyPlotTool(m_pToolAction, true);
-    m_bRefreshPending = true;
-    if (m_bStopped)
+    m_acq.refreshNext();
+    if (isStopped())
         requestBlockAtPosition();
 }
 
@@ -362,22 +366,22 @@ void Orma::slotShowOtherSetupDlg()
 
 void Orma::slotShowFileParamsDlg()
 {
-    if (!m_pFileSource)
+    if (!fileSource())
         return;
     FileParamsDlg dialog(this);
     dialog.setSettings(m_session.fileParams);
     const FileParams current =
-        m_block ? m_block->fileOfChannel(m_pSource->currentChannel()) : FileParams();
-    dialog.presetForRecord(current, m_pFileSource->postfixKnown(), false);
+        block() ? block()->fileOfChannel(source()->currentChannel()) : FileParams();
+    dialog.presetForRecord(current, fileSource()->postfixKnown(), false);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_session.fileParams = dialog.settings();
     m_session.fileParams.save(m_session.configPath);
-    holdSource([&] {
-        m_pFileSource->setUserFileParams(m_session.fileParams.fileParams());
-        m_pFileSource->setUseUserParams(dialog.isChangeChecked());
-        m_pSource->setParamsChanged(true);
-        m_pSource->setWindowChanged(true);
+    m_acq.hold([&] {
+        fileSource()->setUserFileParams(m_session.fileParams.fileParams());
+        fileSource()->setUseUserParams(dialog.isChangeChecked());
+        source()->setParamsChanged(true);
+        source()->setWindowChanged(true);
     });
     refreshChannelSelectors();
 }
@@ -390,7 +394,7 @@ void Orma::slotShowNetworkSettings()
         return;
     m_session.network = dialog.settings();
     m_session.network.save(m_session.appConfigPath);
-    if (m_nMode == KindNetwork)
+    if (sourceKind() == KindNetwork)
         rebuildTitle();
 }
 

@@ -188,6 +188,8 @@ void OrmaSpectrPanel::setCentred(bool flag)
 
 void OrmaSpectrPanel::setShift(double hz)
 {
+    if (hz == m_frequencyShift)
+        return;
     m_frequencyShift = hz;
     m_freqTransforms.setOffset(hz);
     m_sliderFreqTransforms.setOffset(hz);

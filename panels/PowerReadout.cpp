@@ -60,21 +60,9 @@ double levelInUnit(double mvRms, const QString &unit, double fundamentalRmsV, un
 
 double channelGain(const BlockSnapshot &block, int channelNumber)
 {
-    const int index = block.channels.indexOf(channelNumber);
-    const int file = block.channels.fileOfChannel(channelNumber);
-    if (index < 0)
-        return 1.0;
-    // The channel's place within its own file: the files' channels follow one another.
-    int position = index;
-    for (int f = 0; f < file; ++f) {
-        const FileParams &earlier = block.fileParams.at(size_t(f));
-        position -= earlier.hasChannels() ? int(earlier.channelCount) : 0;
-    }
-    const std::vector<double> &gains = block.fileParams.at(size_t(file)).gains;
+    const double gain = block.channelEntry(channelNumber, &FileParams::gains, 1.0);
     // A gain of zero would turn every level into infinity.
-    if (position < 0 || size_t(position) >= gains.size() || !(gains[size_t(position)] > 0))
-        return 1.0;
-    return gains[size_t(position)];
+    return gain > 0 ? gain : 1.0;
 }
 
 std::optional<PowerReading> readPower(const BlockSnapshot &block, const PowerRequest &request)

@@ -74,6 +74,12 @@ OrmaPlot::OrmaPlot(QWidget *parent)
     m_positionLine->setLineStyle(QwtPlotMarker::VLine);
     m_positionLine->setLinePen(QPen(Qt::green, 0, Qt::SolidLine));
     m_positionLine->attach(this);
+    // The analysed block's last sample: drawn like the first, dashed, while a length is given.
+    m_windowEndLine = new QwtPlotMarker();
+    m_windowEndLine->setLineStyle(QwtPlotMarker::VLine);
+    m_windowEndLine->setLinePen(QPen(Qt::green, 0, Qt::DashLine));
+    m_windowEndLine->setVisible(false);
+    m_windowEndLine->attach(this);
     m_changes = new ChangesStack(canvas());
     setMinimumHeight(120);
 
@@ -135,9 +141,21 @@ void OrmaPlot::setCurveSamples(int channel, const QColor &color, const double *x
     QwtPlotCurveEx *c = curve(channel);
     if (!c)
         c = createCurve(channel, color);
+    else if (c->pen().color() != color)
+        setChannelColor(channel, color);
     c->setCurveSamples(x, y, count);
     // The new arrays are in place before the old owner may free its own.
     std::swap(m_curveOwners[c], owner);
+}
+
+void OrmaPlot::setChannelColor(int channel, const QColor &color)
+{
+    for (QwtPlotCurveEx *c : m_curves.values(channel)) {
+        QPen pen = c->pen();
+        pen.setColor(color);
+        c->setPen(pen);
+        applySampleMarks(c);
+    }
 }
 
 QwtPlotCurveEx *OrmaPlot::curve(int channel) const
@@ -491,16 +509,28 @@ void OrmaPlot::setLevelLinesColor(const QColor &color)
 void OrmaPlot::setPositionOffset(double offset)
 {
     m_positionOffset = offset;
-    m_positionLine->detach();
-    m_positionLine->setXValue(axisScaleDiv(xBottom).lowerBound() + offset);
-    m_positionLine->attach(this);
+    const double start = axisScaleDiv(xBottom).lowerBound() + offset;
+    for (QwtPlotMarker *line : {m_positionLine, m_windowEndLine}) {
+        line->detach();
+        line->setXValue(line == m_positionLine ? start : start + m_spectrumWindowLength);
+        line->attach(this);
+    }
+}
+
+void OrmaPlot::setSpectrumWindowLength(double length)
+{
+    m_spectrumWindowLength = length;
+    m_windowEndLine->setVisible(length > 0);
+    setPositionOffset(m_positionOffset);
 }
 
 void OrmaPlot::setPositionLineColor(const QColor &color)
 {
-    QPen pen = m_positionLine->linePen();
-    pen.setColor(color);
-    m_positionLine->setLinePen(pen);
+    for (QwtPlotMarker *line : {m_positionLine, m_windowEndLine}) {
+        QPen pen = line->linePen();
+        pen.setColor(color);
+        line->setLinePen(pen);
+    }
 }
 
 void OrmaPlot::setPlotFont(const QFont &font)
@@ -585,6 +615,12 @@ void OrmaPlot::undoAll()
 {
     m_zoomer->zoom(0);
     m_changes->zoom(0);
+}
+
+void OrmaPlot::dropZoomHistory()
+{
+    m_zoomer->setZoomBase(false);
+    m_changes->setZoomBase(false);
 }
 
 void OrmaPlot::replot()

@@ -40,6 +40,8 @@ public:
     // `owner` (what holds the arrays) alive for as long as it draws them.
     void setCurveSamples(int channel, const QColor &color, const double *x, const double *y, int count,
                          std::shared_ptr<const void> owner = nullptr);
+    // Recolours every curve of the channel (its pen and sample marks).
+    void setChannelColor(int channel, const QColor &color);
     // The channel's curve (the first the map finds for it), or null.
     QwtPlotCurveEx *curve(int channel) const;
     QwtPlotCurveEx *curveByColor(const QColor &color) const;
@@ -89,6 +91,8 @@ public:
     void setLevelLinesColor(const QColor &color);
     void setPositionOffset(double offset);
     double positionOffset() const { return m_positionOffset; }
+    // Samples from the analysed block's first to its last (N - 1); 0 hides the end line.
+    void setSpectrumWindowLength(double length);
     void setPositionLineColor(const QColor &color);
 
     void setPlotFont(const QFont &font);
@@ -117,6 +121,8 @@ public:
     int undoStep();
     // Back to the range of the last explicit scale setting.
     void undoAll();
+    // Forgets the zoom and change history: the visible range becomes the base.
+    void dropZoomHistory();
 
     OrmaZoomer *zoomer() const { return m_zoomer; }
     OrmaPanner *panner() const { return m_panner; }
@@ -126,6 +132,7 @@ public:
     QwtPlotCurve *upperLevelCurve() const { return m_upperLevelCurve; }
     QwtPlotCurve *lowerLevelCurve() const { return m_lowerLevelCurve; }
     QwtPlotMarker *positionLine() const { return m_positionLine; }
+    QwtPlotMarker *windowEndLine() const { return m_windowEndLine; }
 
 signals:
     // Emitted by owners that change the scales outside the tools, to record the change.
@@ -172,6 +179,8 @@ private:
     QwtPlotCurve *m_lowerLevelCurve = nullptr;
     QwtPlotMarker *m_positionLine = nullptr;
     double m_positionOffset = 0.0;
+    QwtPlotMarker *m_windowEndLine = nullptr;
+    double m_spectrumWindowLength = 0.0;
     ChangesStack *m_changes = nullptr;
     QMultiMap<int, QwtPlotCurveEx *> m_curves;
     // What keeps each curve's arrays alive (a delivered block), dropped with the curve.

@@ -33,6 +33,30 @@ const FileParams &BlockSnapshot::fileOfChannel(int channelNumber) const
     return file < fileParams.size() ? fileParams[file] : fileParams.front();
 }
 
+std::optional<double> BlockSnapshot::analysedStart() const
+{
+    if (readySpectra || !index || fftSize == 0 || sampleLength < fftSize)
+        return std::nullopt;
+    return index[window.spectrumOffset(sampleLength, fftSize)];
+}
+
+double BlockSnapshot::channelEntry(int channelNumber, const std::vector<double> FileParams::*list,
+                                   double fallback) const
+{
+    const int index = channels.indexOf(channelNumber);
+    if (index < 0)
+        return fallback;
+    const int file = channels.fileOfIndex(index);
+    // The channel's place within its own file: the files' channels follow one another.
+    int position = index;
+    for (int f = 0; f < file && size_t(f) < fileParams.size(); ++f)
+        position -= fileParams[size_t(f)].hasChannels() ? int(fileParams[size_t(f)].channelCount) : 0;
+    if (size_t(file) >= fileParams.size())
+        return fallback;
+    const std::vector<double> &values = fileParams[size_t(file)].*list;
+    return position >= 0 && size_t(position) < values.size() ? values[size_t(position)] : fallback;
+}
+
 double BlockSnapshot::sampleRate() const
 {
     const FileParams &p = firstFile();

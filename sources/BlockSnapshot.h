@@ -41,6 +41,7 @@ struct BlockSnapshot {
     uint32_t fftSize = 0;        // N the spectra were computed with
     bool spectrumComplex = false;
     int mainLobeWidth = 5;
+    bool readySpectra = false;   // the record holds spectra, not samples
     SpectrumSettings spectrum;   // as asked for this block
 
     const double *channelSamples(int k) const;
@@ -57,6 +58,12 @@ struct BlockSnapshot {
     double sampleRate() const;
     // Samples in the buffer, at most INT32_MAX (what a curve can take).
     int curveLength() const;
+    // Record sample at which the analysed block of N samples starts; none without samples.
+    std::optional<double> analysedStart() const;
+    // The device channel's entry of a per-channel list of its own file (gains, shift
+    // frequencies), or `fallback` when the file gives none for it.
+    double channelEntry(int channelNumber, const std::vector<double> FileParams::*list,
+                        double fallback) const;
 
     // Marker read-outs; bins are positions in the stored spectrum, as the curves show them.
     // Frequency (Hz) of the tone around `bin`.

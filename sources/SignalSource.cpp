@@ -201,6 +201,7 @@ void SignalSource::publishBlock()
         block->mainLobeWidth = m_engine.mainLobeWidth();
     }
     block->spectrum = m_spectrum;
+    block->readySpectra = hasReadySpectra();
     std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
     m_lastBlock = std::move(block);
 }

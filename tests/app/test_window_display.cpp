@@ -1,0 +1,235 @@
+// What the window shows of a block beyond the traces: colours after a palette change, the
+// logarithmic axis, the gain reference, the block-boundary line, the frequency shift, the FFT
+// size for ready spectra, and the window state kept across source clicks and maximising.
+#include "WindowTestKit.h"
+
+#include "app/MainConfig.h"
+#include "panels/LegendItemWidget.h"
+#include "panels/OrmaSlider.h"
+#include "panels/OrmaSpectrPanel.h"
+#include "plot/ChangesStack.h"
+#include "plot/OrmaPlot.h"
+#include "plot/QwtPlotCurveEx.h"
+#include "sources/AnalyserSettings.h"
+#include "sources/IniFile.h"
+#include "sources/SignalSource.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <complex>
+
+#include <qwt_plot_marker.h>
+#include <qwt_scale_div.h>
+
+namespace {
+
+QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
+
+void saveAnalyser(const std::function<void(AnalyserSettings &)> &edit)
+{
+    AnalyserSettings a;
+    edit(a);
+    a.save(appIni());
+}
+
+double maxReadout(Orma &w) { return w.oscPanel()->m_pMaxEdit->text().toDouble(); }
+
+} // namespace
+
+class TestWindowDisplay : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(kNativeOrganisation);
+        QCoreApplication::setApplicationName(kNativeApplication);
+        QFile::remove(appIni());
+    }
+    void cleanup() { QFile::remove(appIni()); }
+
+    void paletteRecoloursTheTracesAlreadyDrawn()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 2));
+        w.slotStop();
+        QTest::qWait(50);
+        OrmaPlot *osc = w.oscPanel()->plot();
+        const QColor before = osc->curve(0)->pen().color();
+        answerNextDialog([&](QWidget &d) { d.findChild<QPushButton *>("m_pStdPalButton")->click(); },
+                         "m_pOkButton");
+        action(w, "m_pPalletAction")->trigger();
+        const QColor after = osc->curve(0)->pen().color();
+        QVERIFY2(after != before, "the standard palette gives channel 0 another colour");
+        QCOMPARE(w.spectrPanel()->plot()->curve(0)->pen().color(), after);
+        const auto legend = w.findChildren<LegendItemWidget *>();
+        QVERIFY(!legend.isEmpty());
+        for (LegendItemWidget *item : legend)
+            QCOMPARE(item->color(), osc->curve(item->channel())->pen().color());
+        const int fft = openIni(w.configPath())->value("Pallete/FftColor").toInt();
+        QCOMPARE(int(osc->positionLine()->linePen().color().rgb() & 0xFFFFFF), fft);
+    }
+
+    void logAxisFollowsItsCheckBox()
+    {
+        saveAnalyser([](AnalyserSettings &a) {
+            a.isDb = true;
+            a.lowFreqHz = 0;
+        });
+        {
+            Orma w;
+            QVERIFY(w.spectrPanel()->isLogFrequency());
+        }
+        saveAnalyser([](AnalyserSettings &a) {
+            a.isDb = false;
+            a.lowFreqHz = 1000;
+        });
+        Orma w;
+        QVERIFY(!w.spectrPanel()->isLogFrequency());
+    }
+
+    void moduleInputDividesByTheChannelGain()
+    {
+        const QString rec = writeRecord(m_dir.filePath("gain.bin"), 1, 65536, 1e6,
+                                        [](RecordRecipe &r) { r.params.gains = {10.0}; });
+        double readings[2] = {0, 0};
+        for (int gainIndex : {0, 1}) {
+            saveAnalyser([gainIndex](AnalyserSettings &a) {
+                a.amplDimension = DimVolts;
+                a.gainIndex = gainIndex;
+            });
+            Orma w;
+            w.show();
+            w.applyCommandLine({"-r", rec, "-j"});
+            QVERIFY(waitForBlocks(w, 2));
+            readings[gainIndex] = maxReadout(w);
+            w.slotStop();
+            QTest::qWait(50);
+        }
+        QVERIFY(readings[0] > 0);
+        QVERIFY2(qAbs(readings[0] / readings[1] - 10.0) < 0.05,
+                 qPrintable(QString("%1 V against %2 V").arg(readings[0]).arg(readings[1])));
+    }
+
+    void boundaryLinesMarkTheAnalysedBlock()
+    {
+        saveAnalyser([](AnalyserSettings &a) { a.fftSize = 256; });
+        const QString rec = writeRecord(m_dir.filePath("line.bin"), 1, 200000);
+        Orma w;
+        w.show();
+        w.applyCommandLine({"-r", rec, "-j"});
+        QVERIFY(waitForBlocks(w, 2));
+        w.slotStop();
+        QTest::qWait(50);
+        w.oscPanel()->slider()->setValue(50000, false);
+        QVERIFY(waitForDelivered(w, 1));
+        QTest::qWait(50);
+        const std::optional<double> start = w.block()->analysedStart();
+        QVERIFY(start);
+        QCOMPARE(w.block()->fftSize, 256u);
+        OrmaPlot *osc = w.oscPanel()->plot();
+        QCOMPARE(osc->positionLine()->xValue(), *start);
+        QVERIFY(osc->windowEndLine()->isVisible());
+        QCOMPARE(osc->windowEndLine()->xValue(), *start + 255);
+        const QwtScaleDiv view = osc->axisScaleDiv(QwtPlot::xBottom);
+        QVERIFY(*start >= view.lowerBound() && *start + 255 < view.upperBound());
+    }
+
+    void complexRecordsShiftTheirFrequencyAxis()
+    {
+        const QString rec = writeRecord(m_dir.filePath("iq.bin"), 2, 65536, 1e6, [](RecordRecipe &r) {
+            r.params.isComplex = true;
+            r.params.shiftFrequencies = {2500.0, 2500.0};
+        });
+        for (bool shift : {true, false}) {
+            saveAnalyser([shift](AnalyserSettings &a) { a.isFreqShift = shift; });
+            Orma w;
+            w.show();
+            w.applyCommandLine({"-r", rec, "-j"});
+            QVERIFY(waitForBlocks(w, 1));
+            QCOMPARE(w.spectrPanel()->shift(), shift ? 2500.0 : 0.0);
+            w.slotStop();
+            QTest::qWait(50);
+        }
+    }
+
+    void readySpectraLockTheFftSize()
+    {
+        const int n = 1024;
+        std::vector<std::complex<double>> values(n);
+        values[100] = {0.3 * n, 0.0};
+        QByteArray bytes(reinterpret_cast<const char *>(values.data()), int(n * sizeof(values[0])));
+        bytes += "FFT_SIZE_ 1024\r\nNUMBER_OF_CHANNELS_ 1\r\nNUMBERS_OF_CHANNELS_ 0\r\n"
+                 "SAMPLING_RATE_ 1024000\r\n";
+        const QString rec = m_dir.filePath("spectra.bin");
+        QFile file(rec);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        Orma w;
+        w.show();
+        w.applyCommandLine({"-r", rec, "-j"});
+        QVERIFY(waitForDelivered(w, 1));
+        w.slotStop();
+        QTest::qWait(50);
+        QVERIFY(w.block()->readySpectra);
+        bool enabled = true;
+        answerNextDialog([&](QWidget &d) { enabled = d.findChild<QComboBox *>("m_pFftSizeCmbBox")->isEnabled(); },
+                         "m_pCancelButton");
+        QMetaObject::invokeMethod(&w, "slotShowOscSpectrDlg");
+        QVERIFY(!enabled);
+    }
+
+    void accumulationOffForgetsTheZoomHistory()
+    {
+        Orma w;
+        w.show();
+        OrmaPlot *osc = w.oscPanel()->plot();
+        osc->changes()->slotAddChange();
+        osc->changes()->slotAddChange();
+        QVERIFY(osc->changes()->zoomStack().size() > 1);
+        w.slotAccumulation(true);
+        w.slotAccumulation(false);
+        QCOMPARE(osc->changes()->zoomStack().size(), 1);
+    }
+
+    void theActiveKindClickedAgainKeepsRunning()
+    {
+        Orma w;
+        w.show();
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        QAction *simulation = action(w, "m_pSimulationAction");
+        QVERIFY(simulation->isChecked());
+        simulation->trigger(); // unchecks, and the window checks it again
+        QVERIFY(simulation->isChecked());
+        QVERIFY(!w.isStopped());
+        QVERIFY(waitForBlocks(w, 2));
+    }
+
+    void aMaximisedWindowKeepsItsNormalSize()
+    {
+        Orma w;
+        w.show();
+        w.resize(1000, 600);
+        QTest::qWait(20);
+        const QSize normal = w.size();
+        QCOMPARE(openIni(w.configPath())->value("WindowWidth").toInt(), normal.width());
+        w.showMaximized();
+        QTest::qWait(50);
+        QVERIFY(w.isMaximized());
+        QVERIFY(w.size() != normal);
+        QCOMPARE(openIni(w.configPath())->value("WindowWidth").toInt(), normal.width());
+        QCOMPARE(openIni(w.configPath())->value("WindowHeight").toInt(), normal.height());
+    }
+};
+
+QTEST_MAIN(TestWindowDisplay)
+#include "test_window_display.moc"
