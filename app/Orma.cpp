@@ -64,6 +64,8 @@ Orma::Orma(QWidget *parent)
     installEventFilter(this);
     statusBar()->setObjectName("pstatusBar");
     statusBar()->setAutoFillBackground(true);
+    m_pSourceMessage = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(m_pSourceMessage);
     setStatus("Остановка сбора", QColor(255, 0, 0));
     resize(719, 465);
     setIconSize(QSize(20, 22));
@@ -421,7 +423,10 @@ QString Orma::sourceTitle()
     case KindSharedMemory:
         return "Сигнал из разделяемой памяти - " + m_sMapName;
     default:
-        return "Сигнал из сети - ";
+        return QStringLiteral("Сигнал из сети - %1 : %2 : %3")
+            .arg(m_session.network.address)
+            .arg(m_session.network.port)
+            .arg(m_session.network.fileName);
     }
 }
 
@@ -631,6 +636,12 @@ void Orma::slotExit()
 {
     close();
     QCoreApplication::exit(0);
+}
+
+void Orma::slotSourceMessage(QString sText)
+{
+    if (sender() == source())
+        m_pSourceMessage->setText(sText);
 }
 
 void Orma::setStatus(const QString &sText, const QColor &color)

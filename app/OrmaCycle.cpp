@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -73,7 +74,10 @@ void Orma::slotChangeMode(bool isFlg)
     for (QAction *action : m_mModeActions)
         blocks.push_back(std::make_unique<QSignalBlocker>(action));
     clearChannels();
-    m_acq.install(kind, info->create());
+    m_pSourceMessage->clear();
+    m_acq.install(kind, info->create({m_sMapName, m_session.network}));
+    // What a live source runs into (a missing region, a server that fails) goes to the status bar.
+    connect(source(), &SignalSource::signalAddText, this, &Orma::slotSourceMessage);
 
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);

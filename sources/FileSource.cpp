@@ -349,6 +349,10 @@ int FileSource::readBlock()
         }
     }
     const bool ok = detectContent() == ContentSpectrum ? readSpectrumFile() : readPass();
+    // An interrupted wait (a new source, a start, a hold) lets one block through; the next one
+    // waits for the producer again, or the handshake would be off for good after any hold.
+    if (ok)
+        m_noWaitFlag = false;
     if (!ok && !m_readError)
         m_readStatus = -1; // not a postfix error: the data could not be had
     return ok && !m_readError ? 0 : -1;
@@ -488,7 +492,6 @@ bool FileSource::readPass()
     if (result != PostfixParsed || m_userParamsChanged) {
         m_rereadFlag = true;
         m_userParamsChanged = false;
-        m_noWaitFlag = false;
         releaseWindowBuffer();
         m_window.windowChanged = true;
     }

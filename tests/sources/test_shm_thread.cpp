@@ -86,12 +86,30 @@ private slots:
         QVERIFY(blockHolds(*source.lastBlock(), expected.frames(uint64_t(Blocks) * 4096, 4096),
                            recipe.params, 0, 4096, &why));
 
+        // A hold lets the parked viewer go on at once with what is there; the next request
+        // waits for the producer again.
+        source.requestData();
+        QTRY_VERIFY(source.waitingFlag());
+        {
+            SourceHold hold(source);
+            source.setFftSize(512);
+        }
+        QVERIFY(waiter.waitFor(Blocks + 2));
+        source.setParamsChanged(false);
+        source.setSettingsChanged(false);
+        source.requestData();
+        QTRY_VERIFY(source.waitingFlag());
+        QTest::qWait(30);
+        QCOMPARE(waiter.count(), Blocks + 2);
+        QVERIFY(producer.publishBlock(2000));
+        QVERIFY(waiter.waitFor(Blocks + 3));
+
         // Stopped and asked again, the viewer opens the regions anew and goes on.
         source.stopSource();
         QVERIFY(source.wait(1000));
         QVERIFY(producer.publishBlock(2000));
         QVERIFY(waiter.fetch());
-        QVERIFY(blockHolds(*source.lastBlock(), expected.frames(uint64_t(Blocks + 1) * 4096, 4096),
+        QVERIFY(blockHolds(*source.lastBlock(), expected.frames(uint64_t(Blocks + 2) * 4096, 4096),
                            recipe.params, 0, 4096, &why));
     }
 
