@@ -35,7 +35,7 @@ int serveCommand(const QStringList &args)
         names << QFileInfo(path).fileName();
     std::printf("serving %s on port %u%s; Ctrl-C ends\n", qPrintable(names.join(", ")),
                 unsigned(server.port()),
-                options.periodMs ? qPrintable(QStringLiteral(", growing every %1 ms")
+                options.periodMs ? qPrintable(QStringLiteral(", a block every %1 ms")
                                                   .arg(options.periodMs))
                                  : "");
     std::fflush(stdout);
