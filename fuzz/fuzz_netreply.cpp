@@ -17,6 +17,8 @@ public:
     {
         if (bytes > m_left)
             return false; // the server went silent
+        if (bytes == 0)
+            return true;
         std::memcpy(data, m_data, bytes);
         m_data += bytes;
         m_left -= bytes;

@@ -1,5 +1,7 @@
 #include "sources/NetProtocol.h"
 
+#include <algorithm>
+
 namespace net {
 
 void putWord(uint8_t *out, uint32_t v)
@@ -139,8 +141,20 @@ Client::Result Client::fetchBlock(const QByteArray &recordName, uint32_t bytes,
         r = reply(CmdFetchBlock);
     if (r != Done)
         return r;
-    block.resize(bytes);
-    return receive(CmdFetchBlock, block.data(), bytes, "блок");
+    // Memory follows the bytes that arrive, not what the header promised.
+    constexpr size_t Step = 1u << 20;
+    size_t got = std::min<size_t>(block.size(), bytes);
+    block.resize(got);
+    if (receive(CmdFetchBlock, block.data(), got, "блок") != Done)
+        return Broken;
+    while (got < bytes) {
+        const size_t step = std::min<size_t>(Step, bytes - got);
+        block.resize(got + step);
+        if (receive(CmdFetchBlock, block.data() + got, step, "блок") != Done)
+            return Broken;
+        got += step;
+    }
+    return Done;
 }
 
 void Client::sendClose()

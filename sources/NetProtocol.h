@@ -67,7 +67,8 @@ public:
     Result writeFlag(const QByteArray &flagName, FlagWord word);
     Result readFlag(const QByteArray &flagName, FlagWord &word);
     Result blockSize(const QByteArray &recordName, uint32_t &bytes);
-    // `block` is sized to `bytes` (a size blockSize() accepted) and filled exactly.
+    // `block` is filled with exactly `bytes` (a size blockSize() accepted); it grows only as
+    // the bytes arrive.
     Result fetchBlock(const QByteArray &recordName, uint32_t bytes, std::vector<uint8_t> &block);
     void sendClose();
     // What the last Refused or Broken exchange ran into.
