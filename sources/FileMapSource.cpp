@@ -90,6 +90,12 @@ int FileMapSource::readBlock()
         m_waitEndedFlag = false;
         return -1;
     }
+    if (std::exchange(m_orphaned, false)) {
+        // No block from the old regions; the next wait opens the producer's new ones.
+        closeRegions();
+        m_waitEndedFlag = false;
+        return -1;
+    }
     if (std::exchange(m_offerWithdrawn, false)) {
         m_waitEndedFlag = false;
         return -1;
@@ -117,7 +123,17 @@ bool FileMapSource::flagWordsPresent()
 FlagWord FileMapSource::readFlag()
 {
     FlagWord word;
-    if (!flagWordsPresent())
+    // A producer that ended, or started again, left us a region nobody writes any more.
+    if (!m_orphanCheck.isValid() || m_orphanCheck.elapsed() >= OrphanCheckMs) {
+        m_orphanCheck.start();
+        if (m_flagRegion.isOrphaned() || m_dataRegion.isOrphaned()) {
+            m_orphaned = true;
+            reportProblem(shmText(QStringLiteral("области «%1» больше нет или она создана заново; "
+                                                 "ожидание производителя")
+                                      .arg(m_flagRegion.name())));
+        }
+    }
+    if (m_orphaned || !flagWordsPresent())
         return word;
     // State first: its acquire orders the value and the block the producer wrote before it.
     int32_t state = FlagIdle, value = 0;

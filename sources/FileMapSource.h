@@ -11,6 +11,8 @@
 #include "sources/FileSource.h"
 #include "sources/SharedRegion.h"
 
+#include <QElapsedTimer>
+
 class FileMapSource : public FileSource {
     Q_OBJECT
 public:
@@ -26,14 +28,15 @@ public:
     void setFileName(const QString &base) override;
     bool recordExists() override { return true; }
     // The handshake needs the state and value words; a smaller flag region is read without it.
-    bool flagExists() override { return flagWordsPresent(); }
+    bool flagExists() override { return !m_orphaned && flagWordsPresent(); }
     qint64 recordSize() override;
 
-    QString baseName() const { return m_base; }
     // Bytes of the published block: from the postfix, or the data region's size without one.
     uint64_t blockBytes() const { return m_blockBytes; }
 
     static constexpr int RegionRetryMs = 20;
+    // How often a parked viewer checks that its regions are still the producer's.
+    static constexpr int OrphanCheckMs = 250;
     // The postfix region is searched this far from its start.
     static constexpr uint64_t PostfixSearchBytes = 1 << 20;
 
@@ -55,6 +58,8 @@ private:
     QString m_base;
     bool m_namesChanged = false;
     bool m_offerWithdrawn = false; // taken too late: the producer is writing a newer block
+    bool m_orphaned = false;       // the producer removed or remade the regions
+    QElapsedTimer m_orphanCheck;
     SharedRegion m_dataRegion, m_flagRegion, m_postfixRegion;
     int32_t m_thirdWord = 0; // read along with the flag, not interpreted
     uint64_t m_blockBytes = 1;

@@ -219,7 +219,8 @@ uint64_t FileSource::readWindow(int file, const ByteReader &read)
         m_chunk.resize(size_t(step * frame));
         while (done < wanted) {
             const uint64_t frames = std::min(step, wanted - done);
-            const uint64_t whole = read(offset + done * frame, m_chunk.data(), frames * frame) / frame;
+            const uint64_t whole =
+                read(offset + done * frame, m_chunk.data(), frames * frame) / frame;
             storeFrames(file, m_chunk.data(), whole, done);
             done += whole;
             if (whole < frames)

@@ -127,7 +127,9 @@ Client::Result Client::blockSize(const QByteArray &recordName, uint32_t &bytes)
         return Refused;
     }
     if (bytes > MaxBlockBytes) {
-        m_error = QStringLiteral("размер блока %1 байт больше предела %2").arg(bytes).arg(MaxBlockBytes);
+        m_error = QStringLiteral("размер блока %1 байт больше предела %2")
+                      .arg(bytes)
+                      .arg(MaxBlockBytes);
         return Refused;
     }
     return Done;

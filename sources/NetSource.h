@@ -10,6 +10,8 @@
 #include "sources/FileSource.h"
 #include "sources/NetProtocol.h"
 
+#include <QElapsedTimer>
+
 #include <memory>
 
 class TcpChannel;
@@ -25,8 +27,6 @@ public:
     void setServerPort(int nPort) { m_port = uint16_t(nPort); }
     // The record's name on the server; its flag is the name with ".bin" -> ".flg".
     void setFileName(const QString &name) override;
-    QString serverAddress() const { return m_address; }
-    int serverPort() const { return m_port; }
     // How long a reply may stay silent before the exchange is given up.
     void setReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
 

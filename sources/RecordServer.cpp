@@ -35,7 +35,10 @@ struct RecordServer::Record {
 
 namespace {
 
-QByteArray clientName(const QString &text) { return QTextCodec::codecForName("CP1251")->fromUnicode(text); }
+QByteArray clientName(const QString &text)
+{
+    return QTextCodec::codecForName("CP1251")->fromUnicode(text);
+}
 
 bool readFile(const QString &path, qint64 from, qint64 bytes, QByteArray &out)
 {
@@ -76,7 +79,8 @@ bool RecordServer::start(QString *error)
             const PostfixSearch found = findPostfix(file.read(PostfixTailBytes));
             record->params = zeroedFileParams();
             if (found.offset < 0 || parsePostfix(found.text, record->params) != PostfixParsed)
-                return fail(path + QStringLiteral(": a record served block by block needs its postfix"));
+                return fail(path +
+                            QStringLiteral(": a record served block by block needs its postfix"));
             const uint64_t frames = record->params.sampleCount;
             const uint64_t step = std::max<uint64_t>(1, std::min(m_options.blockSamples, frames));
             record->params.sampleCount = step;
@@ -172,7 +176,8 @@ RecordServer::Record *RecordServer::recordFlagged(const QByteArray &flagName)
 {
     for (auto &record : m_records)
         if (!record->flagName.isEmpty() &&
-            (record->flagName == flagName || clientName(FlagFile::pathFor(record->path)) == flagName))
+            (record->flagName == flagName ||
+             clientName(FlagFile::pathFor(record->path)) == flagName))
             return record.get();
     return nullptr;
 }

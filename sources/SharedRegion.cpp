@@ -49,6 +49,20 @@ bool SharedRegion::unlink(const QString &name)
     return ::shm_unlink(shmName(name).constData()) == 0;
 }
 
+bool SharedRegion::isOrphaned() const
+{
+    if (m_fd < 0)
+        return false;
+    const int fd = ::shm_open(shmName(m_name).constData(), O_RDONLY, 0);
+    if (fd < 0)
+        return errno == ENOENT;
+    struct stat now, ours;
+    const bool same = ::fstat(fd, &now) == 0 && ::fstat(m_fd, &ours) == 0 &&
+                      now.st_ino == ours.st_ino && now.st_dev == ours.st_dev;
+    ::close(fd);
+    return !same;
+}
+
 void SharedRegion::close()
 {
     if (m_view)
@@ -115,7 +129,8 @@ bool SharedRegion::mapWords()
         return true;
     if (m_fd < 0)
         return false;
-    void *view = ::mmap(nullptr, size_t(WordViewBytes), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+    void *view =
+        ::mmap(nullptr, size_t(WordViewBytes), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
     if (view == MAP_FAILED) {
         m_error = errnoText();
         return false;

@@ -27,6 +27,8 @@ public:
     void close();
 
     bool isOpen() const { return m_fd >= 0; }
+    // The name no longer leads to this region: removed, or made anew by another producer.
+    bool isOrphaned() const;
     const QString &name() const { return m_name; }
     // The region's size now, 0 when it is not open.
     uint64_t size() const;

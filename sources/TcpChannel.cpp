@@ -135,7 +135,8 @@ bool TcpChannel::send(const void *data, size_t bytes)
         if (waitFor(POLLOUT) == Wait::Failed)
             return false;
         if (m_silenceMs > 0 && silence.elapsed() >= m_silenceMs) {
-            m_error = QStringLiteral("собеседник не принимает данные %1 с").arg(m_silenceMs / 1000.0);
+            m_error =
+                QStringLiteral("собеседник не принимает данные %1 с").arg(m_silenceMs / 1000.0);
             return false;
         }
     }

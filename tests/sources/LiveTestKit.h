@@ -15,7 +15,9 @@
 inline QString uniqueName(const char *prefix)
 {
     static std::atomic<int> counter{0};
-    return QStringLiteral("%1_%2_%3").arg(QLatin1String(prefix)).arg(QCoreApplication::applicationPid())
+    return QStringLiteral("%1_%2_%3")
+        .arg(QLatin1String(prefix))
+        .arg(QCoreApplication::applicationPid())
         .arg(++counter);
 }
 

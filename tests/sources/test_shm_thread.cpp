@@ -113,6 +113,39 @@ private slots:
                            recipe.params, 0, 4096, &why));
     }
 
+    void viewerFollowsAProducerThatStartsAgain()
+    {
+        const QString base = uniqueName("ormaagain");
+        const RecordRecipe first = blockRecipe(2, 1024);
+        auto producer = std::make_unique<ShmProducer>(base, first);
+        QVERIFY(producer->start());
+        FileMapSource source;
+        source.setFileName(base);
+        readWholeBlocks(source, 1024);
+        BlockWaiter waiter(source);
+        MessageLog log(source);
+        QVERIFY(waiter.fetch());
+
+        // The parked viewer holds the old regions; the producer removes them and starts over
+        // with another layout under the same names.
+        source.requestData();
+        QTRY_VERIFY(source.waitingFlag());
+        producer.reset();
+        const RecordRecipe second = blockRecipe(3, 2048);
+        producer = std::make_unique<ShmProducer>(base, second);
+        QVERIFY(producer->start());
+        QVERIFY(waiter.waitFor(2));
+        QVERIFY(!source.waitEndedFlag());
+        QVERIFY(log.mentions(base + "_flg"));
+        source.setPosition(0, 2048);
+        QVERIFY(waiter.fetch());
+        QCOMPARE(source.fileParams().channelCount, 3u);
+        RecordSynthesizer expected(second);
+        QString why;
+        QVERIFY2(blockHolds(*source.lastBlock(), expected.frames(0, 2048), second.params, 0, 2048,
+                            &why), qPrintable(why));
+    }
+
     void viewerWaitsForLateRegionsAndStops()
     {
         const QString base = uniqueName("ormalate");
