@@ -3,6 +3,7 @@
 #include "sources/Postfix.h"
 #include "sources/SampleCodes.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextCodec>
 
@@ -303,7 +304,13 @@ void FileSource::interruptWait()
 
 void FileSource::waitForData()
 {
-    QThread::msleep(uint32_t(std::max(0, m_pollInterval.load())));
+    // The pause between blocks (the window's pacing, up to its update period) ends early on a
+    // stop, so that stopping never waits for it.
+    QElapsedTimer pause;
+    pause.start();
+    for (qint64 left = m_pollInterval.load(); left > 0 && !stopPending();
+         left = m_pollInterval.load() - pause.elapsed())
+        QThread::msleep(uint32_t(std::min<qint64>(left, 10)));
     for (;;) {
         // Each poll parks behind a GUI hold; the GUI may replace the files meanwhile.
         WorkerLock lock(*this);

@@ -111,6 +111,16 @@ private slots:
         QVERIFY(waiter.fetch());
         QVERIFY(blockHolds(*source.lastBlock(), expected.frames(uint64_t(Blocks + 2) * 4096, 4096),
                            recipe.params, 0, 4096, &why));
+
+        // A long pause between blocks (the window's pacing) does not hold up a stop.
+        source.setPollInterval(5000);
+        source.requestData();
+        QTest::qWait(50);
+        QElapsedTimer stopping;
+        stopping.start();
+        source.stopSource();
+        QVERIFY(source.wait(1000));
+        QVERIFY(stopping.elapsed() < 1000);
     }
 
     void viewerFollowsAProducerThatStartsAgain()
