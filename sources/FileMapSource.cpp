@@ -56,9 +56,8 @@ void FileMapSource::closeRegions()
     m_postfixRegion.close();
 }
 
-void FileMapSource::run()
+void FileMapSource::endRun()
 {
-    SignalSource::run();
     // Back from the last block: the producer may go on. Then nothing of ours stays mapped.
     writeFlag(FlagIdle, m_flag.value);
     closeRegions();

@@ -41,8 +41,8 @@ public:
     static constexpr uint64_t PostfixSearchBytes = 1 << 20;
 
 protected:
-    // The block loop; the regions are closed when it ends.
-    void run() override;
+    // The regions are closed when the run ends.
+    void endRun() override;
     // Waits for the regions, then plays the flag handshake.
     void waitForData() override;
     int readBlock() override;

@@ -31,9 +31,8 @@ QString NetSource::netText(const QString &text) const
 
 // --- Connection --------------------------------------------------------------------------
 
-void NetSource::run()
+void NetSource::endRun()
 {
-    SignalSource::run();
     if (ownsConnection() && m_channel->isOpen()) {
         WorkerLock lock(*this);
         m_client->sendClose();

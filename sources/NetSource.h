@@ -46,9 +46,8 @@ public:
     static constexpr int ReconnectPauseMs = 500;
 
 protected:
-    // The block loop; the connection (made by the first wait) is closed, command 2 first,
-    // when it ends.
-    void run() override;
+    // The connection (made by the first wait) is closed, command 2 first, when the run ends.
+    void endRun() override;
     // Connects if need be, plays the handshake, then fetches the block.
     void waitForData() override;
     int readBlock() override;
