@@ -219,6 +219,8 @@ void AcquisitionControl::processBlock()
     }
     if (m_block->readStatus == -1) {
         m_display.stopAcquisition();
+        if (!m_block->readFailure.isEmpty())
+            m_display.reportReadFailure(m_block->readFailure);
         return;
     }
     m_tmFrame.start();

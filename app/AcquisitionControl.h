@@ -26,6 +26,8 @@ public:
     virtual bool showBlock() = 0;
     // Acquisition has to end now (a failed read, a single start done): the window's stop.
     virtual void stopAcquisition() = 0;
+    // After the stop of a failed read that the source explained.
+    virtual void reportReadFailure(const QString &message) = 0;
 };
 
 class AcquisitionControl : public QObject {

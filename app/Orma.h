@@ -136,6 +136,7 @@ private:
     // acquisition: the window's side of the cycle
     bool showBlock() override;
     void stopAcquisition() override;
+    void reportReadFailure(const QString &message) override;
     FileSource *fileSource() const { return m_acq.fileSource(); }
     void setStatus(const QString &sText, const QColor &color);
     void rebuildChannels();

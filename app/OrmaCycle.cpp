@@ -33,6 +33,11 @@ void Orma::stopAcquisition()
     m_acq.stopSource();
 }
 
+void Orma::reportReadFailure(const QString &message)
+{
+    QMessageBox::critical(this, "ORMA", message);
+}
+
 void Orma::addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower)
 {
     m_acq.addFollower(stage, follower);

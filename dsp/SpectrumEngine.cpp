@@ -140,7 +140,7 @@ void SpectrumEngine::rebuildTransform(uint32_t n, bool isComplex)
     m_twiddles.reset();
     m_bitReverse.reset();
     auto *out = reinterpret_cast<fftw_complex *>(m_fftw->data.get());
-    std::lock_guard<std::mutex> lock(fftwPlannerMutex());
+    const FftwPlanning planning;
     if (halvedTransform(n, isComplex)) {
         // The first radix-2 step runs in the fill; FFTW transforms the two halves. A real signal
         // goes in as n/2 complex points, z[k] = x[2k] + i x[2k+1], in the same array.

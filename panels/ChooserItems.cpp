@@ -61,19 +61,30 @@ double spanValue(const QString &item)
     return text.toDouble() * factor;
 }
 
-QStringList powerSpanItems(double span, int powerCode)
+namespace {
+
+QString sixDigits(double v)
+{
+    const int magnitude = v != 0 ? int(std::floor(std::log10(std::fabs(v)))) : 0;
+    return trimmedNumber(v, std::max(0, 5 - magnitude));
+}
+
+} // namespace
+
+QStringList powerSpanItems(double span, int powerCode, PowerSpanSteps steps)
 {
     QStringList items;
     if (!(span > 0))
         return items;
-    if (powerCode == DimVolts) {
+    if (powerCode == DimVolts && steps == PowerSpanSteps::Tenths) {
         double v = span;
         for (int i = 0; i < 6; ++i, v /= 10)
-            items << QString::number(v, 'g', 6);
+            items << sixDigits(v);
         return items;
     }
-    for (double v = span; v > 0; v -= 10)
-        items << QString::number(v, 'g', 6);
+    const double step = powerCode == DimVolts ? 1.0 : 10.0;
+    for (double v = span; v > 0; v -= step)
+        items << sixDigits(v);
     return items;
 }
 

@@ -18,9 +18,14 @@ QStringList spanItems(unsigned m);
 // The number of bins of a span item ("4K" is 4096).
 double spanValue(const QString &item);
 
-// Power spans below the full span: volts (code 2) by tenths, six of them, decibels by 10 down
-// to the last one above 0.
-QStringList powerSpanItems(double span, int powerCode);
+// How the power spans step down from the full span.
+enum class PowerSpanSteps {
+    Tenths, // after a power limit changed: volts by tenths (six of them), decibels by 10
+    Units   // after the power unit changed: volts by 1, decibels by 10
+};
+// Power spans from the full span down to the last one above 0, with six significant digits and
+// never in exponent form.
+QStringList powerSpanItems(double span, int powerCode, PowerSpanSteps steps = PowerSpanSteps::Tenths);
 // Tick step of a power axis span: 10, doubled until at most ten divisions remain; smaller
 // spans (volts) get the power of ten that still fits once.
 double powerStep(double span);

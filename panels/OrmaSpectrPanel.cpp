@@ -277,20 +277,20 @@ void OrmaSpectrPanel::setDimensions(uint8_t freqCode, uint8_t powerCode)
     m_powerDimension = powerCode;
     if (powerChanged) {
         m_powerTransforms.setType(powerCode);
-        fillPowerChooser();
+        fillPowerChooser(PowerSpanSteps::Units);
         setVerticalTitle(powerTitle(powerCode));
     }
     m_pPlot->replot();
 }
 
-void OrmaSpectrPanel::fillPowerChooser()
+void OrmaSpectrPanel::fillPowerChooser(PowerSpanSteps steps)
 {
     const bool limitsSet = m_maxPower != kUnsetPower && m_minPower != kUnsetPower;
     const QwtScaleDiv &div = m_pPlot->axisScaleDiv(QwtPlot::yLeft);
     const double span = limitsSet ? m_maxPower - m_minPower : div.upperBound() - div.lowerBound();
     const QSignalBlocker blocker(m_pScaleYCmbBox);
     m_pScaleYCmbBox->clear();
-    m_pScaleYCmbBox->setItems(powerSpanItems(span, m_powerDimension));
+    m_pScaleYCmbBox->setItems(powerSpanItems(span, m_powerDimension, steps));
     m_pScaleYCmbBox->setCurrentIndex(0);
 }
 

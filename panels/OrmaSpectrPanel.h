@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "panels/ChooserItems.h"
 #include "panels/OrmaPanel.h"
 #include "plot/Transforms.h"
 
@@ -75,7 +76,7 @@ private:
     void refreshFrequencyScales();
     void applyLogAxis();
     void setPowerAxis(double lower, double upper);
-    void fillPowerChooser();
+    void fillPowerChooser(PowerSpanSteps steps = PowerSpanSteps::Tenths);
 
     FreqTransforms m_freqTransforms;
     FreqTransforms m_sliderFreqTransforms;

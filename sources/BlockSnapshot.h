@@ -9,6 +9,7 @@
 #include "sources/ReadWindow.h"
 
 #include <QMetaType>
+#include <QString>
 
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@ struct BlockSnapshot {
     std::vector<ChannelRecord> records;
     ReadWindow window;
     int readStatus = 0; // -1 when the block could not be read
+    QString readFailure; // what to tell the user about that, empty when nothing
 
     // Samples: `sampleChannels` x `sampleLength` ADC codes, channel-major; the index axis
     // holds the record sample number of each buffer position.

@@ -37,6 +37,15 @@ StopRequested FileSource::stopPredicate() const
     return [this] { return stopPending(); };
 }
 
+bool FileSource::openRecord(QFile &file)
+{
+    if (openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        return true;
+    if (file.exists() && !stopPending())
+        m_readFailure = QStringLiteral("Файл ") + file.fileName() + QStringLiteral(" не может быть открыт");
+    return false;
+}
+
 void FileSource::writeFlag(int32_t state, int32_t value)
 {
     if (m_flagFile.exists())
@@ -72,7 +81,7 @@ void FileSource::setFileName(const QString &path)
 bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 {
     QFile record(m_files[size_t(file)].name);
-    if (!openWithRetry(record, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!openRecord(record))
         return false;
     size = record.size();
     const qint64 start = std::max<qint64>(0, size - PostfixTailBytes);
@@ -87,7 +96,7 @@ bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
 bool FileSource::readSpectra(ComplexD *values, uint64_t count)
 {
     QFile file(firstFileName());
-    if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+    if (!openRecord(file))
         return false;
     const qint64 bytes = qint64(count * sizeof(ComplexD));
     return file.read(reinterpret_cast<char *>(values), bytes) == bytes;
@@ -134,6 +143,7 @@ bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
 uint8_t FileSource::loadPostfixes()
 {
     uint8_t result = PostfixParsed;
+    bool obtained = false; // some file of this pass gave its postfix
     for (size_t i = 0; i < m_files.size(); ++i) {
         LoadedFile &loaded = m_files[i];
         QByteArray tail;
@@ -146,14 +156,17 @@ uint8_t FileSource::loadPostfixes()
             found = findPostfix(tail);
         }
         if (!found.found) {
-            // While a producer is live, a postfix that went missing keeps its last text.
-            const bool keepCached = !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+            // While a producer is live, a postfix that went missing keeps its last text; not
+            // beside a file whose postfix this pass did read (records written at once lose
+            // theirs together).
+            const bool keepCached = !obtained && !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
             m_postfixKnown = keepCached;
             if (!keepCached)
                 loaded.dataBytes = size;
             continue;
         }
         m_postfixKnown = true;
+        obtained = true;
         loaded.dataBytes = size - tail.size() + std::max(found.offset, 0);
         if (!takePostfix(int(i), found.text, result))
             return PostfixError;
@@ -238,7 +251,7 @@ bool FileSource::readSamples()
         if (!m_fileParams[i].frameBytes())
             continue;
         QFile file(m_files[i].name);
-        if (!openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        if (!openRecord(file))
             return false;
         readWindow(int(i), [&file](uint64_t offset, uint8_t *dst, uint64_t bytes) -> uint64_t {
             if (!file.seek(qint64(offset)))
@@ -356,7 +369,13 @@ int FileSource::readBlock()
             return -1;
         }
     }
-    const bool ok = detectContent() == ContentSpectrum ? readSpectrumFile() : readPass();
+    const uint8_t content = detectContent();
+    const bool ok = m_readFailure.isEmpty() &&
+                    (content == ContentSpectrum ? readSpectrumFile() : readPass());
+    if (!m_readFailure.isEmpty()) {
+        m_readStatus = -1; // the file is there but will not open: the window says so and stops
+        return -1;
+    }
     // An interrupted wait (a new source, a start, a hold) lets one block through; the next one
     // waits for the producer again, or the handshake would be off for good after any hold.
     if (ok)

@@ -82,6 +82,9 @@ protected:
     // Bytes of sample data a file holds (up to its postfix); -1 when unknown.
     void setDataBytes(int file, qint64 bytes) { m_files[size_t(file)].dataBytes = bytes; }
     StopRequested stopPredicate() const;
+    // Opens a record file for reading; one that exists but will not open within the patience
+    // leaves the user a message.
+    bool openRecord(QFile &file);
 
     // --- Live transports: one record whose bytes a producer offers block by block ----------
     // Takes the postfix found in the producer's postfix bytes (searched once, not re-read): a

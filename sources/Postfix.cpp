@@ -2,7 +2,6 @@
 
 #include "sources/FileAccess.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -235,10 +234,6 @@ QByteArray formatPostfix(const FileParams &params, const QString &deviceName)
 
 namespace {
 
-// A record that exists but will not open (another program holds it, no permission) must not
-// hang the window; a producer releases its file within this time.
-constexpr qint64 OpenPatienceMs = 2000;
-
 QString secondWord(const QStringList &lines, int nLine)
 {
     if (nLine >= lines.size())
@@ -253,9 +248,7 @@ RecordSignature readRecordSignature(const QString &sPath)
 {
     RecordSignature signature;
     QFile file(sPath);
-    QElapsedTimer waited;
-    waited.start();
-    if (!openWithRetry(file, QIODevice::ReadOnly, [&waited] { return waited.elapsed() > OpenPatienceMs; }))
+    if (!openWithRetry(file, QIODevice::ReadOnly, nullptr))
         return signature;
     file.seek(std::max<qint64>(0, file.size() - PostfixTailBytes));
     const PostfixSearch postfix = findPostfix(file.readAll());

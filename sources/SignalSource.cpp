@@ -163,6 +163,7 @@ void SignalSource::serveRequest()
     const bool changed = m_paramsChangedFlag.exchange(false);
     if (changed)
         m_rereadFlag = true;
+    m_readFailure.clear();
     const int result = readBlock();
     m_skipWaitOnce = false;
     if (result == -1 && changed)
@@ -187,6 +188,7 @@ void SignalSource::publishBlock()
     block->records = m_records;
     block->window = m_window;
     block->readStatus = m_readStatus;
+    block->readFailure = m_readFailure;
     block->samples = m_samples;
     block->index = m_index;
     block->sampleChannels = sampleBufferChannels();

@@ -178,6 +178,7 @@ protected:
     std::atomic<bool> m_skipWaitOnce{false};
     std::atomic<int> m_readStatus{0};
     std::atomic<int> m_pollInterval{0};
+    QString m_readFailure; // worker only: what the user is told when a read fails
 
     ReadWindow m_window;
     SpectrumSettings m_spectrum;

@@ -39,6 +39,7 @@ void SimulationSettings::load(const QString &iniPath)
         r.amplitude = ini.readDouble(rowKey("Ampl", i), dr.amplitude, 0, MaxAmplitude);
         r.frequency = ini.readDouble(rowKey("Freq", i), dr.frequency, 0, MaxFrequency);
         r.phase = ini.readDouble(rowKey("Phase", i), dr.phase, 0, MaxPhase);
+        r.channelNumber = ini.readInt(rowKey("ChanNum", i), i, 0, MaxChannelNumber);
     }
 }
 
@@ -53,7 +54,7 @@ void SimulationSettings::save(const QString &iniPath) const
     ini.writeBool(QStringLiteral("Simulation/IsManyMode"), manySignals);
     for (int i = 0; i < RowCount; ++i) {
         const SimulationRow &r = rows[size_t(i)];
-        ini.write(rowKey("ChanNum", i), i);
+        ini.write(rowKey("ChanNum", i), channelNumberOf(i));
         ini.writeBool(rowKey("IsEnable", i), r.enabled);
         ini.write(rowKey("IsWhiteNoise", i), r.noiseAmplitude);
         ini.write(rowKey("Ampl", i), r.amplitude);
@@ -98,11 +99,17 @@ FileParams SimulationSettings::fileParams() const
     return p;
 }
 
+int SimulationSettings::channelNumberOf(int row) const
+{
+    const int n = rows.at(size_t(row)).channelNumber;
+    return n >= 0 ? n : row;
+}
+
 ChannelRecord SimulationSettings::channelRecord(int row) const
 {
     const SimulationRow &r = rows.at(size_t(row));
     ChannelRecord record;
-    record.channelNumber = row;
+    record.channelNumber = channelNumberOf(row);
     record.enabled = r.enabled;
     record.noiseAmplitude = uint8_t(std::min(std::max(r.noiseAmplitude, 0), 255));
     record.amplitude = int(r.amplitude);

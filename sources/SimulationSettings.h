@@ -16,6 +16,7 @@ struct SimulationRow {
     double amplitude = 0.0; // ADC codes
     double frequency = 0.0; // Hz
     double phase = 0.0;     // degrees
+    int channelNumber = -1; // device channel number of the row's signal; < 0: the row's own
 };
 
 struct SimulationSettings {
@@ -29,6 +30,7 @@ struct SimulationSettings {
     static constexpr double MaxAmplitude = 1e9;
     static constexpr double MaxFrequency = 1e9;
     static constexpr double MaxPhase = 999.999;
+    static constexpr int MaxChannelNumber = 65535;
 
     uint64_t sampleCount = 1024; // per channel and block
     bool isComplex = false;
@@ -54,6 +56,8 @@ struct SimulationSettings {
     // The descriptor the generator takes: channelCount is the number of enabled rows.
     FileParams fileParams() const;
     ChannelRecord channelRecord(int row) const;
+    // The device channel number row `row` generates.
+    int channelNumberOf(int row) const;
 };
 
 // Hands the settings to the generator as the main window does: the descriptor, then the

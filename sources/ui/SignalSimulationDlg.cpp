@@ -127,7 +127,7 @@ void SignalSimulationDlg::slotHarmButton()
 
 SimulationSettings SignalSimulationDlg::settings() const
 {
-    SimulationSettings s;
+    SimulationSettings s = m_shown;
     s.sampleCount = m_pNumSamplesEdit->text().toULongLong();
     s.sampleRate = m_pSamplFreqSpin->value() * 1000.0;
     s.voltageRangeMv = int(std::trunc(m_pRangeSpin->value() * 1000.0));
@@ -137,14 +137,19 @@ SimulationSettings SignalSimulationDlg::settings() const
     const int noise = m_pWhiteNoiseCheck->isChecked() ? m_pWhiteNoiseAmplSpin->value() : 0;
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const Row &row = m_rows[i];
-        s.rows[i] = {row.check->isChecked(), noise, row.ampl->value(), row.freq->value(),
-                     row.phase->value()};
+        SimulationRow &r = s.rows[i];
+        r.enabled = row.check->isChecked();
+        r.noiseAmplitude = noise;
+        r.amplitude = row.ampl->value();
+        r.frequency = row.freq->value();
+        r.phase = row.phase->value();
     }
     return s;
 }
 
 void SignalSimulationDlg::setSettings(const SimulationSettings &s)
 {
+    m_shown = s;
     m_pNumSamplesEdit->setText(QString::number(s.sampleCount));
     m_pSamplFreqSpin->setValue(s.sampleRate / 1000.0);
     m_pRangeSpin->setValue(s.voltageRangeMv / 1000.0);

@@ -39,6 +39,7 @@ private:
     void countEnabled();
 
     std::array<Row, SimulationSettings::RowCount> m_rows;
+    SimulationSettings m_shown; // what the dialog has no widget for comes back unchanged
     QLineEdit *m_pNumSamplesEdit = nullptr;
     QDoubleSpinBox *m_pSamplFreqSpin = nullptr;
     QDoubleSpinBox *m_pRangeSpin = nullptr;

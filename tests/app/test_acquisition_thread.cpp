@@ -28,6 +28,8 @@ struct CountingDisplay : BlockDisplay {
         control->markStopped();
         control->stopSource();
     }
+    void reportReadFailure(const QString &message) override { failures << message; }
+    QStringList failures;
 };
 
 struct Rig {
@@ -60,9 +62,11 @@ struct Rig {
 
 // A source whose every read fails, as a vanished record does.
 struct FailingSource : SignalSource {
+    QString why;
     int readBlock() override
     {
         m_readStatus = -1;
+        m_readFailure = why;
         return -1;
     }
 };
@@ -100,15 +104,20 @@ private slots:
 
     void aFailedReadStopsWithoutShowing()
     {
-        Rig rig;
-        rig.control.install(KindFile, std::make_unique<FailingSource>());
-        rig.start(50);
-        QElapsedTimer t;
-        t.start();
-        while (rig.display.stops == 0 && t.elapsed() < 5000)
-            QTest::qWait(5);
-        QCOMPARE(rig.display.stops, 1);
-        QCOMPARE(rig.display.shown, 0);
+        for (const QString &why : {QString(), QStringLiteral("Файл r.bin не может быть открыт")}) {
+            Rig rig;
+            auto source = std::make_unique<FailingSource>();
+            source->why = why;
+            rig.control.install(KindFile, std::move(source));
+            rig.start(50);
+            QElapsedTimer t;
+            t.start();
+            while (rig.display.stops == 0 && t.elapsed() < 5000)
+                QTest::qWait(5);
+            QCOMPARE(rig.display.stops, 1);
+            QCOMPARE(rig.display.shown, 0);
+            QCOMPARE(rig.display.failures, why.isEmpty() ? QStringList() : QStringList{why});
+        }
     }
 
     void aBlockQueuedByAReplacedSourceIsDropped()

@@ -139,6 +139,31 @@ private slots:
         }
     }
 
+    // Six harmonics asked for are the 2nd to the 7th: energy in the 7th alone must be counted.
+    void theLastRequestedHarmonicCounts()
+    {
+        const int n = 16384;
+        const double a1 = 30000;
+        const auto x = tones(n, {{1001, a1, 0}, {7007, a1 * 1e-3, 0.5}});
+        SpectrumEngine e;
+        const auto m = analyse(e, settings(n, WindowBlackmanHarris7, 1, 6), x, 32767);
+        QVERIFY2(std::fabs(m.thd - (-60)) < 0.05, qPrintable(QString::number(m.thd)));
+        QVERIFY(std::fabs(m.harmonicLevels[5] - 60) < 0.05);
+    }
+
+    // A harmonic between bins is read at the nearest one: the 2nd of a tone at 1000.35 bins lies
+    // at 2000.7, read at 2001 with about the scalloping of the fundamental read at 1000.
+    void aHarmonicBetweenBinsIsReadAtTheNearest()
+    {
+        const int n = 16384;
+        const double a1 = 30000;
+        const auto x = tones(n, {{1000.35, a1, 0}, {2000.7, a1 * 1e-2, 1.0}});
+        SpectrumEngine e;
+        const auto m = analyse(e, settings(n, WindowHann), x, 32767);
+        QVERIFY(std::fabs(m.harmonicBins[0] - 2000.7) < 0.01);
+        QVERIFY2(std::fabs(m.harmonicLevels[0] - 40) < 0.3, qPrintable(QString::number(m.harmonicLevels[0])));
+    }
+
     void whiteNoiseGivesKnownSnr()
     {
         const int n = 65536;

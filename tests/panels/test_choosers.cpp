@@ -21,7 +21,11 @@ private slots:
         QCOMPARE(db.size(), 12);
         QCOMPARE(db.first(), QStringLiteral("120"));
         QCOMPARE(db.last(), QStringLiteral("10"));
-        QCOMPARE(powerSpanItems(1, DimVolts), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "1e-05"}));
+        QCOMPARE(powerSpanItems(1, DimVolts), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "0.00001"}));
+        // A unit change steps volts by 1: a 3 V span offers 3, 2 and 1.
+        QCOMPARE(powerSpanItems(3, DimVolts, PowerSpanSteps::Units), QStringList({"3", "2", "1"}));
+        QCOMPARE(powerSpanItems(25, DimDecibels, PowerSpanSteps::Units), QStringList({"25", "15", "5"}));
+        QCOMPARE(powerSpanItems(123.4567891, DimDecibels).first(), QStringLiteral("123.457"));
         QVERIFY(powerSpanItems(0, DimDecibels).isEmpty());
 
         // At most ten divisions, from 10 dB up by doubling; a span of volts still gets a tick

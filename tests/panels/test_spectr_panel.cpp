@@ -165,11 +165,15 @@ private slots:
         QCOMPARE(axis(panel, QwtPlot::yLeft).upperBound(), 20.0);
 
         panel.setDimensions(DimKilohertz, DimVolts);
+        // The unit change refills from the span in steps of one volt.
+        QCOMPARE(items(panel.m_pScaleYCmbBox).first(), QStringLiteral("40")); // max 0, min -40
+        QCOMPARE(items(panel.m_pScaleYCmbBox).at(1), QStringLiteral("39"));
+        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("1"));
         QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(В)"));
         QCOMPARE(panel.powerTransforms().type(), int(DimVolts));
         panel.setMaxPower(1);
         panel.setMinPower(0);
-        QCOMPARE(items(panel.m_pScaleYCmbBox), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "1e-05"}));
+        QCOMPARE(items(panel.m_pScaleYCmbBox), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "0.00001"}));
         QCOMPARE(axis(panel, QwtPlot::yLeft).upperBound(), 1.0);
         // A span keeps the top of the axis.
         panel.slotScaleY(QStringLiteral("0.01"));

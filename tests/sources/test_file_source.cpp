@@ -4,11 +4,14 @@
 #include "SourceTestKit.h"
 
 #include "dsp/Windows.h"
+#include "sources/FileAccess.h"
 #include "sources/FileSource.h"
 #include "sources/RecordWriter.h"
 #include "sources/SampleCodes.h"
 
 #include <QTemporaryDir>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -168,6 +171,45 @@ private slots:
         QVERIFY(waiter.fetch());
         QCOMPARE(qulonglong(source.readLength()), 4000ull);
         QCOMPARE(source.lastBlock()->channelSamples(0)[3999], double(codes[3999]));
+    }
+
+    void aPostfixLostBesideOneReadIsNotKeptFromTheCache()
+    {
+        const FileParams p = layout16(1, 8);
+        const std::vector<int> codes(8, 3);
+        QVERIFY(writeBytes(path("live_a.bin"), record16(codes, p)));
+        QVERIFY(writeBytes(path("live_b.bin"), record16(codes, p)));
+        FileSource source;
+        source.setFileName(path("live_a.bin"));
+        source.addFile(path("live_b.bin"));
+        source.setComputeSpectrum(false);
+        BlockWaiter waiter(source);
+        QVERIFY(waiter.fetch());
+        QVERIFY(source.postfixKnown());
+        // The second record loses its description while the first keeps its own.
+        QVERIFY(writeBytes(path("live_b.bin"), samples16(codes)));
+        QVERIFY(waiter.fetch());
+        QVERIFY(!source.postfixKnown());
+        source.stopSource();
+    }
+
+    void aRecordThatWillNotOpenFailsWithItsNameWithinTheTimeLimit()
+    {
+        // A folder where the record should be: it exists, but no one can read it as a file
+        // (a permission test would pass for root).
+        const QString blocked = path("blocked.bin");
+        QVERIFY(QDir().mkpath(blocked));
+        FileSource source;
+        source.setFileName(blocked);
+        BlockWaiter waiter(source);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(waiter.fetch(10000));
+        QVERIFY(t.elapsed() >= OpenPatienceMs);
+        QCOMPARE(source.lastBlock()->readStatus, -1);
+        QCOMPARE(source.lastBlock()->readFailure,
+                 QStringLiteral("Файл ") + blocked + QStringLiteral(" не может быть открыт"));
+        source.stopSource();
     }
 
     void spectrumFileBypassesSamples()

@@ -77,6 +77,7 @@ private slots:
         row("bytes 4", "BYTES_PER_SAMPLES", "BYTES_PER_SAMPLES_ 4", true);
         row("complex YES", "IS_COMPLEX_SIGNAL?", "IS_COMPLEX_SIGNAL?_ YES", true);
         row("complex lower case", "IS_COMPLEX_SIGNAL?", "IS_COMPLEX_SIGNAL?_ no", false);
+        row("complex lower case yes", "IS_COMPLEX_SIGNAL?", "IS_COMPLEX_SIGNAL?_ yes", false);
         row("complex other word", "IS_COMPLEX_SIGNAL?", "IS_COMPLEX_SIGNAL?_ TRUE", false);
         row("shift fewer", "SHIFT_FREQUENCY", "SHIFT_FREQUENCY_ 0", false);
         row("shift more", "SHIFT_FREQUENCY", "SHIFT_FREQUENCY_ 0,0,0", true);

@@ -137,9 +137,13 @@ private slots:
 
         SimulationSettings s;
         s.bitRange = 16;
-        s.rows[7] = {true, 3, 123.0, 4567.125, 45.5};
+        s.rows[7] = {true, 3, 123.0, 4567.125, 45.5, 9};
         const SimulationSettings back = roundTrip(s);
         QCOMPARE(back.bitRange, 16);
+        // The row's channel number is read back and numbers the generated channel.
+        QCOMPARE(back.rows[7].channelNumber, 9);
+        QCOMPARE(back.channelRecord(7).channelNumber, 9);
+        QCOMPARE(back.rows[5].channelNumber, 5);
         QCOMPARE(back.rows[7].frequency, 4567.125);
         QCOMPARE(back.rows[7].noiseAmplitude, 3);
     }
@@ -288,6 +292,7 @@ private slots:
             {"Simulation/VoltageRange", 50000, S::MaxVoltageRangeMv, "up to 9.999 V", simulation(&S::voltageRangeMv)},
             {"Simulation/IsWhiteNoise3", 1000, S::MaxNoise, "0..255 codes", row(3, &SimulationRow::noiseAmplitude)},
             {"Simulation/Phase2", -10, 0.0, "0..999.999 degrees", row(2, &SimulationRow::phase)},
+            {"Simulation/ChanNum4", -3, 0, "no negative channel number", row(4, &SimulationRow::channelNumber)},
         };
         for (const StoredCase &c : cases) {
             Ini ini;
