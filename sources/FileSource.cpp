@@ -302,8 +302,10 @@ void FileSource::reportProblem(const QString &text)
 
 void FileSource::settleProblems()
 {
-    if (!m_problemReported)
+    if (!m_problemReported && !m_problem.isEmpty()) {
         m_problem.clear();
+        emit signalAddText(QString()); // over: the status line clears
+    }
     m_problemReported = false;
 }
 

@@ -99,8 +99,8 @@ protected:
     uint64_t readWindow(int file, const ByteReader &read);
     // A transport problem, sent once with signalAddText() while it lasts. Worker only.
     void reportProblem(const QString &text);
-    // At the end of a block: one without problems ends the last one, so that it is sent
-    // again when it recurs.
+    // At the end of a block: one without problems ends the last one (an empty text says so),
+    // so that it is sent again when it recurs.
     void settleProblems();
 
     struct LoadedFile {

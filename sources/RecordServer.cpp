@@ -65,6 +65,7 @@ bool RecordServer::start(QString *error)
             *error = text;
         return false;
     };
+    m_records.clear();
     for (const QString &path : m_paths) {
         auto record = std::make_unique<Record>();
         record->path = path;

@@ -27,7 +27,8 @@ public:
     // Stops serving and closes every connection.
     ~RecordServer();
 
-    // Reads the records and listens; false with the reason when a record or the port fails.
+    // Reads the records and listens (again after a stop); false with the reason when a record
+    // or the port fails.
     bool start(QString *error = nullptr);
     void stop();
     uint16_t port() const { return m_port; }

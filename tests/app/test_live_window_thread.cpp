@@ -115,10 +115,14 @@ private slots:
         QVERIFY(waitForBlocks(w, 3));
         QCOMPARE(w.block()->firstFile().sampleCount, 4096ull);
 
-        // The server goes away: the window says so and keeps running, waiting for it.
+        // The server goes away: the window says so and keeps running, waiting for it; once it
+        // is back, the blocks flow again and the message goes.
         server.stop();
         QTRY_VERIFY_WITH_TIMEOUT(statusMentions(w, "нет соединения"), 10000);
         QVERIFY(!w.isStopped());
+        QVERIFY(server.start());
+        QVERIFY(waitForBlocks(w, 2));
+        QTRY_VERIFY(!statusMentions(w, "Сеть"));
         w.slotStart();
     }
 };
