@@ -108,6 +108,7 @@ void Net16ch1M(benchmark::State &state)
     RecordServer server({recordPath()}, {});
     server.start();
     FetchingSource source;
+    source.setPollInterval(0); // the window's pacing between blocks is not the transport's
     source.setServerPort(server.port());
     source.setFileName(QFileInfo(recordPath()).fileName());
     source.setComputeSpectrum(false);
