@@ -39,7 +39,7 @@ test-tsan: deps
 	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L threads
 
 FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORMA_GUI=OFF -DORMA_FUZZ=ON >/dev/null
-FUZZ_TARGETS = postfix record
+FUZZ_TARGETS = postfix record netreply
 
 fuzz: deps
 	@if [ -f fuzz/CMakeLists.txt ]; then \

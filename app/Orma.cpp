@@ -76,6 +76,8 @@ Orma::Orma(QWidget *parent)
     m_pNoteLabel = new QLabel(statusBar());
     m_pNoteLabel->setObjectName("m_pNoteLabel");
     statusBar()->addWidget(m_pNoteLabel, 1);
+    m_pSourceMessage = new QLabel(statusBar());
+    statusBar()->addPermanentWidget(m_pSourceMessage);
     setStatus("Остановка сбора", QColor(255, 0, 0));
     resize(719, 465);
     setIconSize(QSize(20, 22));
@@ -470,7 +472,10 @@ QString Orma::sourceTitle()
     case KindSharedMemory:
         return "Сигнал из разделяемой памяти - " + m_sMapName;
     default:
-        return "Сигнал из сети - ";
+        return QStringLiteral("Сигнал из сети - %1 : %2 : %3")
+            .arg(m_session.network.address)
+            .arg(m_session.network.port)
+            .arg(m_session.network.fileName);
     }
 }
 
@@ -682,6 +687,12 @@ void Orma::slotExit()
 {
     close();
     QCoreApplication::exit(0);
+}
+
+void Orma::slotSourceMessage(QString sText)
+{
+    if (sender() == source())
+        m_pSourceMessage->setText(sText);
 }
 
 void Orma::setStatus(const QString &sText, const QColor &color)

@@ -105,6 +105,8 @@ public slots:
     void slotShowFontDlg();
     void slotAboutAction();
     void slotShowNetworkSettings();
+    // A live source's message (what it waits for, what went wrong) beside the acquisition state.
+    void slotSourceMessage(QString sText);
     void slotFileOpenAction();
     void slotFileAddDelAction();
     void slotExit();
@@ -226,6 +228,7 @@ private:
     QAction *m_pModeAction = nullptr;
     QMap<int, QAction *> m_mModeActions;
     QString m_sMapName;
+    QLabel *m_pSourceMessage = nullptr;
 
     // state
     Session m_session;

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -83,8 +84,11 @@ void Orma::slotChangeMode(bool isFlg)
     for (QAction *action : m_mModeActions)
         blocks.push_back(std::make_unique<QSignalBlocker>(action));
     clearChannels();
-    m_acq.install(kind, info->create());
+    m_pSourceMessage->clear();
+    m_acq.install(kind, info->create({m_sMapName, m_session.network}));
     setNote(QString());
+    // What a live source runs into (a missing region, a server that fails) goes to the status bar.
+    connect(source(), &SignalSource::signalAddText, this, &Orma::slotSourceMessage);
 
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);

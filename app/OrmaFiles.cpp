@@ -14,7 +14,9 @@
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "sources/ui/FileParamsDlg.h"
+#include "sources/FileMapSource.h"
 #include "sources/FileSource.h"
+#include "sources/NetSource.h"
 #include "sources/ui/LoadedFilesDlg.h"
 #include "sources/ui/NetworkSettingsDlg.h"
 
@@ -149,6 +151,9 @@ void Orma::applyCommandLine(const QStringList &arguments)
         m_sMapName = arguments.at(1);
         if (m_pFileMapAction->isEnabled()) {
             m_pFileMapAction->setChecked(true);
+            // Already the configured kind: the source exists, without the name.
+            if (auto *map = qobject_cast<FileMapSource *>(source()))
+                map->setFileName(m_sMapName);
             rebuildTitle();
             slotStart();
         }
@@ -407,8 +412,18 @@ void Orma::slotShowNetworkSettings()
         return;
     m_session.network = dialog.settings();
     m_session.network.save(m_session.appConfigPath);
-    if (sourceKind() == KindNetwork)
-        rebuildTitle();
+    auto *net = qobject_cast<NetSource *>(source());
+    if (!net)
+        return;
+    // The connection is the source thread's: it ends before the server changes.
+    const bool wasRunning = m_acq.shutDown();
+    if (!isStopped())
+        slotStart();
+    net->setServerAddress(m_session.network.address);
+    net->setServerPort(int(m_session.network.port));
+    net->setFileName(m_session.network.fileName);
+    rebuildTitle();
+    m_acq.resumeAfterSwitch(wasRunning);
 }
 
 void Orma::slotLegendChanged(QString sText)

@@ -1,17 +1,39 @@
 #include "app/SourceKinds.h"
 
+#include "sources/FileMapSource.h"
 #include "sources/FileSource.h"
+#include "sources/NetSource.h"
 #include "sources/SignalSimulation.h"
 
 namespace {
 
-template <typename T> std::unique_ptr<SignalSource> make() { return std::make_unique<T>(); }
+template <typename T> std::unique_ptr<SignalSource> make(const SourceSetup &)
+{
+    return std::make_unique<T>();
+}
+
+std::unique_ptr<SignalSource> makeFileMap(const SourceSetup &setup)
+{
+    auto source = std::make_unique<FileMapSource>();
+    if (!setup.mapName.isEmpty())
+        source->setFileName(setup.mapName);
+    return source;
+}
+
+std::unique_ptr<SignalSource> makeNet(const SourceSetup &setup)
+{
+    auto source = std::make_unique<NetSource>();
+    source->setServerAddress(setup.network.address);
+    source->setServerPort(int(setup.network.port));
+    source->setFileName(setup.network.fileName);
+    return source;
+}
 
 const SourceKindInfo kKinds[kSourceKindCount] = {
     {KindFile, "Сигнал из файла", "m_pSigFileAction", &make<FileSource>},
     {KindSimulation, "Имитация сигнала", "m_pSimulationAction", &make<SignalSimulation>},
-    {KindSharedMemory, "Разделяемая память", "m_pFileMapAction", nullptr},
-    {KindNetwork, "Сеть", "m_pNetAction", nullptr},
+    {KindSharedMemory, "Разделяемая память", "m_pFileMapAction", &makeFileMap},
+    {KindNetwork, "Сеть", "m_pNetAction", &makeNet},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "sources/Postfix.h"
 #include "sources/SampleCodes.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTextCodec>
 
@@ -221,37 +222,91 @@ uint64_t FileSource::windowFrames(int file) const
     return start < held ? std::min<uint64_t>(sampleBufferLength(), held - start) : 0;
 }
 
+uint64_t FileSource::readWindow(int file, const ByteReader &read)
+{
+    const uint64_t frame = m_fileParams[size_t(file)].frameBytes();
+    const uint64_t wanted = frame ? windowFrames(file) : 0;
+    uint64_t done = 0;
+    if (wanted) {
+        const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
+        const uint64_t offset = m_window.windowStart * frame;
+        m_chunk.resize(size_t(step * frame));
+        while (done < wanted) {
+            const uint64_t frames = std::min(step, wanted - done);
+            const uint64_t whole =
+                read(offset + done * frame, m_chunk.data(), frames * frame) / frame;
+            storeFrames(file, m_chunk.data(), whole, done);
+            done += whole;
+            if (whole < frames)
+                break; // the data ended early (truncated meanwhile)
+        }
+    }
+    clearFrames(file, done);
+    return done;
+}
+
 bool FileSource::readSamples()
 {
     for (size_t i = 0; i < m_files.size(); ++i) {
-        const FileParams &p = m_fileParams[i];
-        const uint64_t frame = p.frameBytes();
-        if (!frame)
+        if (!m_fileParams[i].frameBytes())
             continue;
         QFile file(m_files[i].name);
         if (!openRecord(file))
             return false;
-        uint64_t done = 0;
-        const uint64_t wanted = windowFrames(int(i));
-        if (wanted && file.seek(qint64(m_window.windowStart * frame))) {
-            const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
-            m_chunk.resize(size_t(step * frame));
-            while (done < wanted) {
-                const uint64_t frames = std::min(step, wanted - done);
-                const qint64 got = file.read(reinterpret_cast<char *>(m_chunk.data()),
-                                             qint64(frames * frame));
-                if (got <= 0)
-                    break;
-                const uint64_t whole = uint64_t(got) / frame;
-                storeFrames(int(i), m_chunk.data(), whole, done);
-                done += whole;
-                if (whole < frames)
-                    break; // the file ended early (truncated meanwhile)
-            }
-        }
-        clearFrames(int(i), done);
+        readWindow(int(i), [&file](uint64_t offset, uint8_t *dst, uint64_t bytes) -> uint64_t {
+            if (!file.seek(qint64(offset)))
+                return 0;
+            const qint64 got = file.read(reinterpret_cast<char *>(dst), qint64(bytes));
+            return got > 0 ? uint64_t(got) : 0;
+        });
     }
     return true;
+}
+
+uint8_t FileSource::takeLivePostfix(const PostfixSearch &found, qint64 dataBytes,
+                                    QString &problem)
+{
+    LoadedFile &loaded = m_files.front();
+    loaded.dataBytes = dataBytes;
+    if (!found.found) {
+        m_postfixKnown = !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+        return PostfixParsed;
+    }
+    m_postfixKnown = true;
+    if (found.offset < 0) {
+        problem = QStringLiteral("постфикс без первого ключа «DEVICE_NAME»");
+        return PostfixError;
+    }
+    uint8_t result = PostfixParsed;
+    if (!takePostfix(0, found.text, result)) {
+        problem = QStringLiteral("постфикс содержит ошибки");
+        return PostfixError;
+    }
+    const FileParams &parsed = loaded.parsed;
+    const uint64_t frame = parsed.frameBytes();
+    if (frame && dataBytes >= 0 && parsed.sampleCount > uint64_t(dataBytes) / frame)
+        problem = QStringLiteral("постфикс описывает %1 отсчётов на канал, данных есть на %2")
+                      .arg(parsed.sampleCount)
+                      .arg(uint64_t(dataBytes) / frame);
+    return result;
+}
+
+void FileSource::reportProblem(const QString &text)
+{
+    m_problemReported = true;
+    if (text == m_problem)
+        return;
+    m_problem = text;
+    emit signalAddText(text);
+}
+
+void FileSource::settleProblems()
+{
+    if (!m_problemReported && !m_problem.isEmpty()) {
+        m_problem.clear();
+        emit signalAddText(QString()); // over: the status line clears
+    }
+    m_problemReported = false;
 }
 
 // --- Blocks ------------------------------------------------------------------------------
@@ -264,7 +319,13 @@ void FileSource::interruptWait()
 
 void FileSource::waitForData()
 {
-    QThread::msleep(uint32_t(std::max(0, m_pollInterval.load())));
+    // The pause between blocks (the window's pacing, up to its update period) ends early on a
+    // stop, so that stopping never waits for it.
+    QElapsedTimer pause;
+    pause.start();
+    for (qint64 left = m_pollInterval.load(); left > 0 && !stopPending();
+         left = m_pollInterval.load() - pause.elapsed())
+        QThread::msleep(uint32_t(std::min<qint64>(left, 10)));
     for (;;) {
         // Each poll parks behind a GUI hold; the GUI may replace the files meanwhile.
         WorkerLock lock(*this);
@@ -317,6 +378,10 @@ int FileSource::readBlock()
         m_readStatus = -1; // the file is there but will not open: the window says so and stops
         return -1;
     }
+    // An interrupted wait (a new source, a start, a hold) lets one block through; the next one
+    // waits for the producer again, or the handshake would be off for good after any hold.
+    if (ok)
+        m_noWaitFlag = false;
     if (!ok && !m_readError)
         m_readStatus = -1; // not a postfix error: the data could not be had
     return ok && !m_readError ? 0 : -1;
@@ -456,7 +521,6 @@ bool FileSource::readPass()
     if (result != PostfixParsed || m_userParamsChanged) {
         m_rereadFlag = true;
         m_userParamsChanged = false;
-        m_noWaitFlag = false;
         releaseWindowBuffer();
         m_window.windowChanged = true;
     }

@@ -6,6 +6,7 @@
 //
 // A record is only ever opened for reading; the flag file is the only file written.
 #include "sources/FlagFile.h"
+#include "sources/Postfix.h"
 #include "sources/SignalSource.h"
 
 #include <QStringList>
@@ -85,6 +86,23 @@ protected:
     // leaves the user a message.
     bool openRecord(QFile &file);
 
+    // --- Live transports: one record whose bytes a producer offers block by block ----------
+    // Takes the postfix found in the producer's postfix bytes (searched once, not re-read): a
+    // live producer's postfix that went missing keeps the last one; without any, the record is
+    // read with the user parameters. `dataBytes` are the sample bytes the producer offers now;
+    // the record is limited to them. `problem` names what is wrong with the postfix.
+    uint8_t takeLivePostfix(const PostfixSearch &found, qint64 dataBytes, QString &problem);
+    // Copies up to `bytes` from `offset` of the transport's bytes; returns the bytes copied.
+    using ByteReader = std::function<uint64_t(uint64_t offset, uint8_t *dst, uint64_t bytes)>;
+    // Reads the window of `file` chunk by chunk through `read`; frames it does not deliver
+    // are zero. Returns the frames delivered.
+    uint64_t readWindow(int file, const ByteReader &read);
+    // A transport problem, sent once with signalAddText() while it lasts. Worker only.
+    void reportProblem(const QString &text);
+    // At the end of a block: one without problems ends the last one (an empty text says so),
+    // so that it is sent again when it recurs.
+    void settleProblems();
+
     struct LoadedFile {
         QString name;
         QString cachedPostfix; // the postfix text last parsed
@@ -109,4 +127,6 @@ private:
     std::atomic<bool> m_postfixKnown{true};
     bool m_readError = false;
     std::vector<uint8_t> m_chunk;
+    QString m_problem;
+    bool m_problemReported = false;
 };

@@ -97,11 +97,12 @@ void SignalSource::terminate()
 
 void SignalSource::stopAndWait()
 {
-    if (!isRunning())
-        return;
-    stopSource();
-    wait();
-    // The loop's last act took this lock: everything it wrote is now ours to tear down.
+    if (isRunning()) {
+        stopSource();
+        wait();
+    }
+    // The loop's last act took this lock: everything it wrote is now ours to tear down, also
+    // when the run ended before (a wait the sanitizer cannot see).
     std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
 }
 
@@ -141,6 +142,7 @@ void SignalSource::run()
         }
         emit signalDataReady(block);
     }
+    endRun();
     std::unique_lock<std::recursive_mutex> lock(m_stateMutex);
     m_stopFlag = false;
     m_requestDataFlag = false;

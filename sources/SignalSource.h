@@ -120,6 +120,10 @@ public slots:
 protected:
     // The block loop; sources that must set up a channel first override it and call this one.
     void run() override;
+    // In the worker as the loop ends, before its last lock: what a source set up for the run
+    // (a connection, mapped regions) is released here, ordered before a later run and the
+    // destructor.
+    virtual void endRun() {}
     // Waits for the producer to offer a block; the base serves at once.
     virtual void waitForData() {}
     // Reads (or generates) the block into the buffers; -1 when nothing could be read.

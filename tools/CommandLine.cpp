@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 
 CommandLine::CommandLine(const QStringList &args, const QSet<QString> &valued,
@@ -61,3 +62,19 @@ void reportError(const QString &message)
 {
     std::fprintf(stderr, "orma-tool: %s\n", message.toLocal8Bit().constData());
 }
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void onInterrupt(int) { g_interrupted = 1; }
+
+} // namespace
+
+void catchInterrupts()
+{
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+}
+
+bool interruptRequested() { return g_interrupted != 0; }

@@ -30,3 +30,8 @@ private:
 
 // Writes "orma-tool: <message>" to stderr.
 void reportError(const QString &message);
+
+// Ctrl-C and SIGTERM end a long-running command's loop instead of the process, so that what it
+// made (shared-memory regions, a listening port) is cleaned up.
+void catchInterrupts();
+bool interruptRequested();

@@ -19,3 +19,5 @@ int imdCommand(const QStringList &args);
 // Exit status of its own: 0 a block matched, 1 none did, 2 an error.
 int searchCommand(const QStringList &args);
 int exportCommand(const QStringList &args);
+int shmProduceCommand(const QStringList &args);
+int serveCommand(const QStringList &args);

@@ -2,6 +2,7 @@
 // them, whole or growing block by block with the flag-file handshake.
 #include "CommandLine.h"
 #include "Commands.h"
+#include "RecordOptions.h"
 
 #include "sources/RecordProducer.h"
 
@@ -9,12 +10,12 @@
 
 #include <cstdio>
 
-namespace {
-
 const QSet<QString> RecordOptions = {"--channels", "--samples", "--rate", "--bits", "--bytes",
                                      "--range", "--code", "--tone", "--noise",
                                      "--channel-delay"};
 const QSet<QString> RecordFlags = {"--complex", "--no-postfix"};
+
+namespace {
 
 bool parseTone(const QString &text, RecordTone &tone)
 {
@@ -28,7 +29,8 @@ bool parseTone(const QString &text, RecordTone &tone)
     return ok[0] && ok[1] && ok[2];
 }
 
-// The record described by the generate options; errors go into the command line.
+} // namespace
+
 RecordRecipe recordRecipe(CommandLine &cl)
 {
     RecordRecipe recipe = defaultRecordRecipe();
@@ -60,8 +62,6 @@ RecordRecipe recordRecipe(CommandLine &cl)
         cl.fail(QStringLiteral("give exactly one output file"));
     return recipe;
 }
-
-} // namespace
 
 int generateCommand(const QStringList &args)
 {

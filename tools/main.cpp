@@ -36,6 +36,8 @@ const char Usage[] =
     "                    [--fft N] [--impedance OHMS] [--json]\n"
     "  orma-tool export FILE... --what samples|spectrum --csv OUT.csv [--fft N] [--window CODE]\n"
     "                    [--range full|centred] [--position SAMPLE] [--length SAMPLES]\n"
+    "  orma-tool shm-produce NAME [generate options] --blocks K --period-ms T\n"
+    "  orma-tool serve RECORD... [--port P] [--period-ms T] [--block-samples S]\n"
     "\n"
     "analyze reads the records as the viewer does and prints every channel's figures;\n"
     "--wait takes each block from a live producer through the flag file.\n"
@@ -67,6 +69,11 @@ const char Usage[] =
     "Without a channel list every channel is searched.\n"
     "export writes what the viewer's CSV export writes: the samples from --position on\n"
     "(--length of them, N by default) in ADC codes, or the spectrum of the block in V^2 per bin.\n"
+    "shm-produce publishes K blocks of S samples, one every T ms, in the shared-memory regions\n"
+    "NAME_blk0, NAME_flg and NAME_postfix (the viewer's \"-sm NAME\"), and removes them at the end.\n"
+    "serve answers the network source on port P (7777): each record by its file name, with\n"
+    "its flag file; with --period-ms it serves each record as a live acquisition instead:\n"
+    "block after block of S samples (65536), one every T ms, offered through a flag of its own.\n"
     "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written,\n"
     "3 (devparams) a figure misses its criterion; search: 0 a block matched, 1 none did,\n"
     "2 any error.\n";
@@ -98,6 +105,10 @@ int main(int argc, char **argv)
         return searchCommand(args);
     if (command == QLatin1String("export"))
         return exportCommand(args);
+    if (command == QLatin1String("shm-produce"))
+        return shmProduceCommand(args);
+    if (command == QLatin1String("serve"))
+        return serveCommand(args);
     if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return ExitOk;
