@@ -304,7 +304,9 @@ bool Orma::showBlock()
     SignalSource *src = source();
     if (sourceKind() != KindSimulation && fileSource() && fileSource()->readError()) {
         stopAcquisition();
-        QMessageBox::warning(this, "ORMA", "\nСуффикс файла данных содержит ошибки!");
+        const QString why = blockPtr->postfixProblem;
+        QMessageBox::warning(this, "ORMA", "\nСуффикс файла данных содержит ошибки!" +
+                                               (why.isEmpty() ? QString() : "\n" + why));
         return false;
     }
     const FileParams &params = blockPtr->fileOfChannel(src->currentChannel());

@@ -27,6 +27,7 @@ struct BlockSnapshot {
     ReadWindow window;
     int readStatus = 0; // -1 when the block could not be read
     QString readFailure; // what to tell the user about that, empty when nothing
+    QString postfixProblem; // why the record's description was refused, empty when it was not
     // Why the filter left some channel of this block unfiltered; empty when it filtered every
     // channel or is off.
     QString filterStatus;

@@ -129,8 +129,11 @@ bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
     if (text == loaded.cachedPostfix)
         return true;
     FileParams &params = m_fileParams[size_t(file)];
-    if (parsePostfix(text, params) != PostfixParsed)
+    QString problem;
+    if (parsePostfix(text, params, &problem) != PostfixParsed) {
+        m_postfixProblem = QFileInfo(loaded.name).fileName() + QStringLiteral(": ") + problem;
         return false;
+    }
     loaded.cachedPostfix = text;
     params.multiChannel = true;
     params.codeType = CodeTwosComplement;

@@ -57,6 +57,20 @@ public:
         return ok && std::isfinite(out);
     }
 
+    // Records the first reason the postfix is refused, naming the key and its value, and
+    // returns false.
+    bool refuse(const char *key, const QString &rule) const
+    {
+        if (m_problem.isEmpty()) {
+            QString v;
+            m_problem = value(key, v) ? QStringLiteral("%1 \"%2\": %3").arg(QLatin1String(key), v, rule)
+                                      : QStringLiteral("%1: ключ отсутствует или не имеет значения")
+                                            .arg(QLatin1String(key));
+        }
+        return false;
+    }
+    const QString &problem() const { return m_problem; }
+
     // Comma-separated items; empty items are dropped before counting.
     template <typename T> bool list(const char *key, std::vector<T> &out) const
     {
@@ -83,18 +97,23 @@ public:
 
 private:
     const QString &m_text;
+    mutable QString m_problem;
 };
 
 bool readChannels(const KeyReader &keys, FileParams &params)
 {
     qint64 count = 0;
-    if (!keys.integer("NUMBER_OF_CHANNELS_", count) || count < 1 ||
-        count > qint64(std::numeric_limits<int32_t>::max()))
-        return false;
+    if (!keys.integer("NUMBER_OF_CHANNELS_", count))
+        return keys.refuse("NUMBER_OF_CHANNELS_", QStringLiteral("нужно целое число"));
+    if (count < 1 || count > qint64(std::numeric_limits<int32_t>::max()))
+        return keys.refuse("NUMBER_OF_CHANNELS_", QStringLiteral("каналов должно быть от 1 до 2147483647"));
     params.channelCount = uint32_t(count);
     std::vector<int> numbers;
-    if (!keys.list("NUMBERS_OF_CHANNELS_", numbers) || numbers.size() != params.channelCount)
-        return false;
+    if (!keys.list("NUMBERS_OF_CHANNELS_", numbers))
+        return keys.refuse("NUMBERS_OF_CHANNELS_", QStringLiteral("нужен список целых чисел через запятую"));
+    if (numbers.size() != params.channelCount)
+        return keys.refuse("NUMBERS_OF_CHANNELS_",
+                           QStringLiteral("нужно %1 номеров каналов, дано %2").arg(count).arg(numbers.size()));
     params.channelNumbers = std::move(numbers);
     return true;
 }
@@ -103,7 +122,7 @@ bool readSampleRate(const KeyReader &keys, FileParams &params)
 {
     double rate = 0.0;
     if (!keys.real("SAMPLING_RATE_", rate) || rate < 0.0)
-        return false;
+        return keys.refuse("SAMPLING_RATE_", QStringLiteral("нужно неотрицательное конечное число (Гц)"));
     params.sampleRate = rate;
     return true;
 }
@@ -115,11 +134,13 @@ bool readRecordKeys(const KeyReader &keys, FileParams &params)
 
     QString v;
     if (!keys.value("NUMBER_OF_SAMPLES_", v))
-        return false;
+        return keys.refuse("NUMBER_OF_SAMPLES_", QString());
     bool ok = false;
     const qulonglong samples = v.toULongLong(&ok);
-    if (!ok || samples < 8)
-        return false;
+    if (!ok)
+        return keys.refuse("NUMBER_OF_SAMPLES_", QStringLiteral("нужно целое неотрицательное число"));
+    if (samples < 8)
+        return keys.refuse("NUMBER_OF_SAMPLES_", QStringLiteral("нужно не меньше 8 отсчетов"));
     params.sampleCount = samples;
 
     if (!readSampleRate(keys, params))
@@ -127,38 +148,42 @@ bool readRecordKeys(const KeyReader &keys, FileParams &params)
 
     qint64 bytes = 0;
     if (!keys.integer("BYTES_PER_SAMPLES_", bytes) || (bytes != 1 && bytes != 2 && bytes != 4))
-        return false;
+        return keys.refuse("BYTES_PER_SAMPLES_", QStringLiteral("отсчет занимает 1, 2 или 4 байта"));
     params.bytesPerSample = uint8_t(bytes);
     // The record's byte size must be a representable file offset.
     const uint64_t frame = params.frameBytes();
     if (params.sampleCount > uint64_t(std::numeric_limits<qint64>::max()) / frame)
-        return false;
+        return keys.refuse("NUMBER_OF_SAMPLES_", QStringLiteral("запись такого размера не помещается в файл"));
 
     if (!keys.value("IS_COMPLEX_SIGNAL?_", v) || (v != QLatin1String("YES") &&
                                                   v != QLatin1String("NO")))
-        return false;
+        return keys.refuse("IS_COMPLEX_SIGNAL?_", QStringLiteral("допустимы только YES или NO"));
     params.isComplex = v == QLatin1String("YES");
 
     std::vector<double> shifts, gains;
+    const QString enough = QStringLiteral("нужно не меньше %1 чисел через запятую").arg(params.channelCount);
     if (!keys.list("SHIFT_FREQUENCY_", shifts) || shifts.size() < params.channelCount)
-        return false;
+        return keys.refuse("SHIFT_FREQUENCY_", enough);
     params.shiftFrequencies = std::move(shifts);
     if (!keys.list("GAINS_", gains) || gains.size() < params.channelCount)
-        return false;
+        return keys.refuse("GAINS_", enough);
     params.gains = std::move(gains);
 
     double volts = 0.0;
     if (!keys.real("VOLTAGE_RANGE_", volts))
-        return false;
+        return keys.refuse("VOLTAGE_RANGE_", QStringLiteral("нужно конечное число (В)"));
     const double millivolts = std::trunc(volts * 1000.0);
     if (millivolts < std::numeric_limits<int32_t>::min() ||
         millivolts > std::numeric_limits<int32_t>::max())
-        return false;
+        return keys.refuse("VOLTAGE_RANGE_", QStringLiteral("диапазон не помещается в 32-разрядное число милливольт"));
     params.voltageRangeMv = int32_t(millivolts);
 
     qint64 bits = 0;
-    if (!keys.integer("BIT_RANGE_", bits) || bits < 1 || bits > 8 * params.bytesPerSample)
-        return false;
+    if (!keys.integer("BIT_RANGE_", bits))
+        return keys.refuse("BIT_RANGE_", QStringLiteral("нужно целое число разрядов"));
+    if (bits < 1 || bits > 8 * params.bytesPerSample)
+        return keys.refuse("BIT_RANGE_", QStringLiteral("%1 разрядов не помещаются в отсчет из %2 байт")
+                                             .arg(bits).arg(params.bytesPerSample));
     params.bitRange = uint8_t(bits);
     return true;
 }
@@ -188,9 +213,14 @@ PostfixSearch findPostfix(const QByteArray &tail)
     return result;
 }
 
-uint8_t parsePostfix(const QString &text, FileParams &params)
+uint8_t parsePostfix(const QString &text, FileParams &params, QString *problem)
 {
-    return readRecordKeys(KeyReader(text), params) ? PostfixParsed : PostfixError;
+    const KeyReader keys(text);
+    if (readRecordKeys(keys, params))
+        return PostfixParsed;
+    if (problem)
+        *problem = keys.problem();
+    return PostfixError;
 }
 
 uint8_t parseSpectrumPostfix(const QString &text, FileParams &params, uint32_t &fftSize)

@@ -23,7 +23,8 @@ PostfixSearch findPostfix(const QByteArray &tail);
 
 // Parses a record postfix into `params` key by key in a fixed order; the first key that is
 // missing or breaks its rule ends the parse with PostfixError, leaving the keys before it stored.
-uint8_t parsePostfix(const QString &text, FileParams &params);
+// `problem`, when given, names the key, its value and the rule it breaks.
+uint8_t parsePostfix(const QString &text, FileParams &params, QString *problem = nullptr);
 
 // Parses the tail of a spectrum file ("FFT_SIZE_", channels, channel numbers, rate).
 uint8_t parseSpectrumPostfix(const QString &text, FileParams &params, uint32_t &fftSize);

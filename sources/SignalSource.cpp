@@ -165,6 +165,7 @@ void SignalSource::serveRequest()
     if (changed)
         m_rereadFlag = true;
     m_readFailure.clear();
+    m_postfixProblem.clear();
     const int result = readBlock();
     m_skipWaitOnce = false;
     if (result == -1 && changed)
@@ -190,6 +191,7 @@ void SignalSource::publishBlock()
     block->window = m_window;
     block->readStatus = m_readStatus;
     block->readFailure = m_readFailure;
+    block->postfixProblem = m_postfixProblem;
     block->filterStatus = m_filterStatus;
     block->samples = m_samples;
     block->index = m_index;

@@ -186,6 +186,7 @@ protected:
     std::atomic<int> m_readStatus{0};
     std::atomic<int> m_pollInterval{0};
     QString m_readFailure; // worker only: what the user is told when a read fails
+    QString m_postfixProblem; // worker only: the key, value and rule a refused postfix breaks
 
     ReadWindow m_window;
     SpectrumSettings m_spectrum;

@@ -47,9 +47,13 @@ void runBlock(FileSource &source, bool wait)
 
 QString blockError(const FileSource &source, const QString &file)
 {
-    if (source.readError())
-        return file + (source.postfixKnown() ? QStringLiteral(": the postfix has errors")
-                                             : QStringLiteral(": the record has no postfix"));
+    if (source.readError()) {
+        const QString why = source.lastBlock() ? source.lastBlock()->postfixProblem : QString();
+        if (!source.postfixKnown())
+            return file + QStringLiteral(": the record has no postfix");
+        return file + QStringLiteral(": the postfix has errors") +
+               (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QStringLiteral(")"));
+    }
     if (source.readStatus() == -1)
         return file + QStringLiteral(": the record cannot be read");
     if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0))

@@ -99,7 +99,24 @@ private slots:
         QFETCH(QString, line);
         QFETCH(bool, parses);
         FileParams p;
-        QCOMPARE(parsePostfix(withLine(key, line), p) == PostfixParsed, parses);
+        QString problem;
+        QCOMPARE(parsePostfix(withLine(key, line), p, &problem) == PostfixParsed, parses);
+        // A refusal names the key it found wrong, so that the producer can be mended (a sample
+        // size too small for the bits is blamed on the bit range, which is checked against it).
+        if (!parses)
+            QVERIFY2(problem.startsWith(key + "_") || problem.startsWith("BIT_RANGE_"),
+                     qPrintable(problem));
+    }
+
+    void refusalsSayWhatRuleIsBroken()
+    {
+        FileParams p;
+        QString problem;
+        QCOMPARE(parsePostfix(withLine("BIT_RANGE", "BIT_RANGE_ 20"), p, &problem), PostfixError);
+        QCOMPARE(problem, QString::fromUtf8("BIT_RANGE_ \"20\": 20 разрядов не помещаются в отсчет из 2 байт"));
+        QCOMPARE(parsePostfix(withLine("NUMBER_OF_SAMPLES", "NUMBER_OF_SAMPLES_ many"), p, &problem),
+                 PostfixError);
+        QCOMPARE(problem, QString::fromUtf8("NUMBER_OF_SAMPLES_ \"many\": нужно целое неотрицательное число"));
     }
 
     void smallRangeTruncatesToZeroMillivolts()
