@@ -63,6 +63,7 @@ Orma::Orma(QWidget *parent)
     : QMainWindow(parent), m_session(applicationConfigPath(QCoreApplication::applicationDirPath()))
 {
     buildActions();
+    assignShortcuts();
     buildMenus();
     buildToolBars();
     buildCentralWidget();
@@ -156,6 +157,8 @@ Orma::Orma(QWidget *parent)
     connect(m_pOrmaSpectrPanel, &OrmaSpectrPanel::signalHideMarker, this, &Orma::slotHideMarker);
     connect(m_pOrmaSpectrPanel, &OrmaPanel::signalDimChanged, this, &Orma::slotSpectrParams);
 
+    // Below what its layouts need, sliders would run over the plots and labels into each other.
+    setMinimumSize(minimumSizeHint());
     applyCommandLine(QCoreApplication::arguments().mid(1));
 }
 
@@ -258,10 +261,30 @@ void Orma::buildActions()
                     m_pVZoomAction, m_pHZoomAction, m_pBlueMarkerAction, m_pRedMarkerAction};
 }
 
+// The usual keys of a bench instrument's viewer; the menus show them beside their entries.
+void Orma::assignShortcuts()
+{
+    const struct {
+        QAction *Orma::*member;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {&Orma::m_pFileOpenAction, QKeySequence::Open},
+        {&Orma::m_pSaveConfigAction, QKeySequence::Save},
+        {&Orma::m_pActionStart, QKeySequence(Qt::Key_F5)},
+        {&Orma::m_pSingleStartAction, QKeySequence(Qt::Key_F6)},
+        {&Orma::m_pExitAction, QKeySequence::Quit},
+        {&Orma::m_pZoomAction, QKeySequence::ZoomIn},
+        {&Orma::m_pUndoAction, QKeySequence::Undo},
+        {&Orma::m_pUndoAllAction, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+    };
+    for (const auto &s : shortcuts)
+        (this->*s.member)->setShortcut(s.keys);
+}
+
 void Orma::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    QMenu *file = bar->addMenu("Файл");
+    QMenu *file = bar->addMenu("&Файл");
     file->addAction(m_pFileOpenAction);
     file->addAction(m_pFileAddDelAction);
     file->addAction(m_pFileParamsAction);
@@ -274,32 +297,32 @@ void Orma::buildMenus()
     file->addSeparator();
     file->addAction(m_pExitAction);
 
-    m_pModeMenu = bar->addMenu("Режим");
+    m_pModeMenu = bar->addMenu("&Режим");
     m_pModeMenu->setObjectName("m_pModeMenu");
     m_pModeMenu->addAction(m_pSingleStartAction);
     m_pModeMenu->addSeparator();
     for (QAction *kind : {m_pSigFileAction, m_pSimulationAction, m_pFileMapAction, m_pNetAction})
         m_pModeMenu->addAction(kind);
 
-    QMenu *view = bar->addMenu("Вид");
+    QMenu *view = bar->addMenu("&Вид");
     for (QAction *mode : {m_pOscAction, m_pSpectrAction, m_pOscSpectrAction})
         view->addAction(mode);
 
-    QMenu *settings = bar->addMenu("Настройки");
+    QMenu *settings = bar->addMenu("&Настройки");
     for (QAction *item : {m_pActionOscSpectr, m_pPalletAction, m_pFontAction,
                           m_pNetworkSettingsAction, m_pOtherAction})
         settings->addAction(item);
     settings->addSeparator();
     settings->addAction(m_pSaveConfigAction);
 
-    m_pSimulationMenu = bar->addMenu("Имитатор!");
+    m_pSimulationMenu = bar->addMenu("&Имитатор!");
     m_pSimulationMenu->setObjectName("m_pSimulationMenu");
     m_pSimulationMenu->setTearOffEnabled(false);
     m_pSimulationMenu->setSeparatorsCollapsible(false);
-    m_pFindMenu = bar->addMenu("Поиск!");
+    m_pFindMenu = bar->addMenu("&Поиск!");
     m_pFindMenu->setObjectName("m_pFindMenu");
 
-    QMenu *transform = m_pTransformMenu = bar->addMenu("Преобразование");
+    QMenu *transform = m_pTransformMenu = bar->addMenu("Пр&еобразование");
     transform->setObjectName("m_pTransformMenu");
     transform->addAction(m_pFiltrationAction);
     transform->addAction(m_pVectorDiagramAction);
@@ -307,12 +330,12 @@ void Orma::buildMenus()
     transform->addSeparator();
     transform->addAction(m_pPluginsAction);
 
-    QMenu *measure = bar->addMenu("Измерения");
+    QMenu *measure = bar->addMenu("Из&мерения");
     for (QAction *item : {m_pDevParamsAction, m_pPhaseMisAction, m_pAdcDistribAction,
                           m_pIntermodDistAction})
         measure->addAction(item);
 
-    bar->addMenu("Справка")->addAction(m_pAboutAction);
+    bar->addMenu("&Справка")->addAction(m_pAboutAction);
 }
 
 void Orma::buildToolBars()

@@ -155,6 +155,7 @@ private:
     struct ActionRow;
     // construction
     void buildActions();
+    void assignShortcuts();
     void buildMenus();
     void buildToolBars();
     void buildCentralWidget();

@@ -4,6 +4,7 @@
 #include "WindowTestKit.h"
 
 #include "app/MainConfig.h"
+#include "app/Translations.h"
 #include "panels/ComboBoxInc.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaSlider.h"
@@ -16,6 +17,8 @@
 #include "sources/SignalSource.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QMenuBar>
 #include <QLabel>
 #include <QStatusBar>
 #include <QFile>
@@ -290,6 +293,28 @@ private slots:
         QVERIFY(waitForBlocks(w, 1));
         w.slotStop();
         QCOMPARE(chooser->currentIndex(), 7);
+    }
+
+    void stockDialogsKeysAndSizeSuitAUser()
+    {
+        if (!installQtRussian(*QCoreApplication::instance()))
+            QSKIP("Qt's Russian translation is not installed (qttranslations5-l10n)");
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+
+        Orma w;
+        w.show();
+        QCOMPARE(action(w, "m_pFileOpenAction")->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(action(w, "m_pActionStart")->shortcut(), QKeySequence(Qt::Key_F5));
+        QCOMPARE(action(w, "m_pExitAction")->shortcut(), QKeySequence(QKeySequence::Quit));
+        for (QAction *menu : w.menuBar()->actions())
+            QVERIFY2(menu->text().contains('&'), qPrintable(menu->text()));
+
+        const QSize least = w.minimumSize();
+        QVERIFY(least.width() > 300 && least.height() > 200);
+        w.resize(300, 200);
+        QTest::qWait(20);
+        QVERIFY(w.width() >= least.width() && w.height() >= least.height());
     }
 
     void aMaximisedWindowKeepsItsNormalSize()
