@@ -1,6 +1,7 @@
 #pragma once
 // Driving the real main window offscreen: waiting for blocks, writing records, answering the
 // next modal dialog.
+#include "app/MainConfig.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
 #include "sources/RecordWriter.h"
@@ -8,9 +9,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -18,6 +21,19 @@
 
 // Inline, so that a test that uses only some of them builds without unused-function warnings.
 namespace {
+
+// The configuration the window reads beside the test executables.
+inline QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
+
+// Each window test starts from the defaults, under the native organisation and application
+// names, with Qt's test paths.
+inline void prepareWindowTests()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(kNativeOrganisation);
+    QCoreApplication::setApplicationName(kNativeApplication);
+    QFile::remove(appIni());
+}
 
 inline QAction *action(Orma &w, const char *name) { return w.findChild<QAction *>(name); }
 

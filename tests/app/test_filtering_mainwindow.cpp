@@ -57,12 +57,9 @@ class TestFilteringWindow : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini");
+        prepareWindowTests();
     }
-    void cleanup() { QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini"); }
+    void cleanup() { QFile::remove(appIni()); }
 
     void actionsOpenTheDialogAndSwitch()
     {

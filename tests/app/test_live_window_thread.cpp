@@ -42,15 +42,11 @@ bool statusMentions(Orma &w, const QString &text)
 class LiveWindowTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString appIni() const { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
 
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(appIni());
+        prepareWindowTests();
     }
     void cleanup() { QFile::remove(appIni()); }
 

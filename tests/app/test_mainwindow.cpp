@@ -33,12 +33,9 @@ class TestWindow : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini");
+        prepareWindowTests();
     }
-    void cleanup() { QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini"); }
+    void cleanup() { QFile::remove(appIni()); }
 
     void startsOnGeneratorWithBothPanels()
     {

@@ -22,12 +22,9 @@ class MeasurementWindowTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini");
+        prepareWindowTests();
     }
-    void cleanup() { QFile::remove(QCoreApplication::applicationDirPath() + "/ORMA.ini"); }
+    void cleanup() { QFile::remove(appIni()); }
 
     // 200 generator blocks into the three open dialogs, then each closed while the cycle runs.
     void followGenerator()

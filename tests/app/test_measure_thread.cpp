@@ -24,7 +24,6 @@
 
 namespace {
 
-QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
 
 constexpr double Rate = 1e6;
 constexpr double ToneHz = Rate / 64.37;
@@ -54,10 +53,7 @@ class TestMeasureDialogs : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(appIni());
+        prepareWindowTests();
     }
     void cleanup() { QFile::remove(appIni()); }
 

@@ -32,7 +32,6 @@
 
 namespace {
 
-QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
 
 void saveAnalyser(const std::function<void(AnalyserSettings &)> &edit)
 {
@@ -52,10 +51,7 @@ class TestWindowDisplay : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(appIni());
+        prepareWindowTests();
     }
     void cleanup() { QFile::remove(appIni()); }
 

@@ -22,7 +22,6 @@
 
 namespace {
 
-QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
 
 // Names the file in the next save dialog and accepts it, once the dialog has taken the name
 // (it fills itself in after it shows).
@@ -76,10 +75,7 @@ class TestWindowExport : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
-        QFile::remove(appIni());
+        prepareWindowTests();
     }
     void cleanup() { QFile::remove(appIni()); }
 

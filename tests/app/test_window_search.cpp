@@ -28,7 +28,6 @@
 
 namespace {
 
-QString appIni() { return QCoreApplication::applicationDirPath() + "/ORMA.ini"; }
 
 constexpr int kSpikeCode = 1024; // 2.5 V: 12 bits over 5 V
 
@@ -92,11 +91,8 @@ class TestWindowSearch : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(kNativeOrganisation);
-        QCoreApplication::setApplicationName(kNativeApplication);
+        prepareWindowTests();
         QSettings(kNativeOrganisation, kNativeApplication).remove("plugins");
-        QFile::remove(appIni());
     }
     void cleanup()
     {

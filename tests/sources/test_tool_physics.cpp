@@ -130,9 +130,9 @@ private slots:
         QCOMPARE(tool({"export", file, "--what", "spectrum", "--csv", spectrum, "--fft", "4096"})
                      .exitCode,
                  0);
-        QFile spec(spectrum);
-        QVERIFY(spec.open(QIODevice::ReadOnly));
-        const QStringList rows = QString::fromUtf8(spec.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        QFile spectrumFile(spectrum);
+        QVERIFY(spectrumFile.open(QIODevice::ReadOnly));
+        const QStringList rows = QString::fromUtf8(spectrumFile.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 2049);
         double total = 0;
         for (int i = 1; i < rows.size(); ++i)
