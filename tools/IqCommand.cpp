@@ -130,13 +130,9 @@ int iqCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    error = checkRecordFiles(s.files, false);
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
     FileSource source;
-    openRecords(source, s.files);
+    if (!openCheckedRecords(source, s.files, false))
+        return ExitRecord;
     source.setComputeSpectrum(false);
     source.setPosition(s.position, 3 * s.length);
     runBlock(source, false);

@@ -151,13 +151,9 @@ int phaseCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    error = checkRecordFiles(s.files, false);
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
     FileSource source;
-    openRecords(source, s.files);
+    if (!openCheckedRecords(source, s.files, false))
+        return ExitRecord;
     SpectrumSettings analysis;
     analysis.fftSize = s.fftSize;
     source.setSpectrumSettings(analysis);

@@ -152,12 +152,8 @@ void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOption
 int analyseRecord(FileSource &source, const AnalysisOptions &s,
                   const std::function<void(FileSource &)> &placeWindow)
 {
-    QString error = checkRecordFiles(s.files, s.wait);
-    if (!error.isEmpty()) {
-        reportError(error);
+    if (!openCheckedRecords(source, s.files, s.wait))
         return ExitRecord;
-    }
-    openRecords(source, s.files);
     source.setPollInterval(s.wait ? 10 : 0);
     source.setSpectrumSettings(s.spectrum());
     source.setFilterParams(s.filterParams);
@@ -169,7 +165,7 @@ int analyseRecord(FileSource &source, const AnalysisOptions &s,
 
     for (uint32_t block = 0; block < s.average; ++block) {
         runBlock(source, s.wait);
-        error = blockError(source, s.files.first());
+        const QString error = blockError(source, s.files.first());
         if (!error.isEmpty()) {
             reportError(error);
             return ExitRecord;

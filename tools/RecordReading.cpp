@@ -1,5 +1,7 @@
 #include "RecordReading.h"
 
+#include "CommandLine.h"
+
 #include "sources/FileSource.h"
 
 #include <QEventLoop>
@@ -28,6 +30,17 @@ void openRecords(FileSource &source, const QStringList &files)
     source.setFileName(files.first());
     for (int i = 1; i < files.size(); ++i)
         source.addFile(files.at(i));
+}
+
+bool openCheckedRecords(FileSource &source, const QStringList &files, bool wait)
+{
+    const QString error = checkRecordFiles(files, wait);
+    if (!error.isEmpty()) {
+        reportError(error);
+        return false;
+    }
+    openRecords(source, files);
+    return true;
 }
 
 void runBlock(FileSource &source, bool wait)

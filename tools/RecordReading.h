@@ -13,6 +13,8 @@ class FileSource;
 QString checkRecordFiles(const QStringList &files, bool wait);
 // The source reads `files`, the first being the main record.
 void openRecords(FileSource &source, const QStringList &files);
+// Checks the files, reports the first problem and returns false; else opens them in the source.
+bool openCheckedRecords(FileSource &source, const QStringList &files, bool wait);
 // One block; `wait` takes it from a live producer through the flag file.
 void runBlock(FileSource &source, bool wait);
 // Why the last block cannot be used, named after `file`; empty when it can.
