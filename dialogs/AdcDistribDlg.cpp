@@ -92,7 +92,7 @@ void AdcDistribDlg::buildWidgets()
     m_pAdcPlot->setAxisTitle(QwtPlot::xBottom, QString::fromUtf8("Коды АЦП"));
     // A light canvas for the black histogram; no record position to mark.
     m_pAdcPlot->setCanvasBackground(Qt::white);
-    m_pAdcPlot->positionLine()->detach();
+    m_pAdcPlot->positionLine()->hide(); // no record position to mark; the plot keeps owning it
 
     m_pAllDataCmbBox = named(new QComboBox, "m_pAllDataCmbBox");
     m_pAllDataCmbBox->addItems({QString::fromUtf8("в окне осциллографа"), QString::fromUtf8("на всей выборке")});

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSpacerItem>
 #include <QToolButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "panels/ComboBoxInc.h"
@@ -16,15 +17,38 @@
 
 namespace {
 
-QLineEdit *readout(QWidget *parent, const char *name, int width)
+// A read-out that asks for the width of its widest expected text at the font it has now,
+// whatever font the user picks, so that no figure is cut while the window has the room; a
+// window made very narrow may still squeeze it to half.
+class ReadoutEdit : public QLineEdit {
+public:
+    ReadoutEdit(QWidget *parent, const QString &widest) : QLineEdit(parent), m_widest(widest)
+    {
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override
+    {
+        // The frame, the text margins and the cursor's room on either side of the text.
+        const int chrome = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) +
+                           textMargins().left() + textMargins().right() + 8;
+        return QSize(fontMetrics().horizontalAdvance(m_widest) + chrome, 22);
+    }
+    QSize minimumSizeHint() const override
+    {
+        const QSize full = sizeHint();
+        return QSize(full.width() / 2, full.height());
+    }
+
+private:
+    QString m_widest;
+};
+
+QLineEdit *readout(QWidget *parent, const char *name, const char *widest)
 {
-    auto *edit = new QLineEdit(parent);
+    auto *edit = new ReadoutEdit(parent, QString::fromLatin1(widest));
     edit->setObjectName(QString::fromLatin1(name));
     edit->setReadOnly(true);
     edit->setFocusPolicy(Qt::NoFocus);
-    edit->setMinimumWidth(width / 2);
-    edit->setMaximumWidth(width);
-    edit->setFixedHeight(22);
     return edit;
 }
 
@@ -87,35 +111,35 @@ void OrmaPanel::setupUi(QWidget *panel)
     m_pCyclesFrame->setObjectName(QStringLiteral("m_pCyclesFrame"));
     QHBoxLayout *cycles = row(m_pCyclesFrame);
     cycles->addWidget(label(m_pCyclesFrame, QStringLiteral("Число циклов")));
-    m_pCyclesEdit = readout(m_pCyclesFrame, "m_pCyclesEdit", 48);
+    m_pCyclesEdit = readout(m_pCyclesFrame, "m_pCyclesEdit", "999999");
     cycles->addWidget(m_pCyclesEdit);
     m_pTopLayout->addWidget(m_pCyclesFrame);
 
     m_pChanLabel = label(m_pFrame, QStringLiteral("Канал"), "m_pChanLabel");
     m_pTopLayout->addWidget(m_pChanLabel);
-    m_pChanEdit = readout(m_pFrame, "m_pChanEdit", 36);
+    m_pChanEdit = readout(m_pFrame, "m_pChanEdit", "999");
     m_pTopLayout->addWidget(m_pChanEdit);
 
     m_pMinMaxWidget = new QWidget(m_pFrame);
     m_pMinMaxWidget->setObjectName(QStringLiteral("m_pMinMaxWidget"));
     QHBoxLayout *minMax = row(m_pMinMaxWidget);
     minMax->addWidget(label(m_pMinMaxWidget, QStringLiteral("Min")));
-    m_pMinEdit = readout(m_pMinMaxWidget, "m_pMinEdit", 84);
+    m_pMinEdit = readout(m_pMinMaxWidget, "m_pMinEdit", "-8388608");
     minMax->addWidget(m_pMinEdit);
     minMax->addWidget(label(m_pMinMaxWidget, QStringLiteral("Max")));
-    m_pMaxEdit = readout(m_pMinMaxWidget, "m_pMaxEdit", 84);
+    m_pMaxEdit = readout(m_pMinMaxWidget, "m_pMaxEdit", "-8388608");
     minMax->addWidget(m_pMaxEdit);
     m_pTopLayout->addWidget(m_pMinMaxWidget);
 
     m_pMarkerXLabel = label(m_pFrame, QStringLiteral("x="), "m_pMarkerXLabel");
     m_pMarkerXLabel->setToolTip(QStringLiteral("Положение / расстояние между маркерами"));
     m_pTopLayout->addWidget(m_pMarkerXLabel);
-    m_pMarkerXEdit = readout(m_pFrame, "m_pMarkerXEdit", 84);
+    m_pMarkerXEdit = readout(m_pFrame, "m_pMarkerXEdit", "-8388608");
     m_pTopLayout->addWidget(m_pMarkerXEdit);
     m_pMarkerYLabel = label(m_pFrame, QStringLiteral("y="), "m_pMarkerYLabel");
     m_pMarkerYLabel->setToolTip(m_pMarkerXLabel->toolTip());
     m_pTopLayout->addWidget(m_pMarkerYLabel);
-    m_pMarkerYEdit = readout(m_pFrame, "m_pMarkerYEdit", 84);
+    m_pMarkerYEdit = readout(m_pFrame, "m_pMarkerYEdit", "-8388608");
     m_pTopLayout->addWidget(m_pMarkerYEdit);
     m_pTopLayout->addStretch(1);
 
@@ -158,7 +182,7 @@ void OrmaPanel::setupUi(QWidget *panel)
     m_pBottomLayout->addStretch(1);
     m_pHorizontalTitle = label(m_pFrame, QString(), "m_pHorizontalTitle");
     m_pBottomLayout->addWidget(m_pHorizontalTitle);
-    m_pValueEdit = readout(m_pFrame, "m_pValueEdit", 84);
+    m_pValueEdit = readout(m_pFrame, "m_pValueEdit", "-8388608");
     m_pValueEdit->setMaxLength(9);
     m_pBottomLayout->addWidget(m_pValueEdit);
     m_pHorizontalDimension = label(m_pFrame, QString(), "m_pHorizontalDimension");
@@ -180,7 +204,7 @@ void OrmaPanel::setupUi(QWidget *panel)
                    {"ENB", "m_pEnbEdit", &m_pEnbEdit}};
     for (const auto &f : figures) {
         dyn->addWidget(label(m_pDynParamFrame, QString::fromLatin1(f.text)));
-        *f.edit = readout(m_pDynParamFrame, f.name, 64);
+        *f.edit = readout(m_pDynParamFrame, f.name, "-200.00");
         dyn->addWidget(*f.edit);
     }
     m_pBottomLayout->addWidget(m_pDynParamFrame);
@@ -192,7 +216,7 @@ void OrmaPanel::setupUi(QWidget *panel)
     m_pHarmCmbBox->setObjectName(QStringLiteral("m_pHarmCmbBox"));
     m_pHarmCmbBox->addItems({QStringLiteral("Гармоника"), QStringLiteral("Диапазон"), QStringLiteral("Плотность")});
     power->addWidget(m_pHarmCmbBox);
-    m_pPowerEdit = readout(m_pPowerFrame, "m_pPowerEdit", 76);
+    m_pPowerEdit = readout(m_pPowerFrame, "m_pPowerEdit", "-999.99");
     m_pPowerEdit->setMaxLength(7);
     power->addWidget(m_pPowerEdit);
     m_pDimCmbBox = new QComboBox(m_pPowerFrame);
@@ -210,7 +234,7 @@ void OrmaPanel::setupUi(QWidget *panel)
     QHBoxLayout *rate = row(m_pSampleFreqWidget);
     m_pHorizontalTitle_2 = label(m_pSampleFreqWidget, QStringLiteral("Частота дискретизации"), "m_pHorizontalTitle_2");
     rate->addWidget(m_pHorizontalTitle_2);
-    m_pSampleRateEdit = readout(m_pSampleFreqWidget, "m_pSampleRateEdit", 84);
+    m_pSampleRateEdit = readout(m_pSampleFreqWidget, "m_pSampleRateEdit", "999999.999");
     m_pSampleRateEdit->setMaxLength(9);
     rate->addWidget(m_pSampleRateEdit);
     m_pHorizontalDimension_2 = label(m_pSampleFreqWidget, QStringLiteral("кГц"), "m_pHorizontalDimension_2");

@@ -66,6 +66,27 @@ class PanelBaseTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Read-outs are as wide as their widest figure at the font in use: "65536" cycles and a
+    // "-200.00" dB figure show whole, at the default font and at a larger one, in a panel as wide
+    // as the window's.
+    void readoutsFitTheirFigures()
+    {
+        OrmaOscPanel panel;
+        panel.resize(1280, 400);
+        panel.show();
+        for (int points : {0, 14}) {
+            if (points)
+                panel.setFont(QFont(panel.font().family(), points));
+            QTest::qWait(20);
+            for (const auto &[edit, text] : {std::pair<QLineEdit *, const char *>{panel.m_pCyclesEdit, "65536"},
+                                             {panel.m_pSnrEdit, "-200.00"}}) {
+                const QFontMetrics fm(edit->font());
+                QVERIFY2(edit->width() >= fm.horizontalAdvance(QString::fromLatin1(text)) + 4,
+                         qPrintable(QString("%1 px for %2").arg(edit->width()).arg(text)));
+            }
+        }
+    }
+
     void markerReadoutsShowPositionsOrDistances()
     {
         Bench b;
