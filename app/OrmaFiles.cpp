@@ -98,7 +98,8 @@ void Orma::loadFile(const QString &sFile)
 void Orma::slotFileOpenAction()
 {
     const QString file =
-        QFileDialog::getOpenFileName(this, "Файл чтения сигнала", "./", "(*.bin)");
+        QFileDialog::getOpenFileName(this, "Файл чтения сигнала", "./",
+                                     "Записи АЦП (*.bin);;Все файлы (*)");
     if (file.isEmpty())
         return;
     m_pSigFileAction->setChecked(true);
