@@ -22,6 +22,14 @@ extern "C" const char *__tsan_default_suppressions()
            "race:QtMetaTypePrivate::QMetaTypeFunctionHelper\n"
            "race:QWaitCondition\n"
            "race:QTest::qRun\n" // the test runner's watchdog thread
+           // QtConcurrent::run builds the task's result slot in the calling thread and hands the
+           // task to a pool thread under QThreadPool's lock, which it does not show.
+           "race:QFutureInterface\n"
+           "race:QtConcurrent::RunFunctionTask\n"
+           "race:QtConcurrent::StoredFunctorCall\n"
+           // A queued slot gets its copy of the arguments (the block's shared pointer) in the
+           // receiving thread, ordered after the sender's writes by the event queue's lock.
+           "race:QtPrivate::FunctorCall\n"
            // Qt's own memory moves on its event queue and shared strings, whose locks and
            // reference counts it does not show.
            "called_from_lib:libQt5Core.so.5\n"

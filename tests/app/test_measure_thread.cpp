@@ -187,8 +187,13 @@ private slots:
                  qPrintable(QString::number(phaseField(*w, "m_pPhaseMis2Edit"))));
         QElapsedTimer wait;
         wait.start();
-        while (!dlg->isMeasuring() && wait.elapsed() < 10000)
+        // Blocks keep coming (a slow, sanitized run may have stopped at a threshold) until one
+        // is being measured when the window goes.
+        while (!dlg->isMeasuring() && wait.elapsed() < 30000) {
+            if (w->isStopped())
+                w->slotStart();
             QCoreApplication::processEvents();
+        }
         QVERIFY(dlg->isMeasuring());
         delete w;
     }
