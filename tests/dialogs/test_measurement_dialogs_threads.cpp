@@ -66,8 +66,8 @@ private slots:
             s.isAllData = true;
             distrib->setSettings(s);
             distrib->show();
-            distrib->followBlock(block(round, 4000000), 0, 0);
-            distrib->followBlock(block(round + 1, 4000000), 0, 0);
+            distrib->followBlock(block(round, 1000000), 0, 0);
+            distrib->followBlock(block(round + 1, 1000000), 0, 0);
             QVERIFY(distrib->isComputing());
             distrib->close();
             delete distrib;
