@@ -114,7 +114,7 @@ private slots:
         dlg->findChild<QCheckBox *>("m_pWinCheck")->setChecked(false);
         QVERIFY(w.source()->allDataMode());
         QVERIFY(waitForBlocks(w, 3));
-        QTRY_COMPARE(dlg->lastOutcome()->sampleCount, uint64_t(100000));
+        QTRY_COMPARE_WITH_TIMEOUT(dlg->lastOutcome()->sampleCount, uint64_t(100000), 30000);
         QVERIFY(std::abs(phaseField(w, "m_pPhaseMis2Edit") + 12.5) < 0.01);
         dlg->close();
         QTRY_VERIFY(!w.source()->allDataMode());
