@@ -1,6 +1,7 @@
 // Channel search: the level units against hand-computed values, the "Find/" keys as stored,
 // the test order and strict comparisons over hand-built blocks, the report text, and
 // orma-tool search finding the block a record was built with.
+#include "tests/sources/ToolRun.h"
 #include "sources/ChannelSearch.h"
 #include "sources/Postfix.h"
 #include "tests/ScratchIni.h"
@@ -83,26 +84,7 @@ FindSettings only(int criterion, double threshold, int unit = LevelDb)
     return f;
 }
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Run tool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/orma-tool", args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using Run = ToolRun;
 
 // Two channels (device numbers 3 and 7) of 12-bit codes in 16-bit words over 5 V: a small
 // sine, and on channel 7 one sample of code 1024 (2.5 V on the amplitude axis) at `spike`.

@@ -2,6 +2,7 @@
 // spurious tone in the stop band; filtered, the stop-band tone is down by at least the design's
 // attenuation while the pass-band tone keeps its level; --filter-ini reads the dialog's keys;
 // parameters that cannot be designed are refused by name instead of giving figures.
+#include "tests/sources/ToolRun.h"
 #include "sources/IniFile.h"
 
 #include <QCoreApplication>
@@ -16,26 +17,7 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Run tool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/orma-tool", args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using Run = ToolRun;
 
 // 1 MHz: a 10 kHz tone (pass band of every filter below) and a tone at 123 kHz with half its
 // amplitude, so that unfiltered the spur is 6 dB below the fundamental.
