@@ -2,14 +2,36 @@
 
 #include <algorithm>
 #include <cmath>
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Truncation toward zero, INT64_MIN for NaN and for what does not fit, as the x86 conversion
+// gives it without a range test of its own.
+inline int64_t truncated(double v)
+{
+#if defined(__SSE2__) && defined(__x86_64__)
+    return _mm_cvttsd_si64(_mm_set_sd(v));
+#else
+    return v > -9.2e18 && v < 9.2e18 ? int64_t(v) : INT64_MIN;
+#endif
+}
+
+} // namespace
 
 bool resetHistogram(CodeHistogram &h, int bitRange)
 {
     if (bitRange < 1 || bitRange > MaxHistogramBits)
         return false;
+    // The bins' storage is kept: a histogram counted block after block reallocates (and
+    // page-faults) half a megabyte per block at 16 bits otherwise.
+    std::vector<uint64_t> counts = std::move(h.counts);
     h = CodeHistogram();
     h.bitRange = bitRange;
-    h.counts.assign((size_t(1) << bitRange) + 1, 0);
+    counts.assign((size_t(1) << bitRange) + 1, 0);
+    h.counts = std::move(counts);
     return true;
 }
 
@@ -17,25 +39,29 @@ void countCodes(CodeHistogram &h, const double *samples, uint64_t n)
 {
     if (h.counts.empty() || !samples)
         return;
-    const double half = h.half();
-    const double top = double(h.counts.size() - 1);
-    const double end = top + 1.0; // truncation puts [top, top + 1) into the last bin
+    const uint64_t top = h.counts.size() - 1;
+    // Shifted by one more code, so that truncation toward zero is the floor for every sample
+    // that lands in a bin: bin = trunc(sample + half + 1) - 1, and [top, top + 1) is the last.
+    const double shift = double(h.half()) + 1.0;
+    const double end = double(top) + 2.0;
     uint64_t *counts = h.counts.data();
     uint64_t low = 0, high = 0, rejected = 0;
     for (uint64_t i = 0; i < n; ++i) {
-        const double v = samples[i] + half;
-        if (v >= 0.0 && v < end) {
-            ++counts[size_t(v)];
-        } else if (v < 0.0) {
+        const double v = samples[i] + shift;
+        // One conversion and one unsigned test per sample; NaN and huge values convert to
+        // INT64_MIN and fall to the rare branch with the out-of-range ones.
+        const uint64_t bin = uint64_t(truncated(v)) - 1;
+        if (bin <= top)
+            ++counts[bin];
+        else if (v < 1.0)
             ++low;
-        } else if (v >= end) {
+        else if (v >= end)
             ++high;
-        } else {
+        else
             ++rejected;
-        }
     }
     counts[0] += low;
-    counts[h.counts.size() - 1] += high;
+    counts[top] += high;
     h.clampedLow += low;
     h.clampedHigh += high;
     h.rejected += rejected;

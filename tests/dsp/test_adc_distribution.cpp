@@ -187,19 +187,25 @@ private slots:
                 QCOMPARE(v, 0.0);
     }
 
-    // NaN samples land in no bin; truncation toward zero as the codes are counted.
+    // NaN samples land in no bin; truncation toward zero as the codes are counted; values too
+    // large for any integer are clamped like the rest. A histogram reset after an earlier,
+    // wider one starts from empty bins.
     void oddSamples()
     {
         CodeHistogram h;
+        QVERIFY(resetHistogram(h, 8));
+        const auto earlier = weylSine(1000, 100.0, 0.0);
+        countCodes(h, earlier.data(), earlier.size());
         QVERIFY(resetHistogram(h, 4)); // codes -8 ... 8
-        const double x[] = {NAN, 8.7, 8.0, -8.0, -8.2, 0.9, -0.9, INFINITY, -INFINITY};
-        countCodes(h, x, 9);
+        const double x[] = {NAN, 8.7, 8.0, -8.0, -8.2, 0.9, -0.9, INFINITY, -INFINITY, 1e300, -1e19, -8.9};
+        countCodes(h, x, 12);
+        QCOMPARE(h.binCount(), 17);
         QCOMPARE(h.rejected, uint64_t(1));
-        QCOMPARE(h.counted, uint64_t(8));
-        QCOMPARE(h.clampedHigh, uint64_t(1)); // +inf; 8.7 truncates into code 8
-        QCOMPARE(h.clampedLow, uint64_t(2));  // -8.2 and -inf
-        QCOMPARE(h.counts[16], uint64_t(3));
-        QCOMPARE(h.counts[0], uint64_t(3));
+        QCOMPARE(h.counted, uint64_t(11));
+        QCOMPARE(h.clampedHigh, uint64_t(2)); // +inf, 1e300; 8.7 truncates into code 8
+        QCOMPARE(h.clampedLow, uint64_t(4));  // -8.2, -inf, -1e19, -8.9
+        QCOMPARE(h.counts[16], uint64_t(4));
+        QCOMPARE(h.counts[0], uint64_t(5));
         QCOMPARE(h.counts[8], uint64_t(1));   // 0.9 - 8 + 8 = 8.9 -> code 0
         QCOMPARE(h.counts[7], uint64_t(1));   // -0.9 -> 7.1 -> code -1
     }
