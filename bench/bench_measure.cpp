@@ -1,11 +1,13 @@
 // The measurement dialogs' work beside the floor it cannot go below: the phase mismatch of four
 // channels against one bare pass over the same samples, and a vector diagram of 1M I/Q points
-// drawn into a square canvas (compare with MinMaxScan/1M, a bare pass over 1M doubles).
+// drawn into a square canvas (compare with MinMaxScan/1M, a bare pass over 1M doubles, and with
+// the same points written as single pixels, the floor of drawing them).
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -66,8 +68,8 @@ void phase4ch(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * int64_t(4 * k1M));
 }
 
-// 1M points of a slowly turning, breathing I/Q trajectory on a 800 x 800 canvas.
-void drawVector(benchmark::State &state)
+// A slowly turning, breathing I/Q trajectory: steps of one to three pixels on the canvas.
+std::shared_ptr<IqSlice> trajectory()
 {
     auto slice = std::make_shared<IqSlice>();
     slice->re.resize(k1M);
@@ -77,7 +79,34 @@ void drawVector(benchmark::State &state)
         slice->re[n] = std::round(a * std::cos(p));
         slice->im[n] = std::round(a * std::sin(p));
     }
-    const QSize canvas(800, 800);
+    return slice;
+}
+
+constexpr int kCanvas = 800;
+
+// The floor of any drawing of the trajectory: each point mapped and written as one pixel.
+void vectorDots(benchmark::State &state)
+{
+    const auto slice = trajectory();
+    std::vector<uint32_t> image(size_t(kCanvas) * kCanvas);
+    const double scale = kCanvas / 65536.0, centre = kCanvas / 2.0;
+    for (auto _ : state) {
+        std::fill(image.begin(), image.end(), 0u);
+        for (size_t n = 0; n < k1M; ++n) {
+            const double px = slice->re[n] * scale + centre, py = centre - slice->im[n] * scale;
+            if (px >= 0 && px < kCanvas - 0.5 && py >= 0 && py < kCanvas - 0.5)
+                image[size_t(py + 0.5) * kCanvas + size_t(px + 0.5)] = 1u;
+        }
+        benchmark::DoNotOptimize(image.data());
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(k1M));
+}
+
+// 1M points of the trajectory drawn as a line on a 800 x 800 canvas.
+void drawVector(benchmark::State &state)
+{
+    const auto slice = trajectory();
+    const QSize canvas(kCanvas, kCanvas);
     OrmaPlot plot;
     for (int axis = 0; axis < QwtPlot::axisCnt; ++axis)
         plot.enableAxis(axis, false);
@@ -108,6 +137,7 @@ void drawVector(benchmark::State &state)
 const bool registered = [] {
     benchmark::RegisterBenchmark("Scan/4ch_1M", scan4ch)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Phase/4ch_1M", phase4ch)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Draw/vector/dots_1M", vectorDots)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Draw/vector/1M", drawVector)->Unit(benchmark::kMillisecond);
     return true;
 }();

@@ -54,24 +54,85 @@ void drawLine(double x0, double y0, double x1, double y1, uint32_t *pixels, int 
 
 } // namespace
 
+namespace {
+
+// A line between two pixels inside the image, both ends included: integer steps along the
+// longer axis, so that the short segments of a dense trajectory cost a few additions each.
+void drawInsideLine(int x0, int y0, int x1, int y1, uint32_t *pixels, int stride, uint32_t color)
+{
+    const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
+    const int sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -stride : stride;
+    uint32_t *p = pixels + ptrdiff_t(y0) * stride + x0;
+    *p = color;
+    if (dx >= dy) {
+        int error = dx / 2;
+        for (int k = 0; k < dx; ++k) {
+            p += sx;
+            error -= dy;
+            if (error < 0) {
+                error += dx;
+                p += sy;
+            }
+            *p = color;
+        }
+    } else {
+        int error = dy / 2;
+        for (int k = 0; k < dy; ++k) {
+            p += sy;
+            error -= dx;
+            if (error < 0) {
+                error += dy;
+                p += sx;
+            }
+            *p = color;
+        }
+    }
+}
+
+} // namespace
+
 void rasterizeTrajectory(const double *x, const double *y, size_t n, const PixelMapping &m,
                          uint32_t *pixels, int width, int height, int stride, uint32_t color)
 {
-    if (n == 0)
+    constexpr int ShortStep = 4;
+    if (n == 0 || width <= 0 || height <= 0)
         return;
-    const double w = width, h = height;
-    double x0 = (x[0] - m.xs1) * m.xScale + m.xp1, y0 = (y[0] - m.ys1) * m.yScale + m.yp1;
-    drawLine(x0, y0, x0, y0, pixels, width, height, stride, color);
-    for (size_t i = 1; i < n; ++i) {
-        const double x1 = (x[i] - m.xs1) * m.xScale + m.xp1, y1 = (y[i] - m.ys1) * m.yScale + m.yp1;
-        // Most steps of a dense trajectory stay within a pixel of the last: no line to draw.
-        if (std::abs(x1 - x0) < 1.0 && std::abs(y1 - y0) < 1.0 && x1 >= 0.0 && x1 < w - 0.5 && y1 >= 0.0 &&
-            y1 < h - 0.5)
-            pixels[int(y1 + 0.5) * stride + int(x1 + 0.5)] = color;
-        else
-            drawLine(x0, y0, x1, y1, pixels, width, height, stride, color);
-        x0 = x1;
-        y0 = y1;
+    // A point rounds to a pixel of the image when it lies in [0, w - 0.5) x [0, h - 0.5); a
+    // segment between two such points needs no clipping.
+    const double right = width - 0.5, bottom = height - 0.5;
+    double fx0 = 0.0, fy0 = 0.0;
+    int ix0 = 0, iy0 = 0;
+    bool inside0 = false, finite0 = false;
+    for (size_t i = 0; i < n; ++i) {
+        const double fx = (x[i] - m.xs1) * m.xScale + m.xp1, fy = (y[i] - m.ys1) * m.yScale + m.yp1;
+        const bool inside = fx >= 0.0 && fx < right && fy >= 0.0 && fy < bottom;
+        const bool finite = inside || (std::isfinite(fx) && std::isfinite(fy));
+        if (inside) {
+            const int ix = int(fx + 0.5), iy = int(fy + 0.5);
+            const int dx = ix - ix0, dy = iy - iy0;
+            if (!inside0) {
+                pixels[size_t(iy) * size_t(stride) + size_t(ix)] = color;
+            } else if (std::max(std::abs(dx), std::abs(dy)) <= ShortStep) {
+                // Most steps of a dense trajectory are this short: four points at quarters of
+                // the step, in 16.16 fixed point, cover its pixels without a branch.
+                const int fx16 = (ix0 << 16) + 0x8000, fy16 = (iy0 << 16) + 0x8000;
+                for (int k = 1; k <= ShortStep; ++k) {
+                    const int px = (fx16 + k * (dx << 14)) >> 16, py = (fy16 + k * (dy << 14)) >> 16;
+                    pixels[size_t(py) * size_t(stride) + size_t(px)] = color;
+                }
+            } else {
+                drawInsideLine(ix0, iy0, ix, iy, pixels, stride, color);
+            }
+            ix0 = ix;
+            iy0 = iy;
+        }
+        // A segment with an end off the image is cut at its edges; NaN breaks the line.
+        if (i > 0 && finite && finite0 && !(inside && inside0))
+            drawLine(fx0, fy0, fx, fy, pixels, width, height, stride, color);
+        fx0 = fx;
+        fy0 = fy;
+        inside0 = inside;
+        finite0 = finite;
     }
 }
 

@@ -280,8 +280,17 @@ private slots:
         const double nan = std::nan("");
         const double dx[] = {2, 12, nan, 5}, dy[] = {3, 3, 1, 7};
         rasterizeTrajectory(dx, dy, 4, identity, px.data(), w, h, w, 1u);
-        QCOMPARE(lit(), 11); // (2, 3) to (12, 3); nothing to or from the NaN
+        QCOMPARE(lit(), 12); // (2, 3) to (12, 3), then (5, 7) alone; nothing to or from the NaN
+        QCOMPARE(px[size_t(7 * w + 5)], 1u);
         QCOMPARE(px[size_t(1 * w + 12)], 0u);
+        // Steps inside the canvas: a diagonal, a steep and a one-pixel step cover their pixels.
+        std::fill(px.begin(), px.end(), 0u);
+        const double sx[] = {0, 9, 10, 10, 11}, sy[] = {0, 9, 9, 0, 1};
+        rasterizeTrajectory(sx, sy, 5, identity, px.data(), w, h, w, 1u);
+        QCOMPARE(lit(), 10 + 1 + 9 + 1);
+        for (int k = 0; k <= 9; ++k)
+            QVERIFY(px[size_t(k * w + k)] == 1u && px[size_t(k * w + 10)] == 1u);
+        QCOMPARE(px[size_t(1 * w + 11)], 1u);
         // Scale and offset: value 0..1 onto pixels 0..19, y turned over as on a canvas.
         PixelMapping m;
         m.xScale = 19;
