@@ -28,6 +28,8 @@ const PhaseMisJob &fourChannels()
 {
     static const PhaseMisJob job = [] {
         PhaseMisJob j;
+        auto samples = std::make_shared<std::array<std::vector<double>, PhaseMisJob::ChannelCount>>();
+        j.keep = samples;
         std::mt19937_64 random(3);
         std::normal_distribution<double> noise(0, 2);
         const double w = 2 * M_PI / 97.3;
@@ -35,10 +37,11 @@ const PhaseMisJob &fourChannels()
             j.channels[size_t(c)] = c;
             j.present[size_t(c)] = true;
             j.recordFrequency[size_t(c)] = 1e6 / 97.3;
-            std::vector<double> &s = j.samples[size_t(c)];
+            std::vector<double> &s = (*samples)[size_t(c)];
             s.resize(k1M);
             for (size_t i = 0; i < k1M; ++i)
                 s[i] = std::round(20000 * std::sin(w * double(i) - c * M_PI / 18) + noise(random));
+            j.samples[size_t(c)] = {s.data(), s.size()};
         }
         j.sampleRate = 1e6;
         return j;
@@ -51,8 +54,8 @@ void scan4ch(benchmark::State &state)
     const PhaseMisJob &job = fourChannels();
     for (auto _ : state) {
         double total = 0;
-        for (const std::vector<double> &s : job.samples)
-            total += sumRange(s.data(), 0, long(s.size()));
+        for (const PhaseMisJob::Samples &s : job.samples)
+            total += sumRange(s.data, 0, long(s.size));
         benchmark::DoNotOptimize(total);
     }
     state.SetItemsProcessed(state.iterations() * int64_t(4 * k1M));

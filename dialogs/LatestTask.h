@@ -41,6 +41,8 @@ public:
             start(std::move(request));
     }
     bool isBusy() const { return m_running || m_pending.has_value(); }
+    // Forgets the request waiting behind the running one (a dialog that closes).
+    void dropPending() { m_pending.reset(); }
     // Waits for the running task and drops a pending one (tests, shutdown).
     void wait()
     {

@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <iterator>
@@ -52,7 +51,9 @@ QLineEdit *readOnlyField(const QString &name)
 
 } // namespace
 
-PhaseMisDlg::PhaseMisDlg(QWidget *parent) : QDialog(parent)
+PhaseMisDlg::PhaseMisDlg(QWidget *parent)
+    : QDialog(parent),
+      m_task(measure, [this](std::shared_ptr<const PhaseMisOutcome> outcome) { showOutcome(*outcome); })
 {
     // The title as the dialog has always been known (with its Latin "c").
     setWindowTitle(QString::fromUtf8("Измерение фазового рас\x63огласования"));
@@ -131,7 +132,6 @@ PhaseMisDlg::PhaseMisDlg(QWidget *parent) : QDialog(parent)
     showRunning(false);
     setSettings(PhaseMisSettings());
 
-    connect(&m_watcher, &QFutureWatcher<PhaseMisOutcome>::finished, this, &PhaseMisDlg::slotFinishTask);
     connect(m_pWinCheck, &QCheckBox::stateChanged, this, &PhaseMisDlg::signalAllData);
     connect(m_pStartButton, &QPushButton::clicked, this, &PhaseMisDlg::slotStartClicked);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
@@ -141,7 +141,7 @@ PhaseMisDlg::PhaseMisDlg(QWidget *parent) : QDialog(parent)
 
 PhaseMisDlg::~PhaseMisDlg()
 {
-    m_watcher.waitForFinished();
+    m_task.wait();
 }
 
 // --- settings -----------------------------------------------------------------------------
@@ -217,31 +217,13 @@ void PhaseMisDlg::followBlock(const BlockSnapshotPtr &block, const ScopeWindow &
         request.channels[size_t(c)] = ok ? number : -1;
     }
     request.span = m_pWinCheck->isChecked() ? spanOfWindow(*block, window) : wholeBuffer(*block);
-    if (m_watcher.isRunning())
-        m_waiting = std::move(request); // an older waiting block is of no more use
-    else
-        start(std::move(request));
+    m_task.submit(std::move(request)); // an older waiting block is of no more use
 }
 
 // The task holds the block, which nobody writes; it copies its spans and measures them.
-void PhaseMisDlg::start(Request request)
+PhaseMisOutcome PhaseMisDlg::measure(const Request &request)
 {
-    m_watcher.setFuture(QtConcurrent::run([request = std::move(request)] {
-        return measurePhaseMis(makePhaseMisJob(*request.block, request.channels, request.span));
-    }));
-}
-
-void PhaseMisDlg::slotFinishTask()
-{
-    const QFuture<PhaseMisOutcome> future = m_watcher.future();
-    if (future.resultCount() > 0)
-        showOutcome(future.result());
-    if (m_waiting) {
-        Request next = std::move(*m_waiting);
-        m_waiting.reset();
-        if (isVisible())
-            start(std::move(next));
-    }
+    return measurePhaseMis(makePhaseMisJob(request.block, request.channels, request.span));
 }
 
 void PhaseMisDlg::showOutcome(const PhaseMisOutcome &outcome)
@@ -350,6 +332,6 @@ void PhaseMisDlg::hideEvent(QHideEvent *event)
     if (event->spontaneous())
         return;
     saveSettings();
-    m_waiting.reset();
+    m_task.dropPending();
     emit signalAllData(); // a whole-record read it asked for ends with it
 }

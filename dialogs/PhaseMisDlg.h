@@ -4,11 +4,11 @@
 // when a phase leaves its window. Works on the oscilloscope window or on the whole block.
 #include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
+#include "dialogs/LatestTask.h"
 #include "sources/PhaseMisJob.h"
 #include "sources/PhaseMisSettings.h"
 
 #include <QDialog>
-#include <QFutureWatcher>
 
 #include <optional>
 
@@ -43,7 +43,7 @@ public:
     bool wantsWholeRecord() const;
     // The last measurement shown; empty before the first.
     const std::optional<PhaseMisOutcome> &lastOutcome() const { return m_outcome; }
-    bool isMeasuring() const { return m_watcher.isRunning(); }
+    bool isMeasuring() const { return m_task.isBusy(); }
 
 signals:
     void signalStart();
@@ -51,7 +51,6 @@ signals:
     void signalAllData();
 
 public slots:
-    void slotFinishTask();
     void slotStartClicked();
     void slotStop();
 
@@ -65,7 +64,7 @@ private:
         std::array<int, PhaseMisJob::ChannelCount> channels;
         SampleSpan span;
     };
-    void start(Request request);
+    static PhaseMisOutcome measure(const Request &request);
     void showOutcome(const PhaseMisOutcome &outcome);
     void refreshFields();
     // Phase of channel c (1..3) in the unit of the phase chooser.
@@ -86,10 +85,10 @@ private:
     QCheckBox *m_pWinCheck = nullptr;
     QPushButton *m_pStartButton = nullptr;
 
-    QFutureWatcher<PhaseMisOutcome> m_watcher;
-    std::optional<Request> m_waiting;
     std::optional<PhaseMisOutcome> m_outcome;
     PhaseMisTransforms m_phaseTransforms;
     TimeTransforms m_timeTransforms;
     bool m_bRunning = false;
+    // Last, so that it waits for its task before the fields its result reaches go.
+    LatestTask<Request, PhaseMisOutcome> m_task;
 };

@@ -3,18 +3,21 @@
 #include <algorithm>
 #include <cmath>
 
-PhaseMisJob makePhaseMisJob(const BlockSnapshot &block,
+PhaseMisJob makePhaseMisJob(const BlockSnapshotPtr &blockPtr,
                             const std::array<int, PhaseMisJob::ChannelCount> &channels,
                             const SampleSpan &span)
 {
     PhaseMisJob job;
     job.channels = channels;
+    job.keep = blockPtr;
+    const BlockSnapshot &block = *blockPtr;
     for (int c = 0; c < PhaseMisJob::ChannelCount; ++c) {
         const int k = block.channels.indexOf(channels[size_t(c)]);
         job.present[size_t(c)] = k >= 0 && block.channelSamples(k);
         if (!job.present[size_t(c)])
             continue;
-        job.samples[size_t(c)] = copyChannel(block, k, span);
+        if (const double *s = channelAt(block, k, span))
+            job.samples[size_t(c)] = {s, size_t(span.count)};
         job.sampleRate = job.sampleRate > 0 ? job.sampleRate : block.fileOfChannel(channels[size_t(c)]).sampleRate;
         if (const ChannelRecord *r = block.channelRecord(k))
             job.recordFrequency[size_t(c)] = r->fundamentalFrequency;
@@ -30,9 +33,9 @@ PhaseMisOutcome measurePhaseMis(const PhaseMisJob &job)
     for (size_t c = 0; c < crossings.size(); ++c) {
         if (!job.present[c])
             continue;
-        const std::vector<double> &s = job.samples[c];
-        crossings[c] = channelCrossings(s.data(), s.size());
-        out.sampleCount = std::max<uint64_t>(out.sampleCount, s.size());
+        const PhaseMisJob::Samples &s = job.samples[c];
+        crossings[c] = channelCrossings(s.data, s.size);
+        out.sampleCount = std::max<uint64_t>(out.sampleCount, s.size);
         const double f = job.recordFrequency[c], t = crossings[c].periodSamples();
         if (std::isfinite(f) && f > 0)
             out.periodSeconds[c] = 1.0 / f;

@@ -1,19 +1,25 @@
 #pragma once
-// One phase-mismatch measurement as a value: copies of four channels' samples taken from a
-// block in the GUI thread, measured anywhere (a pool thread, the command line), the outcome
-// handed back. Nothing in it points into a block or a source.
+// One phase-mismatch measurement as a value: four channels' spans of a block, measured anywhere
+// (a pool thread, the command line), the outcome handed back. The job points into the block and
+// keeps it alive; a delivered block is never written again, so nothing needs copying, and
+// nothing in the job points into a source.
 #include "dsp/PhaseMismatch.h"
 #include "sources/BlockSnapshot.h"
 #include "sources/SampleSpan.h"
 
 #include <array>
-#include <vector>
+#include <memory>
 
 struct PhaseMisJob {
     static constexpr int ChannelCount = 4; // the reference first
     std::array<int, ChannelCount> channels{};
     std::array<bool, ChannelCount> present{};
-    std::array<std::vector<double>, ChannelCount> samples;
+    struct Samples {
+        const double *data = nullptr;
+        size_t size = 0;
+    };
+    std::array<Samples, ChannelCount> samples;
+    std::shared_ptr<const void> keep; // what the samples point into
     // Hz measured from each channel's spectrum in the block; 0 when it has none.
     std::array<double, ChannelCount> recordFrequency{};
     double sampleRate = 0.0;
@@ -21,7 +27,7 @@ struct PhaseMisJob {
 
 // The measured span: the oscilloscope window (from its first sample, `width` samples) or the
 // whole buffer.
-PhaseMisJob makePhaseMisJob(const BlockSnapshot &block,
+PhaseMisJob makePhaseMisJob(const BlockSnapshotPtr &block,
                             const std::array<int, PhaseMisJob::ChannelCount> &channels,
                             const SampleSpan &span);
 

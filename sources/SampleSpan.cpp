@@ -50,12 +50,18 @@ SampleSpan wholeBuffer(const BlockSnapshot &block)
     return SampleSpan{0, bufferLength(block)};
 }
 
-std::vector<double> copyChannel(const BlockSnapshot &block, int k, const SampleSpan &span)
+const double *channelAt(const BlockSnapshot &block, int k, const SampleSpan &span)
 {
     const double *s = block.channelSamples(k);
     if (!s || span.offset + span.count > bufferLength(block))
-        return {};
-    return std::vector<double>(s + span.offset, s + span.offset + span.count);
+        return nullptr;
+    return s + span.offset;
+}
+
+std::vector<double> copyChannel(const BlockSnapshot &block, int k, const SampleSpan &span)
+{
+    const double *s = channelAt(block, k, span);
+    return s ? std::vector<double>(s, s + span.count) : std::vector<double>();
 }
 
 std::vector<double> copyIndex(const BlockSnapshot &block, const SampleSpan &span)

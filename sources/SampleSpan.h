@@ -1,6 +1,6 @@
 #pragma once
-// Which buffer positions of a block a measurement takes, and copies of them: the measuring
-// code works on its own copy, clamped to what the buffer holds.
+// Which buffer positions of a block a measurement takes, clamped to what the buffer holds, and
+// the samples there, in place or copied.
 #include "dsp/BufferSpan.h"
 #include "sources/BlockSnapshot.h"
 
@@ -25,6 +25,9 @@ SampleSpan spanOfWindow(const BlockSnapshot &block, const ScopeWindow &window);
 // The whole buffer.
 SampleSpan wholeBuffer(const BlockSnapshot &block);
 
+// The first sample of buffer channel k in the span; null when the block has no such channel or
+// the span leaves the buffer.
+const double *channelAt(const BlockSnapshot &block, int k, const SampleSpan &span);
 // Buffer channel k over the span; empty when the block has no such channel.
 std::vector<double> copyChannel(const BlockSnapshot &block, int k, const SampleSpan &span);
 // The index axis over the span.

@@ -181,7 +181,7 @@ int phaseCommand(const QStringList &args)
     // Channels not asked for are measured as absent and not printed.
     for (int c = s.channelCount; c < PhaseMisJob::ChannelCount; ++c)
         channels[size_t(c)] = -1;
-    const PhaseMisJob job = makePhaseMisJob(*block, channels, span);
+    const PhaseMisJob job = makePhaseMisJob(block, channels, span);
     const PhaseMisOutcome outcome = measurePhaseMis(job);
     if (s.json)
         printJson(s, job, outcome);
