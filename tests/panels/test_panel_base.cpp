@@ -16,6 +16,7 @@
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
+#include "panels/OrmaSpectrPanel.h"
 #include "panels/Slider.h"
 #include "plot/QwtPlotCurveEx.h"
 
@@ -84,6 +85,29 @@ private slots:
                 QVERIFY2(edit->width() >= fm.horizontalAdvance(QString::fromLatin1(text)) + 4,
                          qPrintable(QString("%1 px for %2").arg(edit->width()).arg(text)));
             }
+        }
+    }
+
+    // The spectrum panel's dynamic figures share the top row where it has room for them at full
+    // width, and take their own row under it in a narrower panel instead of being cut.
+    void dynamicFiguresWrapRatherThanCut()
+    {
+        OrmaSpectrPanel panel;
+        panel.show();
+        const auto inTopRow = [&] {
+            return panel.m_pDynParamFrame->geometry().center().y() < panel.m_pChanEdit->geometry().bottom();
+        };
+        const auto whole = [&] {
+            for (QLineEdit *e : {panel.m_pSfdrEdit, panel.m_pSnrEdit, panel.m_pThdEdit, panel.m_pThdnEdit})
+                if (e->width() < e->sizeHint().width())
+                    return false;
+            return true;
+        };
+        for (int width : {1600, 800, 1600}) {
+            panel.resize(width, 500);
+            QTest::qWait(30);
+            QVERIFY(whole());
+            QCOMPARE(inTopRow(), width > 1000);
         }
     }
 
