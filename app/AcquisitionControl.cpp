@@ -4,6 +4,7 @@
 #include "app/SourceKinds.h"
 #include "sources/FileSource.h"
 #include "sources/SignalSource.h"
+#include "sources/ThreadHandOff.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -207,12 +208,13 @@ bool AcquisitionControl::wholeRecordWanted() const
     return false;
 }
 
-void AcquisitionControl::slotBlockReady(BlockSnapshotPtr block)
+void AcquisitionControl::slotBlockReady(const BlockSnapshotPtr &block)
 {
     // A block queued by a source that has since been replaced is not this source's.
+    takeOver(block.get()); // whoever sent it: a dropped block is freed here too
     if (!m_pSource || sender() != m_pSource.get() || !block)
         return;
-    m_block = std::move(block);
+    m_block = block;
     processBlock();
 }
 

@@ -88,7 +88,8 @@ signals:
     void startWanted();
 
 private slots:
-    void slotBlockReady(BlockSnapshotPtr block);
+    // By reference: the block is taken over (for the sanitizer's view) before it is copied.
+    void slotBlockReady(const BlockSnapshotPtr &block);
     void slotPacingTimeout();
 
 private:

@@ -109,7 +109,9 @@ void Orma::allocateSourceWindow()
 {
     const uint64_t position = uint64_t(std::max(0.0, m_pOrmaOscPanel->viewStart()));
     const uint64_t width = uint64_t(std::max(1, m_pOrmaOscPanel->windowWidth()));
-    source()->setPosition(position, 3 * width);
+    // In a hold: the window is clamped to the record's length, which the worker rewrites as it
+    // reads the record's description.
+    m_acq.hold([&] { source()->setPosition(position, 3 * width); });
 }
 
 void Orma::slotStart()

@@ -1,11 +1,16 @@
 #pragma once
 // One background computation at a time on Qt's global pool, for the newest request only: a
 // request made while one runs waits, and a later one replaces it. The result reaches `done` in
-// the GUI thread; requests carry everything the work reads (immutable blocks, copies), so the
+// the GUI thread (none when the work failed for want of memory); requests carry everything the work reads (immutable blocks, copies), so the
 // work never touches what another thread may change. The destructor waits for a running task.
-#include <QFutureWatcher>
-#include <QtConcurrent>
+#include "sources/ThreadHandOff.h"
 
+#include <QFutureInterface>
+#include <QFutureWatcher>
+#include <QRunnable>
+#include <QThreadPool>
+
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,16 +23,18 @@ public:
         : m_work(std::move(work)), m_done(std::move(done))
     {
         QObject::connect(&m_watcher, &QFutureWatcher<ResultPtr>::finished, &m_watcher, [this] {
+            takeOver(this);
             const ResultPtr result = m_watcher.result();
             m_running = false;
             if (m_pending) {
                 start(std::move(*m_pending));
                 m_pending.reset();
             }
-            m_done(result);
+            if (result)
+                m_done(result);
         });
     }
-    ~LatestTask() { m_watcher.waitForFinished(); }
+    ~LatestTask() { wait(); }
     LatestTask(const LatestTask &) = delete;
     LatestTask &operator=(const LatestTask &) = delete;
 
@@ -48,17 +55,55 @@ public:
     {
         m_pending.reset();
         m_watcher.waitForFinished();
+        takeOver(this);
         m_running = false;
     }
 
 private:
+    // The pool's work item, built whole before the pool sees it, so that the hand-off marks
+    // cover everything the pool thread reads.
+    class Task : public QRunnable {
+    public:
+        Task(const LatestTask *owner, std::function<Result(const Request &)> work, Request request)
+            : m_owner(owner), m_work(std::move(work)), m_request(std::move(request))
+        {
+        }
+        QFuture<ResultPtr> begin(QThreadPool *pool)
+        {
+            m_result.setThreadPool(pool);
+            m_result.setRunnable(this);
+            m_result.reportStarted();
+            return m_result.future();
+        }
+        void run() override
+        {
+            takeOver(this);
+            ResultPtr result;
+            try {
+                result = std::make_shared<const Result>(m_work(m_request));
+            } catch (const std::exception &) {
+                // Out of memory for a huge request: no result rather than an ended program.
+            }
+            handOver(m_owner);
+            m_result.reportResult(result);
+            m_result.reportFinished();
+        }
+
+    private:
+        const LatestTask *m_owner; // only a key for the hand-off marks
+        std::function<Result(const Request &)> m_work;
+        Request m_request;
+        QFutureInterface<ResultPtr> m_result;
+    };
+
     void start(Request request)
     {
         m_running = true;
-        const auto work = m_work;
-        m_watcher.setFuture(QtConcurrent::run([work, request = std::move(request)] {
-            return std::make_shared<const Result>(work(request));
-        }));
+        QThreadPool *pool = QThreadPool::globalInstance();
+        auto *task = new Task(this, m_work, std::move(request));
+        m_watcher.setFuture(task->begin(pool));
+        handOver(task);
+        pool->start(task);
     }
 
     std::function<Result(const Request &)> m_work;

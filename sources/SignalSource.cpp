@@ -1,6 +1,7 @@
 #include "sources/SignalSource.h"
 
 #include "dsp/Fft.h"
+#include "sources/ThreadHandOff.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,6 +141,7 @@ void SignalSource::run()
             m_requestDataFlag = false;
             block = m_lastBlock;
         }
+        handOver(block.get());
         emit signalDataReady(block);
     }
     endRun();

@@ -60,11 +60,6 @@ private slots:
     // Destroyed with a long whole-record count running and another queued behind it.
     void destroyedWhileComputing()
     {
-#if defined(__SANITIZE_THREAD__)
-        // Under ThreadSanitizer this run does not finish within the test time-out; the plain and
-        // ASan runs cover it meanwhile.
-        QSKIP("does not finish under ThreadSanitizer; to be investigated");
-#endif
         for (int round = 0; round < 3; ++round) {
             auto *distrib = new AdcDistribDlg;
             AdcDistribSettings s;
