@@ -48,6 +48,7 @@ OrmaOscPanel::OrmaOscPanel(QWidget *parent)
     m_pDynParamFrame->show();
     m_pCyclesFrame->show();
     m_pMinMaxWidget->show();
+    setWrappingGroup(m_pMinMaxWidget);
     setTitles(QStringLiteral("Время"), timeUnitText(DimSamples));
     setVerticalTitle(amplitudeTitle(DimCodes));
 

@@ -1,5 +1,6 @@
 #include "panels/OrmaPanel.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -199,8 +200,41 @@ void OrmaPanel::slotHideMarker()
 
 // --- events --------------------------------------------------------------------------------
 
+void OrmaPanel::setWrappingGroup(QWidget *group)
+{
+    m_pWrapGroup = group;
+    m_wrapIndex = m_pTopLayout->indexOf(group);
+    m_pWrapRow = new QHBoxLayout();
+    m_pWrapRow->addStretch();
+    m_pFrameLayout->insertLayout(m_pFrameLayout->indexOf(m_pTopLayout) + 1, m_pWrapRow);
+    m_pFrame->installEventFilter(this);
+    group->installEventFilter(this);
+}
+
+void OrmaPanel::placeWrappingGroup()
+{
+    const QMargins margins = m_pFrameLayout->contentsMargins();
+    const int available = m_pFrame->contentsRect().width() - margins.left() - margins.right();
+    const bool shared = m_pTopLayout->indexOf(m_pWrapGroup) >= 0;
+    const int group = m_pWrapGroup->sizeHint().width() + m_pTopLayout->spacing();
+    const int others = m_pTopLayout->sizeHint().width() - (shared ? group : 0);
+    const bool fits = others + group <= available;
+    if (fits == shared)
+        return;
+    if (fits) {
+        m_pWrapRow->removeWidget(m_pWrapGroup);
+        m_pTopLayout->insertWidget(m_wrapIndex, m_pWrapGroup);
+    } else {
+        m_pTopLayout->removeWidget(m_pWrapGroup);
+        m_pWrapRow->insertWidget(0, m_pWrapGroup);
+    }
+}
+
 bool OrmaPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    if (m_pWrapGroup && ((watched == m_pFrame && event->type() == QEvent::Resize) ||
+                         (watched == m_pWrapGroup && event->type() == QEvent::Show)))
+        placeWrappingGroup();
     if (watched == m_pMarkerXLabel || watched == m_pMarkerYLabel)
         return labelEvent(static_cast<QLabel *>(watched), event);
     if (watched == m_pPlot)

@@ -101,6 +101,9 @@ private slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A group of read-outs in the row above the plot that moves to a row of its own under it
+    // while the row has no room for every field at its full width, rather than being cut.
+    void setWrappingGroup(QWidget *group);
     // The plot shows samples or bins of a block (not just empty curves).
     bool plotHasData() const;
     // Refreshes the marker read-outs from the plot's markers.
@@ -116,6 +119,7 @@ private:
     void followUndo();
     bool labelEvent(QLabel *label, QEvent *event);
     bool plotEvent(QEvent *event);
+    void placeWrappingGroup();
     QString readoutText(double value, Transforms *t) const;
     QwtDoublePoint markerPosition(bool blue) const;
 
@@ -131,4 +135,7 @@ private:
     Transforms *m_xTransforms = nullptr;
     Transforms *m_yTransforms = nullptr;
     Transforms *m_sliderTransforms = nullptr;
+    QWidget *m_pWrapGroup = nullptr;
+    int m_wrapIndex = 0;             // its place in the top row
+    QHBoxLayout *m_pWrapRow = nullptr; // its own row, empty while it shares the top one
 };

@@ -1,7 +1,6 @@
 #include "panels/OrmaSpectrPanel.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -62,33 +61,6 @@ QwtScaleEngine *frequencyEngine(bool logarithmic)
 
 } // namespace
 
-bool OrmaSpectrPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == m_pFrame && event->type() == QEvent::Resize) ||
-        (watched == m_pDynParamFrame && event->type() == QEvent::Show))
-        placeDynamicFigures();
-    return OrmaPanel::eventFilter(watched, event);
-}
-
-void OrmaSpectrPanel::placeDynamicFigures()
-{
-    const QMargins margins = m_pFrameLayout->contentsMargins();
-    const int available = m_pFrame->contentsRect().width() - margins.left() - margins.right();
-    const bool shared = m_pTopLayout->indexOf(m_pDynParamFrame) >= 0;
-    const int others = m_pTopLayout->sizeHint().width() -
-                       (shared ? m_pDynParamFrame->sizeHint().width() + m_pTopLayout->spacing() : 0);
-    const bool fits = others + m_pTopLayout->spacing() + m_pDynParamFrame->sizeHint().width() <= available;
-    if (fits == shared)
-        return;
-    if (fits) {
-        m_pDynRow->removeWidget(m_pDynParamFrame);
-        m_pTopLayout->insertWidget(1, m_pDynParamFrame);
-    } else {
-        m_pTopLayout->removeWidget(m_pDynParamFrame);
-        m_pDynRow->insertWidget(0, m_pDynParamFrame);
-    }
-}
-
 OrmaSpectrPanel::OrmaSpectrPanel(QWidget *parent, Qt::WindowFlags flags)
     : OrmaPanel(parent)
 {
@@ -97,11 +69,7 @@ OrmaSpectrPanel::OrmaSpectrPanel(QWidget *parent, Qt::WindowFlags flags)
     m_pBottomLayout->removeWidget(m_pDynParamFrame);
     m_pTopLayout->insertWidget(1, m_pDynParamFrame);
     m_pDynParamFrame->setFrameShape(QFrame::Box);
-    m_pDynRow = new QHBoxLayout();
-    m_pDynRow->addStretch();
-    m_pFrameLayout->insertLayout(m_pFrameLayout->indexOf(m_pTopLayout) + 1, m_pDynRow);
-    m_pFrame->installEventFilter(this);
-    m_pDynParamFrame->installEventFilter(this);
+    setWrappingGroup(m_pDynParamFrame);
     for (QWidget *w : {static_cast<QWidget *>(m_pDynParamFrame), static_cast<QWidget *>(m_pValueEdit),
                        static_cast<QWidget *>(m_pPowerFrame), m_pSampleFreqWidget})
         w->show();

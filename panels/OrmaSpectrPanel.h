@@ -10,7 +10,6 @@
 #include "panels/OrmaPanel.h"
 #include "plot/Transforms.h"
 
-class QHBoxLayout;
 class QwtPlotMarker;
 struct BlockSnapshot;
 
@@ -72,13 +71,7 @@ public slots:
     void slotScaleX(QString sScale) override;
     void slotScaleY(QString sScale) override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    // The dynamic figures share the row above the plot while it has room for every field at
-    // its full width, and take a row of their own under it otherwise, rather than being cut.
-    void placeDynamicFigures();
     // Bins of the axis: N for complex records, N/2 for real ones.
     unsigned binCount() const;
     void fillSpanChooser();
@@ -104,5 +97,4 @@ private:
     bool m_centredRange = false;
     double m_frequencyShift = 0.0;
     std::vector<QwtPlotMarker *> m_harmonicMarks;
-    QHBoxLayout *m_pDynRow = nullptr; // the figures' own row, empty while they share the top
 };

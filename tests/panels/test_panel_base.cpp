@@ -88,27 +88,34 @@ private slots:
         }
     }
 
-    // The spectrum panel's dynamic figures share the top row where it has room for them at full
-    // width, and take their own row under it in a narrower panel instead of being cut.
-    void dynamicFiguresWrapRatherThanCut()
+    // The spectrum panel's dynamic figures and the oscilloscope's Min/Max share the top row
+    // where it has room for every field at full width, and take their own row under it in a
+    // narrower panel instead of being cut.
+    void groupsWrapRatherThanCut()
     {
-        OrmaSpectrPanel panel;
-        panel.show();
-        const auto inTopRow = [&] {
-            return panel.m_pDynParamFrame->geometry().center().y() < panel.m_pChanEdit->geometry().bottom();
+        OrmaSpectrPanel spectr;
+        OrmaOscPanel osc;
+        const auto check = [](OrmaPanel &panel, QWidget *group, std::vector<QLineEdit *> fields, int wide,
+                              int narrow) {
+            panel.show();
+            for (int width : {wide, narrow, wide}) {
+                panel.resize(width, 500);
+                QTest::qWait(30);
+                for (QLineEdit *e : fields)
+                    QVERIFY2(e->width() >= e->sizeHint().width(),
+                             qPrintable(QString("%1 at %2 px").arg(e->objectName()).arg(width)));
+                const bool inTopRow = group->geometry().center().y() < panel.m_pChanEdit->geometry().bottom();
+                QCOMPARE(inTopRow, width == wide);
+            }
         };
-        const auto whole = [&] {
-            for (QLineEdit *e : {panel.m_pSfdrEdit, panel.m_pSnrEdit, panel.m_pThdEdit, panel.m_pThdnEdit})
-                if (e->width() < e->sizeHint().width())
-                    return false;
-            return true;
-        };
-        for (int width : {1600, 800, 1600}) {
-            panel.resize(width, 500);
-            QTest::qWait(30);
-            QVERIFY(whole());
-            QCOMPARE(inTopRow(), width > 1000);
-        }
+        check(spectr, spectr.m_pDynParamFrame,
+              {spectr.m_pSfdrEdit, spectr.m_pSnrEdit, spectr.m_pThdEdit, spectr.m_pThdnEdit, spectr.m_pChanEdit,
+               spectr.m_pMarkerXEdit},
+              1600, 800);
+        check(osc, osc.m_pMinMaxWidget,
+              {osc.m_pMinEdit, osc.m_pMaxEdit, osc.m_pCyclesEdit, osc.m_pChanEdit, osc.m_pMarkerXEdit,
+               osc.m_pMarkerYEdit},
+              1600, 1000);
     }
 
     void markerReadoutsShowPositionsOrDistances()
