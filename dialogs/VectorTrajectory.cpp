@@ -61,31 +61,22 @@ namespace {
 void drawInsideLine(int x0, int y0, int x1, int y1, uint32_t *pixels, int stride, uint32_t color)
 {
     const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
-    const int sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -stride : stride;
+    const ptrdiff_t sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -stride : stride;
+    // Bresenham along the longer axis, a step across it where the error says so.
+    const bool alongX = dx >= dy;
+    const int major = alongX ? dx : dy, minor = alongX ? dy : dx;
+    const ptrdiff_t majorStep = alongX ? sx : sy, minorStep = alongX ? sy : sx;
     uint32_t *p = pixels + ptrdiff_t(y0) * stride + x0;
     *p = color;
-    if (dx >= dy) {
-        int error = dx / 2;
-        for (int k = 0; k < dx; ++k) {
-            p += sx;
-            error -= dy;
-            if (error < 0) {
-                error += dx;
-                p += sy;
-            }
-            *p = color;
+    int error = major / 2;
+    for (int k = 0; k < major; ++k) {
+        p += majorStep;
+        error -= minor;
+        if (error < 0) {
+            error += major;
+            p += minorStep;
         }
-    } else {
-        int error = dy / 2;
-        for (int k = 0; k < dy; ++k) {
-            p += sy;
-            error -= dx;
-            if (error < 0) {
-                error += dy;
-                p += sx;
-            }
-            *p = color;
-        }
+        *p = color;
     }
 }
 
