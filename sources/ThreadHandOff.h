@@ -5,14 +5,14 @@
 // cost nothing in other builds.
 #if defined(__has_feature)
 #if __has_feature(thread_sanitizer)
-#define ORMA_HANDOFF_MARKS 1
+#define ORMA_THREAD_SANITIZER 1
 #endif
 #endif
 #if defined(__SANITIZE_THREAD__)
-#define ORMA_HANDOFF_MARKS 1
+#define ORMA_THREAD_SANITIZER 1
 #endif
 
-#ifdef ORMA_HANDOFF_MARKS
+#ifdef ORMA_THREAD_SANITIZER
 extern "C" void __tsan_acquire(void *addr);
 extern "C" void __tsan_release(void *addr);
 inline void handOver(const void *key) { __tsan_release(const_cast<void *>(key)); }

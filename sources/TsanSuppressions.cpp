@@ -1,11 +1,8 @@
 // ThreadSanitizer's default suppressions for every program of the project. A thread-sanitized
 // build compiles this file into each executable; other builds leave it out.
-#if defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define ORMA_THREAD_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_THREAD__) || defined(ORMA_THREAD_SANITIZER)
+#include "sources/ThreadHandOff.h"
+
+#ifdef ORMA_THREAD_SANITIZER
 // Qt comes from the distribution, not built for ThreadSanitizer: the locks of its event queue,
 // connection lists and thread pool are invisible to it. Only races inside those Qt internals
 // are excused here, by frames that appear in no code of this program; where this program hands
