@@ -95,11 +95,14 @@ double rangeSum(const double *s, size_t n, size_t from, size_t to, double total)
 // starts a long positive half-wave and the last one, at least n/2 later, that ends a long
 // negative one ("long": over a quarter of the rough period), so that noise near the mean
 // does not pick the span. The plain mean without 5 periods or such crossings.
-double wholePeriodMean(const double *s, size_t n, const Sums &sums)
+// Also gives the number of rising crossings of the plain mean, what the crossings of the level
+// will about number.
+double wholePeriodMean(const double *s, size_t n, const Sums &sums, size_t &risingCount)
 {
     const double mean = sums.sum / double(n);
     std::vector<size_t> rising, falling;
     forEachSideChange<false>(s, n, mean, [&](size_t i) { (s[i] >= mean ? rising : falling).push_back(i); });
+    risingCount = rising.size();
     if (rising.size() <= FewCrossings)
         return mean;
     const double quarter = double(n / rising.size()) / 4.0;
@@ -172,8 +175,10 @@ ChannelCrossings channelCrossings(const double *s, size_t n)
     if (n == 0)
         return out;
     const Sums sums = sumsOf(s, n);
-    const double level = wholePeriodMean(s, n, sums);
+    size_t expected = 0;
+    const double level = wholePeriodMean(s, n, sums, expected);
     out.level = level;
+    out.times.reserve(expected + expected / 8 + 16);
     // Sum of (s - H)^2 from the pass's sums, never negative through rounding.
     out.energy = std::max(0.0, sums.squares - 2.0 * level * sums.sum + double(n) * level * level);
     forEachSideChange<true>(s, n, level, [&](size_t i) {
