@@ -95,11 +95,9 @@ int analyzeCommand(const QStringList &args)
         reportError(cl.error());
         return ExitUsage;
     }
-    FileSource source;
-    const int status = analyseRecord(source, s);
-    if (status != ExitOk)
+    BlockSnapshotPtr block;
+    if (const int status = analyseRecord(s, block); status != ExitOk)
         return status;
-    const BlockSnapshotPtr block = source.lastBlock();
     if (s.json)
         printJson(blockJson(*block, s));
     else

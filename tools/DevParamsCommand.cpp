@@ -57,12 +57,10 @@ int devparamsCommand(const QStringList &args)
         reportError(cl.error());
         return ExitUsage;
     }
-    FileSource source;
-    const int status = analyseRecord(source, s);
-    if (status != ExitOk)
+    BlockSnapshotPtr block;
+    if (const int status = analyseRecord(s, block); status != ExitOk)
         return status;
 
-    const BlockSnapshotPtr block = source.lastBlock();
     std::vector<DeviceValues> rows;
     for (int k = 0; k < deviceRowCount(*block); ++k)
         rows.push_back(deviceValues(block->records[size_t(k)]));

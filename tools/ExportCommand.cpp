@@ -44,9 +44,9 @@ int exportCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    FileSource source;
+    BlockSnapshotPtr block;
     const uint64_t length = s.length;
-    const int status = analyseRecord(source, s.analysis, [&](FileSource &f) {
+    const int status = analyseRecord(s.analysis, block, [&](FileSource &f) {
         // A third of the read lies before the position: half as much again leaves `length`
         // after it.
         f.setPosition(s.analysis.position,
@@ -54,7 +54,6 @@ int exportCommand(const QStringList &args)
     });
     if (status != ExitOk)
         return status;
-    const BlockSnapshotPtr block = source.lastBlock();
     error = s.spectrum ? writeSpectrumCsv(s.out, *block)
                        : writeSamplesCsv(s.out, *block, s.analysis.position, length);
     if (!error.isEmpty()) {

@@ -132,8 +132,8 @@ int histogramCommand(const QStringList &args)
     HistogramOptions o;
     if (!parse(args, o))
         return ExitUsage;
-    FileSource source;
-    const int status = analyseRecord(source, o.analysis, [&](FileSource &s) {
+    BlockSnapshotPtr block;
+    const int status = analyseRecord(o.analysis, block, [&](FileSource &s) {
         if (o.whole)
             s.setAllDataMode(true);
         else
@@ -141,7 +141,6 @@ int histogramCommand(const QStringList &args)
     });
     if (status != ExitOk)
         return status;
-    const BlockSnapshotPtr block = source.lastBlock();
     QString error;
     const int k = channelIndexOf(*block, o.channel, error);
     CodeHistogram h;

@@ -42,11 +42,9 @@ int imdCommand(const QStringList &args)
         reportError(cl.error());
         return ExitUsage;
     }
-    FileSource source;
-    const int status = analyseRecord(source, s);
-    if (status != ExitOk)
+    BlockSnapshotPtr block;
+    if (const int status = analyseRecord(s, block); status != ExitOk)
         return status;
-    const BlockSnapshotPtr block = source.lastBlock();
     QString error;
     const int k = channelIndexOf(*block, channel, error);
     const ChannelImd imd = k >= 0 ? imdOf(*block, k) : ChannelImd();

@@ -149,9 +149,10 @@ void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOption
     }
 }
 
-int analyseRecord(FileSource &source, const AnalysisOptions &s,
+int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
                   const std::function<void(FileSource &)> &placeWindow)
 {
+    FileSource source;
     if (!openCheckedRecords(source, s.files, s.wait))
         return ExitRecord;
     source.setPollInterval(s.wait ? 10 : 0);
@@ -163,7 +164,7 @@ int analyseRecord(FileSource &source, const AnalysisOptions &s,
     else
         source.setPosition(s.position, 3 * uint64_t(s.fftSize));
 
-    for (uint32_t block = 0; block < s.average; ++block) {
+    for (uint32_t k = 0; k < s.average; ++k) {
         runBlock(source, s.wait);
         const QString error = blockError(source, s.files.first());
         if (!error.isEmpty()) {
@@ -177,6 +178,7 @@ int analyseRecord(FileSource &source, const AnalysisOptions &s,
             return ExitUsage;
         }
     }
+    block = source.lastBlock();
     return ExitOk;
 }
 

@@ -36,10 +36,11 @@ QSet<QString> analysisFlags();
 // Reads the shared options; errors land in `cl`.
 void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOptions &s);
 
-// Loads the files into `source`, sets the analysis, lets `placeWindow` set the read window (by
-// default `--position` and three FFT lengths) and runs the blocks `s` asks for (one per
-// averaged block). Returns ExitOk, or reports what failed and returns its exit status.
-int analyseRecord(FileSource &source, const AnalysisOptions &s,
+// Loads the files, sets the analysis, lets `placeWindow` set the read window (by default
+// `--position` and three FFT lengths) and runs the blocks `s` asks for (one per averaged block).
+// Returns ExitOk with the last block in `block`, or reports what failed and returns its exit
+// status. The block holds what it shows; the source that read it is gone.
+int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
                   const std::function<void(FileSource &)> &placeWindow = {});
 
 // Buffer index of device channel `number`, or of the first channel when number < 0; -1 with a
