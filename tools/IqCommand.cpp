@@ -130,25 +130,15 @@ int iqCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    FileSource source;
-    if (!openCheckedRecords(source, s.files, false))
+    BlockSnapshotPtr block;
+    const int status = readOneBlock(s.files, [&](FileSource &source) {
+        source.setComputeSpectrum(false);
+        source.setPosition(s.position, 3 * s.length);
+    }, block);
+    if (status != ExitOk)
+        return status;
+    if (positionBeyondRecord(s.files.first(), s.position, *block))
         return ExitRecord;
-    source.setComputeSpectrum(false);
-    source.setPosition(s.position, 3 * s.length);
-    runBlock(source, false);
-    error = blockError(source, s.files.first());
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
-    const BlockSnapshotPtr block = source.lastBlock();
-    const uint64_t recordLength = block->firstFile().sampleCount;
-    if (s.position >= recordLength) {
-        reportError(s.files.first() + QStringLiteral(": --position %1 is beyond the record's %2 samples")
-                                          .arg(s.position)
-                                          .arg(recordLength));
-        return ExitRecord;
-    }
     if (!block->firstFile().isComplex) {
         reportError(s.files.first() + QStringLiteral(": the record is not complex (no I/Q pairs)"));
         return ExitRecord;

@@ -151,30 +151,20 @@ int phaseCommand(const QStringList &args)
         reportError(error);
         return ExitUsage;
     }
-    FileSource source;
-    if (!openCheckedRecords(source, s.files, false))
+    BlockSnapshotPtr block;
+    const int status = readOneBlock(s.files, [&](FileSource &source) {
+        SpectrumSettings analysis;
+        analysis.fftSize = s.fftSize;
+        source.setSpectrumSettings(analysis);
+        if (s.whole)
+            source.setAllDataMode(true);
+        else
+            source.setPosition(s.position, 3 * s.length);
+    }, block);
+    if (status != ExitOk)
+        return status;
+    if (!s.whole && positionBeyondRecord(s.files.first(), s.position, *block))
         return ExitRecord;
-    SpectrumSettings analysis;
-    analysis.fftSize = s.fftSize;
-    source.setSpectrumSettings(analysis);
-    if (s.whole)
-        source.setAllDataMode(true);
-    else
-        source.setPosition(s.position, 3 * s.length);
-    runBlock(source, false);
-    error = blockError(source, s.files.first());
-    if (!error.isEmpty()) {
-        reportError(error);
-        return ExitRecord;
-    }
-    const BlockSnapshotPtr block = source.lastBlock();
-    const uint64_t recordLength = block->firstFile().sampleCount;
-    if (!s.whole && s.position >= recordLength) {
-        reportError(s.files.first() + QStringLiteral(": --position %1 is beyond the record's %2 samples")
-                                          .arg(s.position)
-                                          .arg(recordLength));
-        return ExitRecord;
-    }
     const SampleSpan span = s.whole ? wholeBuffer(*block)
                                     : spanFromSample(*block, double(s.position), s.length);
     std::array<int, PhaseMisJob::ChannelCount> channels = s.channels;

@@ -1,6 +1,7 @@
 #include "RecordReading.h"
 
 #include "CommandLine.h"
+#include "Commands.h"
 
 #include "sources/FileSource.h"
 
@@ -94,4 +95,32 @@ QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJso
 void printJson(const QJsonObject &o)
 {
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+}
+
+int readOneBlock(const QStringList &files, const std::function<void(FileSource &)> &configure,
+                 BlockSnapshotPtr &block)
+{
+    FileSource source;
+    if (!openCheckedRecords(source, files, false))
+        return ExitRecord;
+    configure(source);
+    runBlock(source, false);
+    const QString error = blockError(source, files.first());
+    if (!error.isEmpty()) {
+        reportError(error);
+        return ExitRecord;
+    }
+    block = source.lastBlock();
+    return ExitOk;
+}
+
+bool positionBeyondRecord(const QString &file, uint64_t position, const BlockSnapshot &block)
+{
+    const uint64_t recordLength = block.firstFile().sampleCount;
+    if (position < recordLength)
+        return false;
+    reportError(file + QStringLiteral(": --position %1 is beyond the record's %2 samples")
+                           .arg(position)
+                           .arg(recordLength));
+    return true;
 }

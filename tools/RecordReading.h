@@ -7,6 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "sources/BlockSnapshot.h"
+
+#include <cstdint>
+#include <functional>
+
 class FileSource;
 
 // The first problem with the files (missing, unreadable, empty unless `wait`); empty if none.
@@ -19,6 +24,12 @@ bool openCheckedRecords(FileSource &source, const QStringList &files, bool wait)
 void runBlock(FileSource &source, bool wait);
 // Why the last block cannot be used, named after `file`; empty when it can.
 QString blockError(const FileSource &source, const QString &file);
+// Opens the checked files, lets `configure` set the source up, serves one block and returns
+// ExitOk with it in `block`; else reports what failed and returns its exit status.
+int readOneBlock(const QStringList &files, const std::function<void(FileSource &)> &configure,
+                 BlockSnapshotPtr &block);
+// Reports that `position` lies beyond the record and returns true when it does.
+bool positionBeyondRecord(const QString &file, uint64_t position, const BlockSnapshot &block);
 
 // `decimals` decimals, trailing zeros and a bare point removed; "nan", "inf", "-inf".
 QString formatNumber(double v, int decimals = 3);
