@@ -2,7 +2,7 @@
 
 #include "app/Pacing.h"
 #include "app/SourceKinds.h"
-#include "sources/FileSource.h"
+#include "sources/record/FileSource.h"
 #include "sources/SignalSource.h"
 #include "sources/ThreadHandOff.h"
 

@@ -2,7 +2,7 @@
 // "Критерии поиска": the sixteen thresholds of the channel search, the units of the four
 // signal-level ones and the channels searched. Loads from and saves to the configuration it is
 // given; OK saves.
-#include "sources/ChannelSearch.h"
+#include "sources/search/ChannelSearch.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "app/MainConfig.h"
 
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 
 #include <algorithm>
 

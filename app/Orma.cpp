@@ -6,7 +6,7 @@
 #include "app/RecordPositionReadout.h"
 #include "app/FilterFollower.h"
 #include "dialogs/FiltersDlg.h"
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/OscSpectrDlg.h"
 #include "dialogs/OtherSetupDlg.h"
@@ -16,11 +16,11 @@
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
-#include "sources/FileSource.h"
+#include "sources/record/FileSource.h"
 #include "sources/ui/NetworkSettingsDlg.h"
-#include "sources/SignalSimulation.h"
+#include "sources/generator/SignalSimulation.h"
 #include "sources/ui/SignalSimulationDlg.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SimulationSettings.h"
 #include "sources/SignalSource.h"
 
 #include <QApplication>

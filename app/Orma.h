@@ -5,8 +5,8 @@
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
 #include "app/Session.h"
-#include "sources/PluginLauncher.h"
-#include "sources/PluginStore.h"
+#include "sources/plugins/PluginLauncher.h"
+#include "sources/plugins/PluginStore.h"
 #include "sources/BlockSnapshot.h"
 
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "app/Orma.h"
 #include "app/MeasurementDialogs.h"
 
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/FiltersDlg.h"
 #include "dialogs/PhaseMisDlg.h"
@@ -14,9 +14,9 @@
 #include "panels/PowerReadout.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaPlotGrid.h"
-#include "sources/FileSource.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/record/FileSource.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // of the main window.
 #include "app/Orma.h"
 
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/FiltersDlg.h"
 #include "dialogs/OscSpectrDlg.h"
@@ -14,9 +14,9 @@
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "sources/ui/FileParamsDlg.h"
-#include "sources/FileMapSource.h"
-#include "sources/FileSource.h"
-#include "sources/NetSource.h"
+#include "sources/live/FileMapSource.h"
+#include "sources/record/FileSource.h"
+#include "sources/live/NetSource.h"
 #include "sources/ui/LoadedFilesDlg.h"
 #include "sources/ui/NetworkSettingsDlg.h"
 

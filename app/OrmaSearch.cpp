@@ -7,8 +7,8 @@
 #include "app/SourceKinds.h"
 #include "panels/OrmaOscPanel.h"
 #include "plot/OrmaPlot.h"
-#include "sources/ChannelSearch.h"
-#include "sources/FileSource.h"
+#include "sources/search/ChannelSearch.h"
+#include "sources/record/FileSource.h"
 #include "sources/SignalSource.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 // "Плагины": the registered plug-ins as a table (id, name, program); adds, changes and deletes
 // go to the store at once. Running plug-ins are grey and can be neither changed nor deleted.
-#include "sources/PluginStore.h"
+#include "sources/plugins/PluginStore.h"
 
 #include <QDialog>
 

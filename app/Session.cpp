@@ -1,6 +1,6 @@
 #include "app/Session.h"
 
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 
 #include <QFile>
 #include <QFileInfo>

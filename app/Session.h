@@ -3,12 +3,12 @@
 // the window's own keys, the settings stores the dialogs edit and the loaded record set.
 // GUI-free, so that the configuration round trips are testable without a window.
 #include "app/MainConfig.h"
-#include "sources/AnalyserSettings.h"
-#include "sources/FileParamsSettings.h"
-#include "sources/NetworkSettings.h"
-#include "sources/OtherSettings.h"
-#include "sources/PaletteSettings.h"
-#include "sources/SimulationSettings.h"
+#include "sources/settings/AnalyserSettings.h"
+#include "sources/record/FileParamsSettings.h"
+#include "sources/settings/NetworkSettings.h"
+#include "sources/settings/OtherSettings.h"
+#include "sources/settings/PaletteSettings.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "app/SourceKinds.h"
 
-#include "sources/FileMapSource.h"
-#include "sources/FileSource.h"
-#include "sources/NetSource.h"
-#include "sources/SignalSimulation.h"
+#include "sources/live/FileMapSource.h"
+#include "sources/record/FileSource.h"
+#include "sources/live/NetSource.h"
+#include "sources/generator/SignalSimulation.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The source kinds of the "Режим" menu and how each is created. A kind whose source class
 // is not part of this build has no factory; its action stays disabled.
-#include "sources/NetworkSettings.h"
+#include "sources/settings/NetworkSettings.h"
 
 #include <QString>
 

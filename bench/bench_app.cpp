@@ -1,10 +1,10 @@
 // The real main window, offscreen, on the generator: 8 channels x 65536 samples, both panels.
 // Reports the data cycle's own time E per block, and the CPU the idle window uses.
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
-#include "sources/RecordWriter.h"
-#include "sources/SimulationSettings.h"
+#include "sources/record/RecordWriter.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

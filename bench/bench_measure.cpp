@@ -17,7 +17,7 @@
 #include "dsp/Scan.h"
 #include "dialogs/VectorTrajectory.h"
 #include "plot/OrmaPlot.h"
-#include "sources/PhaseMisJob.h"
+#include "sources/measure/phase/PhaseMisJob.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The record reader, the shared-memory and network sources (each against its reference peer
 // on this machine) against a bare memory copy of the same raw bytes, the channel search over a
 // whole record, and the generator.
-#include "sources/FileMapSource.h"
-#include "sources/FileSource.h"
-#include "sources/NetSource.h"
-#include "sources/RecordSearch.h"
-#include "sources/RecordServer.h"
-#include "sources/RecordWriter.h"
-#include "sources/ShmProducer.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/live/FileMapSource.h"
+#include "sources/record/FileSource.h"
+#include "sources/live/NetSource.h"
+#include "sources/search/RecordSearch.h"
+#include "sources/live/RecordServer.h"
+#include "sources/record/RecordWriter.h"
+#include "sources/live/ShmProducer.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

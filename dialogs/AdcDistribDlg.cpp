@@ -38,40 +38,6 @@ QString threeDecimals(double v) { return std::isfinite(v) ? QString::number(v, '
 
 } // namespace
 
-DistributionResult computeDistribution(const DistributionRequest &request)
-{
-    DistributionResult r;
-    r.isMillivolts = request.isMillivolts;
-    const BlockSnapshot &block = *request.block;
-    r.error = refusalText(histogramOf(block, request.channelIndex, request.span, r.histogram),
-                          block.firstFile().bitRange, true);
-    if (!r.error.isEmpty())
-        return r;
-    const CodeHistogram &h = r.histogram;
-    r.distribution = analyseDistribution(h);
-    r.voltageRangeMv = block.firstFile().voltageRangeMv;
-    r.x.resize(size_t(h.binCount()));
-    for (int i = 0; i < h.binCount(); ++i)
-        r.x[size_t(i)] = request.isMillivolts
-                             ? codeToMillivolts(h.codeOfBin(i), h.bitRange, r.voltageRangeMv)
-                             : h.codeOfBin(i);
-    r.y = scaleHistogram(h, request.scale);
-    if (r.distribution.defined) {
-        // The ideal counts on the measured curve's scale.
-        double factor = 1.0;
-        if (request.scale == HistogramScale::Counts)
-            factor = double(h.counted);
-        else if (request.scale == HistogramScale::RelativeToMax) {
-            const double peak = double(*std::max_element(h.counts.begin(), h.counts.end()));
-            factor = peak > 0 ? double(h.counted) / peak : 0.0;
-        }
-        r.ideal = r.distribution.ideal;
-        for (double &v : r.ideal)
-            v *= factor;
-    }
-    return r;
-}
-
 AdcDistribDlg::AdcDistribDlg(QWidget *parent)
     : QDialog(parent),
       m_task(computeDistribution,

@@ -5,8 +5,8 @@
 // changes any more; the dialog sets its widgets when the result comes back.
 #include "dialogs/LatestTask.h"
 #include "plot/OrmaTypes.h"
-#include "sources/BlockMeasurements.h"
-#include "sources/MeasurementSettings.h"
+#include "sources/measure/histogram/HistogramJob.h"
+#include "sources/settings/MeasurementSettings.h"
 
 #include <QDialog>
 
@@ -16,28 +16,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-
-// One histogram to take: the block (held, so that its samples stay), the channel and span.
-struct DistributionRequest {
-    BlockSnapshotPtr block;
-    int channelIndex = 0;
-    SampleSpan span;
-    HistogramScale scale = HistogramScale::Counts;
-    bool isMillivolts = false;
-};
-
-struct DistributionResult {
-    QString error;          // why nothing was counted
-    CodeHistogram histogram;
-    CodeDistribution distribution;
-    std::vector<double> x;  // bin positions in the X unit
-    std::vector<double> y;  // the scaled counts
-    std::vector<double> ideal; // the ideal distribution on the same scale; empty when undefined
-    double voltageRangeMv = 0.0;
-    bool isMillivolts = false;
-};
-
-DistributionResult computeDistribution(const DistributionRequest &request);
 
 class AdcDistribDlg : public QDialog {
     Q_OBJECT

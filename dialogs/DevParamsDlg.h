@@ -1,9 +1,9 @@
 #pragma once
 // "Измерение параметров устройства": the quality figures of every channel side by side, judged
 // against the criteria of row 0 that the user edits, with a spreadsheet export.
-#include "sources/BlockMeasurements.h"
-#include "sources/MeasurementSettings.h"
-#include "sources/TableExport.h"
+#include "sources/measure/devparams/DeviceTableJob.h"
+#include "sources/settings/MeasurementSettings.h"
+#include "sources/export/TableExport.h"
 
 #include <QDialog>
 

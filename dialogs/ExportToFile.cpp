@@ -1,6 +1,6 @@
 #include "dialogs/ExportToFile.h"
 
-#include "sources/BlockExport.h"
+#include "sources/export/BlockExport.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 // The save dialog in front of an export: asks for the file, writes it, and tells the user what
 // failed. Each returns whether the file was written.
 #include "plot/PlotImage.h"
-#include "sources/TableExport.h"
+#include "sources/export/TableExport.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 
 #include "dialogs/ExportToFile.h"
 #include "sources/BlockFilter.h"
-#include "sources/FilterExport.h"
-#include "sources/FilterSettings.h"
+#include "sources/export/FilterExport.h"
+#include "sources/settings/FilterSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QCloseEvent>

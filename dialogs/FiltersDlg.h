@@ -2,7 +2,7 @@
 // "Параметры фильтрации": the FIR or IIR filter every channel passes through while filtering
 // is on. Modeless and live: every change is announced at once, and the main window hands the
 // parameters to the source; the "Filtration/" keys are saved when the dialog is closed.
-#include "sources/FilterParams.h"
+#include "sources/settings/FilterParams.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // "Интермодуляционные искажения": IMD2 and IMD3 of the current channel, from the spectrum the
 // delivered block holds. The measurement is a few passes over the stored bins, so it runs
 // where the block arrives.
-#include "sources/BlockMeasurements.h"
+#include "sources/measure/imd/ImdJob.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // "Параметры": units and scales of the oscilloscope and spectrum panels, the FFT size,
 // averaging and window, the power axis and the parameters of the ADC quality measurement.
 // Edits a copy of the analyser settings; the main window takes them back after OK.
-#include "sources/AnalyserSettings.h"
+#include "sources/settings/AnalyserSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <cstdint>

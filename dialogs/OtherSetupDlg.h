@@ -1,7 +1,7 @@
 #pragma once
 // "Другие настройки": display options of the oscilloscope (sample marks, trace accumulation,
 // spectra in oscilloscope mode, visible channels). Edits a copy; the main window applies them.
-#include "sources/OtherSettings.h"
+#include "sources/settings/OtherSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 class QCheckBox;

@@ -2,7 +2,7 @@
 // "Палитра": the channel colours and the colours of the plot backgrounds, the analysed-block
 // boundary line, the grids and the full-scale lines, with two built-in palettes. Edits a copy;
 // the main window gives the colours to the panels.
-#include "sources/PaletteSettings.h"
+#include "sources/settings/PaletteSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QColor>

@@ -5,8 +5,8 @@
 #include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
 #include "dialogs/LatestTask.h"
-#include "sources/PhaseMisJob.h"
-#include "sources/PhaseMisSettings.h"
+#include "sources/measure/phase/PhaseMisJob.h"
+#include "sources/settings/PhaseMisSettings.h"
 
 #include <QDialog>
 

@@ -5,8 +5,8 @@
 #include "plot/OrmaTypes.h"
 #include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
-#include "sources/IqSlice.h"
-#include "sources/IqViewSettings.h"
+#include "sources/measure/iq/IqSlice.h"
+#include "sources/settings/IqViewSettings.h"
 
 #include <QDialog>
 

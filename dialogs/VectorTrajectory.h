@@ -2,7 +2,7 @@
 // The I/Q trajectory of the vector diagram, drawn straight into an image of the canvas: a pass
 // over the samples and the pixels they touch instead of a painter call per segment, so that a
 // window of a million samples redraws at once.
-#include "sources/IqSlice.h"
+#include "sources/measure/iq/IqSlice.h"
 
 #include <qwt_plot_item.h>
 

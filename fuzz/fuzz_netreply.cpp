@@ -2,7 +2,7 @@
 // everything the server sends, cut wherever it is; flag reads and writes, size queries and
 // fetches run over it until it is used up. No reply may crash, read past what arrived, or
 // size a buffer beyond the protocol's limit.
-#include "sources/NetProtocol.h"
+#include "sources/live/NetProtocol.h"
 
 #include <cstring>
 

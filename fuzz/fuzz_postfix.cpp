@@ -1,5 +1,5 @@
 // The postfix search and parsers on arbitrary record tails.
-#include "sources/Postfix.h"
+#include "sources/record/Postfix.h"
 
 #include <cstddef>
 #include <cstdint>

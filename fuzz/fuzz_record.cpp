@@ -1,8 +1,8 @@
 // The record reader on arbitrary records: one block through the whole path (postfix, user
 // parameters, spectrum files, sample unpacking, spectrum), as the viewer serves it, but from
 // memory and in the calling thread, so that an input costs no file and no thread.
-#include "sources/FileSource.h"
-#include "sources/Postfix.h"
+#include "sources/record/FileSource.h"
+#include "sources/record/Postfix.h"
 
 #include <algorithm>
 #include <cstddef>

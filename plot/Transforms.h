@@ -2,7 +2,7 @@
 // Converters between stored values (ADC codes, sample numbers, squared volts, bins, degrees,
 // delays in samples) and the display units of an axis or read-out. Stored data never change;
 // switching a unit is setType() followed by a replot.
-#include "sources/DimensionCodes.h"
+#include "sources/settings/DimensionCodes.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 
 #include "dsp/FirDesign.h"
 #include "dsp/IirFilter.h"
-#include "sources/FilterSettings.h"
+#include "sources/settings/FilterSettings.h"
 
 #include <algorithm>
 #include <cmath>

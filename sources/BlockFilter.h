@@ -4,7 +4,7 @@
 // designed, or whose output is not finite, leaves the samples as they were and says why.
 #include "dsp/FirFilter.h"
 #include "dsp/IirDesign.h"
-#include "sources/FilterParams.h"
+#include "sources/settings/FilterParams.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Descriptor of one loaded record: a file, a shared-memory or TCP stream, or the generator.
-#include "sources/DimensionCodes.h"
+#include "sources/settings/DimensionCodes.h"
 
 #include <cmath>
 #include <cstdint>

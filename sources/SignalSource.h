@@ -14,7 +14,7 @@
 #include "sources/ChannelMap.h"
 #include "sources/ChannelRecord.h"
 #include "sources/FileParams.h"
-#include "sources/FilterParams.h"
+#include "sources/settings/FilterParams.h"
 #include "sources/ReadWindow.h"
 
 #include <QList>

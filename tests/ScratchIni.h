@@ -1,7 +1,7 @@
 #pragma once
 // A configuration file that does not exist yet, in a directory removed after the test, with
 // raw access to its keys and bytes in the program's own INI format.
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

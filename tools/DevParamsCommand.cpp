@@ -3,7 +3,7 @@
 #include "Commands.h"
 #include "RecordAnalysis.h"
 
-#include "sources/BlockMeasurements.h"
+#include "sources/measure/devparams/DeviceTableJob.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -3,7 +3,7 @@
 #include "Commands.h"
 #include "RecordAnalysis.h"
 
-#include "sources/BlockExport.h"
+#include "sources/export/BlockExport.h"
 
 #include <algorithm>
 

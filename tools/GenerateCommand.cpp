@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "RecordOptions.h"
 
-#include "sources/RecordProducer.h"
+#include "sources/record/RecordProducer.h"
 
 #include <QThread>
 

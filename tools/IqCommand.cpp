@@ -5,8 +5,8 @@
 #include "RecordReading.h"
 
 #include "dsp/IqAnalysis.h"
-#include "sources/FileSource.h"
-#include "sources/IqSlice.h"
+#include "sources/record/FileSource.h"
+#include "sources/measure/iq/IqSlice.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -5,8 +5,8 @@
 #include "Commands.h"
 #include "RecordReading.h"
 
-#include "sources/FileSource.h"
-#include "sources/PhaseMisJob.h"
+#include "sources/record/FileSource.h"
+#include "sources/measure/phase/PhaseMisJob.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

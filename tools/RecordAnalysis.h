@@ -5,8 +5,8 @@
 #include "RecordReading.h"
 
 #include "dsp/Windows.h"
-#include "sources/FileSource.h"
-#include "sources/FilterSettings.h"
+#include "sources/record/FileSource.h"
+#include "sources/settings/FilterSettings.h"
 
 #include <QJsonValue>
 

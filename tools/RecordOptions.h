@@ -3,7 +3,7 @@
 // or blocks takes.
 #include "CommandLine.h"
 
-#include "sources/RecordWriter.h"
+#include "sources/record/RecordWriter.h"
 
 extern const QSet<QString> RecordOptions;
 extern const QSet<QString> RecordFlags;

@@ -3,7 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 
-#include "sources/FileSource.h"
+#include "sources/record/FileSource.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>

@@ -5,7 +5,7 @@
 #include "Commands.h"
 #include "RecordReading.h"
 
-#include "sources/RecordSearch.h"
+#include "sources/search/RecordSearch.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

@@ -3,7 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 
-#include "sources/RecordServer.h"
+#include "sources/live/RecordServer.h"
 
 #include <QFileInfo>
 #include <QThread>

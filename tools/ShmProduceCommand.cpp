@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "RecordOptions.h"
 
-#include "sources/ShmProducer.h"
+#include "sources/live/ShmProducer.h"
 
 #include <QElapsedTimer>
 #include <QThread>

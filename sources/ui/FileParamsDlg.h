@@ -1,7 +1,7 @@
 #pragma once
 // "Параметры файла чтения": the record parameters used when a record has no postfix or when
 // the user overrides it, shown in kHz and V.
-#include "sources/FileParamsSettings.h"
+#include "sources/record/FileParamsSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QSpinBox>

@@ -1,6 +1,6 @@
 #include "sources/ui/IpValidator.h"
 
-#include "sources/NetworkSettings.h"
+#include "sources/settings/NetworkSettings.h"
 
 QValidator::State IpValidator::validate(QString &input, int &) const
 {

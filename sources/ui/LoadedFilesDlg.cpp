@@ -1,7 +1,7 @@
 #include "sources/ui/LoadedFilesDlg.h"
 
 #include "sources/ui/SettingsDlg.h"
-#include "sources/Postfix.h"
+#include "sources/record/Postfix.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 // "Загруженные файлы": the records loaded together as one set of channels. Records can be added
 // when they look like the first one (postfix present, channel line, complex flag) and removed,
 // except the first one; the main window follows every change through signalAddRemoveFile().
-#include "sources/Postfix.h"
+#include "sources/record/Postfix.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 // "Настройки сети": server address, port and record name of the network source.
-#include "sources/NetworkSettings.h"
+#include "sources/settings/NetworkSettings.h"
 #include "sources/ui/SettingsDlg.h"
 
 class QLineEdit;

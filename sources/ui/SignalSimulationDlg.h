@@ -3,7 +3,7 @@
 // The widgets show the settings in the user's units (kHz, volts); the main window takes the
 // edited copy from settings() after OK.
 #include "sources/ui/SettingsDlg.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <array>
 

@@ -4,7 +4,7 @@
 #include "app/MainConfig.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
-#include "sources/RecordWriter.h"
+#include "sources/record/RecordWriter.h"
 
 #include <QAction>
 #include <QApplication>

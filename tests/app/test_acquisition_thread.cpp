@@ -2,8 +2,8 @@
 // block, a single start, a failed read, and blocks still queued from a source replaced since.
 #include "app/AcquisitionControl.h"
 #include "app/SourceKinds.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QElapsedTimer>
 #include <QThread>

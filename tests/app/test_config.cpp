@@ -1,5 +1,5 @@
 // Configuration files as the user and other tools see them: bytes on disk, comments, limits.
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 #include "app/MainConfig.h"
 #include "app/Pacing.h"
 #include "app/Session.h"

@@ -9,8 +9,8 @@
 #pragma GCC diagnostic pop
 
 #include "dialogs/FiltersDlg.h"
-#include "sources/FilterSettings.h"
-#include "sources/IniFile.h"
+#include "sources/settings/FilterSettings.h"
+#include "sources/settings/IniFile.h"
 #include "sources/SignalSource.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"

@@ -4,9 +4,9 @@
 #include "WindowTestKit.h"
 
 #include "app/Orma.h"
-#include "sources/IniFile.h"
-#include "sources/RecordServer.h"
-#include "sources/ShmProducer.h"
+#include "sources/settings/IniFile.h"
+#include "sources/live/RecordServer.h"
+#include "sources/live/ShmProducer.h"
 
 #include <QLabel>
 #include <QStatusBar>

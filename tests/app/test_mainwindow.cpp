@@ -3,13 +3,13 @@
 #include "WindowTestKit.h"
 
 #include "app/Orma.h"
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
-#include "sources/RecordWriter.h"
+#include "sources/record/RecordWriter.h"
 #include "sources/SignalSource.h"
 
 #include <QAction>

@@ -11,9 +11,9 @@
 #include "dialogs/VectorTrajectory.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
-#include "sources/AnalyserSettings.h"
+#include "sources/settings/AnalyserSettings.h"
 #include "sources/SignalSource.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SimulationSettings.h"
 #include "tests/dialogs/DialogTestKit.h"
 
 #include <QCheckBox>

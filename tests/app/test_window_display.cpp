@@ -12,8 +12,8 @@
 #include "plot/ChangesStack.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
-#include "sources/AnalyserSettings.h"
-#include "sources/IniFile.h"
+#include "sources/settings/AnalyserSettings.h"
+#include "sources/settings/IniFile.h"
 #include "sources/SignalSource.h"
 
 #include <QComboBox>

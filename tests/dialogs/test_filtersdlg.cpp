@@ -2,7 +2,7 @@
 // length, filterId), a change signal for every edit, its keys saved on close, the reason shown
 // when the filter cannot be applied, and the IIR export through the save dialog.
 #include "dialogs/FiltersDlg.h"
-#include "sources/FilterSettings.h"
+#include "sources/settings/FilterSettings.h"
 
 #include "DialogTestKit.h"
 

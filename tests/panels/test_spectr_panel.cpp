@@ -18,8 +18,8 @@
 #include "panels/OrmaSpectrPanel.h"
 #include "panels/PowerReadout.h"
 #include "plot/QwtPlotCurveEx.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 namespace {
 

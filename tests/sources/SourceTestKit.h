@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for the source tests: serving blocks as the viewer's data cycle does, and writing
 // records byte by byte.
-#include "sources/Postfix.h"
+#include "sources/record/Postfix.h"
 #include "sources/SignalSource.h"
 
 #include <QEventLoop>

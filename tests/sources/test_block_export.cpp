@@ -1,6 +1,6 @@
 // CSV of a block: the shown samples and spectra read back exactly, under a header that names
 // each channel and its unit, and only the span asked for.
-#include "sources/BlockExport.h"
+#include "sources/export/BlockExport.h"
 #include "sources/BlockSnapshot.h"
 
 #include <QFile>

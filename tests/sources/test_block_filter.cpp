@@ -5,11 +5,11 @@
 #include "SourceTestKit.h"
 
 #include "sources/BlockFilter.h"
-#include "sources/FileSource.h"
-#include "sources/FilterSettings.h"
-#include "sources/RecordWriter.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/record/FileSource.h"
+#include "sources/settings/FilterSettings.h"
+#include "sources/record/RecordWriter.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 #include "tests/ScratchIni.h"
 
 #include <QtTest>

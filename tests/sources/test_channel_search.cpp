@@ -2,8 +2,8 @@
 // the test order and strict comparisons over hand-built blocks, the report text, and
 // orma-tool search finding the block a record was built with.
 #include "tests/sources/ToolRun.h"
-#include "sources/ChannelSearch.h"
-#include "sources/Postfix.h"
+#include "sources/search/ChannelSearch.h"
+#include "sources/record/Postfix.h"
 #include "tests/ScratchIni.h"
 #include "tests/sources/SourceTestKit.h"
 

@@ -4,9 +4,9 @@
 #include "SourceTestKit.h"
 
 #include "dsp/Windows.h"
-#include "sources/FileAccess.h"
-#include "sources/FileSource.h"
-#include "sources/RecordWriter.h"
+#include "sources/record/FileAccess.h"
+#include "sources/record/FileSource.h"
+#include "sources/record/RecordWriter.h"
 #include "sources/SampleCodes.h"
 
 #include <QTemporaryDir>

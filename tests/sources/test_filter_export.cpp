@@ -2,8 +2,8 @@
 // reader (Python's openpyxl), holds the title, the parameters where the family uses them and
 // every section's coefficients to the last digit a double keeps.
 #include "sources/BlockFilter.h"
-#include "sources/FilterExport.h"
-#include "sources/FilterSettings.h"
+#include "sources/export/FilterExport.h"
+#include "sources/settings/FilterSettings.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

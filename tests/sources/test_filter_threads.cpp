@@ -3,9 +3,9 @@
 // filtered with the same parameters, taken when the block began.
 #include "SourceTestKit.h"
 
-#include "sources/FilterSettings.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/settings/FilterSettings.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QtTest>
 

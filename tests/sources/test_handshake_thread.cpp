@@ -3,8 +3,8 @@
 // while it waits.
 #include "SourceTestKit.h"
 
-#include "sources/FileSource.h"
-#include "sources/RecordProducer.h"
+#include "sources/record/FileSource.h"
+#include "sources/record/RecordProducer.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

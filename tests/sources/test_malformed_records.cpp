@@ -2,7 +2,7 @@
 // and a clear status, never a crash, a hang or a read past its end, and is left unchanged.
 #include "SourceTestKit.h"
 
-#include "sources/FileSource.h"
+#include "sources/record/FileSource.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>

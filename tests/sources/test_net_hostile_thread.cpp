@@ -3,8 +3,8 @@
 // asked for, or a worker that a stop cannot end within a second.
 #include "LiveTestKit.h"
 
-#include "sources/NetSource.h"
-#include "sources/TcpChannel.h"
+#include "sources/live/NetSource.h"
+#include "sources/live/TcpChannel.h"
 
 #include <QtTest>
 

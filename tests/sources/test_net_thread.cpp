@@ -3,9 +3,9 @@
 // the server waits for it and stops at once, and a stop says goodbye with command 2.
 #include "LiveTestKit.h"
 
-#include "sources/NetSource.h"
-#include "sources/RecordServer.h"
-#include "sources/RecordWriter.h"
+#include "sources/live/NetSource.h"
+#include "sources/live/RecordServer.h"
+#include "sources/record/RecordWriter.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // Plug-ins without a window: the INI and copy names, the INI writer, the store's ids, and shell
 // script plug-ins under a hostile path started by the launcher (no shell expansion, fresh copies
 // only, kills, time-outs, a chatty plug-in), and the shipped plug-in round-tripping a record.
-#include "sources/IniFile.h"
-#include "sources/PluginLauncher.h"
-#include "sources/PluginStore.h"
-#include "sources/Postfix.h"
+#include "sources/settings/IniFile.h"
+#include "sources/plugins/PluginLauncher.h"
+#include "sources/plugins/PluginStore.h"
+#include "sources/record/Postfix.h"
 #include "sources/SampleCodes.h"
 #include "tests/ScratchIni.h"
 #include "tests/sources/SourceTestKit.h"

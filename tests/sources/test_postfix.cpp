@@ -1,6 +1,6 @@
 // The postfix: every key's validity rule, the syntax (free key order, line ends, zero byte,
 // the "_ " split), the search in a record's tail, and the writer's line order.
-#include "sources/Postfix.h"
+#include "sources/record/Postfix.h"
 
 #include <QtTest>
 

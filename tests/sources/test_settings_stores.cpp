@@ -1,12 +1,12 @@
 // The settings stores against a real configuration file: what a fresh file gives, how every
 // store round-trips under its keys, the stored formats other programs read, and how damaged or
 // absurd stored values are brought back into range.
-#include "sources/AnalyserSettings.h"
-#include "sources/FileParamsSettings.h"
-#include "sources/NetworkSettings.h"
-#include "sources/OtherSettings.h"
-#include "sources/PaletteSettings.h"
-#include "sources/SimulationSettings.h"
+#include "sources/settings/AnalyserSettings.h"
+#include "sources/record/FileParamsSettings.h"
+#include "sources/settings/NetworkSettings.h"
+#include "sources/settings/OtherSettings.h"
+#include "sources/settings/PaletteSettings.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QFile>
 #include <QSettings>

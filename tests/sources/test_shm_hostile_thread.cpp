@@ -3,8 +3,8 @@
 // a hang or a read past a region.
 #include "LiveTestKit.h"
 
-#include "sources/FileMapSource.h"
-#include "sources/SharedRegion.h"
+#include "sources/live/FileMapSource.h"
+#include "sources/live/SharedRegion.h"
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 // producer waits for it and still stops at once.
 #include "LiveTestKit.h"
 
-#include "sources/FileMapSource.h"
-#include "sources/ShmProducer.h"
+#include "sources/live/FileMapSource.h"
+#include "sources/live/ShmProducer.h"
 
 #include <QtTest>
 

@@ -2,8 +2,8 @@
 // block, one or many output channels, noise, and the dialog's settings and conversions.
 #include "SourceTestKit.h"
 
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

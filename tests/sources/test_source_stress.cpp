@@ -3,10 +3,10 @@
 // wait for a producer. Run under ThreadSanitizer as well.
 #include "SourceTestKit.h"
 
-#include "sources/FileSource.h"
-#include "sources/RecordProducer.h"
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/record/FileSource.h"
+#include "sources/record/RecordProducer.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // Tables written for a spreadsheet: CSV text as a spreadsheet reads it, a workbook that opens,
 // and a failed write that names the file and leaves the old one alone.
-#include "sources/TableExport.h"
+#include "sources/export/TableExport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

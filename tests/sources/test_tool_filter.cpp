@@ -3,7 +3,7 @@
 // attenuation while the pass-band tone keeps its level; --filter-ini reads the dialog's keys;
 // parameters that cannot be designed are refused by name instead of giving figures.
 #include "tests/sources/ToolRun.h"
-#include "sources/IniFile.h"
+#include "sources/settings/IniFile.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
 // The read window over a long record and the channel set of several files.
 #include "SourceTestKit.h"
 
-#include "sources/SignalSimulation.h"
-#include "sources/SimulationSettings.h"
+#include "sources/generator/SignalSimulation.h"
+#include "sources/generator/SimulationSettings.h"
 
 #include <QtTest>
 

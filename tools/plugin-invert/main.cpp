@@ -3,9 +3,9 @@
 // writes each one's samples negated into the modified copy ("_mdfy.bin" for ".bin", the postfix
 // kept), and then stays until the viewer ends it (or its input closes), since the viewer shows
 // the copies for as long as the plug-in runs.
-#include "sources/IniFile.h"
-#include "sources/PluginLauncher.h"
-#include "sources/Postfix.h"
+#include "sources/settings/IniFile.h"
+#include "sources/plugins/PluginLauncher.h"
+#include "sources/record/Postfix.h"
 #include "sources/SampleCodes.h"
 
 #include <QCoreApplication>

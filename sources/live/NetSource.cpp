@@ -1,0 +1,194 @@
+#include "sources/live/NetSource.h"
+
+#include "sources/live/TcpChannel.h"
+
+#include <QTextCodec>
+
+#include <algorithm>
+#include <utility>
+
+NetSource::NetSource(QObject *parent) : FileSource(parent)
+{
+    m_clock.start();
+    setFileName(QStringLiteral("data_0.bin"));
+}
+
+NetSource::~NetSource() { stopAndWait(); }
+
+void NetSource::setFileName(const QString &name)
+{
+    QTextCodec *codec = QTextCodec::codecForName("CP1251");
+    m_files.front().name = name;
+    m_recordName = codec->fromUnicode(name);
+    m_flagName = codec->fromUnicode(FlagFile::pathFor(name));
+    m_flag.state = FlagIdle;
+}
+
+QString NetSource::netText(const QString &text) const
+{
+    return QStringLiteral("Сеть %1:%2: %3").arg(m_address).arg(m_port).arg(text);
+}
+
+// --- Connection --------------------------------------------------------------------------
+
+void NetSource::endRun()
+{
+    if (ownsConnection() && m_channel->isOpen()) {
+        WorkerLock lock(*this);
+        m_client->sendClose();
+    }
+    m_client.reset();
+    m_channel.reset();
+}
+
+bool NetSource::connectToServer()
+{
+    if (!ownsConnection()) {
+        m_channel = std::make_unique<TcpChannel>();
+        m_channel->setStopRequested(stopPredicate());
+        // Every exchange runs inside the worker's lock: a GUI hold gets in between slices.
+        m_channel->setIdle([this] { yieldToHold(); });
+        m_client = std::make_unique<net::Client>(*m_channel);
+        m_channelThread = QThread::currentThread();
+        m_flagMissing = false;
+    }
+    while (!m_channel->isOpen()) {
+        m_waitEndedFlag = false;
+        m_waitingFlag = true;
+        // After a failure the server gets a pause before the next attempt.
+        while (m_clock.elapsed() < m_reconnectAt) {
+            if (stopPending())
+                break;
+            QThread::msleep(uint32_t(std::min<qint64>(TcpChannel::SliceMs,
+                                                      m_reconnectAt - m_clock.elapsed())));
+        }
+        if (stopPending()) {
+            m_waitingFlag = false;
+            return false;
+        }
+        if (m_channel->connectTo(m_address, m_port, ConnectTimeoutMs)) {
+            m_channel->setSilenceLimit(m_replyTimeoutMs);
+            m_flagMissing = false;
+            break;
+        }
+        if (!stopPending())
+            reportProblem(netText(QStringLiteral("нет соединения (%1); новая попытка через %2 с")
+                                      .arg(m_channel->error())
+                                      .arg(ReconnectPauseMs / 1000.0)));
+        m_reconnectAt = m_clock.elapsed() + ReconnectPauseMs;
+    }
+    return true;
+}
+
+bool NetSource::settle(net::Client::Result result)
+{
+    if (result == net::Client::Done)
+        return true;
+    if (stopPending()) {
+        // Abandoned mid-exchange: the stream is out of step.
+        m_channel->close();
+        return false;
+    }
+    if (result == net::Client::Broken) {
+        m_channel->close();
+        m_reconnectAt = m_clock.elapsed() + ReconnectPauseMs;
+        reportProblem(netText(m_client->error() + QStringLiteral("; соединение закрыто")));
+    } else {
+        reportProblem(netText(m_client->error()));
+    }
+    return false;
+}
+
+// --- Blocks ------------------------------------------------------------------------------
+
+void NetSource::waitForData()
+{
+    if (!connectToServer())
+        return;
+    FileSource::waitForData();
+    if (stopPending() || !m_channel->isOpen())
+        return;
+    WorkerLock lock(*this);
+    fetchBlock();
+}
+
+void NetSource::fetchBlock()
+{
+    uint32_t bytes = 0;
+    if (!settle(m_client->blockSize(m_recordName, bytes)))
+        return;
+    // Once filling starts the old block is gone, whatever the fetch brings.
+    m_blockValid = false;
+    if (!settle(m_client->fetchBlock(m_recordName, bytes, m_block)))
+        return;
+    m_blockBytes = bytes;
+    m_blockValid = m_newBlock = true;
+}
+
+int NetSource::readBlock()
+{
+    // A skipped wait reads the last block again (the window moved).
+    const bool fresh = std::exchange(m_newBlock, false);
+    if (!m_blockValid || !(fresh || m_skipWaitOnce)) {
+        m_waitEndedFlag = false;
+        return -1;
+    }
+    const int result = FileSource::readBlock();
+    settleProblems();
+    return result;
+}
+
+// --- Transport ---------------------------------------------------------------------------
+
+void NetSource::writeFlag(int32_t state, int32_t value)
+{
+    if (!ownsConnection() || !m_channel->isOpen() || m_flagName.isEmpty() || m_flagMissing)
+        return;
+    settle(m_client->writeFlag(m_flagName, {state, value}));
+}
+
+FlagWord NetSource::readFlag()
+{
+    FlagWord word;
+    if (!ownsConnection() || !m_channel->isOpen() || m_flagName.isEmpty())
+        return word;
+    const net::Client::Result result = m_client->readFlag(m_flagName, word);
+    // A refused flag read: the server has no flag for the record, as a record without a
+    // flag file; the block is read at once.
+    m_flagMissing = result == net::Client::Refused;
+    if (!m_flagMissing)
+        settle(result);
+    return result == net::Client::Done ? word : FlagWord();
+}
+
+bool NetSource::flagExists()
+{
+    return !m_flagName.isEmpty() && !m_flagMissing && ownsConnection() && m_channel->isOpen();
+}
+
+uint8_t NetSource::loadPostfixes()
+{
+    const int tailBytes = int(std::min<uint32_t>(m_blockBytes, PostfixTailBytes));
+    const QByteArray tail = QByteArray::fromRawData(
+        reinterpret_cast<const char *>(m_block.data()) + m_blockBytes - uint32_t(tailBytes),
+        tailBytes);
+    const PostfixSearch found = findPostfix(tail);
+    const qint64 dataBytes = found.offset >= 0 ? qint64(m_blockBytes) - tailBytes + found.offset
+                                               : qint64(m_blockBytes);
+    QString problem;
+    const uint8_t result = takeLivePostfix(found, dataBytes, problem);
+    if (!problem.isEmpty())
+        reportProblem(netText(QStringLiteral("«%1»: %2").arg(firstFileName(), problem)));
+    return result;
+}
+
+bool NetSource::readSamples()
+{
+    // The window never reaches past the block's data (FileSource bounds it by dataBytes).
+    const uint64_t frames = windowFrames(0);
+    if (frames)
+        storeFrames(0, m_block.data() + m_window.windowStart * fileParams().frameBytes(), frames,
+                    0);
+    clearFrames(0, frames);
+    return true;
+}

@@ -1,0 +1,647 @@
+#include "sources/record/FileSource.h"
+
+#include "sources/record/Postfix.h"
+#include "sources/SampleCodes.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Bytes read from a record per step: large enough for the disk, small enough for the cache.
+constexpr uint64_t ChunkBytes = 1 << 20;
+
+} // namespace
+
+FileSource::FileSource(QObject *parent) : SignalSource(parent)
+{
+    m_noWaitFlag = true;
+    m_pollInterval = 100;
+}
+
+FileSource::~FileSource()
+{
+    stopAndWait();
+    writeFlag(FlagIdle, m_flag.value);
+}
+
+// --- Transport ---------------------------------------------------------------------------
+
+StopRequested FileSource::stopPredicate() const
+{
+    return [this] { return stopPending(); };
+}
+
+bool FileSource::openRecord(QFile &file)
+{
+    if (openWithRetry(file, QIODevice::ReadOnly | QIODevice::Unbuffered, stopPredicate()))
+        return true;
+    if (file.exists() && !stopPending())
+        m_readFailure = QStringLiteral("Файл ") + file.fileName() + QStringLiteral(" не может быть открыт");
+    return false;
+}
+
+void FileSource::writeFlag(int32_t state, int32_t value)
+{
+    if (m_flagFile.exists())
+        m_flagFile.write({state, value}, stopPredicate());
+}
+
+FlagWord FileSource::readFlag()
+{
+    if (!m_flagFile.exists())
+        return FlagWord();
+    FlagWord word;
+    // A flag caught between a writer's open and its write reads as it was.
+    return m_flagFile.read(word, stopPredicate()) ? word : m_flag;
+}
+
+bool FileSource::recordExists() { return QFileInfo::exists(firstFileName()); }
+
+bool FileSource::flagExists() { return m_flagFile.exists(); }
+
+qint64 FileSource::recordSize()
+{
+    const QFileInfo info(firstFileName());
+    return info.exists() ? info.size() : 0;
+}
+
+void FileSource::setFileName(const QString &path)
+{
+    m_files.front().name = path;
+    m_flagFile.setPath(FlagFile::pathFor(path));
+    m_flag.state = FlagIdle;
+}
+
+bool FileSource::readTail(int file, QByteArray &tail, qint64 &size)
+{
+    QFile record(m_files[size_t(file)].name);
+    if (!openRecord(record))
+        return false;
+    size = record.size();
+    const qint64 start = std::max<qint64>(0, size - PostfixTailBytes);
+    if (!record.seek(start))
+        return false;
+    tail = record.read(size - start);
+    // A file that shrank meanwhile has only the bytes that were read.
+    size = start + tail.size();
+    return true;
+}
+
+bool FileSource::readSpectra(ComplexD *values, uint64_t count)
+{
+    QFile file(firstFileName());
+    if (!openRecord(file))
+        return false;
+    const qint64 bytes = qint64(count * sizeof(ComplexD));
+    return file.read(reinterpret_cast<char *>(values), bytes) == bytes;
+}
+
+uint8_t FileSource::detectContent()
+{
+    QByteArray tail;
+    qint64 size = 0;
+    if (!readTail(0, tail, size))
+        return ContentUnknown;
+    if (tail.contains("DEVICE_NAME"))
+        return ContentSamples;
+    const int at = tail.indexOf("FFT_SIZE");
+    if (at < 0)
+        return ContentUnknown;
+    int end = tail.indexOf('\n', at);
+    if (end < 0)
+        end = tail.size();
+    const QList<QByteArray> pieces = tail.mid(at, end - at).simplified().split(' ');
+    if (pieces.size() < 2 || pieces.at(1).trimmed().toInt() <= 0)
+        return ContentSamples;
+    releaseSampleBuffer();
+    return ContentSpectrum;
+}
+
+bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
+{
+    LoadedFile &loaded = m_files[size_t(file)];
+    if (text == loaded.cachedPostfix)
+        return true;
+    FileParams &params = m_fileParams[size_t(file)];
+    QString problem;
+    if (parsePostfix(text, params, &problem) != PostfixParsed) {
+        m_postfixProblem = QFileInfo(loaded.name).fileName() + QStringLiteral(": ") + problem;
+        return false;
+    }
+    loaded.cachedPostfix = text;
+    params.multiChannel = true;
+    params.codeType = CodeTwosComplement;
+    m_window.windowChanged = true;
+    loaded.parsed = params;
+    result = PostfixChanged;
+    return true;
+}
+
+uint8_t FileSource::loadPostfixes()
+{
+    uint8_t result = PostfixParsed;
+    bool obtained = false; // some file of this pass gave its postfix
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        LoadedFile &loaded = m_files[i];
+        QByteArray tail;
+        qint64 size = 0;
+        PostfixSearch found;
+        // A producer may be rewriting the postfix: look again a bounded number of times.
+        for (int reads = 0; reads < PostfixReadLimit && !found.found; ++reads) {
+            if (!readTail(int(i), tail, size))
+                break;
+            found = findPostfix(tail);
+        }
+        if (!found.found) {
+            // While a producer is live, a postfix that went missing keeps its last text; not
+            // beside a file whose postfix this pass did read (records written at once lose
+            // theirs together).
+            const bool keepCached = !obtained && !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+            m_postfixKnown = keepCached;
+            if (!keepCached)
+                loaded.dataBytes = size;
+            continue;
+        }
+        m_postfixKnown = true;
+        obtained = true;
+        loaded.dataBytes = size - tail.size() + std::max(found.offset, 0);
+        if (!takePostfix(int(i), found.text, result))
+            return PostfixError;
+    }
+    return result;
+}
+
+int FileSource::firstBufferChannel(int file) const
+{
+    int first = 0;
+    for (int i = 0; i < file; ++i) {
+        if (m_fileParams[size_t(i)].hasChannels())
+            first += int(m_fileParams[size_t(i)].channelCount);
+    }
+    return first;
+}
+
+void FileSource::storeFrames(int file, const uint8_t *raw, uint64_t frames, uint64_t at)
+{
+    const FileParams &p = m_fileParams[size_t(file)];
+    const int first = firstBufferChannel(file);
+    const uint64_t length = sampleBufferLength();
+    if (!p.hasChannels() || first + int(p.channelCount) > sampleBufferChannels() || at >= length)
+        return;
+    frames = std::min(frames, length - at);
+    unpackFrames(raw, size_t(frames), int(p.channelCount), p.bytesPerSample, p.codeType,
+                 p.bitRange, mutableChannelSamples(first) + at, size_t(length));
+}
+
+void FileSource::clearFrames(int file, uint64_t at)
+{
+    const FileParams &p = m_fileParams[size_t(file)];
+    const uint64_t length = sampleBufferLength();
+    if (!p.hasChannels() || at >= length)
+        return;
+    const int first = firstBufferChannel(file);
+    for (int c = first; c < first + int(p.channelCount) && c < sampleBufferChannels(); ++c)
+        std::fill(mutableChannelSamples(c) + at, mutableChannelSamples(c) + length, 0.0);
+}
+
+uint64_t FileSource::dataFrames(int file, const FileParams &params) const
+{
+    const uint64_t frame = params.frameBytes();
+    const qint64 bytes = m_files[size_t(file)].dataBytes;
+    return frame && bytes > 0 ? uint64_t(bytes) / frame : 0;
+}
+
+uint64_t FileSource::windowFrames(int file) const
+{
+    const FileParams &p = m_fileParams[size_t(file)];
+    const uint64_t held = std::min<uint64_t>(p.sampleCount, dataFrames(file, p));
+    const uint64_t start = m_window.windowStart;
+    return start < held ? std::min<uint64_t>(sampleBufferLength(), held - start) : 0;
+}
+
+uint64_t FileSource::readWindow(int file, const ByteReader &read)
+{
+    const uint64_t frame = m_fileParams[size_t(file)].frameBytes();
+    const uint64_t wanted = frame ? windowFrames(file) : 0;
+    uint64_t done = 0;
+    if (wanted) {
+        const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
+        const uint64_t offset = m_window.windowStart * frame;
+        m_chunk.resize(size_t(step * frame));
+        while (done < wanted) {
+            const uint64_t frames = std::min(step, wanted - done);
+            const uint64_t whole =
+                read(offset + done * frame, m_chunk.data(), frames * frame) / frame;
+            storeFrames(file, m_chunk.data(), whole, done);
+            done += whole;
+            if (whole < frames)
+                break; // the data ended early (truncated meanwhile)
+        }
+    }
+    clearFrames(file, done);
+    return done;
+}
+
+bool FileSource::readSamples()
+{
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!m_fileParams[i].frameBytes())
+            continue;
+        QFile file(m_files[i].name);
+        if (!openRecord(file))
+            return false;
+        readWindow(int(i), [&file](uint64_t offset, uint8_t *dst, uint64_t bytes) -> uint64_t {
+            if (!file.seek(qint64(offset)))
+                return 0;
+            const qint64 got = file.read(reinterpret_cast<char *>(dst), qint64(bytes));
+            return got > 0 ? uint64_t(got) : 0;
+        });
+    }
+    return true;
+}
+
+uint8_t FileSource::takeLivePostfix(const PostfixSearch &found, qint64 dataBytes,
+                                    QString &problem)
+{
+    LoadedFile &loaded = m_files.front();
+    loaded.dataBytes = dataBytes;
+    if (!found.found) {
+        m_postfixKnown = !loaded.cachedPostfix.isEmpty() && !m_noWaitFlag;
+        return PostfixParsed;
+    }
+    m_postfixKnown = true;
+    if (found.offset < 0) {
+        problem = QStringLiteral("постфикс без первого ключа «DEVICE_NAME»");
+        return PostfixError;
+    }
+    uint8_t result = PostfixParsed;
+    if (!takePostfix(0, found.text, result)) {
+        problem = QStringLiteral("постфикс содержит ошибки");
+        return PostfixError;
+    }
+    const FileParams &parsed = loaded.parsed;
+    const uint64_t frame = parsed.frameBytes();
+    if (frame && dataBytes >= 0 && parsed.sampleCount > uint64_t(dataBytes) / frame)
+        problem = QStringLiteral("постфикс описывает %1 отсчётов на канал, данных есть на %2")
+                      .arg(parsed.sampleCount)
+                      .arg(uint64_t(dataBytes) / frame);
+    return result;
+}
+
+void FileSource::reportProblem(const QString &text)
+{
+    m_problemReported = true;
+    if (text == m_problem)
+        return;
+    m_problem = text;
+    emit signalAddText(text);
+}
+
+void FileSource::settleProblems()
+{
+    if (!m_problemReported && !m_problem.isEmpty()) {
+        m_problem.clear();
+        emit signalAddText(QString()); // over: the status line clears
+    }
+    m_problemReported = false;
+}
+
+// --- Blocks ------------------------------------------------------------------------------
+
+void FileSource::interruptWait()
+{
+    SignalSource::interruptWait();
+    m_postfixKnown = true;
+}
+
+void FileSource::waitForData()
+{
+    // The pause between blocks (the window's pacing, up to its update period) ends early on a
+    // stop, so that stopping never waits for it.
+    QElapsedTimer pause;
+    pause.start();
+    for (qint64 left = m_pollInterval.load(); left > 0 && !stopPending();
+         left = m_pollInterval.load() - pause.elapsed())
+        QThread::msleep(uint32_t(std::min<qint64>(left, 10)));
+    for (;;) {
+        // Each poll parks behind a GUI hold; the GUI may replace the files meanwhile.
+        WorkerLock lock(*this);
+        m_flag = readFlag();
+        if (m_flag.state == FlagTaken) {
+            // Our own answer from the last block: we are back and ready for the next one.
+            writeFlag(FlagIdle, m_flag.value);
+            m_flag.state = FlagIdle;
+            continue;
+        }
+        if (m_flag.state == FlagBlockReady || m_noWaitFlag) {
+            m_waitingFlag = false;
+            m_waitEndedFlag = true;
+            writeFlag(FlagTaken, 0);
+            return;
+        }
+        if (!flagExists() || m_rereadFlag)
+            return;
+        m_waitEndedFlag = false;
+        if (stopPending()) {
+            m_waitingFlag = false;
+            return;
+        }
+        m_waitingFlag = true;
+        QThread::msleep(1); // poll the producer about once a millisecond, not in a busy loop
+    }
+}
+
+int FileSource::readBlock()
+{
+    if (!recordExists()) {
+        m_readStatus = -1;
+        return -1;
+    }
+    // An empty record: wait for its first bytes, giving way to holds and stops.
+    while (recordSize() == 0) {
+        if (stopPending())
+            return -1;
+        yieldToHold();
+        QThread::msleep(1);
+        if (!recordExists()) {
+            m_readStatus = -1;
+            return -1;
+        }
+    }
+    const uint8_t content = detectContent();
+    const bool ok = m_readFailure.isEmpty() &&
+                    (content == ContentSpectrum ? readSpectrumFile() : readPass());
+    if (!m_readFailure.isEmpty()) {
+        m_readStatus = -1; // the file is there but will not open: the window says so and stops
+        return -1;
+    }
+    // An interrupted wait (a new source, a start, a hold) lets one block through; the next one
+    // waits for the producer again, or the handshake would be off for good after any hold.
+    if (ok)
+        m_noWaitFlag = false;
+    if (!ok && !m_readError)
+        m_readStatus = -1; // not a postfix error: the data could not be had
+    return ok && !m_readError ? 0 : -1;
+}
+
+bool FileSource::readSpectrumFile()
+{
+    QByteArray tail;
+    qint64 size = 0;
+    if (!readTail(0, tail, size))
+        return false;
+    // The tail follows binary data: zero bytes there only separate lines.
+    tail.replace('\0', '\n');
+    const QString text = QTextCodec::codecForName("CP1251")->toUnicode(tail);
+    FileParams &params = m_fileParams.front();
+    uint32_t n = 0;
+    m_readError = parseSpectrumPostfix(text, params, n) != PostfixParsed;
+    if (m_readError)
+        return false;
+    params.multiChannel = true;
+    LoadedFile &loaded = m_files.front();
+    if (text != loaded.cachedPostfix) {
+        loaded.cachedPostfix = text;
+        loaded.parsed = params;
+        m_rereadFlag = true;
+    }
+    // channels * n * 16 bytes must be in the file before anything is sized for them.
+    const int channels = int(params.channelCount);
+    const uint64_t values = uint64_t(channels) * n;
+    if (values > uint64_t(size) / sizeof(ComplexD)) {
+        m_readError = true;
+        return false;
+    }
+    if (n != m_spectrum.fftSize) {
+        m_spectrum.fftSize = n;
+        releaseWindowBuffer();
+        setSettingsChanged(true);
+    }
+    resetChannelRecords(channels, channelList());
+    if (params.sampleRate == 0.0)
+        return true; // nothing to show at an unknown rate
+    std::unique_ptr<ComplexD[]> spectra(new (std::nothrow) ComplexD[size_t(values)]);
+    if (!spectra)
+        return false;
+    if (!readSpectra(spectra.get(), values)) {
+        m_readError = true;
+        return false;
+    }
+    setReadySpectra(std::move(spectra), n);
+    return true;
+}
+
+bool FileSource::userParamsUsable() const
+{
+    const FileParams &u = m_userParams;
+    const int bytes = u.bytesPerSample;
+    const qint64 held = m_files.front().dataBytes;
+    return u.hasChannels() && u.channelCount <= uint32_t(std::numeric_limits<int32_t>::max()) &&
+           (bytes == 1 || bytes == 2 || bytes == 4) && u.bitRange >= 1 &&
+           u.bitRange <= 8 * bytes && held >= 0 && u.frameBytes() <= uint64_t(held);
+}
+
+bool FileSource::limitToData()
+{
+    // A postfix may claim more than the file holds (or holds yet): take what is there, and
+    // follow the file as it grows.
+    bool firstChanged = false;
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (i == 0 && m_useUserParams)
+            continue;
+        FileParams &p = m_fileParams[i];
+        const uint64_t before = p.sampleCount;
+        p.sampleCount = std::min(m_files[i].parsed.sampleCount, dataFrames(int(i), p));
+        if (i == 0 && p.sampleCount != before)
+            firstChanged = true;
+    }
+    return firstChanged;
+}
+
+bool FileSource::prepareBuffers()
+{
+    const FileParams &first = m_fileParams.front();
+    if (m_window.allDataMode && first.sampleCount != m_window.readLength) {
+        m_window.readLength = first.sampleCount;
+        m_window.windowChanged = true;
+    }
+    if (first.sampleCount == 0 || m_window.readLength == 0) {
+        releaseSampleBuffer(); // no samples yet
+        return true;
+    }
+    const int channels = totalChannelCount();
+    if (!channelSamples(0) || sampleBufferChannels() != channels ||
+        sampleBufferLength() != m_window.readLength) {
+        if (!allocateSampleBuffers(channels, m_window.readLength))
+            return false;
+        m_window.reloadNeeded = true;
+    }
+    if (m_window.reloadNeeded) {
+        if (!fillIndexBuffer(m_window.windowStart))
+            return false;
+        m_window.reloadNeeded = false;
+    }
+    return true;
+}
+
+bool FileSource::readPass()
+{
+    FileParams &first = m_fileParams.front();
+    if (!m_useUserParams)
+        first = m_files.front().parsed;
+    const bool wasKnown = m_postfixKnown;
+    uint8_t result = loadPostfixes();
+    if (result != PostfixParsed && !wasKnown)
+        m_useUserParams = false; // a postfix has appeared
+    if (result != PostfixParsed && wasKnown && m_useUserParams) {
+        result = PostfixParsed; // the user parameters stay in force, over a bad postfix too
+    } else if (result == PostfixError) {
+        m_readError = true;
+        return false;
+    }
+    m_readError = false;
+    if (!m_postfixKnown && !m_useUserParams) {
+        // A record without postfix is read with the user parameters.
+        m_useUserParams = true;
+        m_window.windowChanged = true;
+    }
+    if (m_useUserParams && !userParamsUsable()) {
+        m_readError = true;
+        return false;
+    }
+    if (m_useUserParams && m_userParamsChanged) {
+        const uint64_t samples = first.sampleCount;
+        first = m_userParams;
+        first.sampleCount = samples;
+        first.channelNumbers.clear();
+    }
+    if (result != PostfixParsed || m_userParamsChanged) {
+        m_rereadFlag = true;
+        m_userParamsChanged = false;
+        releaseWindowBuffer();
+        m_window.windowChanged = true;
+    }
+    if (m_useUserParams) {
+        // A raw record is as long as its data: recomputed every pass, so that a growing one
+        // is followed.
+        const uint64_t samples = dataFrames(0, m_userParams);
+        if (samples != m_userParams.sampleCount)
+            m_rereadFlag = true;
+        m_userParams.sampleCount = samples;
+        m_userParams.channelNumbers = first.channelNumbers;
+        if (m_userParams.channelNumbers.size() != m_userParams.channelCount) {
+            m_userParams.channelNumbers.resize(m_userParams.channelCount);
+            for (uint32_t c = 0; c < m_userParams.channelCount; ++c)
+                m_userParams.channelNumbers[c] = int(c);
+        }
+        first = m_userParams;
+    }
+    if (limitToData())
+        m_rereadFlag = true;
+    // Every pass: the window follows the record's current length.
+    setPosition(m_window.position,
+                m_window.readLength ? m_window.readLength : 3 * uint64_t(m_spectrum.fftSize));
+    resetChannelRecords(totalChannelCount(), m_useUserParams ? QList<int>() : channelList());
+    if (!prepareBuffers()) {
+        m_readStatus = -1;
+        return false;
+    }
+    if (!channelSamples(0))
+        return true;
+    if (!beginSampleWrite()) {
+        m_readStatus = -1;
+        return false;
+    }
+    if (!readSamples())
+        return false;
+    for (int k = 0; k < sampleBufferChannels(); ++k)
+        filterChannel(k, size_t(m_window.readLength),
+                      m_fileParams[size_t(fileOfBufferChannel(k))].sampleRate);
+    return true;
+}
+
+// --- Loaded files ------------------------------------------------------------------------
+
+void FileSource::addFile(const QString &path)
+{
+    LoadedFile loaded;
+    loaded.name = path;
+    loaded.parsed = zeroedFileParams();
+    m_files.push_back(loaded);
+    m_fileParams.push_back(zeroedFileParams());
+    m_paramsChangedFlag = true;
+}
+
+void FileSource::removeFile(const QString &path)
+{
+    if (m_files.size() < 2)
+        return;
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (m_files[i].name != path)
+            continue;
+        m_files.erase(m_files.begin() + long(i));
+        m_fileParams.erase(m_fileParams.begin() + long(i));
+        if (i == 0)
+            setFileName(m_files.front().name);
+        m_paramsChangedFlag = true;
+        return;
+    }
+}
+
+void FileSource::keepFirstFileOnly()
+{
+    m_files.resize(1);
+    m_fileParams.resize(1);
+}
+
+QString FileSource::firstFileName() const
+{
+    return m_files.empty() ? QString() : m_files.front().name;
+}
+
+QStringList FileSource::fileNames() const
+{
+    QStringList names;
+    for (const LoadedFile &f : m_files)
+        names << f.name;
+    return names;
+}
+
+void FileSource::setCachedPostfix(const QString &path, const QString &text)
+{
+    for (LoadedFile &f : m_files) {
+        if (f.name == path) {
+            f.cachedPostfix = text;
+            m_paramsChangedFlag = true;
+            return;
+        }
+    }
+}
+
+void FileSource::setUserFileParams(const FileParams &params)
+{
+    m_userParams = params;
+    m_userParamsChanged = true;
+}
+
+void FileSource::setUseUserParams(bool isUse)
+{
+    m_useUserParams = isUse;
+    if (!isUse)
+        m_files.front().cachedPostfix.clear();
+    m_window.windowChanged = true;
+}
+
+void FileSource::terminate()
+{
+    m_flag.state = FlagIdle;
+    writeFlag(FlagIdle, m_flag.value);
+    SignalSource::terminate();
+    QThread::msleep(100);
+}
