@@ -16,12 +16,15 @@ void Session::useConfigOfFolder(const QString &folder)
     configPath = QFile::exists(recordConfig) ? recordConfig : appConfigPath;
 }
 
-void Session::keepConfigBeside(const QString &recordPath)
+bool Session::keepConfigBeside(const QString &recordPath)
 {
     const QString target = QFileInfo(recordPath).absolutePath() + "/ORMA6.ini";
-    if (target != configPath)
-        QFile::copy(configPath, target);
+    // A copy that could not be made must not become the configuration in use: every later key
+    // would go to a file that does not exist.
+    if (target != configPath && !QFile::exists(target) && !QFile::copy(configPath, target))
+        return false;
     configPath = target;
+    return true;
 }
 
 void Session::loadStores()

@@ -32,8 +32,9 @@ struct Session {
     // The configuration of a record's folder when it has one, else the program's.
     void useConfigOfFolder(const QString &folder);
     // The record's folder gets a configuration of its own ("Сохранить конфигурацию"); a file
-    // already there is kept.
-    void keepConfigBeside(const QString &recordPath);
+    // already there is kept. False, with the configuration in use unchanged, when no file
+    // could be made there (a folder that cannot be written).
+    bool keepConfigBeside(const QString &recordPath);
     void useApplicationConfig() { configPath = appConfigPath; }
     // The six settings stores from the files in use.
     void loadStores();

@@ -1,8 +1,9 @@
 #pragma once
 // One background computation at a time on Qt's global pool, for the newest request only: a
 // request made while one runs waits, and a later one replaces it. The result reaches `done` in
-// the GUI thread (none when the work failed for want of memory); requests carry everything the work reads (immutable blocks, copies), so the
-// work never touches what another thread may change. The destructor waits for a running task.
+// the GUI thread (none when the work failed; a failure other than want of memory is logged);
+// requests carry everything the work reads (immutable blocks, copies), so the work never touches
+// what another thread may change. The destructor waits for a running task.
 #include "sources/ThreadHandOff.h"
 
 #include <QFutureInterface>
@@ -11,6 +12,7 @@
 #include <QThreadPool>
 
 #include <exception>
+#include <new>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -81,8 +83,11 @@ private:
             ResultPtr result;
             try {
                 result = std::make_shared<const Result>(m_work(m_request));
-            } catch (const std::exception &) {
+            } catch (const std::bad_alloc &) {
                 // Out of memory for a huge request: no result rather than an ended program.
+            } catch (const std::exception &e) {
+                // Anything else is a fault of the work itself: no result either, but said.
+                qCritical("background measurement failed: %s", e.what());
             }
             handOver(m_owner);
             m_result.reportResult(result);

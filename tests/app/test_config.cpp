@@ -163,8 +163,12 @@ private slots:
         QCOMPARE(openIni(session.configPath)->value("SpectrPanel/FftSize").toInt(), 4096);
         session.useApplicationConfig();
         writeIniValue(session.appConfigPath, "SpectrPanel", "FftSize", 2048);
-        session.keepConfigBeside(bare.filePath("rec.bin"));
+        QVERIFY(session.keepConfigBeside(bare.filePath("rec.bin")));
         QCOMPARE(openIni(session.configPath)->value("SpectrPanel/FftSize").toInt(), 4096);
+        // Where no file can be made, the configuration in use stays.
+        const QString before = session.configPath;
+        QVERIFY(!session.keepConfigBeside(bare.filePath("gone/rec.bin")));
+        QCOMPARE(session.configPath, before);
 
         // Recent files go to the program's configuration whatever is in use.
         session.addRecentFile(owned.filePath("a.bin"));
