@@ -25,9 +25,8 @@ public:
     QString itemText(int index) const;
     void setItemText(int index, const QString &text);
     // Blocks the combo as well: its index changes reach the world through this widget's
-    // signal, but direct connections to comboBox() must be held too.
+    // signal, but direct connections to the inner combo must be held too.
     bool blockSignals(bool block);
-    QComboBox *comboBox() const { return m_pComboBox; }
     void setFont(const QFont &font);
 
 signals:

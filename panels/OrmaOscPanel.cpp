@@ -259,6 +259,10 @@ void OrmaOscPanel::applyFactorRule()
     m_pPlot->setApplyFactor(m_gainMode && m_amplType != DimCodes);
 }
 
+void OrmaOscPanel::chooseWidthIndex(int index) { m_pScaleXCmbBox->setCurrentIndex(index); }
+
+void OrmaOscPanel::setFrameCount(int count) { m_pCyclesEdit->setText(QString::number(count)); }
+
 void OrmaOscPanel::setMinMax(double max, double min)
 {
     const double f = m_gainMode && m_amplType != DimCodes ? m_pPlot->channelFactor(currentChannel()) : 1.0;

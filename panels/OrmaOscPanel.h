@@ -18,13 +18,16 @@ public:
     void setRecordLength(uint32_t n);
     // The width index last chosen that the record did not have to cut down.
     int chosenWidthIndex() const { return m_chosenWidthIndex; }
+    // Picks a width of the chooser as the user would.
+    void chooseWidthIndex(int index);
+    // The acquired blocks, in the cycle counter.
+    void setFrameCount(int count);
     uint32_t recordLength() const { return m_recordLength; }
     void setSampleRate(double hz);
     double sampleRate() const { return m_sampleRate; }
     // Full-scale input range in millivolts and ADC resolution.
     void setInputRange(double mv);
     void setBits(int n);
-    double inputRange() const { return m_range; }
     int bits() const { return m_bits; }
     // Dimension codes: time 3..6, amplitude 0..2.
     void setDimensions(uint8_t timeType, uint8_t amplType);

@@ -109,6 +109,15 @@ void OrmaPanel::setTitles(const QString &xTitle, const QString &xUnit)
     m_pHorizontalDimension->setText(xUnit);
 }
 
+QString OrmaPanel::horizontalAxisText() const
+{
+    return (m_pHorizontalTitle->text() + ' ' + m_pHorizontalDimension->text()).trimmed();
+}
+
+QString OrmaPanel::verticalAxisText() const { return m_pVerticalTitle->title().text(); }
+
+void OrmaPanel::setDynParamsShown(bool on) { m_pDynParamFrame->setVisible(on); }
+
 void OrmaPanel::setVerticalTitle(const QString &text)
 {
     m_pVerticalTitle->setTitle(text);

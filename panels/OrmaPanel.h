@@ -26,6 +26,11 @@ public:
 
     void setTitles(const QString &xTitle, const QString &xUnit);
     void setVerticalTitle(const QString &text);
+    // The axis titles as shown: the horizontal one with its unit.
+    QString horizontalAxisText() const;
+    QString verticalAxisText() const;
+    // The SFDR, THD+N, SNR, THD and ENOB fields.
+    void setDynParamsShown(bool on);
     void setActive(bool on);
     bool isActive() const;
 
@@ -40,8 +45,6 @@ public:
     bool isRedMarkerToolEnabled() const;
     bool isBlueMarkerToolEnabled() const;
     bool isBlueCurrent() const { return m_blueIsCurrent; }
-    bool isDiffX() const { return m_diffX; }
-    bool isDiffY() const { return m_diffY; }
 
     // Bounds of the visible x range, in stored units (samples or bins).
     double viewStart() const;

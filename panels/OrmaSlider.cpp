@@ -185,7 +185,6 @@ void OrmaSlider::slotEditingFinished()
     setValue(v);
     // A typed position the slider already held still gets its canonical text back.
     showValue(value());
-    emit signalEditingFinished(value());
 }
 
 void OrmaSlider::slotSetStep(double dStep)

@@ -47,7 +47,6 @@ public:
     QString valueText(double v) const;
 
 signals:
-    void signalEditingFinished(double dValue);
     void signalValueChanged(double dValue);
     void signalMousePress();
     void signalMouseRelease();

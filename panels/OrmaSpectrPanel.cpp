@@ -182,7 +182,6 @@ void OrmaSpectrPanel::setSampleRate(double hz)
 
 void OrmaSpectrPanel::setCentred(bool flag)
 {
-    m_centredRange = flag;
     m_freqTransforms.setCentred(flag);
     m_sliderFreqTransforms.setCentred(flag);
     refreshFrequencyScales();
@@ -271,6 +270,20 @@ void OrmaSpectrPanel::slotScaleX(QString sScale)
 }
 
 // --- units and power axis --------------------------------------------------------------------
+
+QString OrmaSpectrPanel::powerUnitText() const { return m_pDimCmbBox->currentText(); }
+
+void OrmaSpectrPanel::choosePowerUnit(const QString &text)
+{
+    m_pDimCmbBox->setCurrentIndex(m_pDimCmbBox->findText(text, Qt::MatchFixedString));
+}
+
+QString OrmaSpectrPanel::harmonicText() const { return m_pHarmCmbBox->currentText(); }
+
+void OrmaSpectrPanel::chooseHarmonic(const QString &text)
+{
+    m_pHarmCmbBox->setCurrentIndex(m_pHarmCmbBox->findText(text, Qt::MatchFixedString));
+}
 
 void OrmaSpectrPanel::setDimensions(uint8_t freqCode, uint8_t powerCode)
 {

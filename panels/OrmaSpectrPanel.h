@@ -31,7 +31,6 @@ public:
     // Complex records: axis from -Fd/2 to +Fd/2, and shifted by a frequency.
     void setCentred(bool flag);
     void setShift(double hz);
-    bool isCentred() const { return m_centredRange; }
     double shift() const { return m_frequencyShift; }
     void setImpedance(unsigned ohms);
     // The converter's input range, the full scale of dBFS.
@@ -45,6 +44,12 @@ public:
     void setDimensions(uint8_t freqCode, uint8_t powerCode);
     uint8_t freqDimension() const { return m_freqDimension; }
     uint8_t powerDimension() const { return m_powerDimension; }
+    // The power unit and the harmonic count as their choosers show them, and picking them by
+    // that text (the configuration keeps the texts).
+    QString powerUnitText() const;
+    void choosePowerUnit(const QString &text);
+    QString harmonicText() const;
+    void chooseHarmonic(const QString &text);
     // Limits of the power axis, in the current power unit.
     void setMaxPower(double v);
     void setMinPower(double v);
@@ -94,7 +99,6 @@ private:
     double m_lowFrequency = 0.0;
     double m_maxPower = -10101.0;
     double m_minPower = -10101.0;
-    bool m_centredRange = false;
     double m_frequencyShift = 0.0;
     std::vector<QwtPlotMarker *> m_harmonicMarks;
 };

@@ -12,7 +12,6 @@ public:
 
     // 0: below a plot (text horizontal), 2: left of a plot (text rotated, reading upwards).
     void setAlignment(int a);
-    int alignment() const { return m_alignment; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

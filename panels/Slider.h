@@ -16,7 +16,6 @@ public:
     // Whole positions only (samples); off for positions in time units.
     void setIntegerMode(bool on) { m_integerMode = on; }
     bool integerMode() const { return m_integerMode; }
-    bool isDragging() const { return m_dragging; }
     // The position under a point of the slider, as a press there would set it.
     double valueAt(const QPoint &pos) const;
     // Space left and right of the scale, for the step buttons that sit there.

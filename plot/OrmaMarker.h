@@ -25,7 +25,6 @@ public:
     // Colours both the rubber band and the marker lines.
     void setRubberBandPen(const QPen &pen);
     void setSnapToData(bool on) { m_snapToData = on; }
-    bool snapToData() const { return m_snapToData; }
     bool isShown() const { return m_shown; }
     // Position in data x and display y.
     QwtDoublePoint value() const;
@@ -36,7 +35,6 @@ public:
     int sampleIndex() const { return m_sampleIndex; }
     // Follows the sample after new data: its x and converted y.
     void reseat();
-    QwtPlotMarker *markerItem() const { return m_markerItem; }
 
 signals:
     void signalMoveMarker(QwtDoublePoint &point);

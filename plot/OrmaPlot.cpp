@@ -335,14 +335,6 @@ void OrmaPlot::slotShowChannel(int nIdx, U08 isReplot)
     setChannelVisible(nIdx, true, isReplot);
 }
 
-void OrmaPlot::slotHideAllChannel(U08 isReplot)
-{
-    for (QwtPlotCurveEx *c : m_curves)
-        c->setVisible(false);
-    if (isReplot)
-        replot();
-}
-
 // --- scales -------------------------------------------------------------------------------
 
 bool OrmaPlot::axisMatches(int axis, double min, double max, double step) const
@@ -495,12 +487,6 @@ void OrmaPlot::showLevelLines()
     }
 }
 
-void OrmaPlot::hideLevelLines()
-{
-    m_upperLevelCurve->hide();
-    m_lowerLevelCurve->hide();
-}
-
 void OrmaPlot::setLevelLinesColor(const QColor &color)
 {
     for (QwtPlotCurve *c : {m_upperLevelCurve, m_lowerLevelCurve}) {
@@ -588,11 +574,6 @@ bool OrmaPlot::isBlueMarkerShown() const { return m_blueMarker->isShown(); }
 QwtDoublePoint OrmaPlot::markerValue(bool blue) const
 {
     return marker(blue)->value();
-}
-
-void OrmaPlot::setMarkerValue(bool blue, const QwtDoublePoint &point)
-{
-    marker(blue)->setValue(point);
 }
 
 void OrmaPlot::hideMarkers()

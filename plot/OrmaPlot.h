@@ -67,9 +67,7 @@ public:
     void setChannelReference(int channel, int index);
     void setApplyFactor(bool on);
     void setValueTransforms(Transforms *transforms);
-    Transforms *valueTransforms() const { return m_valueTransforms; }
     void setShowSampleMarks(bool on);
-    bool showSampleMarks() const { return m_showSampleMarks; }
     void setAccumulate(bool on);
     bool accumulate() const { return m_accumulate; }
     void clearAccumulation();
@@ -87,10 +85,8 @@ public:
     // --- full-scale lines and block boundary ------------------------------------------
     void setLevelLines(double level);
     void showLevelLines();
-    void hideLevelLines();
     void setLevelLinesColor(const QColor &color);
     void setPositionOffset(double offset);
-    double positionOffset() const { return m_positionOffset; }
     // Samples from the analysed block's first to its last (N - 1); 0 hides the end line.
     void setSpectrumWindowLength(double length);
     void setPositionLineColor(const QColor &color);
@@ -113,7 +109,6 @@ public:
     bool isRedMarkerShown() const;
     bool isBlueMarkerShown() const;
     QwtDoublePoint markerValue(bool blue) const;
-    void setMarkerValue(bool blue, const QwtDoublePoint &point);
     void hideMarkers();
     // true: markers snap to samples and follow them; false: they stay where they were put.
     void setMarkersFollow(bool on);
@@ -148,7 +143,6 @@ signals:
 public slots:
     void slotHideChannel(int nIdx, U08 isReplot = true);
     void slotShowChannel(int nIdx, U08 isReplot = true);
-    void slotHideAllChannel(U08 isReplot = true);
     void slotSetScaleX(REAL64 dMin, REAL64 dMax, REAL64 dStepSize = 0, U08 isReplot = true);
     void slotSetScaleY(REAL64 dScale, U08 isReplot = true);
     void slotSetScaleY(double dMin, double dMax, double dStep);

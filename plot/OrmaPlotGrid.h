@@ -6,7 +6,6 @@ class OrmaPlotGrid : public QwtPlotGrid
 {
 public:
     void setShowSampleTicks(bool on) { m_showSampleTicks = on; }
-    bool showSampleTicks() const { return m_showSampleTicks; }
 
     // Sample lines appear at an x step of 32 samples per division or less.
     static constexpr double sampleTickMaxStep = 32.0;

@@ -24,13 +24,11 @@ public:
     void setTransforms(Transforms *transforms) { m_transforms = transforms; }
     Transforms *transforms() const { return m_transforms; }
     void setReferenceIndex(int index) { m_referenceIndex = index; }
-    int referenceIndex() const { return m_referenceIndex; }
 
     // Switching on starts from an empty pixmap; while on, earlier traces stay visible.
     void setAccumulate(bool on);
     bool accumulate() const { return m_accumulate; }
     void clearAccumulation();
-    const QPixmap &accumPixmap() const { return m_accumPixmap; }
 
     // Borrows the arrays: the caller keeps them alive and unchanged while they are shown.
     void setCurveSamples(const double *x, const double *y, int count);

@@ -103,7 +103,6 @@ public:
     double sampleRate() const { return m_sampleRate; }
     unsigned fftSize() const { return m_fftSize; }
     bool centred() const { return m_centred; }
-    bool shiftFlag() const { return m_shift; }
     double offset() const { return m_offset; }
 
 private:

@@ -76,7 +76,6 @@ public:
     // --- Descriptors and channels (the worker's state) -----------------------------------
     // Replaces the first descriptor; its channel numbers start zeroed.
     virtual void setFileParams(const FileParams &params);
-    int fileCount() const { return int(m_fileParams.size()); }
     const FileParams &fileParams(int file = 0) const { return m_fileParams.at(size_t(file)); }
     ChannelMap channelMap() const { return ChannelMap(m_fileParams); }
     void setCurrentChannel(int channelNumber) { m_currentChannel = channelNumber; }

@@ -605,25 +605,6 @@ QString FileSource::firstFileName() const
     return m_files.empty() ? QString() : m_files.front().name;
 }
 
-QStringList FileSource::fileNames() const
-{
-    QStringList names;
-    for (const LoadedFile &f : m_files)
-        names << f.name;
-    return names;
-}
-
-void FileSource::setCachedPostfix(const QString &path, const QString &text)
-{
-    for (LoadedFile &f : m_files) {
-        if (f.name == path) {
-            f.cachedPostfix = text;
-            m_paramsChangedFlag = true;
-            return;
-        }
-    }
-}
-
 void FileSource::setUserFileParams(const FileParams &params)
 {
     m_userParams = params;

@@ -48,11 +48,7 @@ public:
     void removeFile(const QString &path);
     void keepFirstFileOnly();
     QString firstFileName() const;
-    QStringList fileNames() const;
-    // A text that differs from the file's real postfix forces a re-parse on the next pass.
-    void setCachedPostfix(const QString &path, const QString &text);
     void setUserFileParams(const FileParams &params);
-    const FileParams &userFileParams() const { return m_userParams; }
     void setUseUserParams(bool isUse);
     bool useUserParams() const { return m_useUserParams; }
     bool readError() const { return m_readError; }
@@ -79,8 +75,6 @@ protected:
     int firstBufferChannel(int file) const;
     // Frames of the read window that `file` holds, never past its data or its claimed length.
     uint64_t windowFrames(int file) const;
-    // Bytes of sample data a file holds (up to its postfix); -1 when unknown.
-    void setDataBytes(int file, qint64 bytes) { m_files[size_t(file)].dataBytes = bytes; }
     StopRequested stopPredicate() const;
     // Opens a record file for reading; one that exists but will not open within the patience
     // leaves the user a message.

@@ -19,7 +19,6 @@ public:
     void announce(int patienceMs);
     // Waits up to ms for the viewer to take the offered block; true when it did.
     bool waitTaken(int ms) const;
-    uint64_t blocksWritten() const { return m_blocks; }
     const QString &flagPath() const { return m_flag.path(); }
 
 private:
