@@ -4,17 +4,11 @@
 #include "RecordAnalysis.h"
 
 #include "sources/measure/devparams/DeviceTableJob.h"
-
-#include <QJsonArray>
-#include <QJsonObject>
+#include "sources/measure/devparams/DeviceTableReport.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
-
-const char *const FigureKeys[DeviceFigureCount] = {"sfdr", "snr", "thd", "thdn", "enob"};
-const char *const FigureLabels[DeviceFigureCount] = {"SFDR", "SNR", "THD", "THD+N", "ENB"};
 
 // "sfdr=70,thd=-80": each named figure's criterion; the others stay 0.
 bool parseCriteria(const QString &text, DeviceValues &criteria, QString &error)
@@ -23,7 +17,7 @@ bool parseCriteria(const QString &text, DeviceValues &criteria, QString &error)
         const int eq = item.indexOf(QLatin1Char('='));
         const QString key = item.left(eq).trimmed().toLower();
         int f = 0;
-        while (f < DeviceFigureCount && key != QLatin1String(FigureKeys[f]))
+        while (f < DeviceFigureCount && key != QLatin1String(DeviceFigureKeys[f]))
             ++f;
         if (eq < 0 || f == DeviceFigureCount) {
             error = QStringLiteral("--criteria: %1 is not one of sfdr=, snr=, thd=, thdn=, enob=")
@@ -61,49 +55,17 @@ int devparamsCommand(const QStringList &args)
     if (const int status = analyseRecord(s, block); status != ExitOk)
         return status;
 
-    std::vector<DeviceValues> rows;
-    for (int k = 0; k < deviceRowCount(*block); ++k)
-        rows.push_back(deviceValues(block->records[size_t(k)]));
-    const auto verdicts = judgeTable(rows, criteria, HighlightMode::None);
-    const bool passed = allPassed(verdicts);
-
-    if (s.json) {
-        QJsonObject crit;
-        for (int f = 0; f < DeviceFigureCount; ++f)
-            crit[FigureKeys[f]] = criteria[size_t(f)];
-        QJsonArray channels;
-        for (size_t r = 0; r < rows.size(); ++r) {
-            QJsonObject ch, pass;
-            ch["channel"] = block->records[r].channelNumber;
-            for (int f = 0; f < DeviceFigureCount; ++f) {
-                ch[FigureKeys[f]] = jsonNumber(rows[r][size_t(f)]);
-                pass[FigureKeys[f]] = verdicts[r][size_t(f)] == CellVerdict::Pass;
-            }
-            ch["pass"] = pass;
-            channels.append(ch);
-        }
-        QJsonObject o;
-        o["file"] = s.files.first();
-        o["criteria"] = crit;
-        o["channels"] = channels;
-        o["allPassed"] = passed;
-        printJson(o);
-    } else {
-        std::printf("%-8s", "channel");
-        for (const char *label : FigureLabels)
-            std::printf(" %10s", label);
-        std::printf("\n%-8s", "criteria");
-        for (double c : criteria)
-            std::printf(" %10.2f", c);
-        std::printf("\n");
-        for (size_t r = 0; r < rows.size(); ++r) {
-            std::printf("%-8d", block->records[r].channelNumber);
-            for (int f = 0; f < DeviceFigureCount; ++f)
-                std::printf(" %9.2f%c", rows[r][size_t(f)],
-                            verdicts[r][size_t(f)] == CellVerdict::Pass ? ' ' : '!');
-            std::printf("\n");
-        }
-        std::printf("%s\n", passed ? "all figures pass" : "some figures miss their criterion (!)");
+    DeviceTableFigures f;
+    f.criteria = criteria;
+    for (int k = 0; k < deviceRowCount(*block); ++k) {
+        f.channels.push_back(block->records[size_t(k)].channelNumber);
+        f.rows.push_back(deviceValues(block->records[size_t(k)]));
     }
-    return passed ? ExitOk : ExitCriterion;
+    f.verdicts = judgeTable(f.rows, criteria, HighlightMode::None);
+    f.allPassed = allPassed(f.verdicts);
+    if (s.json)
+        printJson(deviceTableJson(f, s.files.first()));
+    else
+        printText(deviceTableText(f));
+    return f.allPassed ? ExitOk : ExitCriterion;
 }

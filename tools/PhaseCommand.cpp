@@ -7,13 +7,7 @@
 
 #include "sources/record/FileSource.h"
 #include "sources/measure/phase/PhaseMisJob.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
-#include <cmath>
-#include <cstdio>
+#include "sources/measure/phase/PhaseMisReport.h"
 
 namespace {
 
@@ -62,85 +56,6 @@ bool parse(const QStringList &args, PhaseSettings &s, QString &error)
     return cl.ok();
 }
 
-// A phase in the units the dialog offers.
-struct PhaseUnits {
-    double degrees, radians, samples, seconds;
-};
-
-PhaseUnits inUnits(double degrees, const PhaseMisOutcome &o)
-{
-    const double period = o.referencePeriodSamples();
-    const double samples = period > 0 ? degrees / 360.0 * period : NAN;
-    return {degrees, degrees * M_PI / 180.0, samples, o.sampleRate > 0 ? samples / o.sampleRate : NAN};
-}
-
-QJsonValue failureCode(const PhaseResult &r)
-{
-    return r.ok() ? QJsonValue() : QJsonValue(r.degrees);
-}
-
-void printJson(const PhaseSettings &s, const PhaseMisJob &job, const PhaseMisOutcome &o)
-{
-    QJsonArray channels, phases;
-    for (int c = 0; c < s.channelCount; ++c) {
-        const double period = o.periodSeconds[size_t(c)];
-        QJsonObject ch;
-        ch["channel"] = job.channels[size_t(c)];
-        ch["present"] = job.present[size_t(c)];
-        ch["frequency"] = period > 0 ? jsonNumber(1.0 / period) : QJsonValue();
-        ch["period"] = period > 0 ? jsonNumber(period) : QJsonValue();
-        channels.append(ch);
-        if (c == 0)
-            continue;
-        const PhaseResult &r = o.phases[size_t(c - 1)];
-        const PhaseUnits u = inUnits(r.degrees, o);
-        QJsonObject p;
-        p["channel"] = job.channels[size_t(c)];
-        p["status"] = QLatin1String(phaseStatusName(r.status));
-        p["failure"] = failureCode(r);
-        p["degrees"] = jsonNumber(u.degrees);
-        p["radians"] = jsonNumber(u.radians);
-        p["samples"] = jsonNumber(u.samples);
-        p["seconds"] = jsonNumber(u.seconds);
-        phases.append(p);
-    }
-    QJsonObject out;
-    out["file"] = s.files.first();
-    out["sampleRate"] = jsonNumber(o.sampleRate);
-    out["samples"] = double(o.sampleCount);
-    out["reference"] = job.channels[0];
-    const double period = o.periodSeconds[0];
-    out["referencePeriod"] = period > 0 ? jsonNumber(period) : QJsonValue();
-    out["channels"] = channels;
-    out["phases"] = phases;
-    std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
-}
-
-void printText(const PhaseSettings &s, const PhaseMisJob &job, const PhaseMisOutcome &o)
-{
-    std::printf("%s: %s Hz, %llu samples measured, reference channel %d\n",
-                qPrintable(s.files.join(QStringLiteral(", "))), qPrintable(formatNumber(o.sampleRate)),
-                static_cast<unsigned long long>(o.sampleCount), job.channels[0]);
-    for (int c = 0; c < s.channelCount; ++c) {
-        const double period = o.periodSeconds[size_t(c)];
-        std::printf("channel %d\n", job.channels[size_t(c)]);
-        if (!job.present[size_t(c)]) {
-            std::printf("  not in the record\n");
-        } else if (period > 0) {
-            std::printf("  %-10s %s Hz\n  %-10s %s us\n", "frequency", qPrintable(formatNumber(1.0 / period)),
-                        "period", qPrintable(formatNumber(period * 1e6)));
-        }
-        if (c == 0)
-            continue;
-        const PhaseResult &r = o.phases[size_t(c - 1)];
-        const PhaseUnits u = inUnits(r.degrees, o);
-        std::printf("  %-10s %s deg, %s rad, %s samples, %s us (%s)\n", "phase",
-                    qPrintable(formatNumber(u.degrees)), qPrintable(formatNumber(u.radians)),
-                    qPrintable(formatNumber(u.samples)), qPrintable(formatNumber(u.seconds * 1e6)),
-                    phaseStatusName(r.status));
-    }
-}
-
 } // namespace
 
 int phaseCommand(const QStringList &args)
@@ -173,9 +88,10 @@ int phaseCommand(const QStringList &args)
         channels[size_t(c)] = -1;
     const PhaseMisJob job = makePhaseMisJob(block, channels, span);
     const PhaseMisOutcome outcome = measurePhaseMis(job);
+    const PhaseMisReportOptions report{s.files, s.channelCount};
     if (s.json)
-        printJson(s, job, outcome);
+        printJson(phaseMisJson(job, outcome, report));
     else
-        printText(s, job, outcome);
+        printText(phaseMisText(job, outcome, report));
     return ExitOk;
 }

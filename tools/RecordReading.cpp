@@ -9,7 +9,6 @@
 #include <QJsonDocument>
 #include <QFileInfo>
 
-#include <cmath>
 #include <cstdio>
 
 QString checkRecordFiles(const QStringList &files, bool wait)
@@ -75,26 +74,14 @@ QString blockError(const FileSource &source, const QString &file)
     return QString();
 }
 
-QString formatNumber(double v, int decimals)
-{
-    if (!std::isfinite(v))
-        return std::isnan(v) ? QStringLiteral("nan") : v > 0 ? QStringLiteral("inf")
-                                                             : QStringLiteral("-inf");
-    QString text = QString::number(v, 'f', decimals);
-    if (text.contains(QLatin1Char('.'))) {
-        while (text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        if (text.endsWith(QLatin1Char('.')))
-            text.chop(1);
-    }
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
-}
-
-QJsonValue jsonNumber(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
-
 void printJson(const QJsonObject &o)
 {
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+}
+
+void printText(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
 }
 
 int readOneBlock(const QStringList &files, const std::function<void(FileSource &)> &configure,

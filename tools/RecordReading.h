@@ -1,13 +1,14 @@
 #pragma once
 // What every orma-tool command that reads records shares: the checks made before anything is
 // read, one block served as the viewer's data cycle asks for it, the errors a served block can
-// carry, and numbers printed the way the viewer shows them.
+// carry, and reports printed.
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
 
 #include "sources/BlockSnapshot.h"
+#include "sources/measure/ReportText.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,9 +32,7 @@ int readOneBlock(const QStringList &files, const std::function<void(FileSource &
 // Reports that `position` lies beyond the record and returns true when it does.
 bool positionBeyondRecord(const QString &file, uint64_t position, const BlockSnapshot &block);
 
-// `decimals` decimals, trailing zeros and a bare point removed; "nan", "inf", "-inf".
-QString formatNumber(double v, int decimals = 3);
-// Non-finite numbers as null.
-QJsonValue jsonNumber(double v);
 // The object, indented, on standard output.
 void printJson(const QJsonObject &o);
+// A report's text on standard output, in the locale's encoding.
+void printText(const QString &text);
