@@ -1,12 +1,13 @@
 // orma-tool histogram, devparams and imd on records it generates: an ideal converter's sine
 // histogram follows the arcsine law, a DC offset reads back in codes and millivolts, criteria
 // gate the exit status with THD judged the other way round, and injected IM products give
-// their level.
+// their level. Every measurement's command in the registry is one orma-tool runs.
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "sources/measure/Registry.h"
 #include "tests/sources/ToolRun.h"
 
 #include <cmath>
@@ -28,6 +29,34 @@ private:
     QString sine8() const { return path("sine8.bin"); }
 
 private slots:
+    // Ids and commands are keys: none twice. Each command a row names is dispatched and
+    // documented by orma-tool; a name that is no command is refused with the usage.
+    void registryCommandsAreDispatched()
+    {
+        const ToolRun usage = tool({"--help"});
+        QCOMPARE(usage.exitCode, 0);
+        QVERIFY2(!usage.out.contains("orma-tool  "), "a command of the tool has no name");
+        QSet<QByteArray> ids, commands;
+        for (size_t i = 0; i < measure::entryCount(); ++i) {
+            const measure::Entry &e = measure::entries()[i];
+            QVERIFY2(!ids.contains(e.id), e.id);
+            ids.insert(e.id);
+            if (!*e.toolCommand)
+                continue;
+            QVERIFY2(!commands.contains(e.toolCommand), e.toolCommand);
+            commands.insert(e.toolCommand);
+            const QByteArray line = QByteArray("  orma-tool ") + e.toolCommand + ' ';
+            const ToolRun help = tool({e.toolCommand, "--help"});
+            QCOMPARE(help.exitCode, 0);
+            QVERIFY2(help.out.startsWith("usage:\n" + line), help.out.constData());
+            QVERIFY2(usage.out.contains(line), e.toolCommand);
+        }
+        const ToolRun unknown = tool({"nosuch"});
+        QCOMPARE(unknown.exitCode, 1);
+        QVERIFY(unknown.err.contains("unknown command nosuch"));
+        QVERIFY(unknown.err.contains(usage.out));
+    }
+
     void initTestCase()
     {
         QCOMPARE(tool({"generate", sine8(), "--samples", "1000000", "--bits", "8", "--bytes", "1",

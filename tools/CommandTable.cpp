@@ -1,0 +1,143 @@
+#include "CommandTable.h"
+
+#include "Commands.h"
+
+#include "sources/measure/Registry.h"
+
+namespace {
+
+const ToolCommand kCommands[] = {
+    {nullptr, "analyze",
+     "FILE... [--fft N] [--window CODE] [--sidelobe DB] [--harmonics N]\n"
+     "[--exclusion HZ] [--average K] [--range full|centred]\n"
+     "[--position SAMPLE] [--json] [--wait]\n"
+     "[--filter KEY=VALUE,... | --filter-ini ORMA.ini]",
+     "analyze reads the records as the viewer does and prints every channel's figures;\n"
+     "--wait takes each block from a live producer through the flag file.\n"
+     "--filter filters every channel first, with the filter dialog's fields: type=fir|iir,\n"
+     "function=lowpass|highpass|bandpass|bandstop, fir=kaiser|window, window=rectangular|\n"
+     "triangular|hann|hamming|blackman, length=TAPS, beta=B, iir=butterworth|chebyshev|\n"
+     "inverse-chebyshev|elliptic|bessel, order=N, low=KHZ, up=KHZ, ripple=DB, attenuation=DB\n"
+     "(unset fields keep the dialog's defaults); --filter-ini takes its \"Filtration/\" keys.\n",
+     analyzeCommand},
+    {nullptr, "generate",
+     "OUT.bin [--channels N] [--samples S] [--rate HZ] [--bits B]\n"
+     "[--bytes 1|2|4] [--range VOLTS] [--code 0|1|2] [--complex]\n"
+     "[--tone FREQ:AMPLITUDE_CODES[:PHASE_DEG]]... [--noise LSB_RMS]\n"
+     "[--channel-delay SECONDS] [--no-postfix]",
+     "generate writes a record (samples of every channel, then the postfix); records with a\n"
+     "postfix are read as two's complement, other codes are for records without one.\n"
+     "--channel-delay makes channel c (I/Q pair c) carry the tones c times that many seconds\n"
+     "later.\n",
+     generateCommand},
+    {nullptr, "produce", "OUT.bin [generate options] --blocks K --period-ms T",
+     "produce grows a record by one block of S samples every T ms and offers each block\n"
+     "through the flag file (OUT.flg).\n",
+     produceCommand},
+    {"phase", nullptr,
+     "FILE... --channels A,B[,C,D] [--position S] [--length N | --whole]\n"
+     "[--fft N] [--json]",
+     "phase measures channels B, C, D against A over N samples from S (or the whole record):\n"
+     "periods, and phases in degrees, radians, samples and seconds with their status.\n",
+     phaseCommand},
+    {"iq", nullptr, "FILE... [--pair K] [--position S] [--length N] [--series] [--json]",
+     "iq prints envelope, instantaneous frequency and phase of I/Q pair K (channels 2K, 2K+1),\n"
+     "every sample's with --series.\n",
+     iqCommand},
+    {"histogram", nullptr,
+     "FILE... [--channel C] [--position P] [--width W | --all]\n"
+     "[--marker CODE] [--sum FROM:TO] [--bins] [--json]",
+     "histogram counts a channel's ADC codes (W samples from P, default 65536 from 0, or the\n"
+     "whole record) against a sine's ideal distribution: offset, amplitude, INL as the mean\n"
+     "relative bin error, DNL at the marker code, the count between two codes.\n",
+     histogramCommand},
+    {"devparams", nullptr,
+     "FILE... [analyze options]\n"
+     "[--criteria sfdr=DB,snr=DB,thd=DB,thdn=DB,enob=BITS] [--json]",
+     "devparams judges SFDR, SNR, THD+N and ENOB (pass at or above the criterion) and THD\n"
+     "(pass at or below) of every channel; criteria not given are 0.\n",
+     devparamsCommand},
+    {"imd", nullptr, "FILE... [analyze options] [--channel C] [--json]",
+     "imd finds the two strongest tones and gives IMD2 and IMD3 in dB.\n", imdCommand},
+    {nullptr, "search",
+     "FILE... [--config INI] [--up-level V] [--low-level V]\n"
+     "[--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"
+     "[--low-power T[:UNIT]] [--up-power-harm T[:UNIT]]\n"
+     "[--low-power-harm T[:UNIT]] [--up-sfdr DB] [--low-sfdr DB]\n"
+     "[--up-thdn DB] [--low-thdn DB] [--up-thd DB] [--low-thd DB]\n"
+     "[--up-snr DB] [--low-snr DB] [--channels LIST] [--width N]\n"
+     "[--fft N] [--impedance OHMS] [--json]",
+     "search steps through the record one shown width (--width, 1024) after the other, as the\n"
+     "oscilloscope scrolls, and prints the first block in which a channel crosses a threshold:\n"
+     "levels in volts, frequencies in kHz, SFDR, THD+N, THD and SNR in dB, signal levels in\n"
+     "dB, dBm, dBuV, В(ампл) or В(эфф) (dB unless given). --config takes the \"Find/\" criteria,\n"
+     "the channel choice and the analyser settings of a configuration; options override them.\n"
+     "Without a channel list every channel is searched.\n",
+     searchCommand},
+    {nullptr, "export",
+     "FILE... --what samples|spectrum --csv OUT.csv [--fft N] [--window CODE]\n"
+     "[--range full|centred] [--position SAMPLE] [--length SAMPLES]",
+     "export writes what the viewer's CSV export writes: the samples from --position on\n"
+     "(--length of them, N by default) in ADC codes, or the spectrum of the block in V^2 per bin.\n",
+     exportCommand},
+    {nullptr, "shm-produce", "NAME [generate options] --blocks K --period-ms T",
+     "shm-produce publishes K blocks of S samples, one every T ms, in the shared-memory regions\n"
+     "NAME_blk0, NAME_flg and NAME_postfix (the viewer's \"-sm NAME\"), and removes them at the end.\n",
+     shmProduceCommand},
+    {nullptr, "serve", "RECORD... [--port P] [--period-ms T] [--block-samples S]",
+     "serve answers the network source on port P (7777): each record by its file name, with\n"
+     "its flag file; with --period-ms it serves each record as a live acquisition instead:\n"
+     "block after block of S samples (65536), one every T ms, offered through a flag of its own.\n",
+     serveCommand},
+};
+
+const char ExitStatuses[] =
+    "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written,\n"
+    "3 (devparams) a figure misses its criterion; search: 0 a block matched, 1 none did,\n"
+    "2 any error.\n";
+
+// Continuation lines of a usage start under the first one's options.
+const char UsageIndent[] = "                    ";
+
+QByteArray usageLines(const ToolCommand &command)
+{
+    QByteArray text = "  orma-tool " + commandName(command) + ' ';
+    text += QByteArray(command.usage).replace("\n", QByteArray("\n") + UsageIndent);
+    return text + '\n';
+}
+
+} // namespace
+
+QByteArray commandName(const ToolCommand &command)
+{
+    if (!command.measurement)
+        return command.name;
+    const measure::Entry *entry = measure::find(command.measurement);
+    return entry ? entry->toolCommand : "";
+}
+
+const ToolCommand *findToolCommand(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    for (const ToolCommand &command : kCommands)
+        if (commandName(command) == name.toUtf8())
+            return &command;
+    return nullptr;
+}
+
+QByteArray toolUsage()
+{
+    QByteArray text = "usage:\n";
+    for (const ToolCommand &command : kCommands)
+        text += usageLines(command);
+    text += '\n';
+    for (const ToolCommand &command : kCommands)
+        text += command.help;
+    return text + ExitStatuses;
+}
+
+QByteArray commandUsage(const ToolCommand &command)
+{
+    return "usage:\n" + usageLines(command) + '\n' + command.help;
+}
