@@ -44,6 +44,10 @@ const ToolCommand kCommands[] = {
      "iq prints envelope, instantaneous frequency and phase of I/Q pair K (channels 2K, 2K+1),\n"
      "every sample's with --series.\n",
      iqCommand},
+    {"vector", nullptr, "FILE... [--pair K] [--position S] [--length N] [--json]",
+     "vector reads the vector diagram of I/Q pair K off its first sample (red marker) and its\n"
+     "last (blue): amplitude and phase, I and Q, and the difference between them.\n",
+     vectorCommand},
     {"histogram", nullptr,
      "FILE... [--channel C] [--position P] [--width W | --all]\n"
      "[--marker CODE] [--sum FROM:TO] [--bins] [--json]",

@@ -13,6 +13,7 @@ int generateCommand(const QStringList &args);
 int produceCommand(const QStringList &args);
 int phaseCommand(const QStringList &args);
 int iqCommand(const QStringList &args);
+int vectorCommand(const QStringList &args);
 int histogramCommand(const QStringList &args);
 int devparamsCommand(const QStringList &args);
 int imdCommand(const QStringList &args);

@@ -8,7 +8,7 @@ namespace {
 
 const Entry kEntries[] = {
     {"vector", "Векторная диаграмма...", "m_pVectorDiagramAction", Menu::Transform,
-     Stage::WhileVisible, true, false, ""},
+     Stage::WhileVisible, true, false, "vector"},
     {"iq", "Амплитуда, Частота, Фаза...", "m_pAmplPhaseAction", Menu::Transform,
      Stage::WhileVisible, true, false, "iq"},
     {"devparams", "Параметры устройства...", "m_pDevParamsAction", Menu::Measurements,

@@ -1,5 +1,6 @@
-// orma-tool phase and iq on records it generates: channels delayed by known times show the
-// phase physics predicts, a complex tone its frequency; bad input ends with its own message.
+// orma-tool phase, iq and vector on records it generates: channels delayed by known times show
+// the phase physics predicts, a complex tone its frequency and its points in the I/Q plane;
+// bad input ends with its own message.
 #include "tests/sources/ToolRun.h"
 
 #include <QJsonArray>
@@ -142,6 +143,65 @@ private slots:
         QCOMPARE(series["sample"].toArray().at(0).toDouble(), 1000.0);
     }
 
+    void vectorMarkers_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<double>("amplitude");
+        QTest::addColumn<double>("degrees");
+        QTest::addColumn<double>("hz");
+        QTest::addColumn<double>("delay"); // of pair 1, s
+        QTest::addColumn<int>("pair");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("length");
+        QTest::newRow("at the tone's phase") << 16 << 20000.0 << 45.0 << ToneHz << 0.0 << 0 << 0 << 100;
+        QTest::newRow("across the negative I axis") << 16 << 20000.0 << 175.0 << 0.02 * Rate << 0.0 << 0 << 0 << 2;
+        QTest::newRow("pair 1 lagging 90 deg, 14 bits")
+            << 14 << 3000.0 << 30.0 << ToneHz << 0.25 / ToneHz << 1 << 1000 << 4000;
+    }
+
+    // The markers sit on the window's first and last samples, A e^(i(phi + 2 pi f n / fs))
+    // quantised: amplitude to a code, I and Q to half a code, the phase difference the smaller
+    // angle.
+    void vectorMarkers()
+    {
+        QFETCH(int, bits);
+        QFETCH(double, amplitude);
+        QFETCH(double, degrees);
+        QFETCH(double, hz);
+        QFETCH(double, delay);
+        QFETCH(int, pair);
+        QFETCH(int, position);
+        QFETCH(int, length);
+        const QString file = path("vector.bin");
+        QCOMPARE(tool({"generate", file, "--complex", "--channels", "4", "--samples", "10000", "--bits",
+                       QString::number(bits), "--tone", number(hz) + ":" + number(amplitude) + ":" + number(degrees),
+                       "--channel-delay", number(delay)})
+                     .exitCode,
+                 0);
+        const ToolRun r = tool({"vector", file, "--pair", QString::number(pair), "--position",
+                                QString::number(position), "--length", QString::number(length), "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = json(r);
+        QCOMPARE(o["halfScale"].toDouble(), std::ldexp(1.0, bits - 1));
+        const double tolerance = 1.5 / amplitude * 180 / M_PI; // degrees
+        double phases[2];
+        for (int k = 0; k < 2; ++k) {
+            const QJsonObject m = o[k ? "blue" : "red"].toObject();
+            const double n = position + k * (length - 1);
+            const double theta = degrees + 360 * hz * (n / Rate - pair * delay);
+            QCOMPARE(m["sample"].toDouble(), n);
+            QVERIFY(std::abs(m["amplitude"].toDouble() - amplitude) < 1);
+            QVERIFY2(std::abs(std::remainder(m["degrees"].toDouble() - theta, 360)) < tolerance,
+                     qPrintable(QString::number(m["degrees"].toDouble())));
+            QVERIFY(std::abs(m["radians"].toDouble() - m["degrees"].toDouble() * M_PI / 180) < 1e-12);
+            QVERIFY(std::abs(m["i"].toDouble() - amplitude * std::cos(theta * M_PI / 180)) <= 0.5 + 1e-6);
+            QVERIFY(std::abs(m["q"].toDouble() - amplitude * std::sin(theta * M_PI / 180)) <= 0.5 + 1e-6);
+            phases[k] = theta;
+        }
+        const double expected = std::abs(std::remainder(phases[1] - phases[0], 360));
+        QVERIFY(std::abs(o["delta"].toObject()["degrees"].toDouble() - expected) < 2 * tolerance);
+    }
+
     // Exit 1 for a wrong command line, 2 for a record that cannot give the figures, each
     // with a message that names the problem.
     void badInput()
@@ -159,9 +219,11 @@ private slots:
         r = tool({"phase", real, "--channels", "0,1", "--position", "200000"});
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.contains("beyond"));
-        r = tool({"iq", real});
-        QCOMPARE(r.exitCode, 2);
-        QVERIFY(r.err.contains("not complex"));
+        for (const char *command : {"iq", "vector"}) {
+            r = tool({command, real});
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY(r.err.contains("not complex"));
+        }
         const QString iq = path("pair.bin");
         QCOMPARE(tool({"generate", iq, "--complex", "--samples", "1000"}).exitCode, 0);
         r = tool({"iq", iq, "--pair", "3"});
