@@ -124,8 +124,9 @@ const ToolCommand *findToolCommand(const QString &name)
 {
     if (name.isEmpty())
         return nullptr;
+    const QByteArray wanted = name.toUtf8();
     for (const ToolCommand &command : kCommands)
-        if (commandName(command) == name.toUtf8())
+        if (commandName(command) == wanted)
             return &command;
     return nullptr;
 }
