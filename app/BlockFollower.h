@@ -1,7 +1,7 @@
 #pragma once
-// A window that follows the acquisition: the data cycle hands it each delivered block at its
-// stage. Measurement dialogs join the cycle by implementing this and registering with the
-// main window, so that a new dialog never means editing the cycle itself.
+// A part of the window that follows the acquisition: the data cycle hands it each delivered
+// block at its stage. The measurement host, the filter's status and the position read-out join
+// the cycle by implementing this, so that none of them means editing the cycle itself.
 #include "sources/BlockSnapshot.h"
 #include "sources/SampleSpan.h"
 

@@ -1,7 +1,7 @@
 #include "app/Orma.h"
 
 #include "app/AboutDlg.h"
-#include "app/MeasurementDialogs.h"
+#include "app/MeasurementHost.h"
 #include "app/FindDlg.h"
 #include "app/RecordPositionReadout.h"
 #include "app/FilterFollower.h"
@@ -62,6 +62,7 @@ QPen gridPen()
 Orma::Orma(QWidget *parent)
     : QMainWindow(parent), m_session(applicationConfigPath(QCoreApplication::applicationDirPath()))
 {
+    m_pMeasurements = std::make_unique<MeasurementHost>(this, m_acq, [this] { return viewSetup(); });
     buildActions();
     assignShortcuts();
     buildMenus();
@@ -98,13 +99,14 @@ Orma::Orma(QWidget *parent)
     m_pPalletDlg = new PalletDlg(this);
     m_pOscSpectrDlg = new OscSpectrDlg(this);
     m_pOtherSetupDlg = new OtherSetupDlg(this);
-    buildMeasureDialogs();
-    m_pMeasurements = new MeasurementDialogs(this);
-    for (const auto &[stage, follower] : m_pMeasurements->followers())
-        addBlockFollower(stage, follower);
-    connect(m_pMeasurements, &MeasurementDialogs::signalStart, this, &Orma::slotStart);
+    connect(m_pMeasurements.get(), &MeasurementHost::runWanted, this, [this](bool run) {
+        if (run)
+            slotStart();
+        else
+            stopAcquisition();
+    });
     // The generator has no record to take whole.
-    connect(m_pMeasurements, &MeasurementDialogs::signalAllData, this, [this] {
+    connect(m_pMeasurements.get(), &MeasurementHost::wholeRecordChanged, this, [this] {
         if (!m_pSimulationAction->isChecked())
             slotAllDataEnable();
     });
@@ -164,10 +166,6 @@ Orma::Orma(QWidget *parent)
 
 Orma::~Orma() = default;
 
-void Orma::slotShowAdcDistribDlg() { m_pMeasurements->showAdcDistrib(m_session.configPath); }
-void Orma::slotShowDevParamsDlg() { m_pMeasurements->showDevParams(m_session.configPath); }
-void Orma::slotShowIntermodDistDlg() { m_pMeasurements->showIntermod(); }
-
 // One row per action: the member it lands in, its object name, text, icon (a name under
 // ":/Orma/Resources/" or a full resource path), whether it is checkable, and what it calls.
 struct Orma::ActionRow {
@@ -213,16 +211,10 @@ void Orma::buildActions()
         {&Orma::m_pFileAddDelAction, "m_pFileAddDelAction", "Добавить/Удалить...", "", false, &Orma::slotFileAddDelAction},
         {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, &Orma::slotShowFiltrationDlg},
         {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, &Orma::slotFiltrationEnable},
-        {&Orma::m_pDevParamsAction, "m_pDevParamsAction", "Параметры устройства...", "", false, &Orma::slotShowDevParamsDlg},
-        {&Orma::m_pVectorDiagramAction, "m_pVectorDiagramAction", "Векторная диаграмма...", "", false, &Orma::slotShowVectorDiagramDlg},
         {&Orma::m_pFontAction, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},
         {&Orma::m_pAboutAction, "m_pAboutAction", "О программе...", "", false, &Orma::slotAboutAction},
-        {&Orma::m_pAmplPhaseAction, "m_pAmplPhaseAction", "Амплитуда, Частота, Фаза...", "", false, &Orma::slotShowAmplPhaseDlg},
         {&Orma::m_pOtherAction, "m_pOtherAction", "Прочее...", "", false, &Orma::slotShowOtherSetupDlg},
-        {&Orma::m_pPhaseMisAction, "m_pPhaseMisAction", "Фазовое рассогласование...", "", false, &Orma::slotShowPhaseMisDlg},
         {&Orma::m_pSaveConfigAction, "m_pSaveConfigAction", "Сохранить конфигурацию", "saveconfig.png", false, &Orma::slotSaveConfig},
-        {&Orma::m_pIntermodDistAction, "m_pIntermodDistAction", "Интермодуляционные искажения...", "", false, &Orma::slotShowIntermodDistDlg},
-        {&Orma::m_pAdcDistribAction, "m_pAdcDistribAction", "Распределение отсчетов АЦП...", "", false, &Orma::slotShowAdcDistribDlg},
         {&Orma::m_pSingleStartAction, "m_pSingleStartAction", "Однократный сбор", "", true, nullptr, nullptr, &Orma::slotSingleStartToggled},
         {&Orma::m_pFileMapAction, "m_pFileMapAction", "Разделяемая память", "", true},
         {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, &Orma::slotShowPluginsDlg},
@@ -325,15 +317,11 @@ void Orma::buildMenus()
     QMenu *transform = m_pTransformMenu = bar->addMenu("Пр&еобразование");
     transform->setObjectName("m_pTransformMenu");
     transform->addAction(m_pFiltrationAction);
-    transform->addAction(m_pVectorDiagramAction);
-    transform->addAction(m_pAmplPhaseAction);
+    transform->addActions(m_pMeasurements->actions(measure::Menu::Transform));
     transform->addSeparator();
     transform->addAction(m_pPluginsAction);
 
-    QMenu *measure = bar->addMenu("Из&мерения");
-    for (QAction *item : {m_pDevParamsAction, m_pPhaseMisAction, m_pAdcDistribAction,
-                          m_pIntermodDistAction})
-        measure->addAction(item);
+    bar->addMenu("Из&мерения")->addActions(m_pMeasurements->actions(measure::Menu::Measurements));
 
     bar->addMenu("&Справка")->addAction(m_pAboutAction);
 }

@@ -42,15 +42,12 @@ class OrmaPlotGrid;
 class OrmaSpectrPanel;
 class OscSpectrDlg;
 class OtherSetupDlg;
-class AmplPhaseDlg;
+class MeasurementHost;
 class PalletDlg;
-class PhaseMisDlg;
-class VectorDiagramDlg;
 class RecordPositionReadout;
 class SignalSimulationDlg;
 class SignalSource;
-
-class MeasurementDialogs;
+struct ViewSetup;
 
 class Orma : public QMainWindow, private BlockDisplay {
     Q_OBJECT
@@ -81,6 +78,7 @@ public:
     PluginLauncher &pluginLauncher() { return m_pluginLauncher; }
     // The plug-ins' menu entries, in the order of the registered plug-ins.
     const QList<QAction *> &pluginActions() const { return m_lPluginActions; }
+    MeasurementHost *measurements() const { return m_pMeasurements.get(); }
 
 public slots:
     void slotAutoScale();
@@ -99,9 +97,6 @@ public slots:
     void slotShowPalletDlg();
     void slotShowFileParamsDlg();
     void slotShowOtherSetupDlg();
-    void slotShowAdcDistribDlg();
-    void slotShowDevParamsDlg();
-    void slotShowIntermodDistDlg();
     void slotShowFontDlg();
     void slotAboutAction();
     void slotShowNetworkSettings();
@@ -129,9 +124,6 @@ public slots:
     void slotSaveConfig();
     void slotSingleStartToggled(bool isOn);
     void slotSaveXWidth();
-    void slotShowPhaseMisDlg();
-    void slotShowAmplPhaseDlg();
-    void slotShowVectorDiagramDlg();
     // channel search
     void slotStartFind(bool isStart);
     // plug-ins
@@ -202,12 +194,10 @@ private:
     void applyAnalyserSettings();
     void applyOtherSettings();
     void applyPalette();
-    // measurement dialogs
-    void buildMeasureDialogs();
-    void loadMeasureSettings();
-    bool refuseRealData();
     // The oscilloscope's window as the measurement dialogs follow it.
     ScopeWindow scopeWindow() const;
+    // What a measurement dialog opening now is given.
+    ViewSetup viewSetup() const;
     void shiftLegend(int nDelta);
     QColor channelColor(int channel) const;
     // files and configuration
@@ -287,11 +277,8 @@ private:
     PalletDlg *m_pPalletDlg = nullptr;
     OscSpectrDlg *m_pOscSpectrDlg = nullptr;
     OtherSetupDlg *m_pOtherSetupDlg = nullptr;
-    PhaseMisDlg *m_pPhaseMisDlg = nullptr;
-    AmplPhaseDlg *m_pAmplPhaseDlg = nullptr;
-    VectorDiagramDlg *m_pVectorDiagramDlg = nullptr;
-    std::vector<std::unique_ptr<BlockFollower>> m_measureFollowers;
-    MeasurementDialogs *m_pMeasurements = nullptr;
+    // After m_acq, so that it goes first: m_acq keeps its followers but calls none as it ends.
+    std::unique_ptr<MeasurementHost> m_pMeasurements;
 
     // menus, tool bars, actions
     QMenu *m_pRecentFilesMenu = nullptr;
@@ -332,16 +319,10 @@ private:
     QAction *m_pFileAddDelAction = nullptr;
     QAction *m_pFiltrationAction = nullptr;
     QAction *m_pFiltrationEnableAction = nullptr;
-    QAction *m_pDevParamsAction = nullptr;
-    QAction *m_pVectorDiagramAction = nullptr;
     QAction *m_pFontAction = nullptr;
     QAction *m_pAboutAction = nullptr;
-    QAction *m_pAmplPhaseAction = nullptr;
     QAction *m_pOtherAction = nullptr;
-    QAction *m_pPhaseMisAction = nullptr;
     QAction *m_pSaveConfigAction = nullptr;
-    QAction *m_pIntermodDistAction = nullptr;
-    QAction *m_pAdcDistribAction = nullptr;
     QAction *m_pSingleStartAction = nullptr;
     QAction *m_pFileMapAction = nullptr;
     QAction *m_pPluginsAction = nullptr;

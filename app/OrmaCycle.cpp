@@ -1,12 +1,11 @@
 // The window's side of the data cycle: what each block does to the panels, the legend and the
 // read-outs, and the start, stop and source switch as the user sees them.
 #include "app/Orma.h"
-#include "app/MeasurementDialogs.h"
+#include "app/MeasurementHost.h"
 
 #include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/FiltersDlg.h"
-#include "dialogs/PhaseMisDlg.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
@@ -53,6 +52,30 @@ void Orma::runFollowers(BlockFollower::Stage stage)
     context.visibleWidth = m_pOrmaOscPanel->windowWidth();
     context.scope = scopeWindow();
     m_acq.runFollowers(stage, context);
+}
+
+ScopeWindow Orma::scopeWindow() const
+{
+    ScopeWindow scope;
+    scope.firstSample = m_pOrmaOscPanel->viewStart();
+    scope.lastSample = m_pOrmaOscPanel->viewEnd();
+    scope.width = m_pOrmaOscPanel->windowWidth();
+    scope.currentChannel = m_pOrmaOscPanel->currentChannel();
+    return scope;
+}
+
+ViewSetup Orma::viewSetup() const
+{
+    ViewSetup setup;
+    setup.shown.block = block();
+    setup.shown.scope = scopeWindow();
+    setup.shown.channel = source() ? source()->currentChannel() : 0;
+    setup.timeUnit = m_session.analyser.timeDimension;
+    setup.amplitudeUnit = m_session.analyser.amplDimension;
+    // The gain mode scales the oscilloscope's channels, raw codes excepted.
+    if (m_pOrmaOscPanel->gainMode() && m_pOrmaOscPanel->amplType() != DimCodes)
+        setup.amplScale = m_pOrmaOscPanel->plot()->channelFactor(m_pOrmaOscPanel->currentChannel());
+    return setup;
 }
 
 // --- source switch ---------------------------------------------------------------------------
@@ -162,7 +185,6 @@ void Orma::slotStart()
     m_acq.requestFirstBlock();
     setStatus("Сбор данных", QColor(0, 255, 0));
     refreshNote();
-    m_pPhaseMisDlg->setAcquisitionRunning(true);
     m_pMeasurements->setRunning(true);
 }
 
@@ -176,7 +198,6 @@ void Orma::slotStop()
     m_pLeftButton->setEnabled(true);
     m_pRightButton->setEnabled(true);
     setStatus("Остановка сбора", QColor(255, 0, 0));
-    m_pPhaseMisDlg->setAcquisitionRunning(false);
     m_pMeasurements->setRunning(false);
 }
 
@@ -566,7 +587,7 @@ void Orma::slotAccumulation(bool isAccumulation)
 
 void Orma::slotAllDataEnable()
 {
-    const bool wanted = m_acq.wholeRecordWanted() || m_pMeasurements->wantsWholeRecord();
+    const bool wanted = m_acq.wholeRecordWanted();
     if (!source() || source()->allDataMode() == wanted)
         return;
     m_acq.hold([&] { source()->setAllDataMode(wanted); });

@@ -1,6 +1,7 @@
 // Record files, recent files, the command line, the configuration and the settings dialogs
 // of the main window.
 #include "app/Orma.h"
+#include "app/MeasurementHost.h"
 
 #include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
@@ -236,7 +237,7 @@ void Orma::applyConfig()
     m_pOrmaSpectrPanel->m_pHarmCmbBox->setCurrentIndex(
         m_pOrmaSpectrPanel->m_pHarmCmbBox->findText(m_session.config.harmonic, Qt::MatchFixedString));
     m_session.loadStores();
-    loadMeasureSettings();
+    m_pMeasurements->setConfigPath(m_session.configPath);
     {
         QSignalBlocker block(m_pPercentSpin);
         m_pPercentSpin->setValue(m_session.config.scrollPercent);

@@ -165,7 +165,7 @@ void AdcDistribDlg::buildWidgets()
     connect(m_pSinCheck, &QCheckBox::toggled, this, &AdcDistribDlg::refreshFigures);
     connect(m_pShowIdealCheck, &QCheckBox::toggled, this, [this] { showResult(m_result); });
     connect(m_pAllDataCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
-        emit signalAllData();
+        wholeRecordWishChanged();
         recompute();
     });
 }
@@ -217,14 +217,13 @@ bool AdcDistribDlg::wantsWholeRecord() const
     return isVisible() && m_pAllDataCmbBox->currentIndex() == 1;
 }
 
-void AdcDistribDlg::followBlock(const BlockSnapshotPtr &block, int channelNumber,
-                                uint64_t visibleWidth)
+void AdcDistribDlg::followBlock(const MeasurementContext &context)
 {
-    if (!isVisible() || !block)
+    if (!isVisible() || !context.block)
         return;
-    m_block = block;
-    m_nChannel = channelNumber;
-    m_nVisibleWidth = visibleWidth;
+    m_block = context.block;
+    m_nChannel = context.channel;
+    m_nVisibleWidth = uint64_t(std::max(context.scope.width, 0));
     recompute();
 }
 
@@ -420,7 +419,7 @@ void AdcDistribDlg::slotHideMarker() { refreshMarkers(); }
 void AdcDistribDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    emit signalAllData();
+    wholeRecordWishChanged();
 }
 
 void AdcDistribDlg::hideEvent(QHideEvent *event)
@@ -430,5 +429,5 @@ void AdcDistribDlg::hideEvent(QHideEvent *event)
     saveSettings();
     // A whole record stays in memory only while it is shown.
     m_block.reset();
-    emit signalAllData();
+    wholeRecordWishChanged();
 }

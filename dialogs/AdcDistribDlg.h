@@ -4,6 +4,7 @@
 // nonlinearity). Counting runs in the background on the delivered block itself, which nothing
 // changes any more; the dialog sets its widgets when the result comes back.
 #include "dialogs/LatestTask.h"
+#include "dialogs/MeasurementView.h"
 #include "plot/OrmaTypes.h"
 #include "sources/measure/histogram/HistogramJob.h"
 #include "sources/settings/MeasurementSettings.h"
@@ -17,29 +18,28 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
-class AdcDistribDlg : public QDialog {
+class AdcDistribDlg : public QDialog, public MeasurementView {
     Q_OBJECT
 public:
     explicit AdcDistribDlg(QWidget *parent = nullptr);
     ~AdcDistribDlg() override;
 
     // Reads the settings from the file, and saves them there whenever the dialog is closed.
-    void setConfigPath(const QString &sPath);
+    void setConfigPath(const QString &sPath) override;
     void setSettings(const AdcDistribSettings &settings);
     AdcDistribSettings settings() const;
 
-    // The data cycle's block, while the dialog is shown: `channelNumber` is the current channel,
-    // `visibleWidth` the oscilloscope's span in samples.
-    void followBlock(const BlockSnapshotPtr &block, int channelNumber, uint64_t visibleWidth);
+    // The data cycle's block, while the dialog is shown: its current channel over the
+    // oscilloscope's span.
+    void followBlock(const MeasurementContext &context) override;
     // The dialog is shown and measures over the whole record.
-    bool wantsWholeRecord() const;
+    bool wantsWholeRecord() const override;
     // The last result shown.
     std::shared_ptr<const DistributionResult> result() const { return m_result; }
     bool isComputing() const { return m_task.isBusy(); }
 
 signals:
     void signalReplot();
-    void signalAllData();
 
 public slots:
     void slotReplot();

@@ -202,6 +202,12 @@ AmplPhaseDlg::AmplPhaseDlg(QWidget *parent) : QDialog(parent)
 
 // --- settings -----------------------------------------------------------------------------
 
+void AmplPhaseDlg::setConfigPath(const QString &sPath)
+{
+    m_sConfigPath = sPath;
+    loadSettings();
+}
+
 void AmplPhaseDlg::loadSettings()
 {
     AmplPhaseSettings s;
@@ -324,8 +330,20 @@ void AmplPhaseDlg::compute()
     refreshReadouts();
 }
 
-void AmplPhaseDlg::followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window)
+bool AmplPhaseDlg::prepare(const ViewSetup &setup)
 {
+    if (!setup.shown.block || !setup.shown.block->channelSamples(0))
+        return false;
+    setTimeUnit(setup.timeUnit);
+    setAmplitudeUnit(setup.amplitudeUnit);
+    setAmplScale(setup.amplScale);
+    return true;
+}
+
+void AmplPhaseDlg::followBlock(const MeasurementContext &context)
+{
+    const BlockSnapshotPtr &block = context.block;
+    const ScopeWindow &window = context.scope;
     if (!isVisible() || !block)
         return;
     const int k = block->channels.indexOf(window.currentChannel);

@@ -2,6 +2,7 @@
 // A complex (I/Q) signal over the oscilloscope's window: its envelope or instantaneous
 // frequency above, its phase below, on a shared time axis, each plot with a red and a blue
 // marker and read-outs of both and their difference.
+#include "dialogs/MeasurementView.h"
 #include "plot/OrmaTypes.h"
 #include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
@@ -22,12 +23,12 @@ class OrmaPlot;
 class OrmaScaleDraw;
 class OrmaTitle;
 
-class AmplPhaseDlg : public QDialog {
+class AmplPhaseDlg : public QDialog, public MeasurementView {
     Q_OBJECT
 public:
     explicit AmplPhaseDlg(QWidget *parent = nullptr);
 
-    void setConfigPath(const QString &sPath) { m_sConfigPath = sPath; }
+    void setConfigPath(const QString &sPath) override;
     void loadSettings();
     void saveSettings() const;
     void setSettings(const AmplPhaseSettings &settings);
@@ -45,8 +46,10 @@ public:
     // The dialog's own copy; an empty slice (no Q channel) shows nothing.
     void setData(IqSlice slice);
     void compute();
+    // Opens only on a block with samples, in the oscilloscope's units and gain.
+    bool prepare(const ViewSetup &setup) override;
     // While shown: the I/Q pair of the oscilloscope's current channel over its window.
-    void followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window);
+    void followBlock(const MeasurementContext &context) override;
 
     OrmaPlot *amplPlot() const { return m_pAmplPlot; }
     OrmaPlot *phasePlot() const { return m_pPhasePlot; }

@@ -1,6 +1,7 @@
 #include "dialogs/DevParamsDlg.h"
 
 #include "dialogs/ExportToFile.h"
+#include "dialogs/RunButton.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QComboBox>
@@ -90,7 +91,7 @@ DevParamsDlg::DevParamsDlg(QWidget *parent) : QDialog(parent)
     m_pSelModeCmbBox->addItems({QString::fromUtf8("Не выделять"), QString::fromUtf8("Выделять первый"),
                                 QString::fromUtf8("Выделять последний")});
     m_pExcelButton = named(new QPushButton(QString::fromUtf8("В Excel")), "m_pExcelButton");
-    m_pStartButton = named(new QPushButton, "m_pStartButton");
+    m_pStartButton = named(new RunButton, "m_pStartButton");
     auto *cancelButton = named(new QPushButton(QString::fromUtf8("Закрыть")), "cancelButton");
 
     auto *mode = new QHBoxLayout;
@@ -115,10 +116,10 @@ DevParamsDlg::DevParamsDlg(QWidget *parent) : QDialog(parent)
     });
     connect(m_pSelModeCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &DevParamsDlg::recolour);
-    connect(m_pStartButton, &QPushButton::clicked, this, &DevParamsDlg::slotStart);
+    connect(m_pStartButton, &QPushButton::clicked, this,
+            [this] { requestRun(!m_pStartButton->isRunning()); });
     connect(m_pExcelButton, &QPushButton::clicked, this, &DevParamsDlg::slotWriteToExcel);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::close);
-    setRunning(false);
 }
 
 void DevParamsDlg::setConfigPath(const QString &sPath)
@@ -168,8 +169,9 @@ DeviceValues DevParamsDlg::criteria() const
     return c;
 }
 
-void DevParamsDlg::followBlock(const BlockSnapshot &block)
+void DevParamsDlg::followBlock(const MeasurementContext &context)
 {
+    const BlockSnapshot &block = *context.block;
     std::vector<DeviceValues> rows;
     const int n = deviceRowCount(block);
     rows.reserve(size_t(n));
@@ -215,21 +217,13 @@ void DevParamsDlg::recolour()
         }
 }
 
-void DevParamsDlg::setRunning(bool isRunning)
-{
-    m_pStartButton->setText(QString::fromUtf8(isRunning ? "Стоп" : "Старт"));
-    m_pStartButton->setStyleSheet(isRunning ? "background-color: red" : "background-color: #00FF00");
-}
+void DevParamsDlg::setRunning(bool isRunning) { m_pStartButton->setRunning(isRunning); }
 
 void DevParamsDlg::slotDoubleClicked(int nRow, int nCol)
 {
     if (nRow == 0 && nCol > 0)
         m_pParamsTable->editItem(m_pParamsTable->item(nRow, nCol));
 }
-
-// The button changes when the main window reports the new state (setRunning), so that it never
-// shows a state acquisition did not take.
-void DevParamsDlg::slotStart() { emit signalStart(); }
 
 ExportTable DevParamsDlg::exportTable() const
 {

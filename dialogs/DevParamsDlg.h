@@ -1,6 +1,7 @@
 #pragma once
 // "Измерение параметров устройства": the quality figures of every channel side by side, judged
 // against the criteria of row 0 that the user edits, with a spreadsheet export.
+#include "dialogs/MeasurementView.h"
 #include "sources/measure/devparams/DeviceTableJob.h"
 #include "sources/settings/MeasurementSettings.h"
 #include "sources/export/TableExport.h"
@@ -10,34 +11,31 @@
 class QComboBox;
 class QPushButton;
 class QTableWidget;
+class RunButton;
 
-class DevParamsDlg : public QDialog {
+class DevParamsDlg : public QDialog, public MeasurementView {
     Q_OBJECT
 public:
     explicit DevParamsDlg(QWidget *parent = nullptr);
 
     // Reads the criteria and the selection mode; saves them there whenever the dialog closes.
-    void setConfigPath(const QString &sPath);
+    void setConfigPath(const QString &sPath) override;
     void loadSettings();
     void saveSettings() const;
     void setSettings(const DevParamsSettings &settings);
     DevParamsSettings settings() const;
 
     // The block's channels (copied: the table keeps no pointer into the block).
-    void followBlock(const BlockSnapshot &block);
+    void followBlock(const MeasurementContext &context) override;
     void setRowCount(int n);
     void updateValues(const std::vector<DeviceValues> &rows);
     // The start button shows what acquisition does: "Стоп" on red while it runs.
-    void setRunning(bool isRunning);
+    void setRunning(bool isRunning) override;
     // The table as the export writes it.
     ExportTable exportTable() const;
 
-signals:
-    void signalStart();
-
 public slots:
     void slotDoubleClicked(int nRow, int nCol);
-    void slotStart();
     void slotWriteToExcel();
 
 protected:
@@ -52,5 +50,5 @@ private:
     QTableWidget *m_pParamsTable = nullptr;
     QComboBox *m_pSelModeCmbBox = nullptr;
     QPushButton *m_pExcelButton = nullptr;
-    QPushButton *m_pStartButton = nullptr;
+    RunButton *m_pStartButton = nullptr;
 };

@@ -38,11 +38,12 @@ QString IntermodDistDlg::imdText(double db)
     return std::isfinite(db) ? fittedNumber(db, 2, 9, true) : QString();
 }
 
-void IntermodDistDlg::followBlock(const BlockSnapshot &block, int channelNumber)
+void IntermodDistDlg::followBlock(const MeasurementContext &context)
 {
-    if (!isVisible())
+    if (!isVisible() || !context.block)
         return;
-    const ChannelImd imd = imdOf(block, std::max(0, block.channels.indexOf(channelNumber)));
+    const BlockSnapshot &block = *context.block;
+    const ChannelImd imd = imdOf(block, std::max(0, block.channels.indexOf(context.channel)));
     if (imd.defined) {
         showImd(imd.result);
     } else {

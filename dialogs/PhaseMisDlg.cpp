@@ -1,5 +1,6 @@
 #include "dialogs/PhaseMisDlg.h"
 
+#include "dialogs/RunButton.h"
 #include "plot/OrmaScaleDraw.h"
 #include "sources/ui/SettingsDlg.h"
 
@@ -115,7 +116,7 @@ PhaseMisDlg::PhaseMisDlg(QWidget *parent)
 
     m_pWinCheck = named(new QCheckBox(QString::fromUtf8("Производить измерения в окне осциллографа")),
                         "m_pWinCheck");
-    m_pStartButton = named(new QPushButton, "m_pStartButton");
+    m_pStartButton = named(new RunButton, "m_pStartButton");
     auto *close = named(new QPushButton(QString::fromUtf8("Закрыть")), "m_pCloseButton");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_pWinCheck);
@@ -129,11 +130,11 @@ PhaseMisDlg::PhaseMisDlg(QWidget *parent)
     layout->addWidget(phases);
     layout->addWidget(search);
     layout->addLayout(buttons);
-    showRunning(false);
     setSettings(PhaseMisSettings());
 
-    connect(m_pWinCheck, &QCheckBox::stateChanged, this, &PhaseMisDlg::signalAllData);
-    connect(m_pStartButton, &QPushButton::clicked, this, &PhaseMisDlg::slotStartClicked);
+    connect(m_pWinCheck, &QCheckBox::stateChanged, this, [this] { wholeRecordWishChanged(); });
+    connect(m_pStartButton, &QPushButton::clicked, this,
+            [this] { requestRun(!m_pStartButton->isRunning()); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     for (QComboBox *unit : {m_pPerDimCmbBox, m_pPhaseMisDimCmbBox})
         connect(unit, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &PhaseMisDlg::refreshFields);
@@ -145,6 +146,12 @@ PhaseMisDlg::~PhaseMisDlg()
 }
 
 // --- settings -----------------------------------------------------------------------------
+
+void PhaseMisDlg::setConfigPath(const QString &sPath)
+{
+    m_sConfigPath = sPath;
+    loadSettings();
+}
 
 void PhaseMisDlg::loadSettings()
 {
@@ -205,8 +212,18 @@ void PhaseMisDlg::setChannelNumbers(const QList<int> &numbers)
     }
 }
 
-void PhaseMisDlg::followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window)
+bool PhaseMisDlg::prepare(const ViewSetup &setup)
 {
+    const BlockSnapshotPtr &block = setup.shown.block;
+    if (!block || !block->channelSamples(0))
+        return false;
+    setChannelNumbers(block->channels.numbers());
+    return true;
+}
+
+void PhaseMisDlg::followBlock(const MeasurementContext &context)
+{
+    const BlockSnapshotPtr &block = context.block;
     if (!isVisible() || !block)
         return;
     Request request;
@@ -216,7 +233,7 @@ void PhaseMisDlg::followBlock(const BlockSnapshotPtr &block, const ScopeWindow &
         const int number = m_pChanCmbBox[c]->currentText().toInt(&ok);
         request.channels[size_t(c)] = ok ? number : -1;
     }
-    request.span = m_pWinCheck->isChecked() ? spanOfWindow(*block, window) : wholeBuffer(*block);
+    request.span = m_pWinCheck->isChecked() ? spanOfWindow(*block, context.scope) : wholeBuffer(*block);
     m_task.submit(std::move(request)); // an older waiting block is of no more use
 }
 
@@ -230,8 +247,9 @@ void PhaseMisDlg::showOutcome(const PhaseMisOutcome &outcome)
 {
     m_outcome = outcome;
     refreshFields();
-    if (m_bRunning && thresholdCrossed())
-        slotStop();
+    // The window's stop comes back through setRunning at once, so this asks only once.
+    if (isAcquisitionRunning() && thresholdCrossed())
+        requestRun(false);
 }
 
 void PhaseMisDlg::refreshFields()
@@ -284,35 +302,9 @@ bool PhaseMisDlg::thresholdCrossed() const
 
 // --- start and stop -------------------------------------------------------------------------
 
-void PhaseMisDlg::showRunning(bool isRunning)
-{
-    m_bRunning = isRunning;
-    m_pStartButton->setText(QString::fromUtf8(isRunning ? "Стоп" : "Старт"));
-    m_pStartButton->setStyleSheet(isRunning ? "background-color: red" : "background-color: #00FF00");
-}
+void PhaseMisDlg::setRunning(bool isRunning) { m_pStartButton->setRunning(isRunning); }
 
-void PhaseMisDlg::setAcquisitionRunning(bool isRunning)
-{
-    if (isRunning != m_bRunning)
-        showRunning(isRunning);
-}
-
-void PhaseMisDlg::slotStartClicked()
-{
-    if (m_bRunning) {
-        showRunning(false);
-        emit signalStop();
-    } else {
-        showRunning(true);
-        emit signalStart();
-    }
-}
-
-void PhaseMisDlg::slotStop()
-{
-    showRunning(false);
-    emit signalStop();
-}
+bool PhaseMisDlg::isAcquisitionRunning() const { return m_pStartButton->isRunning(); }
 
 bool PhaseMisDlg::wantsWholeRecord() const
 {
@@ -322,7 +314,7 @@ bool PhaseMisDlg::wantsWholeRecord() const
 void PhaseMisDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    emit signalAllData();
+    wholeRecordWishChanged();
 }
 
 // However it was closed (its button, the title bar, Escape).
@@ -333,5 +325,5 @@ void PhaseMisDlg::hideEvent(QHideEvent *event)
         return;
     saveSettings();
     m_task.dropPending();
-    emit signalAllData(); // a whole-record read it asked for ends with it
+    wholeRecordWishChanged(); // a whole-record read it asked for ends with it
 }

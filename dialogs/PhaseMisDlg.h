@@ -5,6 +5,7 @@
 #include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
 #include "dialogs/LatestTask.h"
+#include "dialogs/MeasurementView.h"
 #include "sources/measure/phase/PhaseMisJob.h"
 #include "sources/settings/PhaseMisSettings.h"
 
@@ -15,16 +16,16 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
+class RunButton;
 
-class PhaseMisDlg : public QDialog {
+class PhaseMisDlg : public QDialog, public MeasurementView {
     Q_OBJECT
 public:
     explicit PhaseMisDlg(QWidget *parent = nullptr);
     // Waits for the measurement in flight: it must not outlive what it reports to.
     ~PhaseMisDlg() override;
 
-    void setConfigPath(const QString &sPath) { m_sConfigPath = sPath; }
+    void setConfigPath(const QString &sPath) override;
     void loadSettings();
     void saveSettings() const;
     void setSettings(const PhaseMisSettings &settings);
@@ -33,26 +34,19 @@ public:
     // The channels the choosers offer; each keeps its channel when it is still offered, else
     // chooser i takes the i-th channel (none when there are fewer).
     void setChannelNumbers(const QList<int> &numbers);
+    // Opens only on a block with samples, offering its channels.
+    bool prepare(const ViewSetup &setup) override;
     // Starts a measurement of the block when shown: the window's W samples from its first, or
     // the whole buffer. One measurement runs at a time; the newest block waits for it.
-    void followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window);
-    // The main window's acquisition state; the start button follows real changes only.
-    void setAcquisitionRunning(bool isRunning);
-    bool isAcquisitionRunning() const { return m_bRunning; }
+    void followBlock(const MeasurementContext &context) override;
+    // The main window's acquisition state, which the start button shows.
+    void setRunning(bool isRunning) override;
+    bool isAcquisitionRunning() const;
     // Shown and measuring the whole record: the source should read all of it.
-    bool wantsWholeRecord() const;
+    bool wantsWholeRecord() const override;
     // The last measurement shown; empty before the first.
     const std::optional<PhaseMisOutcome> &lastOutcome() const { return m_outcome; }
     bool isMeasuring() const { return m_task.isBusy(); }
-
-signals:
-    void signalStart();
-    void signalStop();
-    void signalAllData();
-
-public slots:
-    void slotStartClicked();
-    void slotStop();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -70,7 +64,6 @@ private:
     // Phase of channel c (1..3) in the unit of the phase chooser.
     double phaseInUnit(size_t c) const;
     bool thresholdCrossed() const;
-    void showRunning(bool isRunning);
 
     QString m_sConfigPath;
     QComboBox *m_pChanCmbBox[PhaseMisJob::ChannelCount] = {};
@@ -83,12 +76,11 @@ private:
     QCheckBox *m_pHiCheck[PhaseMisSettings::OtherChannels] = {};
     QLineEdit *m_pHiEdit[PhaseMisSettings::OtherChannels] = {};
     QCheckBox *m_pWinCheck = nullptr;
-    QPushButton *m_pStartButton = nullptr;
+    RunButton *m_pStartButton = nullptr;
 
     std::optional<PhaseMisOutcome> m_outcome;
     PhaseMisTransforms m_phaseTransforms;
     TimeTransforms m_timeTransforms;
-    bool m_bRunning = false;
     // Last, so that it waits for its task before the fields its result reaches go.
     LatestTask<Request, PhaseMisOutcome> m_task;
 };

@@ -183,6 +183,12 @@ VectorDiagramDlg::VectorDiagramDlg(QWidget *parent) : QDialog(parent)
 
 // --- settings -----------------------------------------------------------------------------
 
+void VectorDiagramDlg::setConfigPath(const QString &sPath)
+{
+    m_sConfigPath = sPath;
+    loadSettings();
+}
+
 void VectorDiagramDlg::loadSettings()
 {
     VectorDiagramSettings s;
@@ -281,8 +287,16 @@ void VectorDiagramDlg::redraw()
     m_pPlot->replot();
 }
 
-void VectorDiagramDlg::followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window)
+bool VectorDiagramDlg::prepare(const ViewSetup &setup)
 {
+    setAmplitudeUnit(setup.amplitudeUnit);
+    return true;
+}
+
+void VectorDiagramDlg::followBlock(const MeasurementContext &context)
+{
+    const BlockSnapshotPtr &block = context.block;
+    const ScopeWindow &window = context.scope;
     if (!isVisible() || !block)
         return;
     setRecordParams(block->fileOfChannel(window.currentChannel));

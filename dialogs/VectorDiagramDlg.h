@@ -2,6 +2,7 @@
 // A complex (I/Q) signal as its trajectory in the I/Q plane, inside the square of full-scale
 // codes with an axis cross; two free markers read off points in polar or rectangular
 // coordinates. Its own tool bar moves, zooms, places markers and undoes.
+#include "dialogs/MeasurementView.h"
 #include "plot/OrmaTypes.h"
 #include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
@@ -20,12 +21,12 @@ class QwtPlotCurve;
 class OrmaPlot;
 class VectorTrajectory;
 
-class VectorDiagramDlg : public QDialog {
+class VectorDiagramDlg : public QDialog, public MeasurementView {
     Q_OBJECT
 public:
     explicit VectorDiagramDlg(QWidget *parent = nullptr);
 
-    void setConfigPath(const QString &sPath) { m_sConfigPath = sPath; }
+    void setConfigPath(const QString &sPath) override;
     void loadSettings();
     void saveSettings() const;
     void setSettings(const VectorDiagramSettings &settings);
@@ -37,8 +38,10 @@ public:
     // The dialog's own copy; an empty slice (no Q channel) shows nothing.
     void setData(IqSlice slice);
     void redraw();
+    // In the oscilloscope's amplitude unit.
+    bool prepare(const ViewSetup &setup) override;
     // While shown: the I/Q pair of the oscilloscope's current channel over its window.
-    void followBlock(const BlockSnapshotPtr &block, const ScopeWindow &window);
+    void followBlock(const MeasurementContext &context) override;
 
     OrmaPlot *plot() const { return m_pPlot; }
     const VectorTrajectory *trajectory() const { return m_pTrajectory; }

@@ -5,6 +5,7 @@
 #include "WindowTestKit.h"
 
 #include "app/MainConfig.h"
+#include "app/MeasurementHost.h"
 #include "dialogs/AmplPhaseDlg.h"
 #include "dialogs/PhaseMisDlg.h"
 #include "dialogs/VectorDiagramDlg.h"
@@ -88,13 +89,14 @@ private slots:
         QVERIFY(waitForBlocks(w, 1));
         action(w, "m_pPhaseMisAction")->trigger();
         PhaseMisDlg *dlg = phaseDialog(w);
-        QSignalSpy stops(dlg, &PhaseMisDlg::signalStop);
+        QSignalSpy runs(w.measurements(), &MeasurementHost::runWanted);
         dlg->findChild<QLineEdit *>("m_pHi2Edit")->setText("-20");
         dlg->findChild<QCheckBox *>("m_pHi2Check")->setChecked(true);
         QTRY_VERIFY_WITH_TIMEOUT(w.isStopped(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!w.source()->isRunning(), 10000);
         QTest::qWait(300);
-        QCOMPARE(stops.count(), 1);
+        QCOMPARE(runs.count(), 1);
+        QCOMPARE(runs.at(0).at(0).toBool(), false);
         QCOMPARE(dlg->findChild<QPushButton *>("m_pStartButton")->text(), QString("Старт"));
         dlg->findChild<QCheckBox *>("m_pHi2Check")->setChecked(false);
         dlg->findChild<QPushButton *>("m_pStartButton")->click(); // starts acquisition again

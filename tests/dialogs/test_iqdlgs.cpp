@@ -66,7 +66,7 @@ private slots:
         AmplPhaseDlg dlg;
         QCOMPARE(dlg.windowTitle(), QString("Амплитуда, Частота и Фаза сигнала"));
         dlg.show();
-        dlg.followBlock(complexTone(0.2 * Rate, 1000), window(2000, 2999));
+        dlg.followBlock({complexTone(0.2 * Rate, 1000), window(2000, 2999)});
         QwtPlotCurveEx *upper = dlg.amplPlot()->curve(0), *phase = dlg.phasePlot()->curve(0);
         QCOMPARE(upper->sampleCount(), 1000);
         QCOMPARE(upper->xData()[0], 2000.0);
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).lowerBound(), 0.0);
         QCOMPARE(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).upperBound(), 0.2 * Rate + 1000);
 
-        dlg.followBlock(complexTone(-0.2 * Rate, 1000), window(2000, 2999));
+        dlg.followBlock({complexTone(-0.2 * Rate, 1000), window(2000, 2999)});
         upper = dlg.amplPlot()->curve(0);
         QVERIFY(std::abs(upper->yData()[500] + 0.2 * Rate) < 1e-6 * Rate);
         kit::child<QComboBox>(dlg, "m_pDataTypeCmbBox")->setCurrentText("Амплитуда");
@@ -100,13 +100,13 @@ private slots:
         ampl.show();
         vector.show();
         const BlockSnapshotPtr three = complexTone(1e3, 1000, 3);
-        ampl.followBlock(three, window(1000, 1999, 2));
-        vector.followBlock(three, window(1000, 1999, 2));
+        ampl.followBlock({three, window(1000, 1999, 2)});
+        vector.followBlock({three, window(1000, 1999, 2)});
         QCOMPARE(ampl.amplPlot()->curve(0)->sampleCount(), 0);
         QCOMPARE(vector.trajectory()->sampleCount(), size_t(0));
-        vector.followBlock(three, window(1000, 1999, 1)); // Q of pair 0: the pair is shown
+        vector.followBlock({three, window(1000, 1999, 1)}); // Q of pair 0: the pair is shown
         QCOMPARE(vector.trajectory()->sampleCount(), size_t(1000));
-        ampl.followBlock(three, window(1000, 1999, 7)); // no such channel
+        ampl.followBlock({three, window(1000, 1999, 7)}); // no such channel
         QCOMPARE(ampl.amplPlot()->curve(0)->sampleCount(), 0);
     }
 
@@ -199,7 +199,7 @@ private slots:
 
         dlg.show();
         const BlockSnapshotPtr b = complexTone(1e4, 5000, 2, 14);
-        dlg.followBlock(b, window(1000, 4999));
+        dlg.followBlock({b, window(1000, 4999)});
         QCOMPARE(dlg.trajectory()->sampleCount(), size_t(4000));
     }
 

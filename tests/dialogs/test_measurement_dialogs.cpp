@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -40,9 +39,11 @@ std::shared_ptr<BlockSnapshot> sineBlock(int bits, uint64_t n, double amplitude,
 QString text(QObject &dlg, const char *name) { return kit::child<QLineEdit>(dlg, name)->text(); }
 
 // Shows the dialog, hands it the block and waits for the figures.
-void feed(AdcDistribDlg &dlg, const BlockSnapshotPtr &block, uint64_t width = UINT64_MAX)
+void feed(AdcDistribDlg &dlg, const BlockSnapshotPtr &block, int width = INT_MAX)
 {
-    dlg.followBlock(block, 0, width);
+    ScopeWindow scope;
+    scope.width = width;
+    dlg.followBlock({block, scope});
     QTRY_VERIFY(!dlg.isComputing() && dlg.result());
 }
 
@@ -58,13 +59,13 @@ ChannelRecord record(int number, DeviceValues v)
     return r;
 }
 
-BlockSnapshot tableBlock(const std::vector<DeviceValues> &rows, uint32_t channelCount)
+MeasurementContext tableBlock(const std::vector<DeviceValues> &rows, uint32_t channelCount)
 {
-    BlockSnapshot b;
-    b.fileParams.front().channelCount = channelCount;
+    auto b = std::make_shared<BlockSnapshot>();
+    b->fileParams.front().channelCount = channelCount;
     for (size_t i = 0; i < rows.size(); ++i)
-        b.records.push_back(record(int(i), rows[i]));
-    return b;
+        b->records.push_back(record(int(i), rows[i]));
+    return {b};
 }
 
 // The line edit of a cell being edited, or null.
@@ -320,14 +321,17 @@ private slots:
     {
         DevParamsDlg dlg;
         auto *start = kit::child<QPushButton>(dlg, "m_pStartButton");
-        QSignalSpy spy(&dlg, &DevParamsDlg::signalStart);
+        QList<bool> runs;
+        dlg.setRequests({[&](bool run) { runs << run; }, {}});
         QCOMPARE(start->text(), QString::fromUtf8("Старт"));
         start->click();
-        QCOMPARE(spy.count(), 1);
+        QCOMPARE(runs, QList<bool>{true});
         QCOMPARE(start->text(), QString::fromUtf8("Старт"));
         dlg.setRunning(true);
         QCOMPARE(start->text(), QString::fromUtf8("Стоп"));
         QCOMPARE(start->styleSheet(), QStringLiteral("background-color: red"));
+        start->click(); // running: the click asks for the stop
+        QCOMPARE(runs, (QList<bool>{true, false}));
         dlg.setRunning(false);
         QCOMPARE(start->styleSheet(), QStringLiteral("background-color: #00FF00"));
     }
@@ -411,16 +415,17 @@ private slots:
         s[100] = s[110] = 1.0;
         s[120] = s[90] = 1e-4;
         s[10] = 1e-6;
-        BlockSnapshot b;
+        auto block = std::make_shared<BlockSnapshot>();
+        BlockSnapshot &b = *block;
         b.fileParams.front().channelNumbers = {0};
         b.fileParams.front().channelCount = 1;
         b.channels = ChannelMap(b.fileParams);
         kit::setSpectra(b, {s});
-        dlg.followBlock(b, 0);
+        dlg.followBlock({block});
         QCOMPARE(text(dlg, "m_pImd3Edit"), QStringLiteral("-40"));
         QCOMPARE(text(dlg, "m_pImd2Edit"), QStringLiteral("-60"));
         kit::setSpectra(b, {std::vector<double>(512, 0.0)});
-        dlg.followBlock(b, 0);
+        dlg.followBlock({block});
         QCOMPARE(text(dlg, "m_pImd3Edit"), QString());
     }
 };

@@ -47,9 +47,10 @@ private slots:
         imd.show();
         for (int n = 0; n < 200; ++n) {
             const BlockSnapshotPtr b = block(n, 20010);
-            distrib.followBlock(b, 1, 0);
-            imd.followBlock(*b, 1);
-            table.followBlock(*b);
+            const MeasurementContext context{b, {}, 1};
+            distrib.followBlock(context);
+            imd.followBlock(context);
+            table.followBlock(context);
             if (n % 10 == 0)
                 QCoreApplication::processEvents();
         }
@@ -66,8 +67,8 @@ private slots:
             s.isAllData = true;
             distrib->setSettings(s);
             distrib->show();
-            distrib->followBlock(block(round, 1000000), 0, 0);
-            distrib->followBlock(block(round + 1, 1000000), 0, 0);
+            distrib->followBlock({block(round, 1000000)});
+            distrib->followBlock({block(round + 1, 1000000)});
             QVERIFY(distrib->isComputing());
             distrib->close();
             delete distrib;

@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QThreadPool>
 
 namespace {
@@ -43,7 +42,7 @@ QString field(PhaseMisDlg &dlg, const char *name) { return kit::child<QLineEdit>
 void measure(PhaseMisDlg &dlg, const BlockSnapshotPtr &block, const ScopeWindow &w = window(0, 65536))
 {
     dlg.setChannelNumbers(block->channels.numbers());
-    dlg.followBlock(block, w);
+    dlg.followBlock({block, w});
     QTRY_VERIFY(!dlg.isMeasuring());
     QCoreApplication::processEvents();
 }
@@ -111,15 +110,16 @@ private slots:
         QCOMPARE(dlg.lastOutcome()->sampleCount, uint64_t(0));
         QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("900"));
 
-        QSignalSpy allData(&dlg, &PhaseMisDlg::signalAllData);
+        int wishes = 0;
+        dlg.setRequests({{}, [&] { ++wishes; }});
         kit::child<QCheckBox>(dlg, "m_pWinCheck")->setChecked(false);
-        QCOMPARE(allData.count(), 1);
+        QCOMPARE(wishes, 1);
         QVERIFY(dlg.wantsWholeRecord());
         measure(dlg, b, window(15000, 3000));
         QCOMPARE(dlg.lastOutcome()->sampleCount, uint64_t(20000));
         dlg.close();
         QVERIFY(!dlg.wantsWholeRecord());
-        QCOMPARE(allData.count(), 2);
+        QCOMPARE(wishes, 2);
     }
 
     // 360: energy below half the reference's; 900: too few periods; 1000: no such channel.
@@ -147,49 +147,58 @@ private slots:
     {
         PhaseMisDlg dlg;
         dlg.show();
-        dlg.setAcquisitionRunning(true);
-        QSignalSpy stops(&dlg, &PhaseMisDlg::signalStop);
+        // The window answers a stop at once.
+        int stops = 0;
+        dlg.setRequests({[&](bool run) {
+                             stops += !run;
+                             dlg.setRunning(run);
+                         },
+                         {}});
+        dlg.setRunning(true);
         kit::child<QCheckBox>(dlg, "m_pLow2Check")->setChecked(true);
         kit::child<QLineEdit>(dlg, "m_pLow2Edit")->clear();
         kit::child<QCheckBox>(dlg, "m_pHi2Check")->setChecked(true);
         kit::child<QLineEdit>(dlg, "m_pHi2Edit")->setText("-20");
         measure(dlg, delayed(12.5)); // -12.5 > -20, but channel 2 is passed over
-        QCOMPARE(stops.count(), 0);
+        QCOMPARE(stops, 0);
 
         kit::child<QCheckBox>(dlg, "m_pLow2Check")->setChecked(false);
         const BlockSnapshotPtr b = delayed(12.5);
         for (int i = 0; i < 5; ++i)
-            dlg.followBlock(b, window(0, 65536));
+            dlg.followBlock({b, window(0, 65536)});
         QTRY_VERIFY(!dlg.isMeasuring());
         QTest::qWait(20);
-        QCOMPARE(stops.count(), 1);
+        QCOMPARE(stops, 1);
         QVERIFY(!dlg.isAcquisitionRunning());
         QCOMPARE(kit::child<QPushButton>(dlg, "m_pStartButton")->text(), QString("Старт"));
 
         // A lower threshold above the phase stops too, in the shown unit.
-        dlg.setAcquisitionRunning(true);
+        dlg.setRunning(true);
         kit::child<QCheckBox>(dlg, "m_pHi2Check")->setChecked(false);
         kit::child<QComboBox>(dlg, "m_pPhaseMisDimCmbBox")->setCurrentText("отсчет");
         kit::child<QCheckBox>(dlg, "m_pLow3Check")->setChecked(true);
         kit::child<QLineEdit>(dlg, "m_pLow3Edit")->setText("-6"); // channel 3 is at -6.85
         measure(dlg, b);
-        QCOMPARE(stops.count(), 2);
+        QCOMPARE(stops, 2);
     }
 
+    // A click asks for the other state; the button shows the one the window reports.
     void startButton()
     {
         PhaseMisDlg dlg;
-        QSignalSpy starts(&dlg, &PhaseMisDlg::signalStart), stops(&dlg, &PhaseMisDlg::signalStop);
+        QList<bool> runs;
+        dlg.setRequests({[&](bool run) { runs << run; }, {}});
         auto *button = kit::child<QPushButton>(dlg, "m_pStartButton");
         button->click();
-        QCOMPARE(starts.count(), 1);
+        QCOMPARE(runs, QList<bool>{true});
+        QCOMPARE(button->text(), QString("Старт"));
+        dlg.setRunning(true);
         QCOMPARE(button->text(), QString("Стоп"));
         QCOMPARE(button->styleSheet(), QString("background-color: red"));
         button->click();
-        QCOMPARE(stops.count(), 1);
-        dlg.setAcquisitionRunning(false);
+        QCOMPARE(runs, (QList<bool>{true, false}));
+        dlg.setRunning(false);
         QCOMPARE(button->text(), QString("Старт"));
-        QCOMPARE(stops.count(), 1);
     }
 
     // Keys as doubles under "PhaseMis", the defaults for a missing or unknown code, and all
@@ -253,19 +262,19 @@ private slots:
         const BlockSnapshotPtr last = delayed(20);
         dlg.setChannelNumbers(big->channels.numbers());
         kit::child<QCheckBox>(dlg, "m_pWinCheck")->setChecked(false);
-        dlg.followBlock(big, window(0, 0));
+        dlg.followBlock({big, window(0, 0)});
         for (int i = 0; i < 10; ++i)
-            dlg.followBlock(big, window(0, 0));
-        dlg.followBlock(last, window(0, 0));
+            dlg.followBlock({big, window(0, 0)});
+        dlg.followBlock({last, window(0, 0)});
         QTRY_VERIFY(!dlg.isMeasuring());
         QTRY_COMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("-20"));
         QTRY_VERIFY(!dlg.isMeasuring());
         QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("-20"));
 
-        dlg.followBlock(big, window(0, 0));
-        dlg.followBlock(last, window(0, 0));
+        dlg.followBlock({big, window(0, 0)});
+        dlg.followBlock({last, window(0, 0)});
         dlg.close();
-        dlg.followBlock(delayed(40), window(0, 65536)); // hidden: ignored
+        dlg.followBlock({delayed(40), window(0, 65536)}); // hidden: ignored
         QTRY_VERIFY(!dlg.isMeasuring());
         QTest::qWait(20);
         QVERIFY(!dlg.isMeasuring());
@@ -279,10 +288,10 @@ private slots:
         dlg.show();
         const BlockSnapshotPtr first = delayed(10), later = delayed(30);
         dlg.setChannelNumbers(first->channels.numbers());
-        dlg.followBlock(first, window(0, 65536));
+        dlg.followBlock({first, window(0, 65536)});
         for (int i = 0; i < 5; ++i) {
             QThreadPool::globalInstance()->waitForDone(); // ended; its report is still queued
-            dlg.followBlock(later, window(0, 65536));
+            dlg.followBlock({later, window(0, 65536)});
         }
         QCoreApplication::processEvents();
         QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("-10"));
@@ -297,7 +306,7 @@ private slots:
         const BlockSnapshotPtr big = delayed(5, {30000, 30000, 30000, 30000}, 1 << 21);
         dlg->setChannelNumbers(big->channels.numbers());
         kit::child<QCheckBox>(*dlg, "m_pWinCheck")->setChecked(false);
-        dlg->followBlock(big, window(0, 0));
+        dlg->followBlock({big, window(0, 0)});
         QVERIFY(dlg->isMeasuring());
         delete dlg;
         QTRY_COMPARE(big.use_count(), 1L); // the pool let go of the task and its block

@@ -1,0 +1,60 @@
+#pragma once
+// The window's measurements: a menu entry for each row of measure::entries(), its dialog from
+// views::make, joined to the data cycle at the row's stage. The host opens a dialog with what
+// the window passes and shows it the block on screen at once, forwards the run state and the
+// configuration to every dialog, and turns their wishes into the window's start, stop and
+// whole-record read.
+#include "dialogs/MeasurementView.h"
+#include "sources/measure/Registry.h"
+
+#include <QList>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class AcquisitionControl;
+class QAction;
+class QDialog;
+class QWidget;
+
+class MeasurementHost : public QObject {
+    Q_OBJECT
+public:
+    // The dialogs and menu entries are the window's children; `setup` is what a dialog opening
+    // now is given.
+    MeasurementHost(QWidget *window, AcquisitionControl &acquisition,
+                    std::function<ViewSetup()> setup);
+    // Deletes the dialogs, which save their settings as they close, without letting them reach
+    // the host or the window any more.
+    ~MeasurementHost() override;
+
+    // The entries of one menu, in the table's order.
+    QList<QAction *> actions(measure::Menu menu) const;
+    void setConfigPath(const QString &sPath);
+    // Every start and stop of acquisition.
+    void setRunning(bool isRunning);
+
+signals:
+    // A dialog asks to start (true) or stop acquisition, and it is not so now.
+    void runWanted(bool run);
+    // A dialog's whole-record wish may have changed.
+    void wholeRecordChanged();
+
+private:
+    struct Measurement {
+        const measure::Entry *entry;
+        QAction *action;
+        QDialog *dialog;
+        MeasurementView *view;
+    };
+    class StageFollower;
+    void open(const Measurement &m);
+
+    QWidget *m_pWindow;
+    std::function<ViewSetup()> m_setup;
+    std::vector<Measurement> m_measurements;
+    std::vector<std::unique_ptr<StageFollower>> m_followers;
+    bool m_bRunning = false;
+};
