@@ -1,14 +1,36 @@
 #include "sources/generator/SimulationSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 #include "sources/generator/SignalSimulation.h"
 
 namespace {
 
-QString rowKey(const char *name, int row)
-{
-    return QStringLiteral("Simulation/") + QLatin1String(name) + QString::number(row);
-}
+using S = SimulationSettings;
+using R = SimulationRow;
+const auto kFields = [] {
+    SettingsFields<S> f;
+    f.number("Simulation/NumberOfSamples", &S::sampleCount, 0, double(S::MaxSampleCount),
+             [](double n) { return uint64_t(n); })
+        .flag("Simulation/IsComplex", &S::isComplex)
+        .number("Simulation/SampleRate", &S::sampleRate, 0, S::MaxSampleRate)
+        .number("Simulation/VoltageRange", &S::voltageRangeMv, 0, S::MaxVoltageRangeMv)
+        .number("Simulation/BitRange", &S::bitRange, 1, S::MaxBitRange)
+        .flag("Simulation/IsManyMode", &S::manySignals);
+    for (int i = 0; i < S::RowCount; ++i) {
+        const auto key = [i](const char *name) { return QStringLiteral("Simulation/%1%2").arg(name).arg(i); };
+        const auto in = [i](auto member) { return [i, member](auto &s) -> auto & { return s.rows[size_t(i)].*member; }; };
+        f.flag(key("IsEnable"), in(&R::enabled))
+            .number(key("IsWhiteNoise"), in(&R::noiseAmplitude), 0, S::MaxNoise)
+            .number(key("Ampl"), in(&R::amplitude), 0, S::MaxAmplitude)
+            .number(key("Freq"), in(&R::frequency), 0, S::MaxFrequency)
+            .number(key("Phase"), in(&R::phase), 0, S::MaxPhase)
+            // A row without a number of its own stores its index.
+            .add(key("ChanNum"), in(&R::channelNumber),
+                 [i](const IniFile &ini, const QString &k, int) { return ini.readInt(k, i, 0, S::MaxChannelNumber); },
+                 [i](int number) { return QVariant(number >= 0 ? number : i); });
+    }
+    return f;
+}();
 
 } // namespace
 
@@ -19,49 +41,9 @@ SimulationSettings::SimulationSettings()
     rows[0].frequency = 1000;
 }
 
-void SimulationSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    const SimulationSettings d;
-    sampleCount = uint64_t(ini.readDouble(QStringLiteral("Simulation/NumberOfSamples"),
-                                          double(d.sampleCount), 0, double(MaxSampleCount)));
-    isComplex = ini.readBool(QStringLiteral("Simulation/IsComplex"), d.isComplex);
-    sampleRate = ini.readDouble(QStringLiteral("Simulation/SampleRate"), d.sampleRate, 0, MaxSampleRate);
-    voltageRangeMv = ini.readInt(QStringLiteral("Simulation/VoltageRange"), d.voltageRangeMv, 0,
-                                 MaxVoltageRangeMv);
-    bitRange = ini.readInt(QStringLiteral("Simulation/BitRange"), d.bitRange, 1, MaxBitRange);
-    manySignals = ini.readBool(QStringLiteral("Simulation/IsManyMode"), d.manySignals);
-    for (int i = 0; i < RowCount; ++i) {
-        SimulationRow &r = rows[size_t(i)];
-        const SimulationRow &dr = d.rows[size_t(i)];
-        r.enabled = ini.readBool(rowKey("IsEnable", i), dr.enabled);
-        r.noiseAmplitude = ini.readInt(rowKey("IsWhiteNoise", i), dr.noiseAmplitude, 0, MaxNoise);
-        r.amplitude = ini.readDouble(rowKey("Ampl", i), dr.amplitude, 0, MaxAmplitude);
-        r.frequency = ini.readDouble(rowKey("Freq", i), dr.frequency, 0, MaxFrequency);
-        r.phase = ini.readDouble(rowKey("Phase", i), dr.phase, 0, MaxPhase);
-        r.channelNumber = ini.readInt(rowKey("ChanNum", i), i, 0, MaxChannelNumber);
-    }
-}
+void SimulationSettings::load(const QString &iniPath) { kFields.load(iniPath, *this); }
 
-void SimulationSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.write(QStringLiteral("Simulation/NumberOfSamples"), qulonglong(sampleCount));
-    ini.writeBool(QStringLiteral("Simulation/IsComplex"), isComplex);
-    ini.write(QStringLiteral("Simulation/SampleRate"), sampleRate);
-    ini.write(QStringLiteral("Simulation/VoltageRange"), voltageRangeMv);
-    ini.write(QStringLiteral("Simulation/BitRange"), bitRange);
-    ini.writeBool(QStringLiteral("Simulation/IsManyMode"), manySignals);
-    for (int i = 0; i < RowCount; ++i) {
-        const SimulationRow &r = rows[size_t(i)];
-        ini.write(rowKey("ChanNum", i), channelNumberOf(i));
-        ini.writeBool(rowKey("IsEnable", i), r.enabled);
-        ini.write(rowKey("IsWhiteNoise", i), r.noiseAmplitude);
-        ini.write(rowKey("Ampl", i), r.amplitude);
-        ini.write(rowKey("Freq", i), r.frequency);
-        ini.write(rowKey("Phase", i), r.phase);
-    }
-}
+void SimulationSettings::save(const QString &iniPath) const { kFields.save(iniPath, *this); }
 
 void SimulationSettings::applyHarmonicsPreset()
 {

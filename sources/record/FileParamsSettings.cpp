@@ -1,38 +1,35 @@
 #include "sources/record/FileParamsSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
 #include <cmath>
 
+namespace {
+
+using S = FileParamsSettings;
+const auto kFields = SettingsFields<S>()
+    .flag("FileParams/UserFileParams", &S::useUserParams)
+    .number("FileParams/UserSampleRate", &S::sampleRateKhz, 0.0, S::MaxSampleRateKhz)
+    .number("FileParams/UserBytesPerSamples", &S::bytesPerSample, 1, 4)
+    .number("FileParams/UserChannelNumber", &S::channelCount, 1, S::MaxChannels)
+    .number("FileParams/UserBitRange", &S::bitRange, 1, 32)
+    .number("FileParams/UserVoltageRange", &S::voltageRange, 0.0, S::MaxVoltageRange)
+    .flag("FileParams/UserIsComplex", &S::isComplex)
+    .number("FileParams/ConvertCode", &S::codeType, 0, 2);
+
+} // namespace
+
 void FileParamsSettings::load(const QString &iniPath)
 {
-    const IniFile ini(iniPath);
-    const FileParamsSettings d;
-    useUserParams = ini.readBool("FileParams/UserFileParams", d.useUserParams);
-    sampleRateKhz = ini.readDouble("FileParams/UserSampleRate", d.sampleRateKhz, 0.0, MaxSampleRateKhz);
-    bytesPerSample = ini.readInt("FileParams/UserBytesPerSamples", d.bytesPerSample, 1, 4);
+    kFields.load(iniPath, *this);
     if (!isSampleWidth(bytesPerSample))
-        bytesPerSample = d.bytesPerSample;
-    channelCount = ini.readInt("FileParams/UserChannelNumber", d.channelCount, 1, MaxChannels);
+        bytesPerSample = FileParamsSettings().bytesPerSample;
     // More significant bits than stored bits would shift the samples by a negative count.
-    bitRange = ini.readInt("FileParams/UserBitRange", d.bitRange, 1, 8 * bytesPerSample);
-    voltageRange = ini.readDouble("FileParams/UserVoltageRange", d.voltageRange, 0.0, MaxVoltageRange);
-    isComplex = ini.readBool("FileParams/UserIsComplex", d.isComplex) && channelCount > 1;
-    codeType = ini.readInt("FileParams/ConvertCode", d.codeType, 0, 2);
+    bitRange = std::min(bitRange, 8 * bytesPerSample);
+    isComplex = isComplex && channelCount > 1;
 }
 
-void FileParamsSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.writeBool("FileParams/UserFileParams", useUserParams);
-    ini.write("FileParams/UserSampleRate", sampleRateKhz);
-    ini.write("FileParams/UserBytesPerSamples", bytesPerSample);
-    ini.write("FileParams/UserChannelNumber", channelCount);
-    ini.write("FileParams/UserBitRange", bitRange);
-    ini.write("FileParams/UserVoltageRange", voltageRange);
-    ini.writeBool("FileParams/UserIsComplex", isComplex);
-    ini.write("FileParams/ConvertCode", codeType);
-}
+void FileParamsSettings::save(const QString &iniPath) const { kFields.save(iniPath, *this); }
 
 FileParams FileParamsSettings::fileParams() const
 {

@@ -1,6 +1,6 @@
 #include "sources/search/ChannelSearch.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,26 +119,39 @@ QList<int> FindSettings::selectedChannels(const QList<int> &available) const
     return selected.isEmpty() ? available : selected;
 }
 
-void FindSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    const FindSettings d;
+namespace {
+
+const auto kFindFields = [] {
+    using S = FindSettings;
+    SettingsFields<S> f;
     for (int i = 0; i < FindCriterionCount; ++i) {
         const FindCriterionInfo &info = kCriteria[i];
         const QString key = QStringLiteral("Find/") + QLatin1String(info.key);
-        enabled[size_t(i)] = ini.readBool(key + QStringLiteral("Enable"), false);
-        threshold[size_t(i)] = ini.readDouble(key, 0.0, info.min, info.max);
-        if (info.isLevelUnit) {
-            const int unit = levelUnitOf(ini.readText(key + QStringLiteral("Dim"), QStringLiteral("dB")));
-            levelUnits[size_t(i - FindUpPower)] = unit < 0 ? LevelDb : unit;
-        }
+        f.flag(key + QStringLiteral("Enable"), element(&S::enabled, i))
+            .number(key, element(&S::threshold, i), info.min, info.max);
+        if (info.isLevelUnit)
+            f.add(key + QStringLiteral("Dim"), element(&S::levelUnits, i - FindUpPower),
+                  [](const IniFile &ini, const QString &k, int fallback) {
+                      const int unit = levelUnitOf(ini.readText(k, QString()));
+                      return unit < 0 ? fallback : unit;
+                  },
+                  [](int unit) { return QVariant(levelUnitTexts().at(unit)); });
     }
-    autoOpen = ini.readBool(QStringLiteral("Find/AutoOpen"), d.autoOpen);
-    currentChannel = ini.readBool(QStringLiteral("Find/IsCurrentChan"), d.currentChannel);
+    return f.flag("Find/AutoOpen", &S::autoOpen).flag("Find/IsCurrentChan", &S::currentChannel);
+}();
+
+QString findChannelKey(int i) { return QStringLiteral("Find/FindChan%1").arg(i); }
+
+} // namespace
+
+void FindSettings::load(const QString &iniPath)
+{
+    const IniFile ini(iniPath);
+    kFindFields.load(ini, *this);
     channels.clear();
     // The list ends at -1; a file without the end marker stops at the first missing key.
     for (int i = 0;; ++i) {
-        const int channel = ini.readInt(QStringLiteral("Find/FindChan%1").arg(i), -1);
+        const int channel = ini.readInt(findChannelKey(i), -1);
         if (channel < 0)
             break;
         channels << channel;
@@ -148,19 +161,10 @@ void FindSettings::load(const QString &iniPath)
 void FindSettings::save(const QString &iniPath) const
 {
     IniFile ini(iniPath);
-    for (int i = 0; i < FindCriterionCount; ++i) {
-        const FindCriterionInfo &info = kCriteria[i];
-        const QString key = QStringLiteral("Find/") + QLatin1String(info.key);
-        ini.write(key + QStringLiteral("Enable"), enabled[size_t(i)] ? 1.0 : 0.0);
-        ini.write(key, threshold[size_t(i)]);
-        if (info.isLevelUnit)
-            ini.write(key + QStringLiteral("Dim"), levelUnitTexts().at(levelUnit(i)));
-    }
-    ini.writeBool(QStringLiteral("Find/AutoOpen"), autoOpen);
-    ini.writeBool(QStringLiteral("Find/IsCurrentChan"), currentChannel);
+    kFindFields.save(ini, *this);
     for (int i = 0; i < channels.size(); ++i)
-        ini.write(QStringLiteral("Find/FindChan%1").arg(i), channels.at(i));
-    ini.write(QStringLiteral("Find/FindChan%1").arg(channels.size()), -1);
+        ini.write(findChannelKey(i), channels.at(i));
+    ini.write(findChannelKey(channels.size()), -1);
 }
 
 double recordVoltsPerCode(const FileParams &params)

@@ -1,60 +1,37 @@
 #include "sources/settings/AnalyserSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
-void AnalyserSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    const AnalyserSettings d;
-    timeDimension = ini.readCode("OscPanel/TimeDimension", d.timeDimension, TimeUnits);
-    timeout = ini.readInt("OscPanel/Timeout", d.timeout, 1, 1000);
-    amplDimension = ini.readCode("OscPanel/AmplDimension", d.amplDimension, AmplUnits);
-    gainIndex = ini.readInt("OscPanel/IsGain", d.gainIndex, 0, 1);
+namespace {
 
-    fftSize = listedFftSize(ini.readDouble("SpectrPanel/FftSize", d.fftSize, 0, UINT32_MAX));
-    averageCount = ini.readInt("SpectrPanel/AverageCount", d.averageCount, 1, 99);
-    windowType = ini.readInt("SpectrPanel/WindowType", d.windowType);
-    if (windowType < 0 || windowType >= WindowTypeCount)
-        windowType = d.windowType;
-    sidelobeLevel = ini.readInt("SpectrPanel/SidelobeLevel", d.sidelobeLevel, 0, 1000);
-    freqDimension = ini.readCode("SpectrPanel/FreqDimension", d.freqDimension, FreqUnits);
-    spectrRange = ini.readInt("SpectrPanel/SpectrRange", d.spectrRange, 0, 1);
-    isFreqShift = ini.readBool("SpectrPanel/FreqShift", d.isFreqShift);
-    isDb = ini.readBool("SpectrPanel/FreqDb", d.isDb);
-    lowFreqHz = ini.readDouble("SpectrPanel/LowFreq", d.lowFreqHz, 0.0, MaxLowFreqKhz * 1000.0);
-    powerDimension = ini.readCode("SpectrPanel/PowerDimension", d.powerDimension, PowerUnits);
-    impedance = ini.readCode("SpectrPanel/Impedance", d.impedance, Impedances);
-    maxPower = ini.readDouble("SpectrPanel/MaxPower", d.maxPower, 0.0, 1000.0);
-    minPower = ini.readDouble("SpectrPanel/MinPower", d.minPower, -1000.0, 1000.0);
-    isShowHarmonic = ini.readBool("SpectrPanel/IsShowHarmonic", d.isShowHarmonic);
-    harmonicCount = ini.readInt("SpectrPanel/HarmNum", d.harmonicCount, 1, 99);
-    sfdrBandWidth = ini.readInt("SpectrPanel/SfdrBandWidth", d.sfdrBandWidth, 0, INT_MAX);
-}
+using S = AnalyserSettings;
+const auto kFields = SettingsFields<S>()
+    .code("OscPanel/TimeDimension", &S::timeDimension, S::TimeUnits)
+    .number("OscPanel/Timeout", &S::timeout, 1, 1000)
+    .code("OscPanel/AmplDimension", &S::amplDimension, S::AmplUnits)
+    .number("OscPanel/IsGain", &S::gainIndex, 0, 1)
+    .number("SpectrPanel/FftSize", &S::fftSize, 0, UINT32_MAX, &S::listedFftSize)
+    .number("SpectrPanel/AverageCount", &S::averageCount, 1, 99)
+    .choice("SpectrPanel/WindowType", &S::windowType, WindowTypeCount)
+    .number("SpectrPanel/SidelobeLevel", &S::sidelobeLevel, 0, 1000)
+    .code("SpectrPanel/FreqDimension", &S::freqDimension, S::FreqUnits)
+    .number("SpectrPanel/SpectrRange", &S::spectrRange, 0, 1)
+    .flag("SpectrPanel/FreqShift", &S::isFreqShift)
+    .flag("SpectrPanel/FreqDb", &S::isDb)
+    .number("SpectrPanel/LowFreq", &S::lowFreqHz, 0.0, S::MaxLowFreqKhz * 1000.0)
+    .code("SpectrPanel/PowerDimension", &S::powerDimension, S::PowerUnits)
+    .code("SpectrPanel/Impedance", &S::impedance, S::Impedances)
+    .number("SpectrPanel/MaxPower", &S::maxPower, 0.0, 1000.0)
+    .number("SpectrPanel/MinPower", &S::minPower, -1000.0, 1000.0)
+    .flag("SpectrPanel/IsShowHarmonic", &S::isShowHarmonic)
+    .number("SpectrPanel/HarmNum", &S::harmonicCount, 1, 99)
+    .number("SpectrPanel/SfdrBandWidth", &S::sfdrBandWidth, 0, INT_MAX);
 
-void AnalyserSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.write("OscPanel/TimeDimension", timeDimension);
-    ini.write("OscPanel/Timeout", timeout);
-    ini.write("OscPanel/AmplDimension", amplDimension);
-    ini.write("OscPanel/IsGain", gainIndex);
-    ini.write("SpectrPanel/FftSize", fftSize);
-    ini.write("SpectrPanel/AverageCount", averageCount);
-    ini.write("SpectrPanel/WindowType", windowType);
-    ini.write("SpectrPanel/SidelobeLevel", sidelobeLevel);
-    ini.write("SpectrPanel/FreqDimension", freqDimension);
-    ini.write("SpectrPanel/SpectrRange", spectrRange);
-    ini.writeBool("SpectrPanel/FreqShift", isFreqShift);
-    ini.writeBool("SpectrPanel/FreqDb", isDb);
-    ini.write("SpectrPanel/LowFreq", lowFreqHz);
-    ini.write("SpectrPanel/PowerDimension", powerDimension);
-    ini.write("SpectrPanel/Impedance", impedance);
-    ini.write("SpectrPanel/MaxPower", maxPower);
-    ini.write("SpectrPanel/MinPower", minPower);
-    ini.writeBool("SpectrPanel/IsShowHarmonic", isShowHarmonic);
-    ini.write("SpectrPanel/HarmNum", harmonicCount);
-    ini.write("SpectrPanel/SfdrBandWidth", sfdrBandWidth);
-}
+} // namespace
+
+void AnalyserSettings::load(const QString &iniPath) { kFields.load(iniPath, *this); }
+
+void AnalyserSettings::save(const QString &iniPath) const { kFields.save(iniPath, *this); }
 
 uint32_t AnalyserSettings::listedFftSize(double n)
 {

@@ -1,7 +1,29 @@
 #include "sources/settings/FilterSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
+namespace {
+
+using P = FilterParams;
+using S = FilterSettings;
+const auto kFields = SettingsFields<P>()
+    .choice("Filtration/FilterType", &P::filterType, 2)
+    .choice("Filtration/FilterFunction", &P::filterFunction, 4)
+    .choice("Filtration/FirFilter", &P::firFilter, 2)
+    .choice("Filtration/FirWindow", &P::firWindow, 5)
+    .number("Filtration/FirLength", &P::firLength, 0, S::MaxFirLength,
+            [](double n) { return int(std::lround(n)) | 1; }) // odd
+    .number("Filtration/FirBetaKaiser", &P::firBetaKaiser, 0.0, S::MaxKaiserBeta)
+    .number("Filtration/FirLowFreq", &P::firLowFreq, 0.0, S::MaxFreqKhz)
+    .number("Filtration/FirUpFreq", &P::firUpFreq, 0.0, S::MaxFreqKhz)
+    .choice("Filtration/IirFilter", &P::iirFilter, 5)
+    .number("Filtration/IirOrder", &P::iirOrder, 0, S::MaxIirOrder)
+    .number("Filtration/IirLowFreq", &P::iirLowFreq, 0.0, S::MaxFreqKhz)
+    .number("Filtration/IirUpFreq", &P::iirUpFreq, 0.0, S::MaxFreqKhz)
+    .number("Filtration/IirPulse", &P::iirPulse, 0.0, S::MaxLevelDb)
+    .number("Filtration/IirDepresion", &P::iirDepresion, 0.0, S::MaxLevelDb);
+
+} // namespace
 
 FilterParams FilterSettings::defaults()
 {
@@ -26,52 +48,13 @@ FilterParams FilterSettings::defaults()
 
 void FilterSettings::load(const QString &iniPath)
 {
-    const IniFile ini(iniPath);
-    const FilterParams d = defaults();
-    FilterParams &p = params;
-    auto code = [&](const char *key, int fallback, int count) {
-        const int v = ini.readInt(QLatin1String(key), fallback);
-        return v >= 0 && v < count ? v : fallback;
-    };
-    auto real = [&](const char *key, float fallback, double max) {
-        return float(ini.readDouble(QLatin1String(key), fallback, 0.0, max));
-    };
-    p.filterType = uint8_t(code("Filtration/FilterType", d.filterType, 2));
-    p.filterFunction = uint8_t(code("Filtration/FilterFunction", d.filterFunction, 4));
-    p.firFilter = uint8_t(code("Filtration/FirFilter", d.firFilter, 2));
-    p.firWindow = uint8_t(code("Filtration/FirWindow", d.firWindow, 5));
-    p.firLength = ini.readInt("Filtration/FirLength", d.firLength, 0, MaxFirLength);
-    if (p.firLength % 2 == 0)
-        ++p.firLength;
-    p.firBetaKaiser = real("Filtration/FirBetaKaiser", d.firBetaKaiser, MaxKaiserBeta);
-    p.firLowFreq = real("Filtration/FirLowFreq", d.firLowFreq, MaxFreqKhz);
-    p.firUpFreq = real("Filtration/FirUpFreq", d.firUpFreq, MaxFreqKhz);
-    p.iirFilter = uint32_t(code("Filtration/IirFilter", int(d.iirFilter), 5));
-    p.iirOrder = ini.readInt("Filtration/IirOrder", d.iirOrder, 0, MaxIirOrder);
-    p.iirLowFreq = real("Filtration/IirLowFreq", d.iirLowFreq, MaxFreqKhz);
-    p.iirUpFreq = real("Filtration/IirUpFreq", d.iirUpFreq, MaxFreqKhz);
-    p.iirPulse = real("Filtration/IirPulse", d.iirPulse, MaxLevelDb);
-    p.iirDepresion = real("Filtration/IirDepresion", d.iirDepresion, MaxLevelDb);
-    p.filterId = filterIdOf(p);
+    kFields.load(iniPath, params, defaults());
+    params.filterId = filterIdOf(params);
 }
 
 void FilterSettings::save(const QString &iniPath) const
 {
     IniFile ini(iniPath);
-    const FilterParams &p = params;
-    ini.write("Filtration/FilterType", int(p.filterType));
-    ini.write("Filtration/FilterFunction", int(p.filterFunction));
-    ini.write("Filtration/FirFilter", int(p.firFilter));
-    ini.write("Filtration/FirWindow", int(p.firWindow));
-    ini.write("Filtration/FirLength", p.firLength);
-    ini.write("Filtration/FirBetaKaiser", double(p.firBetaKaiser));
-    ini.write("Filtration/FirLowFreq", double(p.firLowFreq));
-    ini.write("Filtration/FirUpFreq", double(p.firUpFreq));
-    ini.write("Filtration/IirFilter", int(p.iirFilter));
-    ini.write("Filtration/IirOrder", p.iirOrder);
-    ini.write("Filtration/IirLowFreq", double(p.iirLowFreq));
-    ini.write("Filtration/IirUpFreq", double(p.iirUpFreq));
-    ini.write("Filtration/IirPulse", double(p.iirPulse));
-    ini.write("Filtration/IirDepresion", double(p.iirDepresion));
-    ini.write("Filtration/FilterId", filterIdOf(p));
+    kFields.save(ini, params);
+    ini.write("Filtration/FilterId", filterIdOf(params));
 }

@@ -33,8 +33,6 @@ public:
     QString readText(const QString &sKey, const QString &sDefault) const;
 
     void write(const QString &sKey, const QVariant &value);
-    // Booleans are stored as 0 / 1.
-    void writeBool(const QString &sKey, bool isSet) { write(sKey, int(isSet)); }
 
 private:
     QSettings m_settings;

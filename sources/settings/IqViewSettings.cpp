@@ -1,37 +1,23 @@
 #include "sources/settings/IqViewSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
 namespace {
 
-constexpr int Choices[] = {0, 1};
+const auto kAmplPhaseFields = SettingsFields<AmplPhaseSettings>()
+    .choice("AmplPhase/TypeData", &AmplPhaseSettings::dataType, 2)
+    .choice("AmplPhase/AngleDim", &AmplPhaseSettings::angleDim, 2);
+
+const auto kVectorDiagramFields = SettingsFields<VectorDiagramSettings>()
+    .choice("VectorDiagram/CoordinateType", &VectorDiagramSettings::coordinateType, 2)
+    .choice("VectorDiagram/Grade", &VectorDiagramSettings::grade, 2);
 
 } // namespace
 
-void AmplPhaseSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    dataType = ini.readCode("AmplPhase/TypeData", 0, Choices);
-    angleDim = ini.readCode("AmplPhase/AngleDim", 0, Choices);
-}
+void AmplPhaseSettings::load(const QString &iniPath) { kAmplPhaseFields.load(iniPath, *this); }
 
-void AmplPhaseSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.write("AmplPhase/TypeData", dataType);
-    ini.write("AmplPhase/AngleDim", angleDim);
-}
+void AmplPhaseSettings::save(const QString &iniPath) const { kAmplPhaseFields.save(iniPath, *this); }
 
-void VectorDiagramSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    coordinateType = ini.readCode("VectorDiagram/CoordinateType", 0, Choices);
-    grade = ini.readCode("VectorDiagram/Grade", 0, Choices);
-}
+void VectorDiagramSettings::load(const QString &iniPath) { kVectorDiagramFields.load(iniPath, *this); }
 
-void VectorDiagramSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.write("VectorDiagram/CoordinateType", coordinateType);
-    ini.write("VectorDiagram/Grade", grade);
-}
+void VectorDiagramSettings::save(const QString &iniPath) const { kVectorDiagramFields.save(iniPath, *this); }

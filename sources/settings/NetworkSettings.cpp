@@ -1,6 +1,6 @@
 #include "sources/settings/NetworkSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
 #include <QStringList>
 
@@ -17,16 +17,28 @@ bool isDecimal(const QString &sPart)
     return true;
 }
 
-// Digits only, as the port field takes them.
-bool readPort(const QString &sText, unsigned &port)
+// Digits only, as the port field takes them; any other text gives `fallback`.
+unsigned portOf(const QString &sText, unsigned fallback)
 {
     bool isOk = false;
     const unsigned value = sText.toUInt(&isOk);
-    if (sText.isEmpty() || !isDecimal(sText) || !isOk || value > NetworkSettings::MaxPort)
-        return false;
-    port = value;
-    return true;
+    return !sText.isEmpty() && isDecimal(sText) && isOk && value <= NetworkSettings::MaxPort ? value : fallback;
 }
+
+using S = NetworkSettings;
+const auto kFields = SettingsFields<S>()
+    .add("Network/IP", &S::address,
+         [](const IniFile &ini, const QString &key, const QString &fallback) {
+             QString sAddress = ini.readText(key, fallback);
+             return checkIpAddress(sAddress) == AddressText::Complete ? sAddress : fallback;
+         },
+         [](const QString &sAddress) { return QVariant(sAddress); })
+    .add("Network/Port", &S::port,
+         [](const IniFile &ini, const QString &key, unsigned fallback) {
+             return portOf(ini.readText(key, QString()), fallback);
+         },
+         [](unsigned port) { return QVariant(port); })
+    .text("Network/FileName", &S::fileName);
 
 } // namespace
 
@@ -50,21 +62,6 @@ AddressText checkIpAddress(QString &text)
     return isComplete ? AddressText::Complete : AddressText::Incomplete;
 }
 
-void NetworkSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    const NetworkSettings d;
-    QString sAddress = ini.readText("Network/IP", d.address);
-    address = checkIpAddress(sAddress) == AddressText::Complete ? sAddress : d.address;
-    port = d.port;
-    readPort(ini.readText("Network/Port", QString()), port);
-    fileName = ini.readText("Network/FileName", d.fileName);
-}
+void NetworkSettings::load(const QString &iniPath) { kFields.load(iniPath, *this); }
 
-void NetworkSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.write("Network/IP", address);
-    ini.write("Network/Port", QString::number(port));
-    ini.write("Network/FileName", fileName);
-}
+void NetworkSettings::save(const QString &iniPath) const { kFields.save(iniPath, *this); }

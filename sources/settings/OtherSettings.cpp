@@ -1,26 +1,20 @@
 #include "sources/settings/OtherSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
-void OtherSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    const OtherSettings d;
-    maxChannelCount = ini.readInt("MaxChannel", d.maxChannelCount) == 8 ? 8 : 16;
-    isTikSamples = ini.readBool("ShowTikSamples", d.isTikSamples);
-    isMarkerSamples = ini.readBool("ShowMarkerSamples", d.isMarkerSamples);
-    isAccumInf = ini.readBool("AccumInf", d.isAccumInf);
-    accumCount = ini.readInt("AccumCount", d.accumCount, 0, MaxAccumCount);
-    isSpectrEnable = ini.readBool("SpectrEnable", d.isSpectrEnable);
-}
+namespace {
 
-void OtherSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    ini.write("MaxChannel", maxChannelCount);
-    ini.writeBool("ShowTikSamples", isTikSamples);
-    ini.writeBool("ShowMarkerSamples", isMarkerSamples);
-    ini.writeBool("AccumInf", isAccumInf);
-    ini.write("AccumCount", accumCount);
-    ini.writeBool("SpectrEnable", isSpectrEnable);
-}
+using S = OtherSettings;
+const auto kFields = SettingsFields<S>()
+    .number("MaxChannel", &S::maxChannelCount, INT_MIN, INT_MAX, [](double n) { return std::lround(n) == 8 ? 8 : 16; })
+    .flag("ShowTikSamples", &S::isTikSamples)
+    .flag("ShowMarkerSamples", &S::isMarkerSamples)
+    .flag("AccumInf", &S::isAccumInf)
+    .number("AccumCount", &S::accumCount, 0, S::MaxAccumCount)
+    .flag("SpectrEnable", &S::isSpectrEnable);
+
+} // namespace
+
+void OtherSettings::load(const QString &iniPath) { kFields.load(iniPath, *this); }
+
+void OtherSettings::save(const QString &iniPath) const { kFields.save(iniPath, *this); }

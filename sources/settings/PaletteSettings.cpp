@@ -1,6 +1,6 @@
 #include "sources/settings/PaletteSettings.h"
 
-#include "sources/settings/IniFile.h"
+#include "sources/settings/SettingsFields.h"
 
 namespace {
 
@@ -21,20 +21,27 @@ QRgb opaque(uint32_t rgb)
     return 0xFF000000u | (rgb & 0xFFFFFFu);
 }
 
-QString channelKey(int nIdx)
+// A colour stored as red x 65536 + green x 256 + blue, without the alpha of QRgb.
+template <typename At> void addColor(SettingsFields<PaletteSettings> &fields, const QString &key, At at)
 {
-    return QStringLiteral("Pallete/ChanColor") + QString::number(nIdx);
+    fields.add(key, at,
+               [](const IniFile &ini, const QString &k, QRgb fallback) {
+                   return opaque(uint32_t(ini.readInt(k, int(fallback & 0xFFFFFFu), 0, MaxStoredColor)));
+               },
+               [](QRgb color) { return QVariant(int(color & 0xFFFFFFu)); });
 }
 
-void readColor(const IniFile &ini, const QString &sKey, QRgb &color)
-{
-    color = opaque(uint32_t(ini.readInt(sKey, int(color & 0xFFFFFFu), 0, MaxStoredColor)));
-}
-
-void writeColor(IniFile &ini, const QString &sKey, QRgb color)
-{
-    ini.write(sKey, int(color & 0xFFFFFFu));
-}
+using S = PaletteSettings;
+const auto kFields = [] {
+    SettingsFields<S> f;
+    for (int i = 0; i < S::ChannelCount; ++i)
+        addColor(f, QStringLiteral("Pallete/ChanColor") + QString::number(i), element(&S::channels, i));
+    addColor(f, "Pallete/DysplayColor", &S::display);
+    addColor(f, "Pallete/FftColor", &S::fft);
+    addColor(f, "Pallete/NetColor", &S::net);
+    addColor(f, "Pallete/ScaleColor", &S::scale);
+    return f;
+}();
 
 } // namespace
 
@@ -65,25 +72,6 @@ PaletteSettings PaletteSettings::orma()
                    0x000000, 0x00AA00, 0x757575, 0xFFFFFF);
 }
 
-void PaletteSettings::load(const QString &iniPath)
-{
-    const IniFile ini(iniPath);
-    *this = orma();
-    for (int nIdx = 0; nIdx < ChannelCount; ++nIdx)
-        readColor(ini, channelKey(nIdx), channels[size_t(nIdx)]);
-    readColor(ini, "Pallete/DysplayColor", display);
-    readColor(ini, "Pallete/FftColor", fft);
-    readColor(ini, "Pallete/NetColor", net);
-    readColor(ini, "Pallete/ScaleColor", scale);
-}
+void PaletteSettings::load(const QString &iniPath) { kFields.load(iniPath, *this); }
 
-void PaletteSettings::save(const QString &iniPath) const
-{
-    IniFile ini(iniPath);
-    for (int nIdx = 0; nIdx < ChannelCount; ++nIdx)
-        writeColor(ini, channelKey(nIdx), channels[size_t(nIdx)]);
-    writeColor(ini, "Pallete/DysplayColor", display);
-    writeColor(ini, "Pallete/FftColor", fft);
-    writeColor(ini, "Pallete/NetColor", net);
-    writeColor(ini, "Pallete/ScaleColor", scale);
-}
+void PaletteSettings::save(const QString &iniPath) const { kFields.save(iniPath, *this); }

@@ -1,7 +1,6 @@
 #pragma once
 // "Измерение фазового рассогласования": the units of the periods and phases, whether the
 // whole block is measured, and per channel 2..4 the thresholds that stop acquisition.
-// Every key is stored as a double, as the dialog has always written them.
 #include "sources/settings/DimensionCodes.h"
 
 #include <QString>

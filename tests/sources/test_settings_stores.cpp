@@ -3,10 +3,15 @@
 // absurd stored values are brought back into range.
 #include "sources/settings/AnalyserSettings.h"
 #include "sources/record/FileParamsSettings.h"
+#include "sources/settings/FilterSettings.h"
+#include "sources/settings/IqViewSettings.h"
+#include "sources/settings/MeasurementSettings.h"
 #include "sources/settings/NetworkSettings.h"
 #include "sources/settings/OtherSettings.h"
 #include "sources/settings/PaletteSettings.h"
+#include "sources/settings/PhaseMisSettings.h"
 #include "sources/generator/SimulationSettings.h"
+#include "sources/search/ChannelSearch.h"
 
 #include <QFile>
 #include <QSettings>
@@ -45,6 +50,24 @@ struct StoredCase {
 };
 
 QVariant rgb(QRgb color) { return QVariant(uint(color)); }
+
+void verifyStoredCases(const std::vector<StoredCase> &cases)
+{
+    for (const StoredCase &c : cases) {
+        Ini ini;
+        ini.set(c.key, c.stored);
+        const QVariant got = c.read(ini.path());
+        const QString what = QStringLiteral("%1=%2 must read %3 (%4), reads %5")
+                                 .arg(c.key, c.stored.toString(), c.expected.toString(),
+                                      QLatin1String(c.rule), got.toString());
+        QVERIFY2(got == c.expected, qPrintable(what));
+    }
+}
+
+template <typename Store, typename Value> auto reading(Value value)
+{
+    return [value](const QString &path) { return QVariant(value(loaded<Store>(path))); };
+}
 
 } // namespace
 
@@ -250,7 +273,7 @@ private slots:
         using A = AnalyserSettings;
         using F = FileParamsSettings;
         using S = SimulationSettings;
-        const StoredCase cases[] = {
+        verifyStoredCases({
             {"OscPanel/TimeDimension", 99, int(DimSamples), "no such unit: the default", analyser(&A::timeDimension)},
             {"OscPanel/Timeout", 100000, 1000, "1..1000 ms", analyser(&A::timeout)},
             {"OscPanel/IsGain", -3, 0, "0..1", analyser(&A::gainIndex)},
@@ -295,16 +318,64 @@ private slots:
             {"Simulation/IsWhiteNoise3", 1000, S::MaxNoise, "0..255 codes", row(3, &SimulationRow::noiseAmplitude)},
             {"Simulation/Phase2", -10, 0.0, "0..999.999 degrees", row(2, &SimulationRow::phase)},
             {"Simulation/ChanNum4", -3, 0, "no negative channel number", row(4, &SimulationRow::channelNumber)},
-        };
-        for (const StoredCase &c : cases) {
-            Ini ini;
-            ini.set(c.key, c.stored);
-            const QVariant got = c.read(ini.path());
-            const QString what = QStringLiteral("%1=%2 must read %3 (%4), reads %5")
-                                     .arg(c.key, c.stored.toString(), c.expected.toString(),
-                                          QLatin1String(c.rule), got.toString());
-            QVERIFY2(got == c.expected, qPrintable(what));
+        });
+    }
+
+    // The stores of the dialogs, every field away from its default.
+    void dialogStoresRoundTripEveryField()
+    {
+        FilterSettings f;
+        f.params = {1, 3, 0, 4, 57, 6.5f, 1.25f, 2.5f, 4, 9, 3.75f, 8.5f, 0.125f, 65.0f, 0};
+        f.params.filterId = filterIdOf(f.params);
+        QVERIFY(roundTrip(f).params == f.params);
+        QVERIFY(roundTrip(AmplPhaseSettings{1, 1}) == (AmplPhaseSettings{1, 1}));
+        QVERIFY(roundTrip(VectorDiagramSettings{1, 1}) == (VectorDiagramSettings{1, 1}));
+        // Millivolts force decimal marks: the unit is checked with the clamps below.
+        const AdcDistribSettings a{AdcDistribSettings::Bin, false, 2, true, true, true};
+        QCOMPARE(roundTrip(a), a);
+        const DevParamsSettings d{{80.5, 70.25, -90, -85.5, 11.75}, 2};
+        QVERIFY(roundTrip(d) == d);
+        const PhaseMisSettings p{DimSamples, DimRadians, true, {true, false, true}, {false, true, true},
+                                 {-1.5, 2.25, 3}, {4, -5.5, 6.125}};
+        QCOMPARE(roundTrip(p), p);
+
+        FindSettings s;
+        for (int i = 0; i < FindCriterionCount; ++i) {
+            s.enabled[size_t(i)] = i % 3 != 0;
+            s.threshold[size_t(i)] = 1.5 * (i + 1);
         }
+        s.levelUnits = {LevelDbm, LevelDbuV, LevelVoltsPeak, LevelVoltsRms};
+        s.autoOpen = s.currentChannel = false;
+        s.channels = {3, 1};
+        const FindSettings back = roundTrip(s);
+        QVERIFY(back.enabled == s.enabled && back.threshold == s.threshold && back.levelUnits == s.levelUnits);
+        QVERIFY(!back.autoOpen && !back.currentChannel);
+        QCOMPARE(back.channels, s.channels);
+    }
+
+    void dialogStoresBringValuesIntoRange()
+    {
+        using A = AdcDistribSettings;
+        const auto filter = [](auto field) { return reading<FilterSettings>([field](const FilterSettings &s) { return s.params.*field; }); };
+        const auto firLength = filter(&FilterParams::firLength);
+        const auto adc = [](auto field) { return reading<A>([field](const A &s) { return s.*field; }); };
+        const auto phase = [](auto field) { return reading<PhaseMisSettings>([field](const PhaseMisSettings &s) { return s.*field; }); };
+        verifyStoredCases({
+            {"Filtration/FirLength", 200, 201, "an odd number of taps", firLength},
+            {"Filtration/FirLength", -9, 1, "no negative length", firLength},
+            {"Filtration/FirFilter", 2, 1, "two FIR designs", reading<FilterSettings>([](const FilterSettings &s) { return int(s.params.firFilter); })},
+            {"Filtration/IirPulse", 1e9, 300.0f, "ripple up to 300 dB", filter(&FilterParams::iirPulse)},
+            {"AmplPhase/TypeData", 2, 0, "two choices", reading<AmplPhaseSettings>([](const AmplPhaseSettings &s) { return s.dataType; })},
+            {"VectorDiagram/Grade", -1, 0, "two choices", reading<VectorDiagramSettings>([](const VectorDiagramSettings &s) { return s.grade; })},
+            {"AdcDistrib/XDim", 1, true, "millivolts", adc(&A::isMillivolts)},
+            {"AdcDistrib/XDim", 2, false, "a choice, not a boolean", adc(&A::isMillivolts)},
+            {"AdcDistrib/YDim", 3, 0, "three scales", adc(&A::yDim)},
+            {"DevParams/SnrCriterion", -1e9, -1e6, "within a million dB", reading<DevParamsSettings>([](const DevParamsSettings &s) { return s.criteria[FigureSnr]; })},
+            {"DevParams/SelectionMode", 3, 0, "three modes", reading<DevParamsSettings>([](const DevParamsSettings &s) { return s.selectionMode; })},
+            {"PhaseMis/PeriodDimension", int(DimDegrees), int(DimMilliseconds), "not a period unit", phase(&PhaseMisSettings::periodDimension)},
+            {"PhaseMis/FindHiVal3", "inf", 0.0, "not a finite number", reading<PhaseMisSettings>([](const PhaseMisSettings &s) { return s.findHiVal[1]; })},
+            {"Find/UpLevel", 5000, 1000.0, "within 1000 V", reading<FindSettings>([](const FindSettings &s) { return s.threshold[FindUpLevel]; })},
+        });
     }
 
     // A bit range beyond 8 bits once reached the generator's descriptor cut to its low byte.
