@@ -10,8 +10,7 @@ class SignalSource;
 struct BlockContext {
     SignalSource *source = nullptr; // to ask for modes (whole record); never for data
     BlockSnapshotPtr block;         // the delivered block: what a follower reads or copies
-    int visibleWidth = 0;   // samples shown by the oscilloscope panel
-    ScopeWindow scope;      // the oscilloscope's first and last sample and current channel
+    ScopeWindow scope;      // the oscilloscope's first and last sample, width and channel
     bool isStopped = true;  // acquisition is not running
 };
 

@@ -49,7 +49,6 @@ void Orma::addBlockFollower(BlockFollower::Stage stage, BlockFollower *follower)
 void Orma::runFollowers(BlockFollower::Stage stage)
 {
     BlockContext context;
-    context.visibleWidth = m_pOrmaOscPanel->windowWidth();
     context.scope = scopeWindow();
     m_acq.runFollowers(stage, context);
 }

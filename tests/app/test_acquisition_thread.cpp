@@ -155,13 +155,13 @@ private slots:
         rig.installGenerator();
         rig.control.addFollower(BlockFollower::WhileVisible, &probe);
         BlockContext context;
-        context.visibleWidth = 77;
+        context.scope.width = 77;
         rig.control.runFollowers(BlockFollower::EveryBlock, context);
         QCOMPARE(probe.calls, 0);
         rig.control.runFollowers(BlockFollower::WhileVisible, context);
         QCOMPARE(probe.calls, 1);
         QCOMPARE(probe.seen.source, rig.control.source());
-        QCOMPARE(probe.seen.visibleWidth, 77);
+        QCOMPARE(probe.seen.scope.width, 77);
         QVERIFY(probe.seen.isStopped);
     }
 };

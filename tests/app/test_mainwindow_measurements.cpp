@@ -11,6 +11,7 @@
 #include "WindowTestKit.h"
 
 #include <QComboBox>
+#include <QMenuBar>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -25,6 +26,30 @@ private slots:
         prepareWindowTests();
     }
     void cleanup() { QFile::remove(appIni()); }
+
+    // The entries follow the measurements' table: the I/Q views after the filter in
+    // "Преобразование", the others in "Измерения", with their texts.
+    void menuEntries()
+    {
+        Orma w;
+        const auto names = [](const QMenu *menu) {
+            QStringList list;
+            for (const QAction *a : menu->actions())
+                list << (a->isSeparator() ? QString("-") : a->objectName());
+            return list;
+        };
+        QCOMPARE(names(w.findChild<QMenu *>("m_pTransformMenu")).mid(0, 4),
+                 (QStringList{"m_pFiltrationAction", "m_pVectorDiagramAction", "m_pAmplPhaseAction", "-"}));
+        const QList<QAction *> menus = w.menuBar()->actions();
+        const auto measurements = std::find_if(menus.begin(), menus.end(), [](const QAction *a) {
+            return a->text() == QString::fromUtf8("Из&мерения");
+        });
+        QVERIFY(measurements != menus.end());
+        QCOMPARE(names((*measurements)->menu()), (QStringList{"m_pDevParamsAction", "m_pPhaseMisAction",
+                                                             "m_pAdcDistribAction", "m_pIntermodDistAction"}));
+        QCOMPARE(action(w, "m_pAmplPhaseAction")->text(), QString::fromUtf8("Амплитуда, Частота, Фаза..."));
+        QCOMPARE(action(w, "m_pAdcDistribAction")->text(), QString::fromUtf8("Распределение отсчетов АЦП..."));
+    }
 
     // 200 generator blocks into the three open dialogs, then each closed while the cycle runs.
     void followGenerator()
