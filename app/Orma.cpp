@@ -457,7 +457,7 @@ void Orma::showPanelsView(int nView, QAction *sender, bool isShow)
     }
     m_pOrmaOscPanel->setVisible(nView != 1);
     m_pOrmaSpectrPanel->setVisible(nView != 0);
-    m_pOrmaSpectrPanel->m_pDynParamFrame->setVisible(nView == 1);
+    m_pOrmaSpectrPanel->setDynParamsShown(nView == 1);
     if (source())
         source()->setComputeSpectrum(nView != 0 || m_session.other.isSpectrEnable);
     m_session.writeKey("", "PanelsView", nView);

@@ -383,7 +383,7 @@ bool Orma::showBlock()
                                           m_session.analyser.harmonicCount);
     }
     if (!m_acq.isFirstAfterHold()) {
-        m_pOrmaOscPanel->m_pCyclesEdit->setText(QString::number(m_nFrameCount++));
+        m_pOrmaOscPanel->setFrameCount(m_nFrameCount++);
         if (m_bAccumulation) {
             if (m_session.other.isAccumInf) {
                 m_nAccumFrames = 0;

@@ -50,8 +50,7 @@ void Orma::slotSaveImage()
 {
     OrmaPanel *panel = exportedPanel();
     const bool osc = panel == m_pOrmaOscPanel;
-    const AxisTitles titles{(panel->m_pHorizontalTitle->text() + ' ' + panel->m_pHorizontalDimension->text()).trimmed(),
-                            panel->m_pVerticalTitle->title().text()};
+    const AxisTitles titles{panel->horizontalAxisText(), panel->verticalAxisText()};
     exportPlotImage(this, *panel->plot(), titles,
                     osc ? "Сохранить изображение осциллографа" : "Сохранить изображение спектра",
                     osc ? "oscillogram" : "spectrum");

@@ -222,7 +222,7 @@ void Orma::readConfig()
 
 void Orma::applyConfig()
 {
-    m_pOrmaOscPanel->m_pScaleXCmbBox->setCurrentIndex(m_session.config.xWidth);
+    m_pOrmaOscPanel->chooseWidthIndex(m_session.config.xWidth);
     {
         QSignalBlocker block(m_pFiltrationEnableAction);
         m_pFiltrationEnableAction->setChecked(m_session.config.onFiltration);
@@ -232,10 +232,8 @@ void Orma::applyConfig()
     m_pFiltersDlg->setConfigPath(m_session.configPath);
     m_pFiltersDlg->load();
     m_pFiltersDlg->slotEnableChange(m_session.config.onFiltration);
-    m_pOrmaSpectrPanel->m_pDimCmbBox->setCurrentIndex(
-        m_pOrmaSpectrPanel->m_pDimCmbBox->findText(m_session.config.dimension, Qt::MatchFixedString));
-    m_pOrmaSpectrPanel->m_pHarmCmbBox->setCurrentIndex(
-        m_pOrmaSpectrPanel->m_pHarmCmbBox->findText(m_session.config.harmonic, Qt::MatchFixedString));
+    m_pOrmaSpectrPanel->choosePowerUnit(m_session.config.dimension);
+    m_pOrmaSpectrPanel->chooseHarmonic(m_session.config.harmonic);
     m_session.loadStores();
     m_pMeasurements->setConfigPath(m_session.configPath);
     {
@@ -297,8 +295,8 @@ void Orma::saveConfig()
     m_session.config.xWidth = m_pOrmaOscPanel->chosenWidthIndex();
     m_session.config.isInterpolation = m_bInterpolation;
     m_session.config.isAccumulation = m_bAccumulation;
-    m_session.config.dimension = m_pOrmaSpectrPanel->m_pDimCmbBox->currentText();
-    m_session.config.harmonic = m_pOrmaSpectrPanel->m_pHarmCmbBox->currentText();
+    m_session.config.dimension = m_pOrmaSpectrPanel->powerUnitText();
+    m_session.config.harmonic = m_pOrmaSpectrPanel->harmonicText();
     m_session.config.fftSize = block() ? block()->spectrum.fftSize : m_session.analyser.fftSize;
     m_session.config.onFiltration = m_pFiltrationEnableAction->isChecked();
     m_session.config.singleStart = m_pSingleStartAction->isChecked();
@@ -308,10 +306,17 @@ void Orma::saveConfig()
 
 void Orma::slotSaveConfig()
 {
-    if (m_pSigFileAction->isChecked() && fileSource() && !fileSource()->firstFileName().isEmpty())
-        m_session.keepConfigBeside(fileSource()->firstFileName());
-    else
+    if (m_pSigFileAction->isChecked() && fileSource() && !fileSource()->firstFileName().isEmpty()) {
+        const QString record = fileSource()->firstFileName();
+        if (!m_session.keepConfigBeside(record)) {
+            QMessageBox::warning(this, "ORMA",
+                                 "Не удалось создать конфигурацию рядом с записью: папка \"" +
+                                     QFileInfo(record).absolutePath() + "\" недоступна для записи.");
+            return;
+        }
+    } else {
         m_session.useApplicationConfig();
+    }
     saveConfig();
 }
 
