@@ -1,7 +1,6 @@
 #include "app/AcquisitionControl.h"
 
 #include "app/Pacing.h"
-#include "app/SourceKinds.h"
 #include "sources/record/FileSource.h"
 #include "sources/SignalSource.h"
 #include "sources/ThreadHandOff.h"
@@ -257,10 +256,9 @@ void AcquisitionControl::paceNextBlock()
     const int delay = nextBlockDelay(m_nPeriodMs, int(m_tmFrame.elapsed()));
     if (m_bStopped) {
         m_pSource->stopSource();
-    } else if (m_bSingleStart && (m_nKind == KindSimulation || !m_pSource->waitingFlag())) {
-        // The generator never waits for a producer, so its first block is the complete one.
+    } else if (m_bSingleStart && (!m_pSource->traits().waitsForProducer || !m_pSource->waitingFlag())) {
         m_display.stopAcquisition();
-    } else if (m_nKind == KindSimulation) {
+    } else if (!m_pSource->traits().waitsForProducer) {
         m_tmStart.start(delay);
     } else {
         m_pSource->setPollInterval(delay);

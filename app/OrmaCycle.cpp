@@ -114,7 +114,7 @@ void Orma::slotChangeMode(bool isFlg)
 
     for (QAction *action : m_mModeActions)
         action->setChecked(action == sender);
-    m_pFileParamsAction->setEnabled(kind != KindSimulation);
+    m_pFileParamsAction->setEnabled(fileSource() != nullptr);
     m_session.writeKey("", "Mode", kind);
     writeIniValue(m_session.appConfigPath, "", "Mode", kind);
     m_session.config.mode = kind;
@@ -156,7 +156,7 @@ void Orma::slotStart()
     m_pOrmaSpectrPanel->plot()->dropZoomHistory();
     m_acq.hold([&] {
         FileSource *file = fileSource();
-        if (sourceKind() != KindSimulation && file) {
+        if (file) {
             file->setUserFileParams(m_session.fileParams.fileParams());
             file->setUseUserParams(m_session.fileParams.useUserParams);
             if (sourceKind() == KindFile && !m_session.config.recentFiles.isEmpty() &&
@@ -285,12 +285,12 @@ void Orma::relayoutSpectrum()
 }
 
 // The block-boundary lines mark the analysed block's first and last sample in the oscilloscope
-// view. The generator's block always starts its buffer, so its line stays where it is.
+// view; a source whose block is its whole buffer has nothing to mark.
 void Orma::showAnalysedBlock(const BlockSnapshot &b)
 {
     OrmaPlot *plot = m_pOrmaOscPanel->plot();
     const std::optional<double> start = b.analysedStart();
-    if (sourceKind() == KindSimulation || !start) {
+    if (!source()->traits().readsWindows || !start) {
         plot->setSpectrumWindowLength(0);
         return;
     }
@@ -303,11 +303,10 @@ void Orma::showAnalysedBlock(const BlockSnapshot &b)
 // frequency shift of the current channel's record.
 void Orma::applyChannelScaling(const BlockSnapshot &b)
 {
-    const bool generated = sourceKind() == KindSimulation;
+    const bool gains = source()->traits().hasRecordGains;
     for (int channel : m_lShownChannels)
-        m_pOrmaOscPanel->plot()->setChannelFactor(channel,
-                                                  generated ? 1.0 : 1.0 / channelGain(b, channel));
-    const double shift = m_session.analyser.isFreqShift && !generated
+        m_pOrmaOscPanel->plot()->setChannelFactor(channel, gains ? 1.0 / channelGain(b, channel) : 1.0);
+    const double shift = m_session.analyser.isFreqShift && gains
         ? b.channelEntry(m_pOrmaOscPanel->currentChannel(), &FileParams::shiftFrequencies, 0.0)
         : 0.0;
     m_pOrmaSpectrPanel->setShift(shift);
@@ -324,7 +323,7 @@ bool Orma::showBlock()
 {
     const BlockSnapshotPtr &blockPtr = m_acq.block();
     SignalSource *src = source();
-    if (sourceKind() != KindSimulation && fileSource() && fileSource()->readError()) {
+    if (fileSource() && fileSource()->readError()) {
         stopAcquisition();
         const QString why = blockPtr->postfixProblem;
         QMessageBox::warning(this, "ORMA", "\nСуффикс файла данных содержит ошибки!" +
@@ -443,11 +442,11 @@ void Orma::slotSpectrParams()
 
 void Orma::refreshReadout()
 {
-    if (!block() || !block()->channelSamples(0))
+    if (!source() || !block() || !block()->channelSamples(0))
         return;
     m_pOrmaSpectrPanel->showPowerReadout(*block(), m_pOrmaOscPanel->currentChannel(),
                                          m_nMarkerPos, m_session.analyser.gainIndex == 1,
-                                         sourceKind() == KindSimulation);
+                                         !source()->traits().hasRecordGains);
 }
 
 void Orma::slotCurrentChanChange(int nChan)

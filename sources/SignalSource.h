@@ -31,11 +31,25 @@
 using ChannelFilter =
     std::function<QString(double *samples, size_t count, double sampleRate, const FilterParams &)>;
 
+// What sets one kind of source apart from the others, so that the window asks the source
+// instead of checking which kind it is.
+struct SourceTraits {
+    // Blocks come when a producer offers them (polled); otherwise at once on request, so the
+    // first block of a single start is already complete.
+    bool waitsForProducer = true;
+    // Channel gains and frequency shifts come from a record's description.
+    bool hasRecordGains = true;
+    // The analysed block is a part of a longer read window, worth marking on the trace.
+    bool readsWindows = true;
+};
+
 class SignalSource : public QThread {
     Q_OBJECT
 public:
     explicit SignalSource(QObject *parent = nullptr);
     ~SignalSource() override;
+
+    virtual SourceTraits traits() const { return {}; }
 
     // --- Thread control (GUI thread) ------------------------------------------------------
     // Asks for one block; starts the thread when it is not running. One call, one block.

@@ -18,6 +18,8 @@ public:
     // channelCount is the number of enabled components, whose records are 0, 1, 2, ...
     void setFileParams(const FileParams &params) override;
     uint32_t blockLength() const override;
+    // Generated on request into a buffer of its own: no producer, no record, no longer window.
+    SourceTraits traits() const override { return {false, false, false}; }
 
 protected:
     int readBlock() override;
