@@ -1,8 +1,10 @@
 #include "app/Orma.h"
 
 #include "app/AboutDlg.h"
+#include "app/ChannelSearchControl.h"
+#include "app/ExportControl.h"
 #include "app/MeasurementHost.h"
-#include "app/FindDlg.h"
+#include "app/PluginControl.h"
 #include "app/RecordPositionReadout.h"
 #include "app/FilterFollower.h"
 #include "dialogs/FiltersDlg.h"
@@ -63,11 +65,12 @@ Orma::Orma(QWidget *parent)
     : QMainWindow(parent), m_session(applicationConfigPath(QCoreApplication::applicationDirPath()))
 {
     m_pMeasurements = std::make_unique<MeasurementHost>(this, m_acq, [this] { return viewSetup(); });
+    buildCentralWidget();
     buildActions();
     assignShortcuts();
+    buildControls();
     buildMenus();
     buildToolBars();
-    buildCentralWidget();
     installEventFilter(this);
     statusBar()->setObjectName("pstatusBar");
     statusBar()->setAutoFillBackground(true);
@@ -128,11 +131,8 @@ Orma::Orma(QWidget *parent)
     m_pSpectrGrid->setPen(gridPen());
     m_pSpectrGrid->attach(m_pOrmaSpectrPanel->plot());
 
-    m_pFindDlg = new FindDlg(this);
     readConfig();
     applyConfig();
-    buildPluginMenu();
-    connect(&m_pluginLauncher, &PluginLauncher::signalFinished, this, &Orma::slotFinishPlugin);
 
     m_pSimulationMenu->installEventFilter(this);
     m_pFindMenu->installEventFilter(this);
@@ -140,8 +140,6 @@ Orma::Orma(QWidget *parent)
     for (OrmaPanel *panel : {static_cast<OrmaPanel *>(m_pOrmaOscPanel),
                              static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)}) {
         connect(panel, &OrmaPanel::signalRightButton, this, &Orma::slotShowOscSpectrDlg);
-        connect(panel, &OrmaPanel::signalContextMenu, this,
-                [this, panel](const QPoint &at) { showPanelMenu(panel, at); });
         connect(panel, &OrmaPanel::signalAutoScale, this, &Orma::slotAutoScale);
         connect(panel, &OrmaPanel::signalMousePress, this, &Orma::slotSliderPress,
                 Qt::QueuedConnection);
@@ -166,7 +164,36 @@ Orma::Orma(QWidget *parent)
 
 Orma::~Orma() = default;
 
-// One row per action: the member it lands in, its object name, text, icon (a name under
+void Orma::buildControls()
+{
+    m_pSearch = std::make_unique<ChannelSearchControl>(this, *m_pOrmaOscPanel, [this] {
+        return SearchView{block(), m_session.configPath, m_session.analyser.impedance};
+    });
+    connect(m_pSearch.get(), &ChannelSearchControl::stopWanted, this, [this] {
+        stopAcquisition();
+        m_bScrolling = false;
+        m_pActionStart->setEnabled(true);
+        m_pLeftButton->setChecked(false);
+        m_pRightButton->setChecked(false);
+    });
+    m_pPlugins = std::make_unique<PluginControl>(
+        this,
+        [this] {
+            return PluginSubject{m_session.loadedFiles, sourceKind() == KindFile && fileSource(),
+                                 block() && block()->channelSamples(0)};
+        },
+        [this](const QStringList &files) { showRecordFiles(files); });
+    m_pExport = std::make_unique<ExportControl>(this, *m_pOrmaOscPanel, *m_pOrmaSpectrPanel,
+                                                tableAction("m_pActionOscSpectr"),
+                                                [this] { return ExportView{activePanel(), block()}; });
+    for (OrmaPanel *panel : {static_cast<OrmaPanel *>(m_pOrmaOscPanel),
+                             static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)})
+        connect(panel, &OrmaPanel::signalContextMenu, m_pExport.get(),
+                [this, panel](const QPoint &at) { m_pExport->showPanelMenu(panel, at); });
+}
+
+// One row per action: the member it lands in (none for an action that is only placed in menus
+// and tool bars, which find it by its object name), its object name, text, icon (a name under
 // ":/Orma/Resources/" or a full resource path), whether it is checkable, and what it calls.
 struct Orma::ActionRow {
     QAction *Orma::*member;
@@ -178,7 +205,6 @@ struct Orma::ActionRow {
     void (Orma::*onTriggerChecked)(bool) = nullptr;
     void (Orma::*onToggle)(bool) = nullptr;
     bool queued = false;
-    bool laterBuild = false; // measurement dialogs, filtering, search and plug-ins join later
 };
 
 void Orma::buildActions()
@@ -190,39 +216,33 @@ void Orma::buildActions()
         {&Orma::m_pZoomAction, "m_pZoomAction", "Увеличение", "zoom.png", true, nullptr, &Orma::slotAction},
         {&Orma::m_pVZoomAction, "m_pVZoomAction", "Вертикальное увеличение", "vzoom.png", true, nullptr, &Orma::slotAction},
         {&Orma::m_pHZoomAction, "m_pHZoomAction", "Горизонтальное увеличение", "hzoom.png", true, nullptr, &Orma::slotAction},
-        {&Orma::m_pUndoAction, "m_pUndoAction", "Отменить", ":/OrmaPlotSample/Resources/undo.png", false, &Orma::slotUndo},
-        {&Orma::m_pUndoAllAction, "m_pUndoAllAction", "Отменить все изменения", ":/OrmaPlotSample/Resources/undoall.png", false, &Orma::slotUndoAll},
+        {nullptr, "m_pUndoAction", "Отменить", ":/OrmaPlotSample/Resources/undo.png", false, &Orma::slotUndo},
+        {nullptr, "m_pUndoAllAction", "Отменить все изменения", ":/OrmaPlotSample/Resources/undoall.png", false, &Orma::slotUndoAll},
         {&Orma::m_pBlueMarkerAction, "m_pBlueMarkerAction", "Синий маркер", "bluemarker.png", true, nullptr, &Orma::slotAction},
         {&Orma::m_pRedMarkerAction, "m_pRedMarkerAction", "Красный маркер", "redmarker.png", true, nullptr, &Orma::slotAction},
-        {&Orma::m_pActionOscSpectr, "m_pActionOscSpectr", "Осциллограф и Анализатор...", "advancedsettings.png", false, &Orma::slotShowOscSpectrDlg},
+        {nullptr, "m_pActionOscSpectr", "Осциллограф и Анализатор...", "advancedsettings.png", false, &Orma::slotShowOscSpectrDlg},
         {&Orma::m_pActionStart, "m_pActionStart", "Старт", "play.png", false, &Orma::slotStart},
-        {&Orma::m_pActionStop, "m_pActionStop", "Стоп", "stop.png", false, &Orma::slotStop},
-        {&Orma::m_pFindAction, "m_pFindAction", "Поиск", "find.png", true, nullptr, nullptr, &Orma::slotStartFind},
         {&Orma::m_pSimulationAction, "m_pSimulationAction", "Имитация сигнала", "", true},
         {&Orma::m_pSigFileAction, "m_pSigFileAction", "Сигнал из файла", "", true},
-        {&Orma::m_pPalletAction, "m_pPalletAction", "Палитра...", "", false, &Orma::slotShowPalletDlg},
-        {&Orma::m_pFileOpenAction, "m_pFileOpenAction", "Открыть...", "", false, &Orma::slotFileOpenAction, nullptr, nullptr, true},
-        {&Orma::m_pExitAction, "m_pExitAction", "Выход", "", false, &Orma::slotExit},
+        {nullptr, "m_pPalletAction", "Палитра...", "", false, &Orma::slotShowPalletDlg},
+        {nullptr, "m_pFileOpenAction", "Открыть...", "", false, &Orma::slotFileOpenAction, nullptr, nullptr, true},
+        {nullptr, "m_pExitAction", "Выход", "", false, &Orma::slotExit},
         {&Orma::m_pFileParamsAction, "m_pFileParamsAction", "Атрибуты...", "", false, &Orma::slotShowFileParamsDlg},
         {&Orma::m_pOscAction, "m_pOscAction", "Осциллограф", "", true},
         {&Orma::m_pSpectrAction, "m_pSpectrAction", "Анализатор спектра", "", true},
         {&Orma::m_pOscSpectrAction, "m_pOscSpectrAction", "Осциллограф+Анализатор", "", true},
         {&Orma::m_pActionAccumulation, "m_pActionAccumulation", "Накопление", "accumulation.png", true, nullptr, &Orma::slotAccumulation},
-        {&Orma::m_pFileAddDelAction, "m_pFileAddDelAction", "Добавить/Удалить...", "", false, &Orma::slotFileAddDelAction},
-        {&Orma::m_pFiltrationAction, "m_pFiltrationAction", "Фильтрация...", "", false, &Orma::slotShowFiltrationDlg},
+        {nullptr, "m_pFileAddDelAction", "Добавить/Удалить...", "", false, &Orma::slotFileAddDelAction},
+        {nullptr, "m_pFiltrationAction", "Фильтрация...", "", false, &Orma::slotShowFiltrationDlg},
         {&Orma::m_pFiltrationEnableAction, "m_pFiltrationEnableAction", "Включить фильтрацию", "filter_en.png", true, nullptr, nullptr, &Orma::slotFiltrationEnable},
-        {&Orma::m_pFontAction, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},
-        {&Orma::m_pAboutAction, "m_pAboutAction", "О программе...", "", false, &Orma::slotAboutAction},
-        {&Orma::m_pOtherAction, "m_pOtherAction", "Прочее...", "", false, &Orma::slotShowOtherSetupDlg},
-        {&Orma::m_pSaveConfigAction, "m_pSaveConfigAction", "Сохранить конфигурацию", "saveconfig.png", false, &Orma::slotSaveConfig},
+        {nullptr, "m_pFontAction", "Шрифт...", "", false, &Orma::slotShowFontDlg},
+        {nullptr, "m_pAboutAction", "О программе...", "", false, &Orma::slotAboutAction},
+        {nullptr, "m_pOtherAction", "Прочее...", "", false, &Orma::slotShowOtherSetupDlg},
+        {nullptr, "m_pSaveConfigAction", "Сохранить конфигурацию", "saveconfig.png", false, &Orma::slotSaveConfig},
         {&Orma::m_pSingleStartAction, "m_pSingleStartAction", "Однократный сбор", "", true, nullptr, nullptr, &Orma::slotSingleStartToggled},
         {&Orma::m_pFileMapAction, "m_pFileMapAction", "Разделяемая память", "", true},
-        {&Orma::m_pPluginsAction, "m_pPluginsAction", "Добавить/Удалить...", "", false, &Orma::slotShowPluginsDlg},
-        {&Orma::m_pNetAction, "m_pNetAction", "Сеть", "", true},
-        {&Orma::m_pNetworkSettingsAction, "m_pNetworkSettingsAction", "Сеть...", "", false, &Orma::slotShowNetworkSettings},
-        {&Orma::m_pSaveImageAction, "m_pSaveImageAction", "Сохранить изображение...", "", false, &Orma::slotSaveImage},
-        {&Orma::m_pSaveSamplesAction, "m_pSaveSamplesAction", "Сохранить отсчеты (CSV)...", "", false, &Orma::slotSaveSamples},
-        {&Orma::m_pSaveSpectrumAction, "m_pSaveSpectrumAction", "Сохранить спектр (CSV)...", "", false, &Orma::slotSaveSpectrum},
+        {nullptr, "m_pNetAction", "Сеть", "", true},
+        {nullptr, "m_pNetworkSettingsAction", "Сеть...", "", false, &Orma::slotShowNetworkSettings},
     };
 
     for (const ActionRow &row : kActions) {
@@ -232,7 +252,6 @@ void Orma::buildActions()
         if (!icon.isEmpty())
             action->setIcon(QIcon(icon.startsWith(':') ? icon : ":/Orma/Resources/" + icon));
         action->setCheckable(row.checkable);
-        action->setEnabled(!row.laterBuild);
         const Qt::ConnectionType type = row.queued ? Qt::QueuedConnection : Qt::AutoConnection;
         if (row.onTrigger)
             connect(action, &QAction::triggered, this, row.onTrigger, type);
@@ -240,72 +259,84 @@ void Orma::buildActions()
             connect(action, &QAction::triggered, this, row.onTriggerChecked, type);
         if (row.onToggle)
             connect(action, &QAction::toggled, this, row.onToggle, type);
-        this->*row.member = action;
+        if (row.member)
+            this->*row.member = action;
     }
-    m_pActionStop->setEnabled(false);
     m_pActionAccumulation->setToolTip("Накопление");
 
     m_mModeActions = {{KindFile, m_pSigFileAction},
                       {KindSimulation, m_pSimulationAction},
                       {KindSharedMemory, m_pFileMapAction},
-                      {KindNetwork, m_pNetAction}};
+                      {KindNetwork, tableAction("m_pNetAction")}};
     m_lPlotTools = {m_pMoveAction, m_pVMoveAction, m_pHMoveAction, m_pZoomAction,
                     m_pVZoomAction, m_pHZoomAction, m_pBlueMarkerAction, m_pRedMarkerAction};
+}
+
+QAction *Orma::tableAction(const char *name) const
+{
+    auto *action = findChild<QAction *>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    if (!action)
+        qFatal("The action table has no action %s", name);
+    return action;
+}
+
+QList<QAction *> Orma::tableActions(std::initializer_list<const char *> names) const
+{
+    QList<QAction *> actions;
+    for (const char *name : names)
+        actions << tableAction(name);
+    return actions;
 }
 
 // The usual keys of a bench instrument's viewer; the menus show them beside their entries.
 void Orma::assignShortcuts()
 {
     const struct {
-        QAction *Orma::*member;
+        const char *action;
         QKeySequence keys;
     } shortcuts[] = {
-        {&Orma::m_pFileOpenAction, QKeySequence::Open},
-        {&Orma::m_pSaveConfigAction, QKeySequence::Save},
-        {&Orma::m_pActionStart, QKeySequence(Qt::Key_F5)},
-        {&Orma::m_pSingleStartAction, QKeySequence(Qt::Key_F6)},
-        {&Orma::m_pExitAction, QKeySequence::Quit},
-        {&Orma::m_pZoomAction, QKeySequence::ZoomIn},
-        {&Orma::m_pUndoAction, QKeySequence::Undo},
-        {&Orma::m_pUndoAllAction, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        {"m_pFileOpenAction", QKeySequence::Open},
+        {"m_pSaveConfigAction", QKeySequence::Save},
+        {"m_pActionStart", QKeySequence(Qt::Key_F5)},
+        {"m_pSingleStartAction", QKeySequence(Qt::Key_F6)},
+        {"m_pExitAction", QKeySequence::Quit},
+        {"m_pZoomAction", QKeySequence::ZoomIn},
+        {"m_pUndoAction", QKeySequence::Undo},
+        {"m_pUndoAllAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
     };
     for (const auto &s : shortcuts)
-        (this->*s.member)->setShortcut(s.keys);
+        tableAction(s.action)->setShortcut(s.keys);
+    // In no menu or tool bar, the undo actions' keys work only from the window's own list.
+    addActions(tableActions({"m_pUndoAction", "m_pUndoAllAction"}));
 }
 
 void Orma::buildMenus()
 {
     QMenuBar *bar = menuBar();
     QMenu *file = bar->addMenu("&Файл");
-    file->addAction(m_pFileOpenAction);
-    file->addAction(m_pFileAddDelAction);
-    file->addAction(m_pFileParamsAction);
+    file->addActions(tableActions({"m_pFileOpenAction", "m_pFileAddDelAction", "m_pFileParamsAction"}));
     m_pRecentFilesMenu = file->addMenu("Последние открытые файлы");
     m_pRecentFilesMenu->setObjectName("m_pRecentFilesMenu");
     file->addSeparator();
-    for (QAction *item : {m_pSaveImageAction, m_pSaveSamplesAction, m_pSaveSpectrumAction})
-        file->addAction(item);
-    connect(file, &QMenu::aboutToShow, this, &Orma::refreshExportActions);
+    m_pExport->addToMenu(file);
     file->addSeparator();
-    file->addAction(m_pExitAction);
+    file->addAction(tableAction("m_pExitAction"));
 
-    m_pModeMenu = bar->addMenu("&Режим");
-    m_pModeMenu->setObjectName("m_pModeMenu");
-    m_pModeMenu->addAction(m_pSingleStartAction);
-    m_pModeMenu->addSeparator();
-    for (QAction *kind : {m_pSigFileAction, m_pSimulationAction, m_pFileMapAction, m_pNetAction})
-        m_pModeMenu->addAction(kind);
+    QMenu *mode = bar->addMenu("&Режим");
+    mode->setObjectName("m_pModeMenu");
+    mode->addAction(tableAction("m_pSingleStartAction"));
+    mode->addSeparator();
+    mode->addActions(tableActions({"m_pSigFileAction", "m_pSimulationAction", "m_pFileMapAction",
+                                   "m_pNetAction"}));
 
-    QMenu *view = bar->addMenu("&Вид");
-    for (QAction *mode : {m_pOscAction, m_pSpectrAction, m_pOscSpectrAction})
-        view->addAction(mode);
+    bar->addMenu("&Вид")->addActions(
+        tableActions({"m_pOscAction", "m_pSpectrAction", "m_pOscSpectrAction"}));
 
     QMenu *settings = bar->addMenu("&Настройки");
-    for (QAction *item : {m_pActionOscSpectr, m_pPalletAction, m_pFontAction,
-                          m_pNetworkSettingsAction, m_pOtherAction})
-        settings->addAction(item);
+    settings->addActions(tableActions({"m_pActionOscSpectr", "m_pPalletAction", "m_pFontAction",
+                                       "m_pNetworkSettingsAction", "m_pOtherAction"}));
     settings->addSeparator();
-    settings->addAction(m_pSaveConfigAction);
+    settings->addAction(tableAction("m_pSaveConfigAction"));
 
     m_pSimulationMenu = bar->addMenu("&Имитатор!");
     m_pSimulationMenu->setObjectName("m_pSimulationMenu");
@@ -314,44 +345,40 @@ void Orma::buildMenus()
     m_pFindMenu = bar->addMenu("&Поиск!");
     m_pFindMenu->setObjectName("m_pFindMenu");
 
-    QMenu *transform = m_pTransformMenu = bar->addMenu("Пр&еобразование");
+    QMenu *transform = bar->addMenu("Пр&еобразование");
     transform->setObjectName("m_pTransformMenu");
-    transform->addAction(m_pFiltrationAction);
+    transform->addAction(tableAction("m_pFiltrationAction"));
     transform->addActions(m_pMeasurements->actions(measure::Menu::Transform));
     transform->addSeparator();
-    transform->addAction(m_pPluginsAction);
+    m_pPlugins->addToMenu(transform);
 
     bar->addMenu("Из&мерения")->addActions(m_pMeasurements->actions(measure::Menu::Measurements));
 
-    bar->addMenu("&Справка")->addAction(m_pAboutAction);
+    bar->addMenu("&Справка")->addAction(tableAction("m_pAboutAction"));
 }
 
 void Orma::buildToolBars()
 {
-    m_pToolBar4 = addToolBar("toolBar_4");
-    m_pToolBar4->setObjectName("toolBar_4");
-    m_pToolBar4->addAction(m_pSaveConfigAction);
+    auto toolBar = [this](const char *name) {
+        QToolBar *bar = QMainWindow::addToolBar(name);
+        bar->setObjectName(name);
+        return bar;
+    };
+    toolBar("toolBar_4")->addAction(tableAction("m_pSaveConfigAction"));
 
-    m_pToolBar = addToolBar("toolBar");
-    m_pToolBar->setObjectName("toolBar");
-    for (QAction *a : {m_pMoveAction, m_pVMoveAction, m_pHMoveAction})
-        m_pToolBar->addAction(a);
-    m_pToolBar->addSeparator();
-    for (QAction *a : {m_pZoomAction, m_pVZoomAction, m_pHZoomAction})
-        m_pToolBar->addAction(a);
-    m_pToolBar->addSeparator();
-    m_pToolBar->addAction(m_pBlueMarkerAction);
-    m_pToolBar->addAction(m_pRedMarkerAction);
+    QToolBar *tools = toolBar("toolBar");
+    tools->addActions(tableActions({"m_pMoveAction", "m_pVMoveAction", "m_pHMoveAction"}));
+    tools->addSeparator();
+    tools->addActions(tableActions({"m_pZoomAction", "m_pVZoomAction", "m_pHZoomAction"}));
+    tools->addSeparator();
+    tools->addActions(tableActions({"m_pBlueMarkerAction", "m_pRedMarkerAction"}));
 
-    m_pToolBar2 = addToolBar("toolBar_2");
-    m_pToolBar2->setObjectName("toolBar_2");
-    m_pToolBar2->addAction(m_pActionStart);
+    toolBar("toolBar_2")->addAction(tableAction("m_pActionStart"));
 
-    m_pToolBar3 = addToolBar("toolBar_3");
-    m_pToolBar3->setObjectName("toolBar_3");
-    for (QAction *a : {m_pActionAccumulation, m_pFindAction, m_pActionOscSpectr,
-                       m_pFiltrationEnableAction})
-        m_pToolBar3->addAction(a);
+    QToolBar *modes = toolBar("toolBar_3");
+    modes->addAction(tableAction("m_pActionAccumulation"));
+    modes->addAction(m_pSearch->action());
+    modes->addActions(tableActions({"m_pActionOscSpectr", "m_pFiltrationEnableAction"}));
 }
 
 void Orma::buildCentralWidget()
@@ -601,7 +628,7 @@ bool Orma::eventFilter(QObject *watched, QEvent *event)
                     m_acq.hold([&] { applySimulation(*simulation, m_session.simulation); });
             }
         } else if (watched == m_pFindMenu) {
-            showFindDlg();
+            m_pSearch->showCriteria();
         }
         return true;
     }

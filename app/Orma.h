@@ -5,8 +5,6 @@
 #include "app/BlockFollower.h"
 #include "app/MainConfig.h"
 #include "app/Session.h"
-#include "sources/plugins/PluginLauncher.h"
-#include "sources/plugins/PluginStore.h"
 #include "sources/BlockSnapshot.h"
 
 #include <QElapsedTimer>
@@ -18,6 +16,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -28,11 +27,11 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSpinBox;
-class QToolBar;
 class QToolButton;
 class QwtPlotGrid;
+class ChannelSearchControl;
+class ExportControl;
 class FileSource;
-class FindDlg;
 class FilterFollower;
 class FiltersDlg;
 class LegendItemWidget;
@@ -44,6 +43,7 @@ class OscSpectrDlg;
 class OtherSetupDlg;
 class MeasurementHost;
 class PalletDlg;
+class PluginControl;
 class RecordPositionReadout;
 class SignalSimulationDlg;
 class SignalSource;
@@ -71,14 +71,10 @@ public:
     int sourceKind() const { return m_acq.kind(); }
     const QStringList &recentFiles() const { return m_session.config.recentFiles; }
     QString configPath() const { return m_session.configPath; }
-    bool isNarrow() const { return m_bNarrow; }
     // Duration of the last complete data cycle (the E of the pacing), nanoseconds.
     qint64 lastCycleNs() const { return m_acq.lastCycleNs(); }
-    FindDlg *findDlg() const { return m_pFindDlg; }
-    PluginLauncher &pluginLauncher() { return m_pluginLauncher; }
-    // The plug-ins' menu entries, in the order of the registered plug-ins.
-    const QList<QAction *> &pluginActions() const { return m_lPluginActions; }
     MeasurementHost *measurements() const { return m_pMeasurements.get(); }
+    PluginControl &plugins() const { return *m_pPlugins; }
 
 public slots:
     void slotAutoScale();
@@ -107,7 +103,6 @@ public slots:
     void slotExit();
     void slotChangeMode(bool isFlg);
     void slotMoveCanvas();
-    void slotLegendChanged(QString sText);
     void slotHideMarker();
     void slotClickRecentFile();
     void slotDeltaInc();
@@ -124,16 +119,6 @@ public slots:
     void slotSaveConfig();
     void slotSingleStartToggled(bool isOn);
     void slotSaveXWidth();
-    // channel search
-    void slotStartFind(bool isStart);
-    // plug-ins
-    void slotShowPluginsDlg();
-    void slotStartPlugin();
-    void slotFinishPlugin();
-    // Export: the shown panel's plot as an image, the shown block's samples or spectrum as CSV.
-    void slotSaveImage();
-    void slotSaveSamples();
-    void slotSaveSpectrum();
     void slotShowFiltrationDlg();
     void slotFiltrationEnable(bool isFlg);
     void slotUpdateFiltrParams();
@@ -147,6 +132,9 @@ private:
     struct ActionRow;
     // construction
     void buildActions();
+    // An action the table built, by its object name.
+    QAction *tableAction(const char *name) const;
+    QList<QAction *> tableActions(std::initializer_list<const char *> names) const;
     void assignShortcuts();
     void buildMenus();
     void buildToolBars();
@@ -160,16 +148,8 @@ private:
     void applyFonts();
     void refreshReadout();
     OrmaPanel *activePanel() const;
-    // channel search and plug-ins
-    void showFindDlg();
-    // The search's test of the shown block; true when it stopped acquisition or scrolling.
-    bool searchStopsHere();
-    // A plug-in ended by a record load starts again once the new record has data.
-    void rerunPlugin();
-    void startPlugin(QAction *action);
-    void buildPluginMenu();
-    QAction *addPluginAction(const PluginRecord &plugin);
-    std::unique_ptr<QSettings> openPluginStore() const;
+    // The channel search, the plug-ins and the exports, each given what it reads of the window.
+    void buildControls();
     // The record set the file source reads: the record's own files or a plug-in's copies.
     void showRecordFiles(const QStringList &files);
     // acquisition: the window's side of the cycle
@@ -207,10 +187,6 @@ private:
     void applyConfig();
     void saveConfig();
     void refreshChannelSelectors();
-    // export
-    OrmaPanel *exportedPanel() const;
-    void refreshExportActions();
-    void showPanelMenu(OrmaPanel *panel, const QPoint &globalPos);
     // The filter dialog's parameters and the on/off state to the current source.
     void applyFilterToSource();
 
@@ -235,13 +211,6 @@ private:
 
     QTimer m_tmScroll;
     bool m_bScrolling = false;
-    bool m_bFindActive = false;
-    FindDlg *m_pFindDlg = nullptr;
-    QList<PluginRecord> m_lPlugins;
-    QList<QAction *> m_lPluginActions;
-    QAction *m_pPluginAction = nullptr; // the last started plug-in, null when none
-    QAction *m_pPluginRerun = nullptr;  // to start again on the new record's first block
-    PluginLauncher m_pluginLauncher;
     double m_dScrollStep = 0;
     double m_dScrollMin = 0;
     double m_dScrollMax = 0;
@@ -279,17 +248,14 @@ private:
     OtherSetupDlg *m_pOtherSetupDlg = nullptr;
     // After m_acq, so that it goes first: m_acq keeps its followers but calls none as it ends.
     std::unique_ptr<MeasurementHost> m_pMeasurements;
+    std::unique_ptr<ChannelSearchControl> m_pSearch;
+    std::unique_ptr<PluginControl> m_pPlugins;
+    std::unique_ptr<ExportControl> m_pExport;
 
-    // menus, tool bars, actions
+    // menus, tool bars, and the actions the window reads or changes after building them
     QMenu *m_pRecentFilesMenu = nullptr;
-    QMenu *m_pModeMenu = nullptr;
     QMenu *m_pSimulationMenu = nullptr;
     QMenu *m_pFindMenu = nullptr;
-    QMenu *m_pTransformMenu = nullptr;
-    QToolBar *m_pToolBar = nullptr;
-    QToolBar *m_pToolBar2 = nullptr;
-    QToolBar *m_pToolBar3 = nullptr;
-    QToolBar *m_pToolBar4 = nullptr;
     QList<QAction *> m_lRecentActions;
 
     QAction *m_pMoveAction = nullptr;
@@ -298,39 +264,19 @@ private:
     QAction *m_pZoomAction = nullptr;
     QAction *m_pVZoomAction = nullptr;
     QAction *m_pHZoomAction = nullptr;
-    QAction *m_pUndoAction = nullptr;
-    QAction *m_pUndoAllAction = nullptr;
     QAction *m_pBlueMarkerAction = nullptr;
     QAction *m_pRedMarkerAction = nullptr;
-    QAction *m_pActionOscSpectr = nullptr;
     QAction *m_pActionStart = nullptr;
-    QAction *m_pActionStop = nullptr;
-    QAction *m_pFindAction = nullptr;
     QAction *m_pSimulationAction = nullptr;
     QAction *m_pSigFileAction = nullptr;
-    QAction *m_pPalletAction = nullptr;
-    QAction *m_pFileOpenAction = nullptr;
-    QAction *m_pExitAction = nullptr;
+    QAction *m_pFileMapAction = nullptr;
     QAction *m_pFileParamsAction = nullptr;
     QAction *m_pOscAction = nullptr;
     QAction *m_pSpectrAction = nullptr;
     QAction *m_pOscSpectrAction = nullptr;
     QAction *m_pActionAccumulation = nullptr;
-    QAction *m_pFileAddDelAction = nullptr;
-    QAction *m_pFiltrationAction = nullptr;
     QAction *m_pFiltrationEnableAction = nullptr;
-    QAction *m_pFontAction = nullptr;
-    QAction *m_pAboutAction = nullptr;
-    QAction *m_pOtherAction = nullptr;
-    QAction *m_pSaveConfigAction = nullptr;
     QAction *m_pSingleStartAction = nullptr;
-    QAction *m_pFileMapAction = nullptr;
-    QAction *m_pPluginsAction = nullptr;
-    QAction *m_pNetAction = nullptr;
-    QAction *m_pNetworkSettingsAction = nullptr;
-    QAction *m_pSaveImageAction = nullptr;
-    QAction *m_pSaveSamplesAction = nullptr;
-    QAction *m_pSaveSpectrumAction = nullptr;
     QList<QAction *> m_lPlotTools;
     OrmaPlotGrid *m_pOscGrid = nullptr;
     QwtPlotGrid *m_pSpectrGrid = nullptr;

@@ -1,7 +1,9 @@
 // The window's side of the data cycle: what each block does to the panels, the legend and the
 // read-outs, and the start, stop and source switch as the user sees them.
 #include "app/Orma.h"
+#include "app/ChannelSearchControl.h"
 #include "app/MeasurementHost.h"
+#include "app/PluginControl.h"
 
 #include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
@@ -403,8 +405,10 @@ bool Orma::showBlock()
     runFollowers(BlockFollower::WhileVisible);
     slotSpectrParams();
     refreshNote();
-    searchStopsHere();
-    rerunPlugin();
+    // A stopped window that does not scroll shows its block again: nothing new to search.
+    if (!isStopped() || m_bScrolling)
+        m_pSearch->testShownBlock();
+    m_pPlugins->blockShown();
     if (m_bScrolling)
         QTimer::singleShot(1, this, &Orma::slotScrolling);
     return true;

@@ -2,6 +2,7 @@
 // of the main window.
 #include "app/Orma.h"
 #include "app/MeasurementHost.h"
+#include "app/PluginControl.h"
 
 #include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
@@ -37,8 +38,7 @@ void Orma::loadFile(const QString &sFile)
 {
     // A plug-in's copy belongs to the record it was made from: it ends here, and runs again on
     // the new record once acquisition restarts there.
-    QAction *plugin = m_pPluginAction;
-    m_pluginLauncher.stop();
+    const int plugin = m_pPlugins->endForNewRecord();
     if (!isStopped()) {
         m_bStartAfterLoad = true;
         stopAcquisition();
@@ -92,7 +92,7 @@ void Orma::loadFile(const QString &sFile)
     if (m_bStartAfterLoad) {
         m_bStartAfterLoad = false;
         slotStart();
-        m_pPluginRerun = plugin;
+        m_pPlugins->rerunOnNewRecord(plugin);
     }
 }
 
@@ -198,6 +198,20 @@ void Orma::slotAddRemoveFile(int nCmd, QString sFile)
             source()->interruptWait();
         source()->setParamsChanged(true);
         source()->setWindowChanged(true);
+    });
+    refreshChannelSelectors();
+}
+
+void Orma::showRecordFiles(const QStringList &files)
+{
+    if (!fileSource() || files.isEmpty())
+        return;
+    m_acq.hold([&] {
+        fileSource()->keepFirstFileOnly();
+        fileSource()->setFileName(files.first());
+        for (int i = 1; i < files.size(); ++i)
+            fileSource()->addFile(files.at(i));
+        source()->setParamsChanged(true);
     });
     refreshChannelSelectors();
 }
@@ -431,13 +445,6 @@ void Orma::slotShowNetworkSettings()
     net->setFileName(m_session.network.fileName);
     rebuildTitle();
     m_acq.resumeAfterSwitch(wasRunning);
-}
-
-void Orma::slotLegendChanged(QString sText)
-{
-    Q_UNUSED(sText);
-    m_lShownChannels.clear();
-    refreshChannelSelectors();
 }
 
 void Orma::slotDeltaInc() { shiftLegend(m_pDeltaEdit->text().toInt()); }

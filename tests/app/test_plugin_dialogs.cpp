@@ -1,6 +1,7 @@
 // "Плагины" and "Добавление": ids after the largest, the store written at once, running
 // plug-ins protected, empty fields refused; and the window's menu following the dialog.
 #include "app/AddChangePluginDlg.h"
+#include "app/PluginControl.h"
 #include "app/PluginsDlg.h"
 #include "tests/app/WindowTestKit.h"
 #include "tests/dialogs/DialogTestKit.h"
@@ -126,12 +127,12 @@ private slots:
             storePlugin(store, {10, "Десятый", "/p/10", false});
         }
         Orma w;
-        QCOMPARE(w.pluginActions().size(), 2);
-        QCOMPARE(w.pluginActions().at(0)->text(), QString("Второй")); // numeric order
+        QCOMPARE(w.plugins().actions().size(), 2);
+        QCOMPARE(w.plugins().actions().at(0)->text(), QString("Второй")); // numeric order
         auto *menu = w.findChild<QMenu *>("m_pTransformMenu");
         const QList<QAction *> items = menu->actions();
         const int manage = items.indexOf(action(w, "m_pPluginsAction"));
-        QCOMPARE(items.at(manage - 1), w.pluginActions().at(1));
+        QCOMPARE(items.at(manage - 1), w.plugins().actions().at(1));
 
         // Delete the first, add one, close.
         answerNextDialog([](QWidget &d) {
@@ -141,10 +142,10 @@ private slots:
             d.findChild<QPushButton *>("m_pAddBtn")->click();
         }, "m_pCloseBtn");
         action(w, "m_pPluginsAction")->trigger();
-        QCOMPARE(w.pluginActions().size(), 2);
-        QCOMPARE(w.pluginActions().at(0)->text(), QString("Десятый"));
-        QCOMPARE(w.pluginActions().at(1)->text(), QString("Новый"));
-        QCOMPARE(w.pluginActions().at(1)->objectName(), QString("m_pPlugin11"));
+        QCOMPARE(w.plugins().actions().size(), 2);
+        QCOMPARE(w.plugins().actions().at(0)->text(), QString("Десятый"));
+        QCOMPARE(w.plugins().actions().at(1)->text(), QString("Новый"));
+        QCOMPARE(w.plugins().actions().at(1)->objectName(), QString("m_pPlugin11"));
         QVERIFY(!menu->actions().contains(nullptr));
         QSettings store(kNativeOrganisation, kNativeApplication);
         QVERIFY(!store.contains("plugins/2/Name"));

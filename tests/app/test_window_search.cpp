@@ -2,7 +2,7 @@
 // and reports it, a running acquisition stops there too, a threshold equal to the spike scrolls
 // to the end, orma-tool finds the same block; a plug-in's copy is shown while it runs and the
 // record's own files, unchanged, once it is unchecked.
-#include "app/FindDlg.h"
+#include "app/PluginControl.h"
 #include "panels/OrmaSlider.h"
 #include "sources/search/ChannelSearch.h"
 #include "sources/record/FileSource.h"
@@ -237,26 +237,26 @@ private slots:
         Orma w;
         w.show();
         w.loadFile(rec);
-        QCOMPARE(w.pluginActions().size(), 1);
-        QAction *entry = w.pluginActions().first();
+        QCOMPARE(w.plugins().actions().size(), 1);
+        QAction *entry = w.plugins().actions().first();
         QCOMPARE(entry->text(), QString("Инверсия"));
         w.slotStart();
         QVERIFY(waitForBlocks(w, 1));
 
         entry->trigger();
         QVERIFY(entry->isChecked());
-        QVERIFY(w.pluginLauncher().isRunning());
+        QVERIFY(w.plugins().launcher().isRunning());
         const QString copy = m_dir.filePath("plug_mdfy.bin");
         QVERIFY(waitForDelivered(w, 3));
         const int k = w.block()->channels.indexOf(1);
         const uint64_t at = 100 - w.block()->window.windowStart;
         QCOMPARE(w.block()->channelSamples(k)[at], double(-kSpikeCode));
         QVERIFY(!QFile::exists(m_dir.filePath("canary")));
-        const qint64 pid = w.pluginLauncher().process()->processId();
+        const qint64 pid = w.plugins().launcher().process()->processId();
 
         entry->trigger(); // unchecked
         QVERIFY(!entry->isChecked());
-        QVERIFY(!w.pluginLauncher().isRunning());
+        QVERIFY(!w.plugins().launcher().isRunning());
         QVERIFY(::kill(pid_t(pid), 0) != 0);
         QVERIFY(waitForDelivered(w, 3));
         QCOMPARE(w.block()->channelSamples(k)[at], double(kSpikeCode));
@@ -281,13 +281,13 @@ private slots:
         w.loadFile(rec);
         w.slotStart();
         QVERIFY(waitForBlocks(w, 1));
-        QAction *entry = w.pluginActions().first();
+        QAction *entry = w.plugins().actions().first();
         entry->trigger();
-        QVERIFY(w.pluginLauncher().isRunning());
-        const qint64 first = w.pluginLauncher().process()->processId();
+        QVERIFY(w.plugins().launcher().isRunning());
+        const qint64 first = w.plugins().launcher().process()->processId();
         w.loadFile(next); // while acquisition runs, as from the menu
         QVERIFY(::kill(pid_t(first), 0) != 0);
-        QTRY_VERIFY_WITH_TIMEOUT(w.pluginLauncher().isRunning(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.plugins().launcher().isRunning(), 15000);
         QVERIFY(entry->isChecked());
         QVERIFY(QFile::exists(m_dir.filePath("next_mdfy.bin")));
         QVERIFY(waitForDelivered(w, 2));
@@ -297,7 +297,7 @@ private slots:
         w.slotStop();
         QTest::qWait(50);
         w.loadFile(rec);
-        QVERIFY(!w.pluginLauncher().isRunning());
+        QVERIFY(!w.plugins().launcher().isRunning());
         QVERIFY(!entry->isChecked());
         w.slotStop();
         QTest::qWait(50);
@@ -316,7 +316,7 @@ private slots:
         w.slotStart();
         QVERIFY(waitForBlocks(w, 1));
         kit::MessageHand hand;
-        QAction *entry = w.pluginActions().first();
+        QAction *entry = w.plugins().actions().first();
         entry->trigger();
         QTRY_COMPARE(hand.seen().size(), 1);
         QCOMPARE(hand.seen().at(0).title, QString("ORMA"));
