@@ -67,7 +67,7 @@ void dataCycle(benchmark::State &state, bool complex, std::vector<const char *> 
     window.resize(1600, 1000);
     window.show();
     window.slotStart();
-    QLineEdit *counter = window.oscPanel()->m_pCyclesEdit;
+    QLineEdit *counter = window.oscPanel()->findChild<QLineEdit *>("m_pCyclesEdit");
     auto waitNextBlock = [&] {
         const QString before = counter->text();
         QElapsedTimer timeout;

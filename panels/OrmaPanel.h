@@ -14,7 +14,7 @@ class LegendItemWidget;
 class OrmaScaleDraw;
 class Transforms;
 
-class OrmaPanel : public QWidget, public Ui::OrmaPanel
+class OrmaPanel : public QWidget, protected Ui::OrmaPanel
 {
     Q_OBJECT
 

@@ -40,7 +40,7 @@ inline QAction *action(Orma &w, const char *name) { return w.findChild<QAction *
 // Runs the event loop until the window has shown `count` more blocks, or the time is up.
 inline bool waitForBlocks(Orma &w, int count, int timeoutMs = 20000)
 {
-    auto *counter = w.oscPanel()->m_pCyclesEdit;
+    auto *counter = w.oscPanel()->findChild<QLineEdit *>("m_pCyclesEdit");
     const int start = counter->text().toInt();
     QElapsedTimer timer;
     timer.start();

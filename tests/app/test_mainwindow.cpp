@@ -150,7 +150,7 @@ private slots:
         QVERIFY(curve);
         QVERIFY(curve->dataSize() > 0);
         QVERIFY(w.oscPanel()->plot()->curve(2));
-        QVERIFY(w.oscPanel()->m_pMaxEdit->text().toDouble() > 0);
+        QVERIFY(w.oscPanel()->findChild<QLineEdit *>("m_pMaxEdit")->text().toDouble() > 0);
     }
 
     void generatorRunsAndStops()
@@ -159,13 +159,13 @@ private slots:
         w.show();
         w.slotStart();
         QVERIFY(waitForBlocks(w, 3));
-        QVERIFY(w.spectrPanel()->m_pSnrEdit->text().toDouble() > 40);
+        QVERIFY(w.spectrPanel()->findChild<QLineEdit *>("m_pSnrEdit")->text().toDouble() > 40);
         w.slotStart();
         QVERIFY(w.isStopped());
         QTest::qWait(300);
-        const QString frames = w.oscPanel()->m_pCyclesEdit->text();
+        const QString frames = w.oscPanel()->findChild<QLineEdit *>("m_pCyclesEdit")->text();
         QTest::qWait(400);
-        QCOMPARE(w.oscPanel()->m_pCyclesEdit->text(), frames);
+        QCOMPARE(w.oscPanel()->findChild<QLineEdit *>("m_pCyclesEdit")->text(), frames);
     }
 
     void singleBlockModeShowsOneBlock()
@@ -306,9 +306,9 @@ private slots:
         QVERIFY(waitForBlocks(w, 2));
         int before = -1, during = -1;
         QTimer::singleShot(100, [&] {
-            before = w.oscPanel()->m_pCyclesEdit->text().toInt();
+            before = w.oscPanel()->findChild<QLineEdit *>("m_pCyclesEdit")->text().toInt();
             QTimer::singleShot(600, [&] {
-                during = w.oscPanel()->m_pCyclesEdit->text().toInt();
+                during = w.oscPanel()->findChild<QLineEdit *>("m_pCyclesEdit")->text().toInt();
                 if (QWidget *dialog = QApplication::activeModalWidget())
                     dialog->close();
             });
@@ -327,16 +327,16 @@ private slots:
         w.show();
         w.slotStart();
         QVERIFY(waitForBlocks(w, 1));
-        auto *autoScale = w.oscPanel()->m_pAutoScaleButton;
-        auto *units = w.spectrPanel()->m_pDimCmbBox;
+        auto *autoScale = w.oscPanel()->findChild<QToolButton *>("m_pAutoScaleButton");
+        auto *units = w.spectrPanel()->findChild<QComboBox *>("m_pDimCmbBox");
         for (int i = 0; i < 40; ++i) {
             autoScale->click();
-            w.spectrPanel()->m_pAutoScaleButton->click();
+            w.spectrPanel()->findChild<QToolButton *>("m_pAutoScaleButton")->click();
             units->setCurrentIndex(i % units->count());
             QTest::qWait(5);
         }
         QVERIFY(waitForBlocks(w, 2));
-        QVERIFY(!w.spectrPanel()->m_pPowerEdit->text().isEmpty());
+        QVERIFY(!w.spectrPanel()->findChild<QLineEdit *>("m_pPowerEdit")->text().isEmpty());
         w.slotStop();
     }
 
@@ -378,6 +378,29 @@ private slots:
         w.oscPanel()->zoomX(1);
         QVERIFY(plot->axisInterval(QwtPlot::xBottom).width() < start.width());
         action(w, "m_pUndoAllAction")->trigger();
+        QCOMPARE(plot->axisInterval(QwtPlot::xBottom).width(), start.width());
+    }
+
+    // The undo actions are in no menu or tool bar; their keys work all the same.
+    void undoKeysReachTheirActions()
+    {
+        Orma w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.slotStart();
+        QVERIFY(waitForBlocks(w, 1));
+        w.slotStart();
+        QVERIFY(w.isStopped());
+        OrmaPlot *plot = w.oscPanel()->plot();
+        const QwtInterval start = plot->axisInterval(QwtPlot::xBottom);
+        w.oscPanel()->setActive(true);
+        w.oscPanel()->zoomX(1);
+        QSignalSpy undo(action(w, "m_pUndoAction"), &QAction::triggered);
+        QTest::keySequence(&w, QKeySequence::Undo);
+        QCOMPARE(undo.count(), 1);
+        QVERIFY(plot->axisInterval(QwtPlot::xBottom).width() < start.width());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(plot->axisInterval(QwtPlot::xBottom).width(), start.width());
     }
 };

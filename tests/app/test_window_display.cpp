@@ -40,7 +40,7 @@ void saveAnalyser(const std::function<void(AnalyserSettings &)> &edit)
     a.save(appIni());
 }
 
-double maxReadout(Orma &w) { return w.oscPanel()->m_pMaxEdit->text().toDouble(); }
+double maxReadout(Orma &w) { return w.oscPanel()->findChild<QLineEdit *>("m_pMaxEdit")->text().toDouble(); }
 
 } // namespace
 
@@ -276,7 +276,7 @@ private slots:
         const QString longRec = writeRecord(m_dir.filePath("long.bin"), 1, 100000);
         Orma w;
         w.show();
-        auto *chooser = w.oscPanel()->m_pScaleXCmbBox;
+        auto *chooser = w.oscPanel()->findChild<ComboBoxInc *>("m_pScaleXCmbBox");
         QCOMPARE(chooser->currentIndex(), 7); // 1K
         w.applyCommandLine({"-r", shortRec, "-j"});
         QVERIFY(waitForBlocks(w, 1));

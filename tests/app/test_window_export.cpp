@@ -176,7 +176,7 @@ private slots:
         QVERIFY2(readout->text().endsWith("Запись: 2000000 (2 с)"), qPrintable(readout->text()));
 
         // A narrower view while stopped: the length follows the chooser at once.
-        auto *widths = w.oscPanel()->m_pScaleXCmbBox;
+        auto *widths = w.oscPanel()->findChild<ComboBoxInc *>("m_pScaleXCmbBox");
         widths->setCurrentIndex(std::min(widths->currentIndex() + 2, widths->count() - 1));
         QTest::qWait(50);
         const uint64_t first = uint64_t(std::ceil(w.oscPanel()->viewStart()));

@@ -43,26 +43,26 @@ private slots:
         OrmaOscPanel panel;
         panel.plot()->setCurveSamples(0, Qt::yellow, r.x.data(), r.channel(0), r.length);
         panel.setRecordLength(3000);
-        QSignalSpy chosen(panel.m_pScaleXCmbBox, &ComboBoxInc::currentIndexChanged);
+        QSignalSpy chosen(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox"), &ComboBoxInc::currentIndexChanged);
 
         // 4K does not fit into 3000 samples: 2K, without a second chooser signal.
-        panel.m_pScaleXCmbBox->setCurrentIndex(5);
+        panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(5);
         QCOMPARE(chosen.count(), 1);
-        QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("2K"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentText(), QStringLiteral("2K"));
         QCOMPARE(panel.windowWidth(), 2048);
         QCOMPARE(panel.slider()->step(), 2048.0);
 
         // Scrolled towards the end, a wider window ends on the last sample, 2999.
-        panel.m_pScaleXCmbBox->setCurrentIndex(8);
+        panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(8);
         panel.plot()->slotMoveScaleX(2400);
-        panel.m_pScaleXCmbBox->setCurrentIndex(6);
+        panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(6);
         QCOMPARE(upperX(panel), 2999.0);
         QCOMPARE(lowerX(panel), 2999.0 - 2047);
         QCOMPARE(panel.slider()->value(), lowerX(panel));
 
         // A shorter record narrows the window again.
         panel.setRecordLength(1000);
-        QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("512"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentText(), QStringLiteral("512"));
         QCOMPARE(upperX(panel), 999.0);
         QCOMPARE(panel.slider()->maximum(), 1000.0);
     }
@@ -70,32 +70,32 @@ private slots:
     void amplitudeChooserFollowsUnitsWithoutDrift()
     {
         OrmaOscPanel panel;
-        QCOMPARE(items(panel.m_pScaleYCmbBox).first(), QStringLiteral("±2048"));
-        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("±4"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).first(), QStringLiteral("±2048"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).last(), QStringLiteral("±4"));
         QCOMPARE(upperY(panel), 2048.0);
 
         panel.setDimensions(DimSamples, DimMillivolts);
-        QCOMPARE(items(panel.m_pScaleYCmbBox).first(), QStringLiteral("±5000"));
-        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("±9.766"));
-        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Амплитуда(мВ)"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).first(), QStringLiteral("±5000"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).last(), QStringLiteral("±9.766"));
+        QCOMPARE(panel.findChild<OrmaTitle *>("m_pVerticalTitle")->title().text(), QStringLiteral("Амплитуда(мВ)"));
 
         // ±9.766 mV is 4 codes again (to the rounding of the text).
-        panel.m_pScaleYCmbBox->setCurrentIndex(9);
+        panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->setCurrentIndex(9);
         QVERIFY(std::fabs(upperY(panel) - 4.0) < 1e-3);
 
         panel.setDimensions(DimSamples, DimVolts);
-        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("±0.01"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).last(), QStringLiteral("±0.01"));
         panel.setDimensions(DimSamples, DimCodes);
-        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("±4"));
-        QCOMPARE(panel.m_pScaleYCmbBox->currentIndex(), 9);
-        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Амплитуда(EMP)"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).last(), QStringLiteral("±4"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->currentIndex(), 9);
+        QCOMPARE(panel.findChild<OrmaTitle *>("m_pVerticalTitle")->title().text(), QStringLiteral("Амплитуда(EMP)"));
 
         // A cleared chooser names no range and leaves the axis alone.
-        panel.m_pScaleYCmbBox->setCurrentIndex(-1);
+        panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->setCurrentIndex(-1);
         QVERIFY(std::fabs(upperY(panel) - 4.0) < 1e-3);
 
         panel.setBits(16);
-        QCOMPARE(items(panel.m_pScaleYCmbBox).first(), QStringLiteral("±32768"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).first(), QStringLiteral("±32768"));
         QCOMPARE(upperY(panel), 32768.0);
 
         QCOMPARE(panel.convertAmplitude(32768, DimCodes, DimMillivolts), 5000.0);
@@ -105,24 +105,24 @@ private slots:
     void widthChooserInTimeUnits()
     {
         OrmaOscPanel panel;
-        QCOMPARE(items(panel.m_pScaleXCmbBox).mid(0, 2), QStringList({"128K", "64K"}));
-        QCOMPARE(items(panel.m_pScaleXCmbBox).mid(7, 2), QStringList({"1K", "512"}));
-        QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("1K"));
-        QCOMPARE(panel.m_pHorizontalDimension->text(), QStringLiteral("(отсчеты)"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).mid(0, 2), QStringList({"128K", "64K"}));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).mid(7, 2), QStringList({"1K", "512"}));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentText(), QStringLiteral("1K"));
+        QCOMPARE(panel.findChild<QLabel *>("m_pHorizontalDimension")->text(), QStringLiteral("(отсчеты)"));
         panel.setSampleRate(1e6);
         panel.setDimensions(DimMicroseconds, DimCodes);
-        QCOMPARE(items(panel.m_pScaleXCmbBox).first(), QStringLiteral("131072"));
-        QCOMPARE(items(panel.m_pScaleXCmbBox).last(), QStringLiteral("8"));
-        QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("1024"));
-        QCOMPARE(panel.m_pHorizontalDimension->text(), QString::fromUtf8("(мк") + QLatin1String("c)"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).first(), QStringLiteral("131072"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).last(), QStringLiteral("8"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentText(), QStringLiteral("1024"));
+        QCOMPARE(panel.findChild<QLabel *>("m_pHorizontalDimension")->text(), QString::fromUtf8("(мк") + QLatin1String("c)"));
         QVERIFY(!panel.slider()->integerMode());
         panel.setDimensions(DimMilliseconds, DimCodes);
-        QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("1.024"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentText(), QStringLiteral("1.024"));
         // Nanoseconds have no label here: the last one stays.
         panel.setDimensions(DimNanoseconds, DimCodes);
-        QCOMPARE(panel.m_pHorizontalDimension->text(), QString::fromUtf8("(м") + QLatin1String("c)"));
+        QCOMPARE(panel.findChild<QLabel *>("m_pHorizontalDimension")->text(), QString::fromUtf8("(м") + QLatin1String("c)"));
         panel.setDimensions(DimSamples, DimCodes);
-        QCOMPARE(panel.m_pScaleXCmbBox->currentText(), QStringLiteral("1K"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentText(), QStringLiteral("1K"));
         QVERIFY(panel.slider()->integerMode());
     }
 
@@ -136,22 +136,22 @@ private slots:
 
         // 12 bits over 5000 mV: the largest code 2047 is the full 5000 mV.
         panel.setMinMax(2047, -2047);
-        QCOMPARE(panel.m_pMaxEdit->text(), QStringLiteral("2047"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pMaxEdit")->text(), QStringLiteral("2047"));
         panel.setGainMode(true);
         QVERIFY(!panel.plot()->curve(0)->applyFactor());
         panel.setMinMax(2047, -2047);
-        QCOMPARE(panel.m_pMaxEdit->text(), QStringLiteral("2047"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pMaxEdit")->text(), QStringLiteral("2047"));
 
         panel.setDimensions(DimSamples, DimMillivolts);
         QVERIFY(panel.plot()->curve(0)->applyFactor());
         panel.setMinMax(2047, -2047);
-        QCOMPARE(panel.m_pMaxEdit->text(), QStringLiteral("10000"));
-        QCOMPARE(panel.m_pMinEdit->text(), QStringLiteral("-10000"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pMaxEdit")->text(), QStringLiteral("10000"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pMinEdit")->text(), QStringLiteral("-10000"));
         panel.setGainMode(false);
         QVERIFY(!panel.plot()->curve(0)->applyFactor());
         panel.setMinMax(2047, -1023.5);
-        QCOMPARE(panel.m_pMaxEdit->text(), QStringLiteral("5000"));
-        QCOMPARE(panel.m_pMinEdit->text(), QStringLiteral("-2500"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pMaxEdit")->text(), QStringLiteral("5000"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pMinEdit")->text(), QStringLiteral("-2500"));
     }
 };
 

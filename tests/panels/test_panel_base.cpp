@@ -79,8 +79,8 @@ private slots:
             if (points)
                 panel.setFont(QFont(panel.font().family(), points));
             QTest::qWait(20);
-            for (const auto &[edit, text] : {std::pair<QLineEdit *, const char *>{panel.m_pCyclesEdit, "65536"},
-                                             {panel.m_pSnrEdit, "-200.00"}}) {
+            for (const auto &[edit, text] : {std::pair<QLineEdit *, const char *>{panel.findChild<QLineEdit *>("m_pCyclesEdit"), "65536"},
+                                             {panel.findChild<QLineEdit *>("m_pSnrEdit"), "-200.00"}}) {
                 const QFontMetrics fm(edit->font());
                 QVERIFY2(edit->width() >= fm.horizontalAdvance(QString::fromLatin1(text)) + 4,
                          qPrintable(QString("%1 px for %2").arg(edit->width()).arg(text)));
@@ -104,17 +104,17 @@ private slots:
                 for (QLineEdit *e : fields)
                     QVERIFY2(e->width() >= e->sizeHint().width(),
                              qPrintable(QString("%1 at %2 px").arg(e->objectName()).arg(width)));
-                const bool inTopRow = group->geometry().center().y() < panel.m_pChanEdit->geometry().bottom();
+                const bool inTopRow = group->geometry().center().y() < panel.findChild<QLineEdit *>("m_pChanEdit")->geometry().bottom();
                 QCOMPARE(inTopRow, width == wide);
             }
         };
-        check(spectr, spectr.m_pDynParamFrame,
-              {spectr.m_pSfdrEdit, spectr.m_pSnrEdit, spectr.m_pThdEdit, spectr.m_pThdnEdit, spectr.m_pChanEdit,
-               spectr.m_pMarkerXEdit},
+        check(spectr, spectr.findChild<QFrame *>("m_pDynParamFrame"),
+              {spectr.findChild<QLineEdit *>("m_pSfdrEdit"), spectr.findChild<QLineEdit *>("m_pSnrEdit"), spectr.findChild<QLineEdit *>("m_pThdEdit"), spectr.findChild<QLineEdit *>("m_pThdnEdit"), spectr.findChild<QLineEdit *>("m_pChanEdit"),
+               spectr.findChild<QLineEdit *>("m_pMarkerXEdit")},
               1600, 800);
-        check(osc, osc.m_pMinMaxWidget,
-              {osc.m_pMinEdit, osc.m_pMaxEdit, osc.m_pCyclesEdit, osc.m_pChanEdit, osc.m_pMarkerXEdit,
-               osc.m_pMarkerYEdit},
+        check(osc, osc.findChild<QWidget *>("m_pMinMaxWidget"),
+              {osc.findChild<QLineEdit *>("m_pMinEdit"), osc.findChild<QLineEdit *>("m_pMaxEdit"), osc.findChild<QLineEdit *>("m_pCyclesEdit"), osc.findChild<QLineEdit *>("m_pChanEdit"), osc.findChild<QLineEdit *>("m_pMarkerXEdit"),
+               osc.findChild<QLineEdit *>("m_pMarkerYEdit")},
               1600, 1000);
     }
 
@@ -143,27 +143,27 @@ private slots:
         const double mvPerCode = 5000.0 / 2048;
         const auto reads = [](QLineEdit *e) { return e->text().toDouble(); };
         QVERIFY(b.panel.isBlueCurrent());
-        QCOMPARE(reads(b.panel.m_pMarkerXEdit), blue.x() * 0.5);
-        QVERIFY(std::fabs(reads(b.panel.m_pMarkerYEdit) - blue.y() * mvPerCode) < 1e-3);
+        QCOMPARE(reads(b.panel.findChild<QLineEdit *>("m_pMarkerXEdit")), blue.x() * 0.5);
+        QVERIFY(std::fabs(reads(b.panel.findChild<QLineEdit *>("m_pMarkerYEdit")) - blue.y() * mvPerCode) < 1e-3);
 
-        b.releaseOn(b.panel.m_pMarkerXLabel);
-        QCOMPARE(b.panel.m_pMarkerXLabel->text(), QStringLiteral("dx="));
-        QCOMPARE(reads(b.panel.m_pMarkerXEdit), (blue.x() - red.x()) * 0.5);
-        b.releaseOn(b.panel.m_pMarkerYLabel);
-        QCOMPARE(b.panel.m_pMarkerYLabel->text(), QStringLiteral("dy="));
-        QVERIFY(std::fabs(reads(b.panel.m_pMarkerYEdit) - std::fabs(blue.y() - red.y()) * mvPerCode) < 1e-3);
+        b.releaseOn(b.panel.findChild<QLabel *>("m_pMarkerXLabel"));
+        QCOMPARE(b.panel.findChild<QLabel *>("m_pMarkerXLabel")->text(), QStringLiteral("dx="));
+        QCOMPARE(reads(b.panel.findChild<QLineEdit *>("m_pMarkerXEdit")), (blue.x() - red.x()) * 0.5);
+        b.releaseOn(b.panel.findChild<QLabel *>("m_pMarkerYLabel"));
+        QCOMPARE(b.panel.findChild<QLabel *>("m_pMarkerYLabel")->text(), QStringLiteral("dy="));
+        QVERIFY(std::fabs(reads(b.panel.findChild<QLineEdit *>("m_pMarkerYEdit")) - std::fabs(blue.y() - red.y()) * mvPerCode) < 1e-3);
 
         // Only the left button switches; the others are swallowed.
-        b.releaseOn(b.panel.m_pMarkerXLabel, Qt::RightButton);
-        QCOMPARE(b.panel.m_pMarkerXLabel->text(), QStringLiteral("dx="));
-        b.releaseOn(b.panel.m_pMarkerXLabel);
-        QCOMPARE(b.panel.m_pMarkerXLabel->text(), QStringLiteral("x="));
-        QCOMPARE(reads(b.panel.m_pMarkerXEdit), blue.x() * 0.5);
+        b.releaseOn(b.panel.findChild<QLabel *>("m_pMarkerXLabel"), Qt::RightButton);
+        QCOMPARE(b.panel.findChild<QLabel *>("m_pMarkerXLabel")->text(), QStringLiteral("dx="));
+        b.releaseOn(b.panel.findChild<QLabel *>("m_pMarkerXLabel"));
+        QCOMPARE(b.panel.findChild<QLabel *>("m_pMarkerXLabel")->text(), QStringLiteral("x="));
+        QCOMPARE(reads(b.panel.findChild<QLineEdit *>("m_pMarkerXEdit")), blue.x() * 0.5);
 
         // A hidden marker counts as position zero.
         kit::click(b.canvas(), b.pixelOfSample(400), Qt::RightButton);
         QVERIFY(!b.panel.plot()->isBlueMarkerShown());
-        QCOMPARE(b.panel.m_pMarkerXEdit->text(), QStringLiteral("0"));
+        QCOMPARE(b.panel.findChild<QLineEdit *>("m_pMarkerXEdit")->text(), QStringLiteral("0"));
     }
 
     void currentChannelChangesAreReportedOnce()
@@ -179,7 +179,7 @@ private slots:
         panel.slotSetCurrentChan(2);
         QCOMPARE(changed.count(), 1);
         QVERIFY(two.isCurrent());
-        QCOMPARE(panel.m_pChanEdit->text(), QStringLiteral("2"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pChanEdit")->text(), QStringLiteral("2"));
         QCOMPARE(panel.plot()->currentChannel(), 2);
         panel.slotSetCurrentChan(2);
         QCOMPARE(changed.count(), 1);
@@ -217,7 +217,7 @@ private slots:
     {
         Bench b;
         QVERIFY(QTest::qWaitForWindowExposed(&b.panel));
-        const int yIndex = b.panel.m_pScaleYCmbBox->currentIndex();
+        const int yIndex = b.panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->currentIndex();
         b.panel.setHZoomMode(true);
         QSignalSpy moved(&b.panel, &OrmaPanel::signalMoveCanvas);
         const QPoint from = b.pixelOfSample(200), to = b.pixelOfSample(500);
@@ -226,13 +226,13 @@ private slots:
         kit::mouse(b.canvas(), QEvent::MouseMove, to, Qt::LeftButton);
         kit::mouse(b.canvas(), QEvent::MouseButtonRelease, to, Qt::LeftButton);
         QVERIFY(std::fabs(b.panel.viewStart() - 200) <= 3 && std::fabs(b.panel.viewEnd() - 500) <= 3);
-        QCOMPARE(b.panel.m_pScaleXCmbBox->currentIndex(), -1);
-        QCOMPARE(b.panel.m_pScaleYCmbBox->currentIndex(), yIndex);
+        QCOMPARE(b.panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentIndex(), -1);
+        QCOMPARE(b.panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->currentIndex(), yIndex);
         QCOMPARE(b.panel.slider()->value(), b.panel.viewStart());
         QVERIFY(moved.count() >= 1);
 
         moved.clear();
-        b.panel.m_pUndoButton->click();
+        b.panel.findChild<QToolButton *>("m_pUndoButton")->click();
         QCOMPARE(b.panel.viewStart(), 0.0);
         QCOMPARE(b.panel.viewEnd(), 1023.0);
         QCOMPARE(b.panel.slider()->value(), 0.0);
@@ -243,7 +243,7 @@ private slots:
     {
         Bench b;
         b.panel.zoomX(+1);
-        QCOMPARE(b.panel.m_pScaleXCmbBox->currentIndex(), -1);
+        QCOMPARE(b.panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentIndex(), -1);
         QCOMPARE(b.panel.viewStart(), 1023 * 0.25);
         QCOMPARE(b.panel.viewEnd(), 1023 * 0.75);
         b.panel.zoomX(-1);
@@ -260,14 +260,14 @@ private slots:
     void showAllKeepsTheAutoScaledRange()
     {
         Bench b;
-        b.panel.m_pScaleYCmbBox->setCurrentIndex(3); // ±256 codes
+        b.panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->setCurrentIndex(3); // ±256 codes
         QCOMPARE(b.yUpper(), 256.0);
-        b.panel.m_pScaleXCmbBox->setCurrentIndex(9); // 256 samples
+        b.panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(9); // 256 samples
         b.panel.showAll();
         // The widest window gives way to the 4K that the record holds.
-        QCOMPARE(b.panel.m_pScaleXCmbBox->currentIndex(), 5);
+        QCOMPARE(b.panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentIndex(), 5);
         QCOMPARE(b.panel.viewEnd() - b.panel.viewStart() + 1, double(kLength));
-        QCOMPARE(b.panel.m_pScaleYCmbBox->currentIndex(), -1);
+        QCOMPARE(b.panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->currentIndex(), -1);
         QCOMPARE(b.yLower(), -1000.0);
         QCOMPARE(b.yUpper(), 1000.0);
     }
@@ -397,19 +397,19 @@ private slots:
     {
         OrmaOscPanel panel;
         panel.setDynParams(71.234, 60.0, 62.5, -68.126, 10.04);
-        QCOMPARE(panel.m_pSfdrEdit->text(), QStringLiteral("71.23"));
-        QCOMPARE(panel.m_pThdnEdit->text(), QStringLiteral("60.00"));
-        QCOMPARE(panel.m_pSnrEdit->text(), QStringLiteral("62.50"));
-        QCOMPARE(panel.m_pThdEdit->text(), QStringLiteral("-68.13"));
-        QCOMPARE(panel.m_pEnbEdit->text(), QStringLiteral("10.04"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSfdrEdit")->text(), QStringLiteral("71.23"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pThdnEdit")->text(), QStringLiteral("60.00"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSnrEdit")->text(), QStringLiteral("62.50"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pThdEdit")->text(), QStringLiteral("-68.13"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pEnbEdit")->text(), QStringLiteral("10.04"));
 
         panel.setPowerValue(123456.789);
-        QCOMPARE(panel.m_pPowerEdit->text(), QStringLiteral("123457"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pPowerEdit")->text(), QStringLiteral("123457"));
         panel.setPowerValue(-12.3456);
-        QCOMPARE(panel.m_pPowerEdit->text(), QStringLiteral("-12.346"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pPowerEdit")->text(), QStringLiteral("-12.346"));
         panel.setPowerValue(12000000.0);
-        QCOMPARE(panel.m_pPowerEdit->text(), QStringLiteral("1.2e+07"));
-        QCOMPARE(panel.m_pPowerEdit->cursorPosition(), 0);
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pPowerEdit")->text(), QStringLiteral("1.2e+07"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pPowerEdit")->cursorPosition(), 0);
     }
 };
 

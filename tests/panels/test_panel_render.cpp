@@ -99,7 +99,7 @@ private slots:
         osc->slotSetCurrentChan(0);
         osc->setMinMax(*std::max_element(record.channel(0), record.channel(0) + 4096),
                        *std::min_element(record.channel(0), record.channel(0) + 4096));
-        osc->m_pCyclesEdit->setText(QStringLiteral("14"));
+        osc->findChild<QLineEdit *>("m_pCyclesEdit")->setText(QStringLiteral("14"));
         spectr->slotSetCurrentChan(0);
         const SpectrumMeasurements &m = spectra.measured[0];
         for (OrmaPanel *p : {static_cast<OrmaPanel *>(osc), static_cast<OrmaPanel *>(spectr)})
@@ -125,8 +125,8 @@ private slots:
         QVERIFY(spectr->plot()->isRedMarkerShown());
         // The marker sits on the tone's peak, which is the reference of dB/max; its y arrives
         // in display units and is shown as it is.
-        QCOMPARE(spectr->m_pMarkerYEdit->text(), QStringLiteral("0"));
-        QCOMPARE(spectr->m_pMarkerXEdit->text().toDouble(), trimmedNumber(m.peakBin * kRate / 1024 / 1000, 3).toDouble());
+        QCOMPARE(spectr->findChild<QLineEdit *>("m_pMarkerYEdit")->text(), QStringLiteral("0"));
+        QCOMPARE(spectr->findChild<QLineEdit *>("m_pMarkerXEdit")->text().toDouble(), trimmedNumber(m.peakBin * kRate / 1024 / 1000, 3).toDouble());
         osc->slotReplot();
         spectr->slotReplot();
         kit::settle();

@@ -83,25 +83,25 @@ private slots:
     {
         OrmaSpectrPanel panel;
         QCOMPARE(panel.fftSize(), 1024u);
-        QCOMPARE(items(panel.m_pScaleXCmbBox), QStringList({"512", "256", "128", "64", "32", "16", "8"}));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")), QStringList({"512", "256", "128", "64", "32", "16", "8"}));
         QCOMPARE(axis(panel, QwtPlot::xBottom).upperBound(), 511.0);
 
-        panel.m_pScaleXCmbBox->setCurrentIndex(2);
+        panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(2);
         QCOMPARE(panel.windowWidth(), 128);
-        QSignalSpy chosen(panel.m_pScaleXCmbBox, &ComboBoxInc::currentIndexChanged);
+        QSignalSpy chosen(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox"), &ComboBoxInc::currentIndexChanged);
         panel.setFftSize(1024);
         QCOMPARE(chosen.count(), 0);
-        QCOMPARE(panel.m_pScaleXCmbBox->currentIndex(), 2);
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentIndex(), 2);
 
         panel.setComplex(true);
-        QCOMPARE(items(panel.m_pScaleXCmbBox).first(), QStringLiteral("1024"));
-        QCOMPARE(items(panel.m_pScaleXCmbBox).last(), QStringLiteral("8"));
-        QCOMPARE(panel.m_pScaleXCmbBox->currentIndex(), 0);
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).first(), QStringLiteral("1024"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).last(), QStringLiteral("8"));
+        QCOMPARE(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->currentIndex(), 0);
         QCOMPARE(axis(panel, QwtPlot::xBottom).upperBound(), 1023.0);
         QCOMPARE(panel.slider()->maximum(), 1024.0);
 
         panel.setFftSize(4096);
-        QCOMPARE(items(panel.m_pScaleXCmbBox).mid(0, 3), QStringList({"4K", "2K", "1024"}));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")).mid(0, 3), QStringList({"4K", "2K", "1024"}));
         QCOMPARE(panel.previousFftSize(), 1024u);
         QCOMPARE(axis(panel, QwtPlot::xBottom).upperBound(), 4095.0);
     }
@@ -111,9 +111,9 @@ private slots:
         BenchSpectrum bench;
         OrmaSpectrPanel panel;
         bench.showOn(panel);
-        panel.m_pScaleXCmbBox->setCurrentIndex(3); // 64 bins
+        panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(3); // 64 bins
         panel.plot()->slotMoveScaleX(480);
-        panel.m_pScaleXCmbBox->setCurrentIndex(2); // 128 bins would end past bin 511
+        panel.findChild<ComboBoxInc *>("m_pScaleXCmbBox")->setCurrentIndex(2); // 128 bins would end past bin 511
         QCOMPARE(axis(panel, QwtPlot::xBottom).upperBound(), 511.0);
         QCOMPARE(axis(panel, QwtPlot::xBottom).lowerBound(), 384.0);
         QCOMPARE(panel.slider()->value(), 384.0);
@@ -122,42 +122,42 @@ private slots:
     void sampleRateFieldAndFrequencyUnits()
     {
         OrmaSpectrPanel panel;
-        QCOMPARE(panel.m_pSampleRateEdit->text(), QStringLiteral("101"));
-        QCOMPARE(panel.m_pSampleRateEdit->palette().color(QPalette::Base), QColor(236, 233, 216));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSampleRateEdit")->text(), QStringLiteral("101"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSampleRateEdit")->palette().color(QPalette::Base), QColor(236, 233, 216));
         panel.setSampleRate(0);
-        QCOMPARE(panel.m_pSampleRateEdit->text(), QStringLiteral("0"));
-        QCOMPARE(panel.m_pSampleRateEdit->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSampleRateEdit")->text(), QStringLiteral("0"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSampleRateEdit")->palette().color(QPalette::Base), QColor(255, 0, 0));
         panel.setSampleRate(102400);
-        QCOMPARE(panel.m_pSampleRateEdit->text(), QStringLiteral("102.4"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pSampleRateEdit")->text(), QStringLiteral("102.4"));
 
         // 102.4 kHz over 1024 points: 100 Hz per bin.
         panel.setDimensions(DimHertz, DimDecibels);
-        QCOMPARE(panel.m_pHorizontalDimension->text(), QStringLiteral("(Гц)"));
+        QCOMPARE(panel.findChild<QLabel *>("m_pHorizontalDimension")->text(), QStringLiteral("(Гц)"));
         panel.showFrequency(2500);
-        QCOMPARE(panel.m_pValueEdit->text(), QStringLiteral("2500"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pValueEdit")->text(), QStringLiteral("2500"));
         panel.setDimensions(DimKilohertz, DimDecibels);
         panel.showFrequency(2500);
-        QCOMPARE(panel.m_pValueEdit->text(), QStringLiteral("2.5"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pValueEdit")->text(), QStringLiteral("2.5"));
         panel.setDimensions(DimNone, DimDecibels);
-        QCOMPARE(panel.m_pHorizontalTitle->text(), QStringLiteral("Частота"));
-        QCOMPARE(panel.m_pHorizontalDimension->text(), QStringLiteral("(bin)"));
+        QCOMPARE(panel.findChild<QLabel *>("m_pHorizontalTitle")->text(), QStringLiteral("Частота"));
+        QCOMPARE(panel.findChild<QLabel *>("m_pHorizontalDimension")->text(), QStringLiteral("(bin)"));
         QVERIFY(panel.slider()->integerMode());
         panel.showFrequency(2500);
-        QCOMPARE(panel.m_pValueEdit->text(), QStringLiteral("25"));
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pValueEdit")->text(), QStringLiteral("25"));
         QCOMPARE(panel.convertFrequency(25, DimNone, DimKilohertz), 2.5);
     }
 
     void powerUnitsSpansAndRanges()
     {
         OrmaSpectrPanel panel;
-        QCOMPARE(items(panel.m_pScaleYCmbBox).first(), QStringLiteral("120"));
-        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("10"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).first(), QStringLiteral("120"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).last(), QStringLiteral("10"));
         QCOMPARE(axis(panel, QwtPlot::yLeft).lowerBound(), -120.0);
         QCOMPARE(axis(panel, QwtPlot::yLeft).upperBound(), 0.0);
         QCOMPARE(panel.plot()->axisStepSize(QwtPlot::yLeft), 20.0);
-        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(дБ/макс)"));
+        QCOMPARE(panel.findChild<OrmaTitle *>("m_pVerticalTitle")->title().text(), QStringLiteral("Мощность(дБ/макс)"));
 
-        panel.m_pScaleYCmbBox->setCurrentIndex(7); // 50 dB under the top
+        panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")->setCurrentIndex(7); // 50 dB under the top
         QCOMPARE(axis(panel, QwtPlot::yLeft).lowerBound(), -50.0);
         panel.setMinPower(-40);
         panel.slotScaleY(QStringLiteral("60"));
@@ -166,19 +166,19 @@ private slots:
 
         panel.setDimensions(DimKilohertz, DimVolts);
         // The unit change refills from the span in steps of one volt.
-        QCOMPARE(items(panel.m_pScaleYCmbBox).first(), QStringLiteral("40")); // max 0, min -40
-        QCOMPARE(items(panel.m_pScaleYCmbBox).at(1), QStringLiteral("39"));
-        QCOMPARE(items(panel.m_pScaleYCmbBox).last(), QStringLiteral("1"));
-        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(В)"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).first(), QStringLiteral("40")); // max 0, min -40
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).at(1), QStringLiteral("39"));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")).last(), QStringLiteral("1"));
+        QCOMPARE(panel.findChild<OrmaTitle *>("m_pVerticalTitle")->title().text(), QStringLiteral("Мощность(В)"));
         QCOMPARE(panel.powerTransforms().type(), int(DimVolts));
         panel.setDimensions(DimKilohertz, DimDbfs);
-        QCOMPARE(panel.m_pVerticalTitle->title().text(), QStringLiteral("Мощность(дБFS)"));
+        QCOMPARE(panel.findChild<OrmaTitle *>("m_pVerticalTitle")->title().text(), QStringLiteral("Мощность(дБFS)"));
         panel.setInputRange(2000);
         QCOMPARE(panel.powerTransforms().toUnits(2.0), 0.0); // the sine of 2 V peaks
         panel.setDimensions(DimKilohertz, DimVolts);
         panel.setMaxPower(1);
         panel.setMinPower(0);
-        QCOMPARE(items(panel.m_pScaleYCmbBox), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "0.00001"}));
+        QCOMPARE(items(panel.findChild<ComboBoxInc *>("m_pScaleYCmbBox")), QStringList({"1", "0.1", "0.01", "0.001", "0.0001", "0.00001"}));
         QCOMPARE(axis(panel, QwtPlot::yLeft).upperBound(), 1.0);
         // A span keeps the top of the axis.
         panel.slotScaleY(QStringLiteral("0.01"));
@@ -303,15 +303,15 @@ private slots:
         // Through the panel: its choosers pick mode and unit, its view is the band.
         OrmaSpectrPanel panel;
         panel.setSampleRate(102400);
-        panel.m_pDimCmbBox->setCurrentText(QStringLiteral("мВ(эфф)"));
+        panel.findChild<QComboBox *>("m_pDimCmbBox")->setCurrentText(QStringLiteral("мВ(эфф)"));
         panel.showPowerReadout(*block, channel, -1, false, true);
-        QVERIFY(std::fabs(panel.m_pPowerEdit->text().toDouble() / Tone::rmsMv() - 1) < 0.01);
-        QCOMPARE(panel.m_pValueEdit->text().toDouble(), std::round(harmonic->frequency) / 1000);
-        panel.m_pHarmCmbBox->setCurrentIndex(int(PowerMode::Band));
+        QVERIFY(std::fabs(panel.findChild<QLineEdit *>("m_pPowerEdit")->text().toDouble() / Tone::rmsMv() - 1) < 0.01);
+        QCOMPARE(panel.findChild<QLineEdit *>("m_pValueEdit")->text().toDouble(), std::round(harmonic->frequency) / 1000);
+        panel.findChild<QComboBox *>("m_pHarmCmbBox")->setCurrentIndex(int(PowerMode::Band));
         panel.showPowerReadout(*block, channel, -1, false, true);
-        QVERIFY(std::fabs(panel.m_pPowerEdit->text().toDouble() / Tone::rmsMv() - 1) < 0.01);
+        QVERIFY(std::fabs(panel.findChild<QLineEdit *>("m_pPowerEdit")->text().toDouble() / Tone::rmsMv() - 1) < 0.01);
         panel.showPowerReadout(*block, channel + 7, -1, false, true);
-        QVERIFY(panel.m_pPowerEdit->text().isEmpty());
+        QVERIFY(panel.findChild<QLineEdit *>("m_pPowerEdit")->text().isEmpty());
     }
 };
 
