@@ -193,7 +193,6 @@ void AcquisitionControl::runFollowers(BlockFollower::Stage stage, BlockContext c
 {
     context.source = m_pSource.get();
     context.block = m_block;
-    context.isStopped = m_bStopped;
     for (BlockFollower *follower : m_followers[stage])
         follower->followBlock(context);
 }

@@ -11,7 +11,6 @@ struct BlockContext {
     SignalSource *source = nullptr; // to ask for modes (whole record); never for data
     BlockSnapshotPtr block;         // the delivered block: what a follower reads or copies
     ScopeWindow scope;      // the oscilloscope's first and last sample, width and channel
-    bool isStopped = true;  // acquisition is not running
 };
 
 class BlockFollower {
