@@ -42,45 +42,36 @@ Sums sumsOf(const double *s, size_t n)
     return out;
 }
 
-// Calls onChange(i) for every i in 1..n-1 where s[i-1] and s[i] lie on different sides of the
-// level ("above": s >= level, or s > level when `strict`). Eight samples are compared at a time
-// and skipped together when none changes side, since crossings are rare.
-template <bool strict, typename F> void forEachSideChange(const double *s, size_t n, double level, F onChange)
+// Rising crossings of `level`, one a period: armed once a sample falls below level - band (or
+// by a first sample at or below the level), taken once one rises above level + band, at the
+// last s[j] <= level < s[j+1] before that sample, interpolated linearly.
+std::vector<double> risingCrossings(const double *s, size_t n, double level, double band)
 {
-    if (n < 2)
-        return;
-    auto above = [level](double v) { return strict ? v > level : v >= level; };
-    unsigned previous = above(s[0]);
-    size_t i = 1;
-#ifdef __SSE2__
-    const __m128d h = _mm_set1_pd(level);
-    auto compare = [&h](const double *p) {
-        return strict ? _mm_cmpgt_pd(_mm_loadu_pd(p), h) : _mm_cmpge_pd(_mm_loadu_pd(p), h);
-    };
-    for (; i + 8 <= n; i += 8) {
-        const double *p = s + i;
-        const __m128d a = compare(p), b = compare(p + 2), c = compare(p + 4), d = compare(p + 6);
-        // All eight on the side of the sample before them: nothing to look at.
-        const __m128d all = _mm_and_pd(_mm_and_pd(a, b), _mm_and_pd(c, d));
-        const __m128d any = _mm_or_pd(_mm_or_pd(a, b), _mm_or_pd(c, d));
-        if (previous ? _mm_movemask_pd(all) == 3 : _mm_movemask_pd(any) == 0)
-            continue;
-        const unsigned mask = unsigned(_mm_movemask_pd(a)) | unsigned(_mm_movemask_pd(b)) << 2 |
-                              unsigned(_mm_movemask_pd(c)) << 4 | unsigned(_mm_movemask_pd(d)) << 6;
-        unsigned changes = (mask ^ (mask << 1 | previous)) & 0xFFu;
-        previous = mask >> 7;
-        while (changes) {
-            onChange(i + size_t(__builtin_ctz(changes)));
-            changes &= changes - 1;
+    std::vector<double> out;
+    const double low = level - band, high = level + band;
+    size_t armed = n > 0 && s[0] <= level ? 0 : n; // the sample that fell below; n: not armed
+    for (size_t i = 0; i < n; ++i) {
+        if (armed == n) {
+            if (s[i] < low)
+                armed = i;
+        } else if (s[i] > high) {
+            size_t j = i - 1;
+            while (j > armed && !(s[j] <= level))
+                --j;
+            out.push_back(double(j) + (level - s[j]) / (s[j + 1] - s[j]));
+            armed = n;
         }
     }
-#endif
-    for (; i < n; ++i) {
-        const unsigned now = above(s[i]);
-        if (now != previous)
-            onChange(i);
-        previous = now;
-    }
+    return out;
+}
+
+// A quarter of the amplitude of a sine with the samples' RMS: noise of a tenth of the
+// amplitude would need a 5-sigma swing to cross twice.
+double hysteresisBand(const Sums &sums, size_t n)
+{
+    const double mean = sums.sum / double(n);
+    const double variance = std::max(0.0, sums.squares / double(n) - mean * mean);
+    return std::sqrt(2.0 * variance) / 4.0;
 }
 
 // Sum over [from, to) given the total: through the shorter of the span and its two edges.
@@ -91,48 +82,56 @@ double rangeSum(const double *s, size_t n, size_t from, size_t to, double total)
     return total - sumRange(s, 0, long(from)) - sumRange(s, long(to), long(n));
 }
 
-// The mean over whole periods: between the first rising crossing of the plain mean that
-// starts a long positive half-wave and the last one, at least n/2 later, that ends a long
-// negative one ("long": over a quarter of the rough period), so that noise near the mean
-// does not pick the span. The plain mean without 5 periods or such crossings.
-// Also gives the number of rising crossings of the plain mean, what the crossings of the level
-// will about number.
-double wholePeriodMean(const double *s, size_t n, const Sums &sums, size_t &risingCount)
+// A sine of `period` samples over the half period around a sample, -half..half, tabulated
+// once for all the crossings of a channel.
+struct SineWindow {
+    double w;
+    long half;
+    std::vector<double> cosines, sines;
+
+    explicit SineWindow(double period) : w(2.0 * M_PI / period), half(std::max(1L, long(period / 4.0)))
+    {
+        for (long k = -half; k <= half; ++k) {
+            cosines.push_back(std::cos(w * double(k)));
+            sines.push_back(std::sin(w * double(k)));
+        }
+    }
+};
+
+// Where the window's sine fitted (least squares, about `level`) to the samples around `rough`
+// rises through the level; `rough` when the samples cannot say.
+double fittedCrossing(const double *s, size_t n, double level, const SineWindow &sine, double rough)
+{
+    const long centre = std::lround(rough);
+    const long from = std::max(-sine.half, -centre), to = std::min(sine.half, long(n) - 1 - centre);
+    double cc = 0, cs = 0, ss = 0, xc = 0, xs = 0;
+    for (long k = from; k <= to; ++k) {
+        const double c = sine.cosines[size_t(k + sine.half)], sn = sine.sines[size_t(k + sine.half)];
+        const double x = s[centre + k] - level;
+        cc += c * c;
+        cs += c * sn;
+        ss += sn * sn;
+        xc += x * c;
+        xs += x * sn;
+    }
+    const double det = cc * ss - cs * cs;
+    if (!(det > 1e-9 * cc * ss))
+        return rough;
+    // x(k) = a cos wk + b sin wk, rising through 0 at wk = -atan2(a, b) when b > 0.
+    const double a = (xc * ss - xs * cs) / det, b = (cc * xs - cs * xc) / det;
+    const double t = double(centre) - std::atan2(a, b) / sine.w;
+    return b > 0 && std::abs(t - rough) <= double(sine.half) ? t : rough;
+}
+
+// The mean over whole periods, from the first rising crossing of the plain mean to the last;
+// the plain mean without more than 4 of them.
+double wholePeriodMean(const double *s, size_t n, const Sums &sums, double band)
 {
     const double mean = sums.sum / double(n);
-    std::vector<size_t> rising, falling;
-    forEachSideChange<false>(s, n, mean, [&](size_t i) { (s[i] >= mean ? rising : falling).push_back(i); });
-    risingCount = rising.size();
+    const std::vector<double> rising = risingCrossings(s, n, mean, band);
     if (rising.size() <= FewCrossings)
         return mean;
-    const double quarter = double(n / rising.size()) / 4.0;
-    // First falling crossing after each rising one, and last falling crossing before it.
-    size_t d = n, f = 0;
-    for (size_t r : rising) {
-        while (f < falling.size() && falling[f] <= r)
-            ++f;
-        if (f < falling.size() && double(falling[f] - r) > quarter) {
-            d = r;
-            break;
-        }
-    }
-    if (d == n)
-        return mean;
-    size_t b = n;
-    f = falling.size();
-    for (size_t k = rising.size(); k-- > 0;) {
-        const size_t r = rising[k];
-        if (r < d + n / 2)
-            break;
-        while (f > 0 && falling[f - 1] >= r)
-            --f;
-        if (f > 0 && double(r - falling[f - 1]) > quarter) {
-            b = r;
-            break;
-        }
-    }
-    if (b == n)
-        return mean;
+    const size_t d = size_t(rising.front()), b = size_t(rising.back());
     return rangeSum(s, n, d, b, sums.sum) / double(b - d);
 }
 
@@ -145,6 +144,7 @@ double phaseFailureValue(PhaseStatus status)
     case PhaseStatus::FewReference: return PhaseFewReferenceFailure;
     case PhaseStatus::FewOther: return PhaseFewOtherFailure;
     case PhaseStatus::Absent: return PhaseAbsentFailure;
+    case PhaseStatus::Unpaired: return PhaseUnpairedFailure;
     case PhaseStatus::Ok: break;
     }
     return 0.0;
@@ -158,6 +158,7 @@ const char *phaseStatusName(PhaseStatus status)
     case PhaseStatus::FewReference: return "fewReference";
     case PhaseStatus::FewOther: return "fewOther";
     case PhaseStatus::Absent: return "absent";
+    case PhaseStatus::Unpaired: return "unpaired";
     }
     return "absent";
 }
@@ -175,16 +176,18 @@ ChannelCrossings channelCrossings(const double *s, size_t n)
     if (n == 0)
         return out;
     const Sums sums = sumsOf(s, n);
-    size_t expected = 0;
-    const double level = wholePeriodMean(s, n, sums, expected);
+    const double band = hysteresisBand(sums, n);
+    const double level = wholePeriodMean(s, n, sums, band);
     out.level = level;
-    out.times.reserve(expected + expected / 8 + 16);
     // Sum of (s - H)^2 from the pass's sums, never negative through rounding.
     out.energy = std::max(0.0, sums.squares - 2.0 * level * sums.sum + double(n) * level * level);
-    forEachSideChange<true>(s, n, level, [&](size_t i) {
-        if (s[i] > level) // s[i-1] <= H < s[i]
-            out.times.push_back(double(i - 1) + (level - s[i - 1]) / (s[i] - s[i - 1]));
-    });
+    out.times = risingCrossings(s, n, level, band);
+    const double period = out.periodSamples();
+    if (period > 0) {
+        const SineWindow sine(period);
+        for (double &t : out.times)
+            t = fittedCrossing(s, n, level, sine, t);
+    }
     return out;
 }
 
@@ -216,12 +219,19 @@ PhaseResult phaseBetween(const ChannelCrossings &reference, const ChannelCrossin
         ib = 1;
     else if (referenceLate < same && referenceLate < otherLate)
         ia = 1;
-    const size_t pairs = std::min(a.size() - ia, b.size() - ib);
+    const size_t na = a.size() - ia, nb = b.size() - ib, pairs = std::min(na, nb);
+    if (std::max(na, nb) - pairs > 1)
+        return fail(PhaseStatus::Unpaired);
     double sum = 0.0;
     for (size_t k = 0; k < pairs; ++k)
         sum += a[ia + k] - b[ib + k];
+    const double mean = sum / double(pairs);
+    for (size_t k = 0; k < pairs; ++k) {
+        if (std::abs(a[ia + k] - b[ib + k] - mean) > period / 8.0)
+            return fail(PhaseStatus::Unpaired);
+    }
     r.status = PhaseStatus::Ok;
-    r.degrees = sum / double(pairs) * 360.0 / period;
+    r.degrees = mean * 360.0 / period;
     return r;
 }
 

@@ -11,7 +11,8 @@ enum class PhaseStatus {
     Energy,       // the two signals' energies differ by more than a factor of two
     FewReference, // the reference shows 4 or fewer periods
     FewOther,     // the other channel shows 4 or fewer periods
-    Absent        // a channel is not among the data's channels
+    Absent,       // a channel is not among the data's channels
+    Unpaired      // the crossings do not keep one distance (other tones, noise, drifting)
 };
 
 // Values shown in place of a phase, degrees.
@@ -19,17 +20,21 @@ constexpr double PhaseEnergyFailure = 360.0;
 constexpr double PhaseFewOtherFailure = 800.0;
 constexpr double PhaseFewReferenceFailure = 900.0;
 constexpr double PhaseAbsentFailure = 1000.0;
+constexpr double PhaseUnpairedFailure = 700.0;
 
 double phaseFailureValue(PhaseStatus status);
-// "ok", "energy", "fewReference", "fewOther", "absent".
+// "ok", "energy", "fewReference", "fewOther", "absent", "unpaired".
 const char *phaseStatusName(PhaseStatus status);
 
 // What the phase needs of one channel, found in three passes over its samples.
 struct ChannelCrossings {
     double level = 0.0;  // the mean over whole periods (the plain mean without 5 periods)
     double energy = 0.0; // sum of squares about the level
-    // Rising crossings of the level, interpolated to it between samples:
-    // t = j + (H - s[j]) / (s[j+1] - s[j]) for every s[j] <= H < s[j+1].
+    // One rising crossing of the level a period: the signal must have fallen a quarter of its
+    // amplitude below the level since the last one and rise as far above it, so that noise
+    // near the level crosses it once. Each time is where a sine of the mean period, fitted to
+    // the half period around the crossing, passes the level: exact between samples however
+    // few a period has, and averaging the noise of every sample it spans.
     std::vector<double> times;
 
     // Mean period in samples; 0 with fewer than two crossings.
@@ -45,7 +50,9 @@ struct PhaseResult {
     bool ok() const { return status == PhaseStatus::Ok; }
 };
 
-// The energy test, then the mean difference of paired crossings times 360 / T.
+// The energy test, then the mean difference of paired crossings times 360 / T. The pairs must
+// keep one distance to within an eighth of a period and the lists pair up to one crossing at
+// either end; anything else is no single phase (Unpaired).
 PhaseResult phaseBetween(const ChannelCrossings &reference, const ChannelCrossings &other);
 
 // Both steps for two channels of n samples each.

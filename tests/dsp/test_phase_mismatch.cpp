@@ -121,6 +121,48 @@ private slots:
         QVERIFY2(std::abs(r.degrees - 40.0) < 0.05, qPrintable(QString::number(r.degrees)));
     }
 
+    void lagOverFrequencyAndNoise_data()
+    {
+        QTest::addColumn<double>("fraction"); // of the sampling rate
+        QTest::addColumn<double>("noise");    // codes RMS
+        QTest::addColumn<double>("degrees");
+        QTest::newRow("1e-4 fs, 3 LSB, 10 deg") << 1e-4 << 3.0 << 10.0;
+        QTest::newRow("1e-4 fs, 4 LSB, -100 deg") << 1e-4 << 4.0 << -100.0;
+        QTest::newRow("1e-2 fs, 4 LSB, 47.3 deg") << 1e-2 << 4.0 << 47.3;
+        QTest::newRow("0.2 fs, no noise, 10 deg") << 0.2 << 0.0 << 10.0;
+        QTest::newRow("0.2 fs, 4 LSB, 170 deg") << 0.2 << 4.0 << 170.0;
+    }
+
+    // A 14-bit tone of 8000 codes over 65536 samples: noise near the level must not add
+    // crossings, and 5 samples a period must not bend them, to stay within 0.05 degrees.
+    void lagOverFrequencyAndNoise()
+    {
+        QFETCH(double, fraction);
+        QFETCH(double, noise);
+        QFETCH(double, degrees);
+        Tone ref;
+        ref.frequency = fraction * Rate;
+        ref.amplitude = 8000;
+        ref.noise = noise;
+        Tone other = ref;
+        other.delay = degrees / 360.0 / ref.frequency;
+        const PhaseResult r = phaseOf(ref, other);
+        QVERIFY(r.ok());
+        QVERIFY2(std::abs(r.degrees + degrees) < 0.05, qPrintable(QString::number(r.degrees)));
+    }
+
+    // Tones 1 % apart drift a period apart over 100 periods: no one phase, no "ok".
+    void differentFrequenciesDoNotPair()
+    {
+        Tone ref;
+        ref.frequency = OddHz;
+        Tone other = ref;
+        other.frequency = 1.01 * OddHz;
+        const PhaseResult r = phaseOf(ref, other);
+        QCOMPARE(r.status, PhaseStatus::Unpaired);
+        QCOMPARE(r.degrees, PhaseUnpairedFailure);
+    }
+
     void equalSignalsGiveZero()
     {
         Tone t;
