@@ -1,6 +1,7 @@
 #include "dialogs/AdcDistribDlg.h"
 
 #include "panels/PanelNumbers.h"
+#include "plot/OrmaMarker.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
 #include "sources/ui/SettingsDlg.h"
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -35,6 +37,16 @@ QString figureText(double v)
 }
 
 QString threeDecimals(double v) { return std::isfinite(v) ? QString::number(v, 'f', 3) : QString(); }
+
+// The tool tip a field shows while it holds a figure; a withheld one shows the reason instead.
+const char *const BaseToolTip = "baseToolTip";
+
+QString sentence(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
 
 } // namespace
 
@@ -89,6 +101,8 @@ void AdcDistribDlg::buildWidgets()
     m_pDiffNonLinearEdit->setToolTip(QString::fromUtf8(
         "(nᵢ/n − pᵢ) / pᵢ для кода под активным курсором: 0 — код нормальной ширины, −1 — "
         "пропущенный код"));
+    for (QLineEdit *edit : {m_pMeanNonLinearEdit, m_pDiffNonLinearEdit})
+        edit->setProperty(BaseToolTip, edit->toolTip());
     m_pOffsetZeroEdit = readout("m_pOffsetZeroEdit");
     m_pSumEdit = readout("m_pSumEdit");
     m_pRedRadio = named(new QRadioButton(QString::fromUtf8("Красный")), "m_pRedRadio");
@@ -101,6 +115,8 @@ void AdcDistribDlg::buildWidgets()
     m_pDeltaYEdit = readout("m_pDeltaYEdit");
     m_pStatusLabel = named(new QLabel, "m_pStatusLabel");
     m_pStatusLabel->setWordWrap(true);
+    m_pReasonLabel = named(new QLabel, "m_pReasonLabel");
+    m_pReasonLabel->setWordWrap(true);
 
     auto *modes = new QFormLayout;
     modes->addRow(QString::fromUtf8("Производить измерения"), m_pAllDataCmbBox);
@@ -141,6 +157,7 @@ void AdcDistribDlg::buildWidgets()
     side->addLayout(modes);
     side->addLayout(figures);
     side->addWidget(cursors);
+    side->addWidget(m_pReasonLabel);
     side->addWidget(m_pStatusLabel);
     side->addStretch(1);
     side->addWidget(buttons);
@@ -154,6 +171,13 @@ void AdcDistribDlg::buildWidgets()
     m_pAdcPlot->enableBlueMarker(false);
     connect(m_pRedRadio, &QRadioButton::toggled, this, &AdcDistribDlg::slotMarkerEnable);
     connect(m_pBlueRadio, &QRadioButton::toggled, this, &AdcDistribDlg::slotMarkerEnable);
+    // The click's own position; the marker is then placed on the trace nearest on screen.
+    for (OrmaMarker *marker : {m_pAdcPlot->redMarker(), m_pAdcPlot->blueMarker()})
+        connect(marker, QOverload<const QPointF &>::of(&QwtPlotPicker::selected), this,
+                [this, marker](const QPointF &point) {
+                    m_pClickedMarker = marker;
+                    m_dClickedX = point.x();
+                });
     connect(m_pAdcPlot, &OrmaPlot::signalMoveMarker, this, &AdcDistribDlg::slotMoveMarker);
     connect(m_pAdcPlot, &OrmaPlot::signalHideMarker, this, &AdcDistribDlg::slotHideMarker);
     connect(m_pDataTypeCmbBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
@@ -231,13 +255,8 @@ void AdcDistribDlg::recompute()
 {
     if (!m_block || !isVisible())
         return;
-    const int k = std::max(0, m_block->channels.indexOf(m_nChannel));
-    // Whole-record counting only once the block holds the whole record.
-    const bool whole = m_pAllDataCmbBox->currentIndex() == 1 && m_block->window.allDataMode;
-    DistributionRequest request;
-    request.block = m_block;
-    request.channelIndex = k;
-    request.span = histogramSpanOf(*m_block, whole, m_nVisibleWidth);
+    DistributionRequest request = distributionRequest(
+        m_block, m_nChannel, m_pAllDataCmbBox->currentIndex() == 1, m_nVisibleWidth);
     request.scale = HistogramScale(m_pYDimCmbBox->currentIndex());
     request.isMillivolts = m_pXDimCmbBox->currentIndex() == 1;
     m_task.submit(std::move(request));
@@ -252,7 +271,6 @@ void AdcDistribDlg::showResult(std::shared_ptr<const DistributionResult> result)
     if (!r.error.isEmpty()) {
         m_pAdcPlot->removeCurves(true);
         m_pStatusLabel->setText(QString::fromUtf8("Гистограмма не построена: ") + r.error);
-        refreshFigures();
         emit signalReplot();
         return;
     }
@@ -282,24 +300,43 @@ void AdcDistribDlg::showResult(std::shared_ptr<const DistributionResult> result)
     if (h.rejected)
         status += QString::fromUtf8("; не числа: %1").arg(h.rejected);
     m_pStatusLabel->setText(status);
-    refreshFigures();
     emit signalReplot();
+}
+
+void AdcDistribDlg::showFigure(QLineEdit *edit, const QString &text, const QString &reason)
+{
+    showReadout(edit, reason.isEmpty() ? text : QString());
+    edit->setToolTip(reason.isEmpty() ? edit->property(BaseToolTip).toString() : sentence(reason));
+}
+
+void AdcDistribDlg::refreshReason()
+{
+    QString reason;
+    if (m_result) {
+        reason = m_result->error.isEmpty() ? m_result->spanNote : m_result->error;
+        if (reason.isEmpty() && m_pSinCheck->isChecked())
+            reason = m_result->sineReason;
+    }
+    m_pReasonLabel->setText(sentence(reason));
 }
 
 void AdcDistribDlg::refreshFigures()
 {
-    const DistributionResult *r = m_result && m_result->error.isEmpty() ? m_result.get() : nullptr;
-    const bool sine = m_pSinCheck->isChecked();
-    if (!r) {
+    refreshReason();
+    const QString error = m_result ? m_result->error : QString();
+    if (!m_result || !error.isEmpty()) {
         for (QLineEdit *e : {m_pMeanNonLinearEdit, m_pOffsetZeroEdit, m_pSumEdit})
-            e->clear();
+            showFigure(e, QString(), error);
     } else {
-        const CodeDistribution &d = r->distribution;
-        showReadout(m_pMeanNonLinearEdit, sine ? figureText(d.inl) : QStringLiteral("0"));
-        const double offset = r->isMillivolts
-                                  ? codeToMillivolts(d.meanCode, r->histogram.bitRange, r->voltageRangeMv)
+        const DistributionResult &r = *m_result;
+        const CodeDistribution &d = r.distribution;
+        const bool sine = m_pSinCheck->isChecked();
+        showFigure(m_pMeanNonLinearEdit, sine ? figureText(d.inl) : QStringLiteral("0"),
+                   sine ? r.sineReason : QString());
+        const double offset = r.isMillivolts
+                                  ? codeToMillivolts(d.meanCode, r.histogram.bitRange, r.voltageRangeMv)
                                   : d.meanCode;
-        showReadout(m_pOffsetZeroEdit, threeDecimals(offset));
+        showFigure(m_pOffsetZeroEdit, threeDecimals(offset));
     }
     refreshMarkers();
 }
@@ -342,8 +379,9 @@ void AdcDistribDlg::refreshMarkers()
 
     const DistributionResult *r = m_result && m_result->error.isEmpty() ? m_result.get() : nullptr;
     if (!r) {
-        m_pDiffNonLinearEdit->clear();
-        m_pSumEdit->clear();
+        const QString error = m_result ? m_result->error : QString();
+        showFigure(m_pDiffNonLinearEdit, QString(), error);
+        showFigure(m_pSumEdit, QString(), error);
         return;
     }
     // The DNL of the active marker's code; blank without a marker on the plot.
@@ -354,7 +392,7 @@ void AdcDistribDlg::refreshMarkers()
         dnl = activeShown ? figureText(dnlAtCode(r->histogram, r->distribution,
                                                  codeAt(activeBlue ? pb.x() : pr.x())))
                           : QString();
-    showReadout(m_pDiffNonLinearEdit, dnl);
+    showFigure(m_pDiffNonLinearEdit, dnl, m_pSinCheck->isChecked() && activeShown ? r->sineReason : QString());
     // Between the two markers; one marker alone sums its code, none the whole histogram.
     double from = -INFINITY, to = INFINITY;
     if (red || blue) {
@@ -364,7 +402,25 @@ void AdcDistribDlg::refreshMarkers()
     showReadout(m_pSumEdit, threeDecimals(sumBetweenCodes(r->histogram, r->y, from, to)));
 }
 
-void AdcDistribDlg::slotReplot() { m_pAdcPlot->replot(); }
+void AdcDistribDlg::slotReplot()
+{
+    // The replot re-seats the markers on the new curves; their read-outs follow.
+    m_pAdcPlot->replot();
+    refreshFigures();
+}
+
+void AdcDistribDlg::seatClickedMarker()
+{
+    OrmaMarker *marker = std::exchange(m_pClickedMarker, nullptr);
+    const DistributionResult *r = m_result && m_result->error.isEmpty() ? m_result.get() : nullptr;
+    if (!marker || !r)
+        return;
+    const CodeHistogram &h = r->histogram;
+    const size_t bin = size_t(std::clamp(codeAt(m_dClickedX) + h.half(), 0, h.binCount() - 1));
+    marker->setValue(QwtDoublePoint(r->x[bin], r->y[bin]));
+    // Re-seated on the sample of that code of whichever curve it sits on.
+    m_pAdcPlot->replot();
+}
 
 void AdcDistribDlg::slotMarkerEnable(bool isChecked)
 {
@@ -379,6 +435,7 @@ void AdcDistribDlg::slotMarkerEnable(bool isChecked)
 void AdcDistribDlg::slotMoveMarker(QwtDoublePoint &point)
 {
     Q_UNUSED(point);
+    seatClickedMarker();
     refreshMarkers();
 }
 

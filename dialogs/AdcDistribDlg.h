@@ -11,6 +11,7 @@
 
 #include <QDialog>
 
+class OrmaMarker;
 class OrmaPlot;
 class QCheckBox;
 class QComboBox;
@@ -60,6 +61,13 @@ private:
     void showResult(std::shared_ptr<const DistributionResult> result);
     void refreshFigures();
     void refreshMarkers();
+    // A figure's field: its text, or blank with the reason as its tool tip.
+    static void showFigure(QLineEdit *edit, const QString &text, const QString &reason = QString());
+    // The reason label: why the figures are withheld or what they stand for.
+    void refreshReason();
+    // Puts the clicked marker on the code under the click rather than on the curve point
+    // nearest on screen, which may lie far away on a steep histogram.
+    void seatClickedMarker();
     QString codeText(double x) const;
     // The code under a marker's data x.
     int codeAt(double x) const;
@@ -70,6 +78,8 @@ private:
     int m_nChannel = 0;
     uint64_t m_nVisibleWidth = 0;
     std::shared_ptr<const DistributionResult> m_result;
+    OrmaMarker *m_pClickedMarker = nullptr; // the marker a click is placing, until it is seated
+    double m_dClickedX = 0.0;
     LatestTask<DistributionRequest, DistributionResult> m_task;
 
     OrmaPlot *m_pAdcPlot = nullptr;
@@ -92,4 +102,5 @@ private:
     QLineEdit *m_pDeltaXEdit = nullptr;
     QLineEdit *m_pDeltaYEdit = nullptr;
     QLabel *m_pStatusLabel = nullptr;
+    QLabel *m_pReasonLabel = nullptr;
 };

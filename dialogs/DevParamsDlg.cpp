@@ -171,28 +171,25 @@ DeviceValues DevParamsDlg::criteria() const
 
 void DevParamsDlg::followBlock(const MeasurementContext &context)
 {
-    const BlockSnapshot &block = *context.block;
-    std::vector<DeviceValues> rows;
-    const int n = deviceRowCount(block);
-    rows.reserve(size_t(n));
-    for (int k = 0; k < n; ++k)
-        rows.push_back(deviceValues(block.records[size_t(k)]));
-    setRowCount(n);
-    updateValues(rows);
+    const DeviceRows rows = deviceRows(*context.block);
+    setChannels(rows.channels);
+    updateValues(rows.values);
 }
 
-void DevParamsDlg::setRowCount(int n)
+void DevParamsDlg::setChannels(const std::vector<int> &channels)
 {
-    if (m_pParamsTable->rowCount() == n + 1)
-        return;
+    const int n = int(channels.size());
     const QSignalBlocker blocker(m_pParamsTable);
-    m_pParamsTable->setRowCount(n + 1);
-    for (int r = 1; r <= n; ++r) {
-        m_pParamsTable->setItem(r, 0, centredItem(QString::number(r - 1)));
-        for (int c = 1; c < 6; ++c)
-            m_pParamsTable->setItem(r, c, centredItem(QString()));
+    if (m_pParamsTable->rowCount() != n + 1) {
+        m_pParamsTable->setRowCount(n + 1);
+        for (int r = 1; r <= n; ++r)
+            for (int c = 0; c < 6; ++c)
+                m_pParamsTable->setItem(r, c, centredItem(QString()));
+        m_values.resize(size_t(n));
     }
-    m_values.resize(size_t(n));
+    m_channels = channels;
+    for (int r = 1; r <= n; ++r)
+        m_pParamsTable->item(r, 0)->setText(QString::number(channels[size_t(r - 1)]));
 }
 
 void DevParamsDlg::updateValues(const std::vector<DeviceValues> &rows)
@@ -236,7 +233,7 @@ ExportTable DevParamsDlg::exportTable() const
         crit.push_back(ExportCell::number(c, 2));
     t.rows.push_back(crit);
     for (size_t r = 0; r < m_values.size(); ++r) {
-        std::vector<ExportCell> row{ExportCell::label(QString::number(r))};
+        std::vector<ExportCell> row{ExportCell::label(QString::number(m_channels[r]))};
         for (double v : m_values[r])
             row.push_back(ExportCell::number(v, 2));
         t.rows.push_back(row);

@@ -27,7 +27,8 @@ public:
 
     // The block's channels (copied: the table keeps no pointer into the block).
     void followBlock(const MeasurementContext &context) override;
-    void setRowCount(int n);
+    // One row per device channel, named by its number; the items are kept while the count is.
+    void setChannels(const std::vector<int> &channels);
     void updateValues(const std::vector<DeviceValues> &rows);
     // The start button shows what acquisition does: "Стоп" on red while it runs.
     void setRunning(bool isRunning) override;
@@ -46,6 +47,7 @@ private:
     void recolour();
 
     QString m_sConfigPath;
+    std::vector<int> m_channels;
     std::vector<DeviceValues> m_values;
     QTableWidget *m_pParamsTable = nullptr;
     QComboBox *m_pSelModeCmbBox = nullptr;

@@ -57,10 +57,9 @@ int devparamsCommand(const QStringList &args)
 
     DeviceTableFigures f;
     f.criteria = criteria;
-    for (int k = 0; k < deviceRowCount(*block); ++k) {
-        f.channels.push_back(block->records[size_t(k)].channelNumber);
-        f.rows.push_back(deviceValues(block->records[size_t(k)]));
-    }
+    DeviceRows rows = deviceRows(*block);
+    f.channels = std::move(rows.channels);
+    f.rows = std::move(rows.values);
     f.verdicts = judgeTable(f.rows, criteria, HighlightMode::None);
     f.allPassed = allPassed(f.verdicts);
     if (s.json)

@@ -64,12 +64,14 @@ int histogramCommand(const QStringList &args)
     });
     if (status != ExitOk)
         return status;
+    if (!o.whole && positionBeyondRecord(o.analysis.files.first(), o.analysis.position, *block))
+        return ExitRecord;
     QString error;
     const int k = channelIndexOf(*block, o.channel, error);
     CodeHistogram h;
     if (k >= 0)
-        error = refusalText(histogramOf(*block, k, histogramSpanOf(*block, o.whole, o.width), h),
-                            block->firstFile().bitRange, false);
+        error = reasonText(histogramOf(*block, k, histogramSpanOf(*block, o.whole, o.width), h),
+                           fileOfIndex(*block, k).bitRange, false);
     if (!error.isEmpty()) {
         reportError(o.analysis.files.first() + QStringLiteral(": ") + error);
         return ExitRecord;
@@ -77,7 +79,7 @@ int histogramCommand(const QStringList &args)
     const CodeDistribution d = analyseDistribution(h);
     const HistogramFigures f{h,
                              d,
-                             double(block->firstFile().voltageRangeMv),
+                             double(fileOfIndex(*block, k).voltageRangeMv),
                              block->channels.numbers().value(k),
                              dnlAtCode(h, d, o.marker),
                              sumBetweenCodes(h, scaleHistogram(h, HistogramScale::Counts), o.sumFrom, o.sumTo)};

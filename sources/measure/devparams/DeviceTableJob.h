@@ -3,7 +3,13 @@
 #include "dsp/DeviceTable.h"
 #include "sources/BlockSnapshot.h"
 
-// Rows of the device table: one per channel of the current record that has a record, never
-// more than the block holds (a descriptor not parsed yet claims 0xFFFFFFFF channels).
-int deviceRowCount(const BlockSnapshot &block);
-DeviceValues deviceValues(const ChannelRecord &record);
+#include <vector>
+
+// One row per channel of the current record that has a record, never more than the block holds
+// (a descriptor not parsed yet claims 0xFFFFFFFF channels). Rows are named by the device channel
+// numbers, so that a failing channel is found under the number the device gives it.
+struct DeviceRows {
+    std::vector<int> channels;
+    std::vector<DeviceValues> values;
+};
+DeviceRows deviceRows(const BlockSnapshot &block);

@@ -12,33 +12,41 @@ SampleSpan histogramSpanOf(const BlockSnapshot &block, bool wholeRecord, uint64_
     return histogramSpan(length, start, width);
 }
 
-HistogramRefusal histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out)
+const FileParams &fileOfIndex(const BlockSnapshot &block, int k)
 {
-    const int bits = block.firstFile().bitRange;
-    if (bits == 0)
-        return HistogramRefusal::NoBitRange;
-    if (bits > MaxHistogramBits)
-        return HistogramRefusal::TooManyBits;
-    const double *samples = block.channelSamples(k);
-    if (!samples)
-        return HistogramRefusal::NoSamples;
-    resetHistogram(out, bits);
-    countCodes(out, samples + span.offset, span.count);
-    return HistogramRefusal::None;
+    const size_t file = size_t(block.channels.fileOfIndex(k));
+    return file < block.fileParams.size() ? block.fileParams[file] : block.firstFile();
 }
 
-QString refusalText(HistogramRefusal refusal, int bits, bool isRussian)
+HistogramReason histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out)
 {
-    switch (refusal) {
-    case HistogramRefusal::None:
+    if (k < 0)
+        return HistogramReason::ChannelMissing;
+    const int bits = fileOfIndex(block, k).bitRange;
+    if (bits == 0)
+        return HistogramReason::NoBitRange;
+    if (bits > MaxHistogramBits)
+        return HistogramReason::TooManyBits;
+    const double *samples = block.channelSamples(k);
+    if (!samples)
+        return HistogramReason::NoSamples;
+    resetHistogram(out, bits);
+    countCodes(out, samples + span.offset, span.count);
+    return HistogramReason::None;
+}
+
+QString reasonText(HistogramReason reason, int bits, bool isRussian)
+{
+    switch (reason) {
+    case HistogramReason::None:
         return QString();
-    case HistogramRefusal::NoSamples:
+    case HistogramReason::NoSamples:
         return isRussian ? QString::fromUtf8("у канала нет отсчетов")
                          : QStringLiteral("the channel holds no samples");
-    case HistogramRefusal::NoBitRange:
+    case HistogramReason::NoBitRange:
         return isRussian ? QString::fromUtf8("разрядность АЦП не задана (BIT_RANGE_ = 0)")
                          : QStringLiteral("the record gives no bit range (BIT_RANGE_ is 0)");
-    case HistogramRefusal::TooManyBits:
+    case HistogramReason::TooManyBits:
         return isRussian
                    ? QString::fromUtf8("разрядность %1 больше %2: гистограмма из 2^%1 кодов не строится")
                          .arg(bits)
@@ -46,8 +54,30 @@ QString refusalText(HistogramRefusal refusal, int bits, bool isRussian)
                    : QStringLiteral("a bit range of %1 is above %2: a histogram of 2^%1 codes is not taken")
                          .arg(bits)
                          .arg(MaxHistogramBits);
+    case HistogramReason::ChannelMissing:
+        return isRussian ? QString::fromUtf8("текущего канала нет в принятом блоке")
+                         : QStringLiteral("the current channel is missing from the block");
+    case HistogramReason::NoSine:
+        return isRussian ? QString::fromUtf8("амплитуда меньше одного кода: синус не различим")
+                         : QStringLiteral("the amplitude is below one code: there is no sine to compare with");
+    case HistogramReason::WindowForRecord:
+        return isRussian ? QString::fromUtf8("показано окно осциллографа: вся выборка еще не получена")
+                         : QStringLiteral("the window is shown: the whole record has not arrived yet");
     }
     return QString();
+}
+
+DistributionRequest distributionRequest(const BlockSnapshotPtr &block, int channelNumber,
+                                        bool wholeRecord, uint64_t width)
+{
+    DistributionRequest request;
+    request.block = block;
+    request.channelIndex = block->channels.indexOf(channelNumber);
+    // Whole-record counting only once the block holds the whole record.
+    const bool whole = wholeRecord && block->window.allDataMode;
+    request.windowForRecord = wholeRecord && !whole;
+    request.span = histogramSpanOf(*block, whole, width);
+    return request;
 }
 
 DistributionResult computeDistribution(const DistributionRequest &request)
@@ -55,13 +85,18 @@ DistributionResult computeDistribution(const DistributionRequest &request)
     DistributionResult r;
     r.isMillivolts = request.isMillivolts;
     const BlockSnapshot &block = *request.block;
-    r.error = refusalText(histogramOf(block, request.channelIndex, request.span, r.histogram),
-                          block.firstFile().bitRange, true);
+    const FileParams &file = fileOfIndex(block, request.channelIndex);
+    r.error = reasonText(histogramOf(block, request.channelIndex, request.span, r.histogram),
+                         file.bitRange, true);
     if (!r.error.isEmpty())
         return r;
     const CodeHistogram &h = r.histogram;
     r.distribution = analyseDistribution(h);
-    r.voltageRangeMv = block.firstFile().voltageRangeMv;
+    r.voltageRangeMv = file.voltageRangeMv;
+    if (!r.distribution.defined)
+        r.sineReason = reasonText(HistogramReason::NoSine, h.bitRange, true);
+    if (request.windowForRecord)
+        r.spanNote = reasonText(HistogramReason::WindowForRecord, h.bitRange, true);
     r.x.resize(size_t(h.binCount()));
     for (int i = 0; i < h.binCount(); ++i)
         r.x[size_t(i)] = request.isMillivolts

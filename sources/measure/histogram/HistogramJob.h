@@ -13,24 +13,43 @@
 // the displayed position.
 SampleSpan histogramSpanOf(const BlockSnapshot &block, bool wholeRecord, uint64_t width);
 
-// Why no histogram could be taken.
-enum class HistogramRefusal { None, NoSamples, NoBitRange, TooManyBits };
-// Counts the channel (buffer index k) over the span with the block's own bit range.
-HistogramRefusal histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out);
-// The refusal in words, English for the tool or Russian for the window; `bits` is the block's.
-QString refusalText(HistogramRefusal refusal, int bits, bool isRussian);
+// Why figures are withheld (the refusals), or what the shown ones stand for (WindowForRecord).
+enum class HistogramReason {
+    None,
+    NoSamples,
+    NoBitRange,
+    TooManyBits,
+    ChannelMissing,  // the channel asked for is not in the block
+    NoSine,          // amplitude below one code: no INL or DNL
+    WindowForRecord, // the whole record was asked for, the window is counted until it arrives
+};
+// The reason in words, English for the tool or Russian for the window; `bits` is the channel's.
+QString reasonText(HistogramReason reason, int bits, bool isRussian);
+
+// The descriptor of the file that holds buffer channel k: its bit range and voltage range are
+// the channel's.
+const FileParams &fileOfIndex(const BlockSnapshot &block, int k);
+// Counts the channel (buffer index k) over the span with its file's bit range.
+HistogramReason histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out);
 
 // One histogram to take: the block (held, so that its samples stay), the channel and span.
 struct DistributionRequest {
     BlockSnapshotPtr block;
-    int channelIndex = 0;
+    int channelIndex = 0; // -1: the channel is missing from the block
     SampleSpan span;
     HistogramScale scale = HistogramScale::Counts;
     bool isMillivolts = false;
+    bool windowForRecord = false; // the whole record was asked for and has not arrived
 };
+// The request for device channel `channelNumber`, over the whole record when `wholeRecord` and
+// the block holds it, else over `width` samples from the displayed position.
+DistributionRequest distributionRequest(const BlockSnapshotPtr &block, int channelNumber,
+                                        bool wholeRecord, uint64_t width);
 
 struct DistributionResult {
-    QString error;          // why nothing was counted
+    QString error;      // why nothing was counted, in Russian: every figure is withheld
+    QString sineReason; // why INL and DNL are withheld, in Russian; empty when they are shown
+    QString spanNote;   // that the window stands for the record, in Russian; empty when not
     CodeHistogram histogram;
     CodeDistribution distribution;
     std::vector<double> x;  // bin positions in the X unit
