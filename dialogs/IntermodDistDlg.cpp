@@ -1,6 +1,7 @@
 #include "dialogs/IntermodDistDlg.h"
 
 #include "panels/PanelNumbers.h"
+#include "sources/measure/imd/ImdReport.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QGridLayout>
@@ -28,6 +29,9 @@ IntermodDistDlg::IntermodDistDlg(QWidget *parent) : QDialog(parent)
     grid->addWidget(new QLabel(QString::fromUtf8("3-й порядок")), 1, 0);
     grid->addWidget(m_pImd3Edit, 1, 1);
     grid->addWidget(new QLabel(QString::fromUtf8("дБ")), 1, 2);
+    m_pReasonLabel = named(new QLabel, "m_pReasonLabel");
+    m_pReasonLabel->hide();
+    grid->addWidget(m_pReasonLabel, 2, 0, 1, 3);
     // Fixed, 197 x 68 at the least, but never so small that the labels are cut off.
     setMinimumSize(197, 68);
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -44,16 +48,26 @@ void IntermodDistDlg::followBlock(const MeasurementContext &context)
         return;
     const BlockSnapshot &block = *context.block;
     const ChannelImd imd = imdOf(block, std::max(0, block.channels.indexOf(context.channel)));
-    if (imd.defined) {
-        showImd(imd.result);
-    } else {
-        m_pImd2Edit->clear();
-        m_pImd3Edit->clear();
-    }
+    showImd(imd);
 }
 
-void IntermodDistDlg::showImd(const ImdResult &result)
+void IntermodDistDlg::showImd(const ChannelImd &imd)
 {
-    showReadout(m_pImd2Edit, imdText(result.imd2));
-    showReadout(m_pImd3Edit, imdText(result.imd3));
+    // Without a spectrum there is neither a figure nor a reason.
+    const ImdResult &r = imd.result;
+    const auto language = ReasonLanguage::Russian;
+    showFigure(m_pImd2Edit, imd.defined ? r.imd2 : NAN, imdReason(imd, r.imd2Verdict, language));
+    showFigure(m_pImd3Edit, imd.defined ? r.imd3 : NAN, imdReason(imd, r.imd3Verdict, language));
+    const QString reasons = imdReasons(imd, language);
+    m_pReasonLabel->setText(reasons);
+    m_pReasonLabel->setVisible(!reasons.isEmpty());
+}
+
+void IntermodDistDlg::showFigure(QLineEdit *edit, double db, const QString &reason)
+{
+    showReadout(edit, reason.isEmpty() ? imdText(db) : QString());
+    QString tip = reason;
+    if (!tip.isEmpty())
+        tip[0] = tip[0].toUpper();
+    edit->setToolTip(tip);
 }

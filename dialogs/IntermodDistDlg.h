@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 class IntermodDistDlg : public QDialog, public MeasurementView {
@@ -18,7 +19,8 @@ public:
     void setConfigPath(const QString &) override {}
     // Measures the current channel while the dialog is shown.
     void followBlock(const MeasurementContext &context) override;
-    void showImd(const ImdResult &result);
+    // The figures, or blank fields with the reason beside them.
+    void showImd(const ChannelImd &imd);
 
     // Two decimals with trailing zeros and point removed; blank when not finite.
     static QString imdText(double db);
@@ -26,4 +28,7 @@ public:
 private:
     QLineEdit *m_pImd2Edit = nullptr;
     QLineEdit *m_pImd3Edit = nullptr;
+    QLabel *m_pReasonLabel = nullptr; // why figures are withheld; hidden while both are shown
+
+    void showFigure(QLineEdit *edit, double db, const QString &reason);
 };

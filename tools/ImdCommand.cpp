@@ -19,6 +19,8 @@ int imdCommand(const QStringList &args)
     BlockSnapshotPtr block;
     if (const int status = analyseRecord(s, block); status != ExitOk)
         return status;
+    if (positionBeyondRecord(s.files.first(), s.position, *block))
+        return ExitRecord;
     QString error;
     const int k = channelIndexOf(*block, channel, error);
     const ChannelImd imd = k >= 0 ? imdOf(*block, k) : ChannelImd();

@@ -11,7 +11,12 @@ struct ChannelImd {
     ImdResult result;
     double hzPerBin = 0.0;    // frequency of one bin
     int binCount = 0;
+    uint32_t fftSize = 0;
+    int width = 0;            // bins of one tone group
     SpectrumLayout layout;
     double frequency(double storedBin) const;
+    // The FFT length that separates an unresolved figure's groups; 0 when none up to the
+    // largest the analyser takes does.
+    uint32_t resolvingFftSize(const ImdVerdict &verdict) const;
 };
 ChannelImd imdOf(const BlockSnapshot &block, int k);

@@ -2,6 +2,8 @@
 
 #include "sources/measure/ReportText.h"
 
+#include <QStringList>
+
 namespace {
 
 QJsonObject toneJson(const ImdTone &t, const ChannelImd &imd)
@@ -11,6 +13,7 @@ QJsonObject toneJson(const ImdTone &t, const ChannelImd &imd)
     o["centroid"] = jsonNumber(t.centroid);
     o["power"] = jsonNumber(t.power);
     o["frequency"] = jsonNumber(imd.frequency(t.centroid));
+    o["aboveNoise"] = jsonNumber(t.aboveNoise);
     return o;
 }
 
@@ -23,7 +26,64 @@ QJsonObject productJson(const ImdProduct &p, const ChannelImd &imd)
     return o;
 }
 
+QString unresolvedReason(const ChannelImd &imd, const ImdVerdict &v, ReasonLanguage language)
+{
+    const bool english = language == ReasonLanguage::English;
+    const uint32_t fft = imd.resolvingFftSize(v);
+    if (!fft)
+        return english ? QStringLiteral("a product lies within a bin of a tone or of another "
+                                        "product; choose tone frequencies whose products lie apart")
+                       : QString::fromUtf8("продукт совпадает с тоном, смените частоты тонов");
+    return english ? QStringLiteral("the tones and their products lie closer than the window's "
+                                    "main lobe of %1 bins at FFT %2; an FFT of %3 points or more "
+                                    "separates them")
+                         .arg(imd.width)
+                         .arg(imd.fftSize)
+                         .arg(fft)
+                   : QString::fromUtf8("тоны и продукты не разделены, нужен БПФ от %1").arg(fft);
+}
+
 } // namespace
+
+QString imdReason(const ChannelImd &imd, const ImdVerdict &v, ReasonLanguage language)
+{
+    const bool english = language == ReasonLanguage::English;
+    switch (v.withheld) {
+    case ImdWithheld::None:
+        return {};
+    case ImdWithheld::NoTone:
+        return english ? QStringLiteral("the spectrum holds no signal; feed two tones")
+                       : QString::fromUtf8("в спектре нет сигнала");
+    case ImdWithheld::NoSecondTone:
+        return english ? QStringLiteral("no second tone stands %1 dB above the noise floor (the "
+                                        "strongest candidate is %2 dB above it); feed two tones")
+                             .arg(ImdToneClearanceDb)
+                             .arg(formatNumber(imd.result.tone2.aboveNoise, 1))
+                       : QString::fromUtf8("нет второго тона на %1 дБ выше шума")
+                             .arg(ImdToneClearanceDb);
+    case ImdWithheld::Unresolved:
+        return unresolvedReason(imd, v, language);
+    }
+    return {};
+}
+
+QString imdReasons(const ChannelImd &imd, ReasonLanguage language)
+{
+    const bool english = language == ReasonLanguage::English;
+    const QString second = imdReason(imd, imd.result.imd2Verdict, language);
+    const QString third = imdReason(imd, imd.result.imd3Verdict, language);
+    const QString both = english ? QStringLiteral("IMD2 and IMD3") : QString::fromUtf8("2-й и 3-й порядок");
+    const QString imd2 = english ? QStringLiteral("IMD2") : QString::fromUtf8("2-й порядок");
+    const QString imd3 = english ? QStringLiteral("IMD3") : QString::fromUtf8("3-й порядок");
+    if (second == third)
+        return second.isEmpty() ? second : both + QStringLiteral(": ") + second;
+    QStringList parts;
+    if (!second.isEmpty())
+        parts << imd2 + QStringLiteral(": ") + second;
+    if (!third.isEmpty())
+        parts << imd3 + QStringLiteral(": ") + third;
+    return parts.join(QStringLiteral("; "));
+}
 
 QString imdText(const ChannelImd &imd, int channel)
 {
@@ -42,8 +102,16 @@ QString imdText(const ChannelImd &imd, int channel)
                            qUtf8Printable(formatNumber(row.position)),
                            qUtf8Printable(formatNumber(imd.frequency(row.position))),
                            qUtf8Printable(QString::number(row.power, 'g', 6)));
-    text += formatText("  %-10s %s dB\n", "IMD2", qUtf8Printable(formatNumber(r.imd2, 2)));
-    text += formatText("  %-10s %s dB\n", "IMD3", qUtf8Printable(formatNumber(r.imd3, 2)));
+    const struct {
+        const char *label;
+        double db;
+        const ImdVerdict &verdict;
+    } figures[] = {{"IMD2", r.imd2, r.imd2Verdict}, {"IMD3", r.imd3, r.imd3Verdict}};
+    for (const auto &f : figures)
+        text += f.verdict.shown()
+                    ? formatText("  %-10s %s dB\n", f.label, qUtf8Printable(formatNumber(f.db, 2)))
+                    : formatText("  %-10s withheld: %s\n", f.label,
+                                 qUtf8Printable(imdReason(imd, f.verdict, ReasonLanguage::English)));
     return text;
 }
 
@@ -60,5 +128,9 @@ QJsonObject imdJson(const ChannelImd &imd, int channel, const QString &file)
     o["lower"] = productJson(r.lower, imd);
     o["imd2"] = jsonNumber(r.imd2);
     o["imd3"] = jsonNumber(r.imd3);
+    const QString reason = imdReasons(imd, ReasonLanguage::English);
+    o["valid"] = reason.isEmpty();
+    if (!reason.isEmpty())
+        o["reason"] = reason;
     return o;
 }
