@@ -8,6 +8,11 @@
 namespace {
 
 constexpr int kMinHarmonicGuard = 6;  // bins kept clear around the fundamental
+// The window's own sidelobes carry the tone for several main lobes on each side, above the
+// quantisation floor of a 16-bit converter; the noise estimate stays clear of them, but never
+// takes more than a quarter of the spectrum.
+constexpr int kLeakageLobes = 8;
+constexpr int kLeakageShareOfSpectrum = 4;
 constexpr int kHarmonicHalfBand = 5;  // a harmonic's power is taken over its bin +-5
 constexpr int kNoiseWalkStart = 6;    // the noise walk starts after this bin
 constexpr int kSignalCore = 3;        // bins on each side of the peak that always count as signal
@@ -95,11 +100,8 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     long lo, hi;
     signalBand(s, m, peak, lo, hi);
     const double signal = bins.sum(lo, hi + 1);
-    long excludedBins = hi - lo + 1;
-    if (lo >= dcGuard) {
+    if (lo >= dcGuard)
         total -= bins.sum(0, dcGuard);
-        excludedBins += dcGuard;
-    }
 
     // Harmonic k sits at k*k0 modulo N; above the Nyquist bin of a real signal it folds back.
     double positions[MaxHarmonics];
@@ -125,13 +127,14 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
         roundedTone = in.isComplex ? 0 : m - 1;
     // A tone frequency outside the spectrum must not make the levels read past it.
     const long b0 = long(std::clamp(roundedTone, 0.0, double(m - 1)));
-    const long guard = std::max<long>(kMinHarmonicGuard, exclusion);
+    const long leakage = std::min<long>(long(kLeakageLobes) * in.mainLobeWidth, m / kLeakageShareOfSpectrum);
+    const long guard = std::max({long(kMinHarmonicGuard), exclusion, leakage});
     const long loF = std::max(b0 - guard, 0L);
     const long hiF = loF + 2 * guard;
 
     // Walk the harmonic bands in position order; the gaps between them are the noise floor.
     double noise = 0.0, harmonics = 0.0;
-    long noiseBins = 0, previousEnd = kNoiseWalkStart;
+    long noiseBins = 0, harmonicBins = 0, previousEnd = kNoiseWalkStart;
     for (long t = 0; t < n; ++t) {
         long c = long(std::floor(positions[t] + 0.5));
         if (c == m)
@@ -157,8 +160,7 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
         bins.add(start, stop, noise, noiseBins);
         if (e >= m)
             e = m - 1;
-        if (h <= e)
-            harmonics += bins.sum(h, e + 1);
+        bins.add(h, e + 1, harmonics, harmonicBins);
         previousEnd = e;
     }
 
@@ -174,7 +176,9 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     }
     const double noisePower = meanNoise * m;
 
-    const double rest = total - signal + meanNoise * excludedBins;
+    // SINAD rests on the same noise as SNR, plus what the harmonic bands hold above that noise:
+    // it can never read better than SNR, and noise alone does not count twice.
+    const double rest = noisePower + std::max(0.0, harmonics - meanNoise * harmonicBins);
     out.measured = true;
     out.thd = harmonics > 0.0 ? 10.0 * std::log10(harmonics / signal) : -200.0;
     out.snr = noisePower > 0.0 ? 10.0 * std::log10(signal / noisePower) : 200.0;
