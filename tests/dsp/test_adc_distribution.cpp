@@ -120,6 +120,31 @@ private slots:
         QVERIFY(std::fabs(dnlAtCode(h, d, -36) - 0.5) < 0.02);
     }
 
+    // INL is the mean over the sine's codes of the relative bin error |DNL|: a defect adds the
+    // |DNL| of its codes, known from the moved transition levels, divided by the 241 codes of a
+    // 120-code sine, to what the ideal quantiser leaves.
+    void inlOfKnownDefects()
+    {
+        struct Defect {
+            const char *name;
+            double (*quantise)(double);
+            double addedDnl; // sum of |DNL| over the codes the defect changes
+        };
+        const Defect defects[] = {
+            // Code -37 missing: its LSB goes half to each neighbour (1 + 0.5 + 0.5).
+            {"missing code", [](double x) { const double c = std::round(x); return c == -37.0 ? (x < -37.0 ? -38.0 : -36.0) : c; }, 2.0},
+            // Code 10 half an LSB wider, code 11 half an LSB narrower (0.5 + 0.5).
+            {"widened code", [](double x) { return x >= 9.5 && x < 11.0 ? 10.0 : std::round(x); }, 1.0},
+        };
+        const double ideal = analyseDistribution(histogramOf(weylSine(Samples, 120.0, 0.0), 8)).inl;
+        for (const Defect &defect : defects) {
+            const double inl = analyseDistribution(histogramOf(weylSine(Samples, 120.0, 0.0, defect.quantise), 8)).inl;
+            const double added = (inl - ideal) * 241.0;
+            QVERIFY2(std::fabs(added - defect.addedDnl) < 0.01,
+                     qPrintable(QStringLiteral("%1: %2").arg(defect.name).arg(added)));
+        }
+    }
+
     // A known offset moves the mean and the ideal curve with it, not the nonlinearity.
     void knownOffset()
     {
