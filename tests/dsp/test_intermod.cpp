@@ -1,6 +1,7 @@
 // Two-tone intermodulation through the real spectrum step: a polynomial nonlinearity gives the
 // IM levels its Taylor terms predict, injected products of known level read back exactly, and
-// the tone search follows its valley rules.
+// the tone search follows its valley rules; products beyond the band are read where sampling
+// aliases them, and figures whose groups overlap or lack a second tone are withheld.
 #include "dsp/Intermod.h"
 #include "dsp/SpectrumEngine.h"
 #include "dsp/Windows.h"
@@ -9,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
 #include <vector>
 
 namespace {
@@ -58,21 +60,28 @@ class IntermodTest : public QObject {
     Q_OBJECT
 private slots:
     // y = x + k2 x^2 + k3 x^3 on two tones of amplitude A: the difference tone has k2 A^2, each
-    // third-order product 3/4 k3 A^3, and each fundamental grows to A' = A + 9/4 k3 A^3.
+    // third-order product 3/4 k3 A^3, and each fundamental grows to A' = A + 9/4 k3 A^3. A
+    // product below 0 Hz is a tone at its mirror frequency, one beyond the folding frequency
+    // (8192 cycles) is sampled as its alias: both count in full.
     void polynomialNonlinearity_data()
     {
         QTest::addColumn<double>("k2");
         QTest::addColumn<double>("k3");
-        QTest::newRow("mild") << 0.01 << 0.003;
-        QTest::newRow("strong") << 0.1 << 0.05;
-        QTest::newRow("third order only") << 0.0 << 0.02;
+        QTest::addColumn<double>("f1");
+        QTest::addColumn<double>("f2");
+        QTest::newRow("mild") << 0.01 << 0.003 << 1000.3 << 1230.7;
+        QTest::newRow("strong") << 0.1 << 0.05 << 1000.3 << 1230.7;
+        QTest::newRow("third order only") << 0.0 << 0.02 << 1000.3 << 1230.7;
+        QTest::newRow("2 f1 - f2 below 0 Hz") << 0.0 << 0.02 << 1000.3 << 2600.9;
+        QTest::newRow("2 f2 - f1 beyond folding") << 0.01 << 0.02 << 7000.3 << 7700.6;
     }
     void polynomialNonlinearity()
     {
         QFETCH(double, k2);
         QFETCH(double, k3);
+        QFETCH(double, f1);
+        QFETCH(double, f2);
         const double a = 0.4; // in units of full scale
-        const double f1 = 1000.3, f2 = 1230.7;
         const auto x = samples([&](double t) {
             const double v = a * cosine(f1, t) + a * cosine(f2, t, 1.0);
             return FullScale * (v + k2 * v * v + k3 * v * v * v);
@@ -163,16 +172,65 @@ private slots:
         QVERIFY(std::fabs(r.imd3 - 10 * std::log10(2e-6 / 2)) < 1e-9);
     }
 
-    // A product beyond the last bin adds nothing: IMD3 is the other product's level alone.
+    // A product beyond the last bin is read at its alias, mirrored about the folding frequency.
     void productBeyondLastBin()
     {
         std::vector<double> s(512, 0.0);
         s[300] = 1.0;
         s[500] = 1.0;
-        s[100] = 1e-5; // 2*300 - 500; 2*500 - 300 = 700 lies beyond bin 511
+        s[100] = 1e-5; // 2*300 - 500
+        s[324] = 1e-5; // 2*500 - 300 = 700, mirrored about 512
         const ImdResult r = measureImd(s.data(), 512, 1);
-        QCOMPARE(r.upper.power, 0.0);
-        QVERIFY(std::fabs(r.imd3 - 10 * std::log10(1e-5 / 2)) < 1e-9);
+        QCOMPARE(r.upper.position, 324.0);
+        QVERIFY(std::fabs(r.imd3 - 10 * std::log10(2e-5 / 2)) < 1e-9);
+    }
+
+    // Tones (cycles, amplitude) in white noise (rms, full scale): which figures are withheld,
+    // and by how much the FFT must grow to separate groups (0: none does).
+    void withheldFigures_data()
+    {
+        QTest::addColumn<QList<QPointF>>("tones");
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<int>("withheld2");
+        QTest::addColumn<int>("withheld3");
+        QTest::addColumn<int>("lengthFactor");
+        const int none = int(ImdWithheld::None), unresolved = int(ImdWithheld::Unresolved),
+                  lonely = int(ImdWithheld::NoSecondTone);
+        // 10.2 bins apart, under the 15 of the window's main lobe; twice the length clears it.
+        QTest::newRow("tones closer than the window")
+            << QList<QPointF>{{1000.3, 0.3}, {1010.5, 0.3}} << 0.0 << unresolved << unresolved << 2;
+        QTest::newRow("one tone in noise") << QList<QPointF>{{1000.3, 0.3}} << 1e-4 << lonely
+                                           << lonely << 1;
+        // Some 30 dB over the noise its 15 bins hold.
+        QTest::newRow("weak second tone clear of noise")
+            << QList<QPointF>{{1000.3, 0.3}, {2300.7, 1.5e-4}} << 1e-4 << none << none << 1;
+        // f2 = 2 f1: the difference product falls on tone 1 at any length.
+        QTest::newRow("difference on a tone")
+            << QList<QPointF>{{1000.3, 0.3}, {2000.6, 0.3}} << 0.0 << unresolved << none << 0;
+    }
+    void withheldFigures()
+    {
+        QFETCH(QList<QPointF>, tones);
+        QFETCH(double, noise);
+        QFETCH(int, withheld2);
+        QFETCH(int, withheld3);
+        QFETCH(int, lengthFactor);
+        std::mt19937 random(7);
+        std::normal_distribution<double> gauss(0.0, noise);
+        const auto x = samples([&](double t) {
+            double v = noise > 0 ? gauss(random) : 0.0;
+            for (const QPointF &tone : tones)
+                v += tone.y() * cosine(tone.x(), t);
+            return FullScale * v;
+        });
+        const Spectrum s = spectrumOf(x);
+        const ImdResult r = measureImd(s.bins.data(), int(s.bins.size()), s.width);
+        QCOMPARE(int(r.imd2Verdict.withheld), withheld2);
+        QCOMPARE(int(r.imd3Verdict.withheld), withheld3);
+        QCOMPARE(std::isnan(r.imd2), withheld2 != int(ImdWithheld::None));
+        QCOMPARE(std::isnan(r.imd3), withheld3 != int(ImdWithheld::None));
+        const ImdVerdict &v = r.imd2Verdict.shown() ? r.imd3Verdict : r.imd2Verdict;
+        QCOMPARE(v.lengthFactor, lengthFactor);
     }
 
     // One tone falling away to both ends: both candidates are value 0 at bin 0.
