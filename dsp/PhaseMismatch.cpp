@@ -42,14 +42,15 @@ Sums sumsOf(const double *s, size_t n)
     return out;
 }
 
-// Rising crossings of `level`, one a period: armed once a sample falls below level - band (or
-// by a first sample at or below the level), taken once one rises above level + band, at the
-// last s[j] <= level < s[j+1] before that sample, interpolated linearly.
+// Rising crossings of `level`, one a period: armed once a sample falls below level - band,
+// taken once one rises above level + band, at the last s[j] <= level < s[j+1] before that
+// sample, interpolated linearly. A crossing at the very start, before any sample showed the
+// signal below the band, is no more certain than one at the very end and is left out too.
 std::vector<double> risingCrossings(const double *s, size_t n, double level, double band)
 {
     std::vector<double> out;
     const double low = level - band, high = level + band;
-    size_t armed = n > 0 && s[0] <= level ? 0 : n; // the sample that fell below; n: not armed
+    size_t armed = n; // the sample that fell below `low`; n: not armed
     for (size_t i = 0; i < n; ++i) {
         if (armed == n) {
             if (s[i] < low)

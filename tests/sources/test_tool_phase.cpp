@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QFile>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -107,6 +108,56 @@ private slots:
         QCOMPARE(p["status"].toString(), QString("fewReference"));
         QCOMPARE(p["failure"].toDouble(), 900.0);
         QCOMPARE(p["degrees"].toDouble(), 900.0);
+    }
+
+    // 14 bits at 10 MS/s, a 1 kHz tone of 8000 codes with 3 LSB of noise, the second channel
+    // 10 degrees late: noise at the level must not slip the pairing, and an FFT of 1024 (a
+    // tenth of a period) must not give the period, in a window or over the whole record.
+    void noisyToneOverShortFft()
+    {
+        const QString file = path("noisy.bin");
+        QCOMPARE(tool({"generate", file, "--channels", "2", "--samples", "200000", "--rate", "1e7", "--bits",
+                       "14", "--tone", "1000:8000", "--noise", "3", "--channel-delay", number(10.0 / 360 / 1000)})
+                     .exitCode,
+                 0);
+        for (const QStringList &span : {QStringList{"--length", "65536"}, QStringList{"--whole"}}) {
+            const ToolRun r = tool(QStringList{"phase", file, "--channels", "0,1", "--fft", "1024", "--json"} + span);
+            QCOMPARE(r.exitCode, 0);
+            const QJsonObject o = json(r), p = o["phases"].toArray().at(0).toObject();
+            QCOMPARE(p["status"].toString(), QString("ok"));
+            QVERIFY2(std::abs(p["degrees"].toDouble() + 10) < 0.05, qPrintable(QString::number(p["degrees"].toDouble())));
+            for (const QJsonValue &c : o["channels"].toArray())
+                QVERIFY(std::abs(c.toObject()["period"].toDouble() * 1000 - 1) < 1e-3);
+        }
+    }
+
+    // A record whose sample rate is 0 keeps its phase in degrees, radians and samples, and
+    // withholds seconds and periods in time with the reason.
+    void sampleRateZero()
+    {
+        const QString made = path("rate1.bin"), file = path("rate0.bin");
+        QCOMPARE(tool({"generate", made, "--channels", "2", "--samples", "20000", "--rate", "1", "--tone",
+                       "0.01:8000", "--channel-delay", "2.5"})
+                     .exitCode,
+                 0);
+        QFile in(made), out(file);
+        QVERIFY(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
+        out.write(in.readAll().replace("SAMPLING_RATE_ 1", "SAMPLING_RATE_ 0"));
+        out.close();
+        const ToolRun r = tool({"phase", file, "--channels", "0,1", "--whole", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = json(r), p = o["phases"].toArray().at(0).toObject();
+        QVERIFY(std::abs(p["degrees"].toDouble() + 9) < 0.01); // 2.5 s of a 100 s period
+        QVERIFY(std::abs(p["radians"].toDouble() + 9 * M_PI / 180) < 1e-3);
+        QVERIFY(std::abs(p["samples"].toDouble() + 2.5) < 1e-3);
+        QVERIFY(p["seconds"].isNull());
+        QVERIFY(!p["valid"].toBool(true));
+        QVERIFY(p["reason"].toString().contains("sample rate is 0"));
+        const QJsonObject ch = o["channels"].toArray().at(0).toObject();
+        QVERIFY(ch["period"].isNull() && ch["frequency"].isNull());
+        QVERIFY(ch["reason"].toString().contains("sample rate is 0"));
+        QVERIFY(std::abs(ch["periodSamples"].toDouble() - 100) < 1e-3);
+        QVERIFY(tool({"phase", file, "--channels", "0,1", "--whole"}).out.contains("withheld: the record's sample rate is 0"));
     }
 
     void complexTone_data()

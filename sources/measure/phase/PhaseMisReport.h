@@ -13,5 +13,8 @@ struct PhaseMisReportOptions {
     int channelCount = PhaseMisJob::ChannelCount; // how many of the job's channels are shown
 };
 
+// The reason in words, English for the tool or Russian for the window; empty for None.
+QString phaseMisReasonText(PhaseMisReason reason, bool isRussian);
+
 QString phaseMisText(const PhaseMisJob &job, const PhaseMisOutcome &o, const PhaseMisReportOptions &r);
 QJsonObject phaseMisJson(const PhaseMisJob &job, const PhaseMisOutcome &o, const PhaseMisReportOptions &r);
