@@ -2,6 +2,7 @@
 // histogram follows the arcsine law, a DC offset reads back in codes and millivolts, criteria
 // gate the exit status with THD judged the other way round, and injected IM products give
 // their level. Every measurement's command in the registry is one orma-tool runs.
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -147,6 +148,26 @@ private slots:
         QVERIFY(r.err.contains("--channel 7"));
         QCOMPARE(tool({"histogram", sine8(), "--all", "--width", "10"}).exitCode, 1);
         QCOMPARE(tool({"histogram", sine8(), "--sum", "3"}).exitCode, 1);
+        // A window from past the record's 1e6 samples holds nothing to count.
+        for (const char *position : {"1000000", "5000000"}) {
+            r = tool({"histogram", sine8(), "--position", position, "--json"});
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY2(r.err.contains("beyond the record"), r.err.constData());
+        }
+    }
+
+    // --sum FROM:TO adds the counts of the codes FROM ... TO that --bins lists, in either order.
+    void histogramSumOfBins()
+    {
+        double expected = 0;
+        const QJsonObject bins = jsonOf(tool({"histogram", sine8(), "--bins", "--json"}));
+        const QJsonArray codes = bins["codes"].toArray(), counts = bins["counts"].toArray();
+        for (int i = 0; i < codes.size(); ++i)
+            if (codes[i].toInt() >= -10 && codes[i].toInt() <= 25)
+                expected += counts[i].toDouble();
+        for (const char *range : {"-10:25", "25:-10"})
+            QCOMPARE(jsonOf(tool({"histogram", sine8(), "--sum", range, "--json"}))["sum"].toDouble(),
+                     expected);
     }
 
     // A 12-bit quantised sine: SNR about 74 dB, THD far below 0. Criteria on either side of the
@@ -204,6 +225,56 @@ private slots:
         QVERIFY(std::fabs(o["difference"].toObject()["frequency"].toDouble() - 20044) < 2);
         const double f1 = o["tone1"].toObject()["frequency"].toDouble();
         QVERIFY(std::fabs(f1 - 100037) < 2 || std::fabs(f1 - 120081) < 2);
+    }
+
+    // Tones of 3000 codes at 1 MHz, and products of 1% of two 10000-code tones: IMD3 is -40 dB
+    // where the products can be read apart from the tones, and withheld (null, with the reason)
+    // where they cannot.
+    void imdWithheldOrRight_data()
+    {
+        QTest::addColumn<QStringList>("tones");
+        QTest::addColumn<QString>("fft");
+        QTest::addColumn<double>("imd3"); // NaN: withheld
+        QTest::addColumn<QString>("reason");
+        const QStringList close{"100000:3000", "110000:3000"};
+        QTest::newRow("tones closer than FFT 1024 resolves")
+            << close << "1024" << double(NAN) << "an FFT of 2048 points or more separates them";
+        QTest::newRow("one tone in noise") << QStringList{"100000:3000"} << "1024" << double(NAN)
+                                           << "no second tone stands 20 dB above the noise floor";
+        // 2 f2 - f1 = 520125 Hz is sampled at 479875 Hz.
+        QTest::newRow("product beyond the folding frequency")
+            << QStringList{"400037:10000", "460081:10000:30", "339993:100:60", "479875:100:10"}
+            << "65536" << -40.0 << "";
+    }
+    void imdWithheldOrRight()
+    {
+        QFETCH(QStringList, tones);
+        QFETCH(QString, fft);
+        QFETCH(double, imd3);
+        QFETCH(QString, reason);
+        const QString file = path("imd-" + QString(QTest::currentDataTag()) + ".bin");
+        QStringList generate{"generate", file, "--samples", "65536", "--bits", "16", "--rate",
+                             "1000000", "--noise", "3"};
+        for (const QString &tone : tones)
+            generate << "--tone" << tone;
+        QCOMPARE(tool(generate).exitCode, 0);
+        const ToolRun r = tool({"imd", file, "--fft", fft, "--json"});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = jsonOf(r);
+        QCOMPARE(o["valid"].toBool(), !std::isnan(imd3));
+        QVERIFY2(o["reason"].toString().contains(reason), r.out.constData());
+        if (std::isnan(imd3))
+            QVERIFY2(o["imd3"].isNull(), r.out.constData());
+        else
+            QVERIFY2(std::fabs(o["imd3"].toDouble() - imd3) < 0.05, r.out.constData());
+    }
+
+    // A position past the record's last sample is refused, not read as the record's end.
+    void imdRefusesPositionPastRecord()
+    {
+        const ToolRun r = tool({"imd", sine8(), "--position", "1000000"});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("beyond the record"), r.err.constData());
     }
 };
 
