@@ -2,6 +2,8 @@
 
 #include "dialogs/RunButton.h"
 #include "plot/OrmaScaleDraw.h"
+#include "sources/measure/phase/PhaseMisReport.h"
+#include "sources/settings/DimensionCodes.h"
 #include "sources/ui/SettingsDlg.h"
 
 #include <QCheckBox>
@@ -39,6 +41,34 @@ template <size_t N> int codeAt(const int (&codes)[N], int index)
 QString numberedName(const char *prefix, int channel, const char *suffix)
 {
     return QString::fromLatin1("%1%2%3").arg(QLatin1String(prefix)).arg(channel).arg(QLatin1String(suffix));
+}
+
+// A display unit as the measurement gives it, and the factor to the unit shown.
+struct UnitScale {
+    PhaseMisUnit unit;
+    double scale;
+};
+
+UnitScale unitScale(int code)
+{
+    switch (code) {
+    case DimDegrees: return {PhaseMisUnit::Degrees, 1};
+    case DimRadians: return {PhaseMisUnit::Radians, 1};
+    case DimSamples: return {PhaseMisUnit::Samples, 1};
+    case DimMicroseconds: return {PhaseMisUnit::Seconds, 1e6};
+    case DimNanoseconds: return {PhaseMisUnit::Seconds, 1e9};
+    default: return {PhaseMisUnit::Seconds, 1e3};
+    }
+}
+
+// The figure, or a blank field whose tip says why; a failure value keeps its reason as tip.
+void showFigure(QLineEdit *edit, const PhaseMisFigure &f, double scale, QStringList &reasons)
+{
+    const QString reason = phaseMisReasonText(f.reason, true);
+    edit->setText(f.shown() ? trimmedNumber(f.value * scale, 3) : QString());
+    edit->setToolTip(reason);
+    if (!reason.isEmpty() && !reasons.contains(reason))
+        reasons << reason;
 }
 
 QLineEdit *readOnlyField(const QString &name)
@@ -124,10 +154,14 @@ PhaseMisDlg::PhaseMisDlg(QWidget *parent)
     buttons->addWidget(m_pStartButton);
     buttons->addWidget(close);
 
+    m_pReasonLabel = named(new QLabel, "m_pReasonLabel");
+    m_pReasonLabel->setWordWrap(true);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(channels);
     layout->addWidget(periods);
     layout->addWidget(phases);
+    layout->addWidget(m_pReasonLabel);
     layout->addWidget(search);
     layout->addLayout(buttons);
     setSettings(PhaseMisSettings());
@@ -257,26 +291,21 @@ void PhaseMisDlg::refreshFields()
     if (!m_outcome)
         return;
     const PhaseMisOutcome &o = *m_outcome;
-    m_timeTransforms.setSampleRate(o.sampleRate);
-    m_timeTransforms.setType(codeAt(PhaseMisSettings::PeriodCodes, m_pPerDimCmbBox->currentIndex()));
-    for (size_t c = 0; c < PhaseMisJob::ChannelCount; ++c) {
-        const double period = o.periodSeconds[c];
-        m_pPeriodEdit[c]->setText(period > 0 ? trimmedNumber(m_timeTransforms.toUnits(period * o.sampleRate), 3)
-                                             : QString());
-    }
-    m_phaseTransforms.setSampleRate(o.sampleRate);
-    m_phaseTransforms.setPeriod(o.periodSeconds[0]);
+    QStringList reasons;
+    const UnitScale period = unitScale(codeAt(PhaseMisSettings::PeriodCodes, m_pPerDimCmbBox->currentIndex()));
+    for (size_t c = 0; c < PhaseMisJob::ChannelCount; ++c)
+        showFigure(m_pPeriodEdit[c], periodFigure(o, c, period.unit), period.scale, reasons);
+    const UnitScale phase = unitScale(codeAt(PhaseMisSettings::PhaseCodes, m_pPhaseMisDimCmbBox->currentIndex()));
     for (size_t c = 0; c < PhaseMisSettings::OtherChannels; ++c)
-        m_pPhaseMisEdit[c]->setText(trimmedNumber(phaseInUnit(c), 3));
+        showFigure(m_pPhaseMisEdit[c], phaseFigure(o, c, phase.unit), phase.scale, reasons);
+    m_pReasonLabel->setText(reasons.join(QStringLiteral("; ")));
 }
 
+// NAN when withheld, which passes every threshold.
 double PhaseMisDlg::phaseInUnit(size_t c) const
 {
-    PhaseMisTransforms t = m_phaseTransforms;
-    t.setType(DimDegrees);
-    const double samples = t.fromUnits(m_outcome->phases[c].degrees);
-    t.setType(codeAt(PhaseMisSettings::PhaseCodes, m_pPhaseMisDimCmbBox->currentIndex()));
-    return t.toUnits(samples);
+    const UnitScale phase = unitScale(codeAt(PhaseMisSettings::PhaseCodes, m_pPhaseMisDimCmbBox->currentIndex()));
+    return phaseFigure(*m_outcome, c, phase.unit).value * phase.scale;
 }
 
 // Below its lower threshold or above its upper one, in the shown unit. An empty "below"

@@ -2,7 +2,6 @@
 // The phase of channels 2, 3 and 4 against channel 1, measured on every block in the thread
 // pool while the dialog is shown; the periods of all four; thresholds that stop acquisition
 // when a phase leaves its window. Works on the oscilloscope window or on the whole block.
-#include "plot/Transforms.h"
 #include "sources/BlockSnapshot.h"
 #include "dialogs/LatestTask.h"
 #include "dialogs/MeasurementView.h"
@@ -15,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class RunButton;
 
@@ -77,10 +77,9 @@ private:
     QLineEdit *m_pHiEdit[PhaseMisSettings::OtherChannels] = {};
     QCheckBox *m_pWinCheck = nullptr;
     RunButton *m_pStartButton = nullptr;
+    QLabel *m_pReasonLabel = nullptr; // why figures are blank or failure values, in Russian
 
     std::optional<PhaseMisOutcome> m_outcome;
-    PhaseMisTransforms m_phaseTransforms;
-    TimeTransforms m_timeTransforms;
     // Last, so that it waits for its task before the fields its result reaches go.
     LatestTask<Request, PhaseMisOutcome> m_task;
 };

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QThreadPool>
@@ -19,12 +20,12 @@ constexpr double Hz = 10137.0; // 98.65 samples a period
 
 // Channels 0..3: channel c lags channel 0 by c x `step` degrees; amplitudes as given.
 BlockSnapshotPtr delayed(double step, std::vector<double> amplitudes = {30000, 30000, 30000, 30000},
-                         uint64_t length = 65536, double recordHz = Hz)
+                         uint64_t length = 65536, double recordHz = Hz, double recordRate = Rate)
 {
     std::vector<blockkit::Channel> channels;
     for (size_t c = 0; c < amplitudes.size(); ++c)
         channels.push_back(blockkit::tone(Hz, amplitudes[c], Rate, double(c) * step / 360 / Hz));
-    return blockkit::block(channels, length, Rate, recordHz);
+    return blockkit::block(channels, length, recordRate, recordHz);
 }
 
 ScopeWindow window(double first, int width)
@@ -139,6 +140,29 @@ private slots:
         measure(dlg, two);
         QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("-10"));
         QCOMPARE(field(dlg, "m_pPhaseMis3Edit"), QString("1000"));
+    }
+
+    // A spectrum that does not resolve the tone gives way to the crossings; a record without a
+    // sample rate keeps degrees and samples and leaves times blank, saying why.
+    void withheldFigures()
+    {
+        PhaseMisDlg dlg;
+        dlg.show();
+        measure(dlg, delayed(12.5, {30000, 30000, 30000, 30000}, 65536, 5864));
+        QCOMPARE(field(dlg, "m_pPeriodCh1Edit"), QString("0.099"));
+        QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("-12.5"));
+
+        measure(dlg, delayed(12.5, {30000, 30000, 30000, 30000}, 65536, 0, 0));
+        QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("-12.5"));
+        auto *unit = kit::child<QComboBox>(dlg, "m_pPhaseMisDimCmbBox");
+        unit->setCurrentText("отсчет");
+        QCOMPARE(field(dlg, "m_pPhaseMis3Edit"), QString("-6.851"));
+        unit->setCurrentText("мкс");
+        auto *phase = kit::child<QLineEdit>(dlg, "m_pPhaseMis2Edit");
+        QCOMPARE(phase->text(), QString());
+        QVERIFY(phase->toolTip().contains("частота дискретизации"));
+        QCOMPARE(field(dlg, "m_pPeriodCh1Edit"), QString());
+        QVERIFY(kit::child<QLabel>(dlg, "m_pReasonLabel")->text().contains("частота дискретизации"));
     }
 
     // Exceeding an upper threshold stops acquisition once, however many blocks follow; an
