@@ -82,7 +82,8 @@ int histogramCommand(const QStringList &args)
                              double(fileOfIndex(*block, k).voltageRangeMv),
                              block->channels.numbers().value(k),
                              dnlAtCode(h, d, o.marker),
-                             sumBetweenCodes(h, scaleHistogram(h, HistogramScale::Counts), o.sumFrom, o.sumTo)};
+                             sumBetweenCodes(h, scaleHistogram(h, HistogramScale::Counts), o.sumFrom, o.sumTo),
+                             d.defined ? QString() : reasonText(HistogramReason::NoSine, h.bitRange, false)};
     const HistogramReportOptions report{o.analysis.files.first(), o.whole, o.marker, o.bins};
     if (o.analysis.json)
         printJson(histogramJson(f, report));

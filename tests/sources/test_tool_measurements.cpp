@@ -130,6 +130,8 @@ private slots:
         QVERIFY(o["inl"].isNull());
         QVERIFY(o["dnl"].isNull());
         QVERIFY(o["firstCode"].isNull());
+        QCOMPARE(o["valid"], QJsonValue(false));
+        QVERIFY(o["reason"].toString().contains("below one code"));
         QCOMPARE(o["offsetCodes"].toDouble(), 5.0);
     }
 

@@ -26,6 +26,8 @@ QString histogramText(const HistogramFigures &f, const HistogramReportOptions &o
     text += formatText("  %-22s %s ... %s\n", "sine codes", qUtf8Printable(code(d.firstBin)),
                        qUtf8Printable(code(d.lastBin)));
     text += formatText("  %-22s %s\n", "sum", qUtf8Printable(formatNumber(f.sum)));
+    if (!f.reason.isEmpty())
+        text += formatText("  %-22s %s\n", "not shown", qUtf8Printable(f.reason));
     if (!o.bins)
         return text;
     text += QStringLiteral("  code count ideal\n");
@@ -58,6 +60,10 @@ QJsonObject histogramJson(const HistogramFigures &f, const HistogramReportOption
     j["firstCode"] = d.firstBin < 0 ? QJsonValue() : QJsonValue(h.codeOfBin(d.firstBin));
     j["lastCode"] = d.lastBin < 0 ? QJsonValue() : QJsonValue(h.codeOfBin(d.lastBin));
     j["sum"] = jsonNumber(f.sum);
+    if (!f.reason.isEmpty()) {
+        j["valid"] = false;
+        j["reason"] = f.reason;
+    }
     if (o.bins) {
         QJsonArray codes, counts, ideal;
         for (int i = 0; i < h.binCount(); ++i) {

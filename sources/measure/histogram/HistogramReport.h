@@ -12,6 +12,7 @@ struct HistogramFigures {
     int channel;
     double dnl;
     double sum;
+    QString reason; // why the INL and DNL are withheld (null), in English; empty when shown
 };
 
 // What shapes the report besides the figures.
