@@ -31,7 +31,9 @@ IntermodDistDlg::IntermodDistDlg(QWidget *parent) : QDialog(parent)
     grid->addWidget(new QLabel(QString::fromUtf8("дБ")), 1, 2);
     m_pReasonLabel = named(new QLabel, "m_pReasonLabel");
     m_pReasonLabel->hide();
-    grid->addWidget(m_pReasonLabel, 2, 0, 1, 3);
+    // A long reason widens the dialog to the right of the figures, not between their columns.
+    grid->addWidget(m_pReasonLabel, 2, 0, 1, 4);
+    grid->setColumnStretch(3, 1);
     // Fixed, 197 x 68 at the least, but never so small that the labels are cut off.
     setMinimumSize(197, 68);
     grid->setSizeConstraint(QLayout::SetFixedSize);
