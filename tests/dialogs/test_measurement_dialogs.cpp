@@ -19,6 +19,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+#include <qwt_scale_div.h>
 #include <qwt_scale_map.h>
 
 namespace {
@@ -139,6 +140,95 @@ private slots:
         // Hex display of the marker code.
         kit::child<QComboBox>(dlg, "m_pDataTypeCmbBox")->setCurrentIndex(1);
         QCOMPARE(text(dlg, "m_pRedXEdit"), QStringLiteral("0x28"));
+    }
+
+    // A click takes the code under it, not the trace point nearest on screen (the steep edge
+    // of the histogram, far from a click high above code 0); the marker's Y follows the next
+    // block's count at that code.
+    void markerTakesClickedCode()
+    {
+        AdcDistribDlg dlg;
+        dlg.resize(900, 600);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        feed(dlg, sineBlock(12, 400000, 2000));
+        auto *plot = kit::child<OrmaPlot>(dlg, "m_pAdcPlot");
+        plot->replot();
+        const QwtScaleMap xMap = plot->canvasMap(QwtPlot::xBottom);
+        const QPoint at(int(xMap.transform(0)), 5);
+        QTest::mouseClick(plot->canvas(), Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY(plot->isRedMarkerShown());
+        const int code = int(std::lround(xMap.invTransform(at.x())));
+        QCOMPARE(text(dlg, "m_pRedXEdit"), QString::number(code));
+        for (uint64_t n : {400000, 100000}) {
+            feed(dlg, sineBlock(12, n, 2000));
+            QCOMPARE(text(dlg, "m_pRedYEdit"),
+                     QString::number(dlg.result()->histogram.counts[size_t(code + 2048)], 'f', 3));
+        }
+    }
+
+    // A channel's millivolts come from its own file: 20 codes of 8 bits over the second file's
+    // 4000 mV are 20 * 4000 / 128 = 625 mV, and the axis ends at 4000 mV.
+    void millivoltsOfChannelsFile()
+    {
+        kit::BlockRecipe recipe;
+        recipe.channels = 2;
+        recipe.length = 100000;
+        recipe.sample = [](int, uint64_t i) { return kit::weylSine(i, 60, 20); };
+        const auto block = kit::makeBlock(recipe);
+        FileParams second = block->fileParams.front();
+        block->fileParams.front().channelNumbers = {0};
+        block->fileParams.front().channelCount = second.channelCount = 1;
+        second.channelNumbers = {1};
+        second.voltageRangeMv = 4000;
+        block->fileParams.push_back(second);
+        block->channels = ChannelMap(block->fileParams);
+        AdcDistribDlg dlg;
+        AdcDistribSettings s;
+        s.isMillivolts = true;
+        dlg.setSettings(s);
+        dlg.show();
+        ScopeWindow scope;
+        scope.width = INT_MAX;
+        dlg.followBlock({block, scope, 1});
+        QTRY_VERIFY(!dlg.isComputing() && dlg.result());
+        QVERIFY(std::fabs(text(dlg, "m_pOffsetZeroEdit").toDouble() - 625.0) < 0.1);
+        QCOMPARE(kit::child<OrmaPlot>(dlg, "m_pAdcPlot")->axisScaleDiv(QwtPlot::xBottom).upperBound(), 4000.0);
+    }
+
+    // The reason label: the window standing in for a whole record not arrived yet (its figures
+    // shown), a current channel missing from the block (figures withheld with the reason as
+    // their tool tip), nothing once the whole record is there.
+    void reasonLabel()
+    {
+        struct Case {
+            bool wholeBlock;
+            int channel;
+            const char *reason;
+            bool shown;
+        };
+        const Case cases[] = {{false, 0, "вся выборка еще не получена", true},
+                              {true, 7, "текущего канала нет в принятом блоке", false},
+                              {true, 0, "", true}};
+        AdcDistribDlg dlg;
+        AdcDistribSettings s;
+        s.isAllData = true;
+        dlg.setSettings(s);
+        dlg.show();
+        auto *label = kit::child<QLabel>(dlg, "m_pReasonLabel");
+        auto *offset = kit::child<QLineEdit>(dlg, "m_pOffsetZeroEdit");
+        for (const Case &c : cases) {
+            ScopeWindow scope;
+            scope.width = 1000;
+            dlg.followBlock({sineBlock(8, 10000, 100, 0, c.wholeBlock), scope, c.channel});
+            QTRY_VERIFY(!dlg.isComputing() && dlg.result());
+            QVERIFY2(label->text().toLower() == QString::fromUtf8(c.reason)
+                         || label->text().contains(QString::fromUtf8(c.reason)),
+                     qPrintable(label->text()));
+            QCOMPARE(!offset->text().isEmpty(), c.shown);
+            if (!c.shown)
+                QCOMPARE(offset->toolTip(), label->text());
+        }
     }
 
     // Counted over the samples actually in the window, and relative to them.
@@ -264,6 +354,22 @@ private slots:
         QTableWidgetItem *kept = table->item(2, 2);
         dlg.followBlock(tableBlock({v, v}, 2));
         QCOMPARE(table->item(2, 2), kept);
+    }
+
+    // Rows are named by device channel numbers in the table and its export: with channels 3
+    // and 5, the failing ENB of channel 5 is found under 5.
+    void deviceRowsByChannelNumber()
+    {
+        DevParamsDlg dlg;
+        auto *table = kit::child<QTableWidget>(dlg, "m_pParamsTable");
+        auto b = std::make_shared<BlockSnapshot>();
+        b->fileParams.front().channelCount = 2;
+        b->records = {record(3, {70, 60, -70, 59, 9.5}), record(5, {70, 60, -70, 59, -1})};
+        dlg.followBlock({b});
+        QCOMPARE(table->item(1, 0)->text(), QStringLiteral("3"));
+        QCOMPARE(table->item(2, 0)->text(), QStringLiteral("5"));
+        QCOMPARE(cellColour(table, 2, 5), Magenta);
+        QCOMPARE(dlg.exportTable().rows.at(2).at(0).display(), QStringLiteral("5"));
     }
 
     // With every criterion 0: THD -60 passes and +1 fails; ENB -0.5 fails; the first failure
@@ -402,8 +508,8 @@ private slots:
         QCOMPARE(IntermodDistDlg::imdText(-INFINITY), QString());
     }
 
-    // Tones at bins 100 and 110, products 40 dB below them; a block without tone power leaves
-    // blank fields.
+    // Tones at bins 100 and 110, products 40 dB below them; a block without tone power, or
+    // with tones closer than the window's 5 bins, leaves blank fields and says why.
     void imdFromBlock()
     {
         IntermodDistDlg dlg;
@@ -424,9 +530,21 @@ private slots:
         dlg.followBlock({block});
         QCOMPARE(text(dlg, "m_pImd3Edit"), QStringLiteral("-40"));
         QCOMPARE(text(dlg, "m_pImd2Edit"), QStringLiteral("-60"));
+        auto *reason = kit::child<QLabel>(dlg, "m_pReasonLabel");
+        QVERIFY(reason->isHidden());
         kit::setSpectra(b, {std::vector<double>(512, 0.0)});
         dlg.followBlock({block});
         QCOMPARE(text(dlg, "m_pImd3Edit"), QString());
+        QVERIFY(!reason->isHidden());
+        s[110] = 0.0;
+        s[104] = 1.0;
+        kit::setSpectra(b, {s});
+        b.mainLobeWidth = 5;
+        dlg.followBlock({block});
+        QCOMPARE(text(dlg, "m_pImd3Edit"), QString());
+        const QString twice = QString::fromUtf8("нужен БПФ от 2048");
+        QVERIFY2(reason->text().contains(twice), qUtf8Printable(reason->text()));
+        QVERIFY(kit::child<QLineEdit>(dlg, "m_pImd3Edit")->toolTip().contains(twice));
     }
 };
 
