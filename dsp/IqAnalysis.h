@@ -9,8 +9,10 @@ void iqEnvelope(const double *re, const double *im, size_t n, double scale, doub
 
 // Hz, from the phase step of successive samples, centred on each sample:
 // f[i] = fs / 4pi * (arg(z[i+1] conj z[i]) + arg(z[i] conj z[i-1])), exact for a tone and for
-// a linear chirp, negative below zero frequency; 0 where z = 0. The ends repeat their
-// neighbours; two samples give their one step.
+// a linear chirp, negative below zero frequency. A sample at the origin has no phase: it reads
+// 0, and the steps across it share the turn between its neighbours, which therefore read the
+// tone's frequency rather than half of it. The ends repeat their neighbours; two samples give
+// their one step.
 void iqFrequency(const double *re, const double *im, size_t n, double sampleRate, double *out);
 
 // atan2(Q, I) in degrees, (-180, 180].

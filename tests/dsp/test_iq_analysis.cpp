@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -35,6 +36,18 @@ Iq tone(size_t n, double hz, double amplitude = 1000)
 {
     return complexSignal(n, [=](double) { return amplitude; },
                          [=](double i) { return 2 * M_PI * hz / Rate * i; });
+}
+
+// A converter's codes of a tone: A cos and A sin rounded to whole codes, so that a part is
+// exactly 0 wherever the tone crosses an axis.
+Iq convertedTone(size_t n, double hz, double amplitude)
+{
+    Iq z = tone(n, hz, amplitude);
+    for (size_t i = 0; i < n; ++i) {
+        z.re[i] = std::round(z.re[i]);
+        z.im[i] = std::round(z.im[i]);
+    }
+    return z;
 }
 
 std::vector<double> frequencyOf(const Iq &z)
@@ -139,6 +152,41 @@ private slots:
         QCOMPARE(frequencyOf(one)[0], 0.0);
         QCOMPARE(seriesStats(nullptr, 0).rms, 0.0);
         QCOMPARE(unwrappedSpan(nullptr, 0), 0.0);
+    }
+
+    void convertedToneFrequency_data()
+    {
+        QTest::addColumn<double>("hz");
+        QTest::addColumn<std::vector<int>>("dropouts");
+        QTest::newRow("fs/4: every sample on an axis") << 0.25 * Rate << std::vector<int>{};
+        QTest::newRow("fs/8: every other sample on an axis") << 0.125 * Rate << std::vector<int>{};
+        QTest::newRow("-0.2 fs") << -0.2 * Rate << std::vector<int>{};
+        QTest::newRow("200 kHz, one sample at the origin") << 200e3 << std::vector<int>{40};
+        QTest::newRow("-100 kHz, two samples at the origin") << -100e3 << std::vector<int>{40, 41};
+        QTest::newRow("fs/4, the first sample at the origin") << 0.25 * Rate << std::vector<int>{0};
+    }
+
+    // Whole codes of amplitude 1000: a part that is 0 is no origin, and a sample at the origin
+    // (both parts 0: a dropped sample) leaves its neighbours at the tone's frequency, bridged
+    // across it, while it reads 0 itself. Rounding moves the phase by at most 0.5 / A rad.
+    void convertedToneFrequency()
+    {
+        QFETCH(double, hz);
+        QFETCH(std::vector<int>, dropouts);
+        const double amplitude = 1000;
+        Iq z = convertedTone(100, hz, amplitude);
+        for (int i : dropouts)
+            z.re[size_t(i)] = z.im[size_t(i)] = 0;
+        const std::vector<double> f = frequencyOf(z);
+        const double tolerance = Rate / (2 * M_PI) / amplitude;
+        for (size_t i = 0; i < f.size(); ++i) {
+            // The ends repeat their neighbours, dropped or not.
+            const bool inner = i > 0 && i + 1 < f.size();
+            const bool dropped = std::find(dropouts.begin(), dropouts.end(), int(i)) != dropouts.end();
+            const double expected = dropped && inner ? 0.0 : hz;
+            QVERIFY2(std::abs(f[i] - expected) <= tolerance,
+                     qPrintable(QString("%1 Hz at %2, not %3").arg(f[i]).arg(i).arg(expected)));
+        }
     }
 
     // Marker at I = 0, Q = 100: amplitude 100, phase 90 degrees or pi / 2.
