@@ -14,7 +14,7 @@
 // A block as the cycle hands it to a view.
 struct MeasurementContext {
     BlockSnapshotPtr block; // the delivered block, which nobody writes any more
-    ScopeWindow scope;      // the oscilloscope's window (its width is the visible width) and channel
+    ScopeWindow scope{};    // the oscilloscope's window (its width is the visible width) and channel
     int channel = 0;        // the source's current channel: the one the read-outs describe
 };
 
