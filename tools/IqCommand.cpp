@@ -10,13 +10,8 @@ int iqCommand(const QStringList &args)
 {
     CommandLine cl(args, iqWindowOptions(), {"--series", "--json"});
     IqWindow w;
-    readIqWindow(cl, QStringLiteral("iq"), w);
-    if (!cl.ok()) {
-        reportError(cl.error());
-        return ExitUsage;
-    }
     IqSlice z;
-    if (const int status = readIqSlice(w, z); status != ExitOk)
+    if (const int status = readIqCommand(cl, QStringLiteral("iq"), w, z); status != ExitOk)
         return status;
     const IqFigures f = iqFiguresOf(z);
     const IqReportOptions report{w.files, w.pair, cl.has("--series")};

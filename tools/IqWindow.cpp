@@ -7,6 +7,8 @@
 
 QSet<QString> iqWindowOptions() { return {"--pair", "--position", "--length"}; }
 
+namespace {
+
 void readIqWindow(CommandLine &cl, const QString &command, IqWindow &w)
 {
     w.files = cl.positional();
@@ -41,4 +43,16 @@ int readIqSlice(const IqWindow &w, IqSlice &slice)
         return ExitRecord;
     }
     return ExitOk;
+}
+
+} // namespace
+
+int readIqCommand(CommandLine &cl, const QString &command, IqWindow &w, IqSlice &slice)
+{
+    readIqWindow(cl, command, w);
+    if (!cl.ok()) {
+        reportError(cl.error());
+        return ExitUsage;
+    }
+    return readIqSlice(w, slice);
 }

@@ -14,7 +14,6 @@ struct IqWindow {
 
 // --pair, --position, --length; to be joined with a command's own.
 QSet<QString> iqWindowOptions();
-// Reads the files and the window; errors land in `cl`.
-void readIqWindow(CommandLine &cl, const QString &command, IqWindow &w);
-// The pair over the window, ExitOk; else reports what failed and returns its exit status.
-int readIqSlice(const IqWindow &w, IqSlice &slice);
+// The files and the window from the command line, then the pair over the window: ExitOk, else
+// what failed is reported and its exit status returned.
+int readIqCommand(CommandLine &cl, const QString &command, IqWindow &w, IqSlice &slice);

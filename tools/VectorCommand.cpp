@@ -10,13 +10,8 @@ int vectorCommand(const QStringList &args)
 {
     CommandLine cl(args, iqWindowOptions(), {"--json"});
     IqWindow w;
-    readIqWindow(cl, QStringLiteral("vector"), w);
-    if (!cl.ok()) {
-        reportError(cl.error());
-        return ExitUsage;
-    }
     IqSlice z;
-    if (const int status = readIqSlice(w, z); status != ExitOk)
+    if (const int status = readIqCommand(cl, QStringLiteral("vector"), w, z); status != ExitOk)
         return status;
     const VectorFigures f = vectorFiguresOf(z);
     const VectorReportOptions report{w.files, w.pair};
