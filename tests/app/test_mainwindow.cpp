@@ -28,6 +28,20 @@
 
 class TestWindow : public QObject {
     Q_OBJECT
+
+    // One block shown and acquisition stopped, then the oscilloscope active and zoomed in once;
+    // `start` is the time axis before the zoom. False when no block arrived.
+    static bool zoomedAfterOneBlock(Orma &w, QwtInterval &start)
+    {
+        w.slotStart();
+        if (!waitForBlocks(w, 1))
+            return false;
+        w.slotStart();
+        start = w.oscPanel()->plot()->axisInterval(QwtPlot::xBottom);
+        w.oscPanel()->setActive(true);
+        w.oscPanel()->zoomX(1);
+        return true;
+    }
     QTemporaryDir m_dir;
 
 private slots:
@@ -367,14 +381,10 @@ private slots:
     {
         Orma w;
         w.show();
-        w.slotStart();
-        QVERIFY(waitForBlocks(w, 1));
-        w.slotStart();
+        QwtInterval start;
+        QVERIFY(zoomedAfterOneBlock(w, start));
         QVERIFY(w.isStopped());
         OrmaPlot *plot = w.oscPanel()->plot();
-        const QwtInterval start = plot->axisInterval(QwtPlot::xBottom);
-        w.oscPanel()->setActive(true);
-        w.oscPanel()->zoomX(1);
         w.oscPanel()->zoomX(1);
         QVERIFY(plot->axisInterval(QwtPlot::xBottom).width() < start.width());
         action(w, "m_pUndoAllAction")->trigger();
@@ -388,14 +398,10 @@ private slots:
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.slotStart();
-        QVERIFY(waitForBlocks(w, 1));
-        w.slotStart();
+        QwtInterval start;
+        QVERIFY(zoomedAfterOneBlock(w, start));
         QVERIFY(w.isStopped());
         OrmaPlot *plot = w.oscPanel()->plot();
-        const QwtInterval start = plot->axisInterval(QwtPlot::xBottom);
-        w.oscPanel()->setActive(true);
-        w.oscPanel()->zoomX(1);
         QSignalSpy undo(action(w, "m_pUndoAction"), &QAction::triggered);
         QTest::keySequence(&w, QKeySequence::Undo);
         QCOMPARE(undo.count(), 1);
