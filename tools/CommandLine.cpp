@@ -20,8 +20,7 @@ CommandLine::CommandLine(const QStringList &args, const QSet<QString> &valued,
             }
             m_values[arg] << args.at(++i);
         } else {
-            fail(QStringLiteral("unknown option ") + arg);
-            return;
+            throw UnknownOption{arg};
         }
     }
 }

@@ -5,6 +5,12 @@
 #include <QSet>
 #include <QStringList>
 
+// Thrown by CommandLine for an option its command does not take; main() answers it with the
+// command's usage, the one place that knows the command.
+struct UnknownOption {
+    QString option;
+};
+
 class CommandLine {
 public:
     CommandLine(const QStringList &args, const QSet<QString> &valued, const QSet<QString> &flags);

@@ -96,9 +96,9 @@ const ToolCommand kCommands[] = {
 };
 
 const char ExitStatuses[] =
-    "exit status: 0 done, 1 bad command line, 2 the record cannot be read or written,\n"
-    "3 (devparams) a figure misses its criterion; search: 0 a block matched, 1 none did,\n"
-    "2 any error.\n";
+    "exit status: 0 done, 1 an option's value is wrong, 2 an unknown command or option, or the\n"
+    "record cannot be read or written, 3 (devparams) a figure misses its criterion;\n"
+    "search: 0 a block matched, 1 none did, 2 any error.\n";
 
 // Continuation lines of a usage start under the first one's options.
 const char UsageIndent[] = "                    ";
@@ -136,7 +136,7 @@ QByteArray toolUsage()
     QByteArray text = "usage:\n";
     for (const ToolCommand &command : kCommands)
         text += usageLines(command);
-    text += '\n';
+    text += "  orma-tool COMMAND --help\n  orma-tool --help | --version\n\n";
     for (const ToolCommand &command : kCommands)
         text += command.help;
     return text + ExitStatuses;

@@ -1,11 +1,13 @@
 #pragma once
 #include <QStringList>
 
-// Exit codes: 0 done; 1 the command line is wrong; 2 the record cannot be analysed or written;
-// 3 a device figure misses its criterion.
+// Exit codes: 0 done; 1 an option's value is wrong; 2 the record cannot be analysed or written,
+// or the command or an option is unknown (2, as getopt's tools answer a command line they cannot
+// read); 3 a device figure misses its criterion.
 constexpr int ExitOk = 0;
 constexpr int ExitUsage = 1;
 constexpr int ExitRecord = 2;
+constexpr int ExitUnknown = 2;
 constexpr int ExitCriterion = 3;
 
 int analyzeCommand(const QStringList &args);

@@ -7,6 +7,18 @@
 
 #include <cstdio>
 
+namespace {
+
+// A command line the tool cannot read: what is wrong, then the usage, on stderr.
+int refuse(const QString &problem, const QByteArray &usage)
+{
+    reportError(problem);
+    std::fputs(usage.constData(), stderr);
+    return ExitUnknown;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -17,14 +29,23 @@ int main(int argc, char **argv)
             std::fputs(commandUsage(*command).constData(), stdout);
             return ExitOk;
         }
-        return command->run(args);
+        try {
+            return command->run(args);
+        } catch (const UnknownOption &unknown) {
+            return refuse(QStringLiteral("unknown option ") + unknown.option, commandUsage(*command));
+        }
     }
     if (name == QLatin1String("--help") || name == QLatin1String("help")) {
         std::fputs(toolUsage().constData(), stdout);
         return ExitOk;
     }
-    reportError(name.isEmpty() ? QStringLiteral("no command given")
-                               : QStringLiteral("unknown command ") + name);
-    std::fputs(toolUsage().constData(), stderr);
-    return ExitUsage;
+    if (name == QLatin1String("--version")) {
+        std::fputs("orma-tool " ORMA_VERSION "\n", stdout);
+        return ExitOk;
+    }
+    if (name.isEmpty())
+        return refuse(QStringLiteral("no command given"), toolUsage());
+    return refuse((name.startsWith(QLatin1String("-")) ? QStringLiteral("unknown option ")
+                                                        : QStringLiteral("unknown command ")) + name,
+                  toolUsage());
 }

@@ -53,9 +53,72 @@ private slots:
             QVERIFY2(usage.out.contains(line), e.toolCommand);
         }
         const ToolRun unknown = tool({"nosuch"});
-        QCOMPARE(unknown.exitCode, 1);
+        QCOMPARE(unknown.exitCode, 2);
         QVERIFY(unknown.err.contains("unknown command nosuch"));
         QVERIFY(unknown.err.contains(usage.out));
+    }
+
+    // Help and version go to stdout with status 0; a command line the tool cannot read goes to
+    // stderr with the usage and status 2, before anything is written; a wrong value is status 1.
+    void commandLineAnswers_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out"); // what stdout starts with
+        QTest::addColumn<QByteArray>("err"); // what stderr contains
+        const QByteArray analyzeUsage = "usage:\n  orma-tool analyze ";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("usage:\n") << QByteArray();
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << QByteArray("orma-tool " ORMA_VERSION "\n") << QByteArray();
+        QTest::newRow("command help") << QStringList{"analyze", "--help"} << 0 << analyzeUsage << QByteArray();
+        QTest::newRow("no command") << QStringList{} << 2 << QByteArray() << QByteArray("no command given");
+        QTest::newRow("unknown command") << QStringList{"nosuch"} << 2 << QByteArray()
+                                         << QByteArray("unknown command nosuch");
+        QTest::newRow("unknown option alone") << QStringList{"--bogus"} << 2 << QByteArray()
+                                              << QByteArray("unknown option --bogus");
+        QTest::newRow("unknown option of a command") << QStringList{"analyze", "x.bin", "--bogus"} << 2
+                                                     << QByteArray() << analyzeUsage;
+        QTest::newRow("missing value") << QStringList{"analyze", "x.bin", "--fft"} << 1 << QByteArray()
+                                       << QByteArray("--fft needs a value");
+        QTest::newRow("wrong value") << QStringList{"analyze", "x.bin", "--fft", "many"} << 1
+                                     << QByteArray() << QByteArray("--fft must be");
+    }
+
+    void commandLineAnswers()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        const ToolRun r = tool(args);
+        QCOMPARE(r.exitCode, status);
+        QVERIFY2(r.out.startsWith(out), r.out.constData());
+        QVERIFY2(r.err.contains(err), r.err.constData());
+        if (status != 0)
+            QVERIFY(r.out.isEmpty());
+        if (status == 2)
+            QVERIFY2(r.err.contains("usage:\n"), r.err.constData());
+    }
+
+    // Every command refuses an option it does not take with its own usage, before it writes a
+    // record or starts to serve.
+    void everyCommandRefusesAnUnknownOption()
+    {
+        const QByteArray usage = tool({"--help"}).out;
+        const QString out = path("refused.bin");
+        int commands = 0;
+        for (const QByteArray &line : usage.split('\n')) {
+            if (!line.startsWith("  orma-tool ") || line.contains("--help"))
+                continue;
+            const QByteArray name = line.mid(12, line.indexOf(' ', 12) - 12);
+            const ToolRun r = tool({name, out, "--bogus"}, 10000);
+            QVERIFY2(r.exitCode == 2, name.constData());
+            QVERIFY2(r.err.contains("unknown option --bogus\n"), r.err.constData());
+            QVERIFY2(r.err.contains("usage:\n  orma-tool " + name + ' '), r.err.constData());
+            QVERIFY2(!QFile::exists(out), name.constData());
+            ++commands;
+        }
+        QVERIFY(commands >= 10);
     }
 
     void initTestCase()
