@@ -66,7 +66,7 @@ void AddChangePluginDlg::accept()
     else if (m_pPathEdit->text().isEmpty())
         problem = QStringLiteral("Поле пути пустое.");
     if (!problem.isEmpty()) {
-        QMessageBox::information(this, QStringLiteral(" "), prefix + QLatin1Char(' ') + problem);
+        QMessageBox::information(this, QStringLiteral("ORMA"), prefix + QLatin1Char(' ') + problem);
         return;
     }
     QDialog::accept();

@@ -36,8 +36,8 @@ PluginControl::PluginControl(QWidget *window, std::function<PluginSubject()> sub
 void PluginControl::addToMenu(QMenu *menu)
 {
     m_pMenu = menu;
-    menu->addActions(m_lActions);
     menu->addAction(m_pManageAction);
+    menu->addActions(m_lActions);
 }
 
 QAction *PluginControl::addEntry(const PluginRecord &plugin)
@@ -45,8 +45,12 @@ QAction *PluginControl::addEntry(const PluginRecord &plugin)
     auto *action = new QAction(plugin.name, m_pWindow);
     action->setObjectName(QStringLiteral("m_pPlugin%1").arg(plugin.id));
     action->setCheckable(true);
-    if (m_pMenu)
-        m_pMenu->insertAction(m_pManageAction, action);
+    if (m_pMenu) {
+        // After the last entry, so that the menu keeps the list's order.
+        const QList<QAction *> items = m_pMenu->actions();
+        const int after = items.indexOf(m_lActions.isEmpty() ? m_pManageAction : m_lActions.last());
+        m_pMenu->insertAction(items.value(after + 1, nullptr), action);
+    }
     connect(action, &QAction::triggered, this, [this, action] { start(action); });
     m_lActions << action;
     return action;

@@ -1,6 +1,6 @@
 #pragma once
 // The plug-ins as the window runs them: the list registered in the native store, an entry for
-// each in the menu before "Добавить/Удалить...", and the launcher. A checked entry runs its
+// each in the menu after "Добавить/Удалить...", and the launcher. A checked entry runs its
 // plug-in on the loaded record and has the window read the plug-in's copies; its end returns
 // the window to the record's own files. A plug-in ended by a record load runs again on the new
 // record once its samples are on screen.
@@ -32,7 +32,7 @@ public:
     PluginControl(QWidget *window, std::function<PluginSubject()> subject,
                   std::function<void(const QStringList &)> showFiles);
 
-    // Appends the plug-ins' entries, then "Добавить/Удалить...", to `menu`.
+    // Appends "Добавить/Удалить...", then the plug-ins' entries, to `menu`.
     void addToMenu(QMenu *menu);
     // Ends the running plug-in, whose copies belong to the record about to be replaced; returns
     // its id, -1 when none ran.

@@ -3,5 +3,6 @@
 // the program's interface is Russian, and so must be what Qt draws for it.
 class QCoreApplication;
 
-// Installs Qt's Russian translation when the system has it; returns whether it did.
+// Installs Qt's Russian translation when the system has it, and the Russian "ОК" that it leaves
+// out; returns whether Qt's translation was there.
 bool installQtRussian(QCoreApplication &application);

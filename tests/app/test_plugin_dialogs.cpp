@@ -3,11 +3,14 @@
 #include "app/AddChangePluginDlg.h"
 #include "app/PluginControl.h"
 #include "app/PluginsDlg.h"
+#include "app/Translations.h"
 #include "tests/app/WindowTestKit.h"
 #include "tests/dialogs/DialogTestKit.h"
 
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -116,7 +119,40 @@ private slots:
         change.accept();
         QTRY_COMPARE(hand.seen().size(), 3);
         QCOMPARE(hand.seen().last().text, QString("Невозможно изменить информацию о плагине. Поле имени пустое."));
-        QCOMPARE(hand.seen().last().title, QString(" "));
+        QCOMPARE(hand.seen().last().title, QString("ORMA"));
+    }
+
+    // The refusal as the user sees it: a titled box whose one button reads in Russian, as every
+    // stock button does.
+    void boxesAreTitledAndTheirButtonsRussian()
+    {
+        const bool qtRussian = installQtRussian(*QCoreApplication::instance());
+        AddChangePluginDlg add(AddChangePluginDlg::AddMode);
+        add.setValues("name", "");
+        add.show();
+        QString title;
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+                    title = box->windowTitle();
+                    for (QAbstractButton *button : box->buttons())
+                        buttons << button->text();
+                    box->done(QMessageBox::Ok);
+                }
+        });
+        add.accept();
+        QCOMPARE(title, QString("ORMA"));
+        QCOMPARE(buttons, QStringList{"ОК"});
+
+        if (!qtRussian)
+            QSKIP("Qt's Russian translation is not installed (qttranslations5-l10n)");
+        QMessageBox every(QMessageBox::Question, "ORMA", "?");
+        for (int b = QMessageBox::FirstButton; b <= QMessageBox::LastButton; b <<= 1)
+            every.addButton(QMessageBox::StandardButton(b));
+        QCOMPARE(every.buttons().size(), 18);
+        for (QAbstractButton *button : every.buttons())
+            QVERIFY2(!button->text().contains(QRegularExpression("[A-Za-z]")), qPrintable(button->text()));
     }
 
     void windowMenuFollowsTheDialog()
@@ -132,7 +168,7 @@ private slots:
         auto *menu = w.findChild<QMenu *>("m_pTransformMenu");
         const QList<QAction *> items = menu->actions();
         const int manage = items.indexOf(action(w, "m_pPluginsAction"));
-        QCOMPARE(items.at(manage - 1), w.plugins().actions().at(1));
+        QCOMPARE(items.mid(manage + 1), w.plugins().actions()); // the entries follow it
 
         // Delete the first, add one, close.
         answerNextDialog([](QWidget &d) {
@@ -147,6 +183,7 @@ private slots:
         QCOMPARE(w.plugins().actions().at(1)->text(), QString("Новый"));
         QCOMPARE(w.plugins().actions().at(1)->objectName(), QString("m_pPlugin11"));
         QVERIFY(!menu->actions().contains(nullptr));
+        QCOMPARE(menu->actions().mid(manage + 1), w.plugins().actions());
         QSettings store(kNativeOrganisation, kNativeApplication);
         QVERIFY(!store.contains("plugins/2/Name"));
         QCOMPARE(store.value("plugins/11/Path").toString(), QString("/p/new"));
