@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTextCodec>
 
 QString pluginIniPath(const QString &program)
 {
@@ -33,6 +34,15 @@ bool writePluginIni(const QString &iniPath, const QStringList &files, QString &e
     for (const QString &path : paths) {
         if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'))) {
             error = QStringLiteral("\nПуть ") + path + QStringLiteral(" содержит перевод строки!");
+            return false;
+        }
+        // The plug-in's INI file is in CP1251: any other letter would reach it as "?", naming
+        // a file that does not exist.
+        if (!QTextCodec::codecForName("CP1251")->canEncode(path)) {
+            error = QStringLiteral("\nПуть ") + path +
+                    QStringLiteral(" содержит символы, которых нет в кодировке CP1251 файла "
+                                   "настроек плагина: плагин не сможет его открыть. "
+                                   "Переименуйте файл или папку.");
             return false;
         }
     }
@@ -116,12 +126,17 @@ bool PluginLauncher::start(const QString &name, const QString &program, const QS
     }
     QElapsedTimer waited;
     waited.start();
-    while (firstStaleCopy(copies, before) >= 0) {
+    for (int stale; (stale = firstStaleCopy(copies, before)) >= 0;) {
         // The wait doubles as the poll's pause, and a plug-in that ends early ends it.
         const bool ended = m_process->state() == QProcess::NotRunning ||
                            m_process->waitForFinished(m_timeouts.pollMs);
+        // A plug-in may write its copies and end within one pause: look again before
+        // calling any copy missing.
+        stale = firstStaleCopy(copies, before);
+        if (stale < 0)
+            break;
         if (ended || waited.elapsed() >= m_timeouts.copyMs) {
-            const QString missing = copies.at(firstStaleCopy(copies, before));
+            const QString missing = copies.at(stale);
             kill();
             message = QStringLiteral("\nОтсутствует файл ") + QDir::toNativeSeparators(missing) + QStringLiteral("!");
             return false;
@@ -129,6 +144,12 @@ bool PluginLauncher::start(const QString &name, const QString &program, const QS
     }
     m_copies = copies;
     m_running = true;
+    // One that has already ended is reported like any other end, once the caller has taken
+    // the copies in.
+    const int run = ++m_run;
+    if (m_process->state() == QProcess::NotRunning)
+        QMetaObject::invokeMethod(
+            this, [this, run] { if (run == m_run) onFinished(); }, Qt::QueuedConnection);
     return true;
 }
 

@@ -61,4 +61,5 @@ private:
     std::unique_ptr<QProcess> m_process;
     QStringList m_copies;
     bool m_running = false;
+    int m_run = 0; // counts the successful starts, so that a late report finds its own run
 };

@@ -143,6 +143,10 @@ private slots:
         QVERIFY(!writePluginIni(ini.path(), {"/r/one.bin\n[evil]\nx=1"}, error));
         QVERIFY(error.contains("перевод строки"));
         QCOMPARE(ini.bytes(), before);
+        // CP1251 has no Greek letters: the plug-in would be told of a file named "?.bin".
+        QVERIFY(!writePluginIni(ini.path(), {"/r/λ.bin"}, error));
+        QVERIFY2(error.contains("/r/λ.bin") && error.contains("CP1251"), qPrintable(error));
+        QCOMPARE(ini.bytes(), before);
     }
 
     void storeIdsAndOrder()
@@ -243,6 +247,24 @@ private slots:
         QVERIFY(!launcher.isRunning());
     }
 
+    void pluginThatWritesAndEndsWithinOnePoll()
+    {
+        const QString plugin =
+            writeScript(m_pluginDir + "/quick.sh", "sleep 0.3\ncp \"$rec\" \"$copy\"\n");
+        PluginLauncher launcher;
+        PluginTimeouts t = quick();
+        t.pollMs = 1500; // the copy and the end both fall inside the first pause
+        launcher.setTimeouts(t);
+        QSignalSpy finished(&launcher, &PluginLauncher::signalFinished);
+        QString message;
+        QVERIFY2(launcher.start("Быстрый", plugin, {m_record}, message), qPrintable(message));
+        QCOMPARE(launcher.modifiedFiles(), QStringList({modifiedCopyPath(m_record)}));
+        // Its end is reported like any other, once the caller has taken the copies in.
+        QCOMPARE(finished.count(), 0);
+        QTRY_COMPARE(finished.count(), 1);
+        QVERIFY(!launcher.isRunning());
+    }
+
     void copiesThatDoNotCount_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -316,6 +338,11 @@ private slots:
         const QString other = modifiedCopyPath(m_record);
         QVERIFY(!launcher.start("X", plugin, {m_record, other}, message));
         QCOMPARE(message, "\nКопия " + other + " совпадает с загруженным файлом!");
+        // A name the plug-in's INI file cannot carry is refused, saying why.
+        const QString greek = m_dir.filePath("λ.bin");
+        QVERIFY(writeBytes(greek, smallRecord({1, 2, 3, 4, 5, 6, 7, 8})));
+        QVERIFY(!launcher.start("X", plugin, {greek}, message));
+        QVERIFY2(message.contains("CP1251"), qPrintable(message));
         QVERIFY(!QFile::exists(pluginIniPath(plugin)));
 
         QVERIFY(!launcher.start("X", m_pluginDir + "/нет.sh", {m_record}, message));
