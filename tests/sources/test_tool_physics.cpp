@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(raw.exitCode, 2);
         QVERIFY(raw.err.contains("no postfix"));
         QCOMPARE(tool({"analyze", path("ok.bin"), "--fft", "1000"}).exitCode, 1);
-        QCOMPARE(tool({"analyze", path("ok.bin"), "--bogus"}).exitCode, 1);
+        QCOMPARE(tool({"analyze", path("ok.bin"), "--bogus"}).exitCode, 2);
         QCOMPARE(tool({"generate", path("x.bin"), "--bytes", "3"}).exitCode, 1);
         QCOMPARE(tool({"generate", path("x.bin"), "--complex", "--channels", "3"}).exitCode, 1);
         // A record shorter than the transform is analysed at the size it allows.
