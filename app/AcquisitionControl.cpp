@@ -130,12 +130,19 @@ void AcquisitionControl::requestBlockAtPosition()
     if (!m_pSource || !m_block || !m_block->channelSamples(0))
         return;
     if (m_bStopped || m_nSliderHeld > 0) {
-        hold([&] { m_pSource->setSkipWaitOnce(true); });
-        requestFreshBlock();
+        requestStoppedBlock();
     } else if (!m_pSource->waitingFlag()) {
         m_bRestartPending = true;
         hold([&] { m_pSource->setSkipWaitOnce(true); });
     }
+}
+
+void AcquisitionControl::requestStoppedBlock()
+{
+    if (!m_pSource)
+        return;
+    hold([&] { m_pSource->setSkipWaitOnce(true); });
+    requestFreshBlock();
 }
 
 void AcquisitionControl::slotPacingTimeout()

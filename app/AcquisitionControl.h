@@ -66,6 +66,10 @@ public:
     void requestFirstBlock();
     // Asks for a block at the window's new position, running or not.
     void requestBlockAtPosition();
+    // Asks a stopped window's source for the one block at its position, shown without a start.
+    void requestStoppedBlock();
+    // Another record replaces the one read: its block is no longer the window's.
+    void forgetBlock() { m_block.reset(); }
     // The next block shows even if the producer offered nothing new.
     void refreshNext() { m_bRefreshPending = true; }
     bool isFirstAfterHold() const { return m_bFirstAfterHold; }

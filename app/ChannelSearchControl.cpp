@@ -85,10 +85,10 @@ void ChannelSearchControl::testShownBlock()
     }
     if (matches.empty())
         return;
-    emit stopWanted();
+    const QString report = searchReport(matches);
+    emit stopWanted(report);
     if (!settings.currentChannel) {
         // After the cycle: the report waits for the user, the cycle should not.
-        const QString report = searchReport(matches);
         QTimer::singleShot(0, m_pWindow, [window = m_pWindow, report] {
             QMessageBox::information(window, QStringLiteral("Поиск остановлен"), report);
         });

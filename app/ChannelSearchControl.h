@@ -39,8 +39,9 @@ public:
     void testShownBlock();
 
 signals:
-    // The block on screen matched: acquisition and scrolling end at it.
-    void stopWanted();
+    // The block on screen matched: acquisition and scrolling end at it. `report` says which
+    // channel met which criterion, a line each.
+    void stopWanted(const QString &report);
 
 private:
     void setActive(bool isOn);

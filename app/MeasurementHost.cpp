@@ -7,16 +7,21 @@
 #include <QAction>
 #include <QDialog>
 #include <QMessageBox>
+#include <QTimer>
+
+#include <algorithm>
 
 // The shown dialogs of one stage of the cycle.
 class MeasurementHost::StageFollower : public BlockFollower {
 public:
-    StageFollower(const MeasurementHost &host, measure::Stage stage) : m_host(host), m_stage(stage) {}
+    StageFollower(MeasurementHost &host, measure::Stage stage) : m_host(host), m_stage(stage) {}
 
     void followBlock(const BlockContext &context) override
     {
         if (!context.block)
             return;
+        if (m_stage == measure::Stage::EveryBlock && !m_host.m_waiting.empty())
+            QTimer::singleShot(0, &m_host, &MeasurementHost::openWaiting);
         MeasurementContext measured;
         measured.block = context.block;
         measured.scope = context.scope;
@@ -34,7 +39,7 @@ public:
     }
 
 private:
-    const MeasurementHost &m_host;
+    MeasurementHost &m_host;
     measure::Stage m_stage;
 };
 
@@ -101,7 +106,13 @@ void MeasurementHost::open(const Measurement &m)
 {
     const ViewSetup setup = m_setup();
     const BlockSnapshotPtr &block = setup.shown.block;
-    if (m.entry->needsComplex && !(block && block->firstFile().isComplex)) {
+    if (m.entry->needsComplex && !block) {
+        // Whether the record is complex is known from its first block: judged then.
+        if (std::find(m_waiting.begin(), m_waiting.end(), m.action) == m_waiting.end())
+            m_waiting.push_back(m.action);
+        return;
+    }
+    if (m.entry->needsComplex && !block->firstFile().isComplex) {
         QMessageBox::information(m_pWindow, "ORMA", "Этот режим только для комплексных сигналов!");
         return;
     }
@@ -112,4 +123,12 @@ void MeasurementHost::open(const Measurement &m)
     // Measured at once, not only from the next block on, which a stopped acquisition never sends.
     if (block)
         m.view->followBlock(setup.shown);
+}
+
+void MeasurementHost::openWaiting()
+{
+    const std::vector<QAction *> waiting = std::move(m_waiting);
+    m_waiting.clear();
+    for (QAction *action : waiting)
+        action->trigger();
 }

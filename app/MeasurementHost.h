@@ -51,10 +51,14 @@ private:
     };
     class StageFollower;
     void open(const Measurement &m);
+    // Opens, after the cycle, the dialogs asked for before the record's first block told
+    // whether it is complex.
+    void openWaiting();
 
     QWidget *m_pWindow;
     std::function<ViewSetup()> m_setup;
     std::vector<Measurement> m_measurements;
     std::vector<std::unique_ptr<StageFollower>> m_followers;
     bool m_bRunning = false;
+    std::vector<QAction *> m_waiting;
 };

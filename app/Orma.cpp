@@ -13,6 +13,7 @@
 #include "dialogs/OscSpectrDlg.h"
 #include "dialogs/OtherSetupDlg.h"
 #include "dialogs/PalletDlg.h"
+#include "panels/ElidedLabel.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSpectrPanel.h"
@@ -75,14 +76,17 @@ Orma::Orma(QWidget *parent)
     statusBar()->setObjectName("pstatusBar");
     statusBar()->setAutoFillBackground(true);
     // The acquisition state and the note about the record stay when a status tip passes.
-    m_pStateLabel = new QLabel(statusBar());
+    m_pStateLabel = new ElidedLabel(statusBar());
     m_pStateLabel->setObjectName("m_pStateLabel");
     statusBar()->addPermanentWidget(m_pStateLabel);
-    m_pNoteLabel = new QLabel(statusBar());
+    // Long texts are cut to the bar's width, whole in their tool tips, rather than pushing
+    // the state off the window.
+    m_pNoteLabel = new ElidedLabel(statusBar());
     m_pNoteLabel->setObjectName("m_pNoteLabel");
     statusBar()->addWidget(m_pNoteLabel, 1);
-    m_pSourceMessage = new QLabel(statusBar());
-    statusBar()->addPermanentWidget(m_pSourceMessage);
+    m_pSourceMessage = new ElidedLabel(statusBar());
+    m_pSourceMessage->setObjectName("m_pSourceMessage");
+    statusBar()->addPermanentWidget(m_pSourceMessage, 1);
     setStatus("Остановка сбора", QColor(255, 0, 0));
     resize(719, 465);
     setIconSize(QSize(20, 22));
@@ -169,8 +173,10 @@ void Orma::buildControls()
     m_pSearch = std::make_unique<ChannelSearchControl>(this, *m_pOrmaOscPanel, [this] {
         return SearchView{block(), m_session.configPath, m_session.analyser.impedance};
     });
-    connect(m_pSearch.get(), &ChannelSearchControl::stopWanted, this, [this] {
+    connect(m_pSearch.get(), &ChannelSearchControl::stopWanted, this, [this](const QString &report) {
         stopAcquisition();
+        // Why it stopped stays in view until the next start, with or without the report box.
+        setStatus("Поиск остановлен: " + QString(report).replace('\n', "; "), QColor(255, 0, 0));
         m_bScrolling = false;
         m_pActionStart->setEnabled(true);
         m_pLeftButton->setChecked(false);
@@ -741,9 +747,14 @@ void Orma::setStatus(const QString &sText, const QColor &color)
     m_pStateLabel->setText(sText);
 }
 
-void Orma::setNote(const QString &sText)
+void Orma::setNote(const QString &sText, bool isWarning)
 {
     m_pNoteLabel->setText(sText);
+    // Amber, not the state's red or green: the record needs a look, acquisition is not at fault.
+    m_pNoteLabel->setStyleSheet(isWarning && !sText.isEmpty()
+                                    ? "QLabel { background: #ffc83d; color: black; font-weight: bold; "
+                                      "padding: 0 4px; }"
+                                    : QString());
 }
 
 void Orma::slotShowFontDlg()

@@ -30,6 +30,7 @@ class QSpinBox;
 class QToolButton;
 class QwtPlotGrid;
 class ChannelSearchControl;
+class ElidedLabel;
 class ExportControl;
 class FileSource;
 class FilterFollower;
@@ -158,8 +159,9 @@ private:
     void reportReadFailure(const QString &message) override;
     FileSource *fileSource() const { return m_acq.fileSource(); }
     void setStatus(const QString &sText, const QColor &color);
-    // What the user should know about the record being read (empty: nothing).
-    void setNote(const QString &sText);
+    // What the user should know about the record being read (empty: nothing); a warning
+    // stands out from the acquisition state until it is taken back.
+    void setNote(const QString &sText, bool isWarning = false);
     void refreshNote();
     void rebuildChannels();
     void clearChannels();
@@ -195,7 +197,7 @@ private:
     QAction *m_pModeAction = nullptr;
     QMap<int, QAction *> m_mModeActions;
     QString m_sMapName;
-    QLabel *m_pSourceMessage = nullptr;
+    ElidedLabel *m_pSourceMessage = nullptr;
 
     // state
     Session m_session;
@@ -221,8 +223,8 @@ private:
     bool m_bSpaceHeld = false;
     QFont m_font{"Verdana", 10};
 
-    QLabel *m_pStateLabel = nullptr;
-    QLabel *m_pNoteLabel = nullptr;
+    ElidedLabel *m_pStateLabel = nullptr;
+    ElidedLabel *m_pNoteLabel = nullptr;
 
     // panels and the bottom strip
     OrmaOscPanel *m_pOrmaOscPanel = nullptr;

@@ -8,6 +8,7 @@
 #include "sources/settings/IniFile.h"
 #include "app/SourceKinds.h"
 #include "dialogs/FiltersDlg.h"
+#include "panels/ElidedLabel.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaOscPanel.h"
 #include "panels/OrmaSlider.h"
@@ -425,7 +426,7 @@ void Orma::refreshNote()
         setNote("Файл " + QFileInfo(file->firstFileName()).fileName() +
                 " пока не содержит отсчетов: ожидание данных от программы сбора");
     } else if (!file->postfixKnown()) {
-        setNote("Файл без описания: читается с параметрами \"Параметры файла чтения\"");
+        setNote("Файл без описания: читается с параметрами \"Параметры файла чтения\"", true);
     } else {
         setNote(QString());
     }

@@ -81,18 +81,35 @@ void Orma::loadFile(const QString &sFile)
     m_pSigFileAction->setChecked(true);
     if (!fileSource())
         return;
-    fileSource()->setFileName(info.absoluteFilePath());
-    for (int i = 1; i < m_session.loadedFiles.size(); ++i)
-        fileSource()->addFile(m_session.loadedFiles.at(i));
+    m_acq.hold([&] {
+        fileSource()->setFileName(info.absoluteFilePath());
+        for (int i = 1; i < m_session.loadedFiles.size(); ++i)
+            fileSource()->addFile(m_session.loadedFiles.at(i));
+        // Described word for word like the last one or not, it is another record: its
+        // channels are set up anew from its first block.
+        source()->setParamsChanged(true);
+    });
     m_pSimulationAction->setChecked(false);
     rebuildTitle();
     m_acq.markStopped();
-    m_lShownChannels.clear();
+    // Nothing of the last record stays on screen under the new record's name.
+    clearChannels();
+    m_acq.forgetBlock();
+    m_pOrmaOscPanel->clearReadouts();
+    m_pOrmaSpectrPanel->clearReadouts();
     m_pOrmaOscPanel->slider()->setValue(0, true);
+    setNote(QString());
     if (m_bStartAfterLoad) {
         m_bStartAfterLoad = false;
         slotStart();
         m_pPlugins->rerunOnNewRecord(plugin);
+    } else if (info.size() > 0) {
+        // Stopped, the record's first block is read and shown; an empty record would keep the
+        // request waiting for its producer, so it shows nothing until it is started.
+        allocateSourceWindow();
+        m_acq.requestStoppedBlock();
+    } else {
+        refreshNote();
     }
 }
 

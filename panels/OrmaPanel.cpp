@@ -143,6 +143,13 @@ void OrmaPanel::setDynParams(double sfdr, double thdn, double snr, double thd, d
         showReadout(f.first, QString::number(f.second, 'f', 2));
 }
 
+void OrmaPanel::clearReadouts()
+{
+    for (QLineEdit *edit : {m_pCyclesEdit, m_pMinEdit, m_pMaxEdit, m_pSfdrEdit, m_pThdnEdit, m_pSnrEdit,
+                            m_pThdEdit, m_pEnbEdit, m_pPowerEdit, m_pValueEdit})
+        edit->clear();
+}
+
 void OrmaPanel::setPowerValue(double x)
 {
     const int wholeDigits = QString::number(std::trunc(x), 'f', 0).size();

@@ -38,6 +38,9 @@ public:
     void setDynParams(double sfdr, double thdn, double snr, double thd, double enob);
     // Three decimals; none once the whole part has more than five characters.
     void setPowerValue(double x);
+    // Empties the figures of a block (frame count, extremes, measurements, level and
+    // frequency), for a window that has no block of its record yet.
+    void clearReadouts();
 
     // Switching a marker tool on makes that marker the one the read-outs follow.
     void enableRedMarkerTool(bool on);

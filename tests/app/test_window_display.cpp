@@ -6,6 +6,7 @@
 #include "app/MainConfig.h"
 #include "app/Translations.h"
 #include "panels/ComboBoxInc.h"
+#include "panels/ElidedLabel.h"
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
@@ -22,6 +23,8 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QFile>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -247,12 +250,51 @@ private slots:
         w.applyCommandLine({"-r", empty, "-j"});
         QTest::qWait(300);
         QVERIFY2(note->text().contains("не содержит отсчетов"), qPrintable(note->text()));
+        QVERIFY(!note->font().bold()); // waiting is no fault of the record
         w.slotStop();
         w.loadFile(bare);
         w.slotStart();
         QVERIFY(waitForBlocks(w, 2));
         QVERIFY2(note->text().contains("\"Параметры файла чтения\""), qPrintable(note->text()));
+        // A record read on guessed parameters stands out from the acquisition state,
+        note->ensurePolished();
+        QVERIFY(note->font().bold());
         w.slotStop();
+        QTest::qWait(50);
+        // until a described record's block is shown.
+        w.loadFile(writeRecord(m_dir.filePath("described.bin"), 1, 4096));
+        QTRY_VERIFY(w.block() && !w.block()->channels.numbers().isEmpty());
+        QTRY_VERIFY(note->text().isEmpty());
+        note->ensurePolished();
+        QVERIFY(!note->font().bold());
+    }
+
+    // A source's message longer than the status bar is cut there, whole in its tool tip, and
+    // the window keeps its width.
+    void aLongStatusTextIsCutWithItsToolTip()
+    {
+        Orma w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const int width = w.width();
+        const QString text = "Сервер 192.168.100.200 : 7000 : запись \"длинное имя записи\" - "
+                             "соединение закрыто сервером до ответа на запрос";
+        emit w.source()->signalAddText(text);
+        QTest::qWait(50);
+        auto *label = w.findChild<ElidedLabel *>("m_pSourceMessage");
+        QVERIFY(label);
+        QCOMPARE(w.width(), width);
+        QVERIFY(label->isElided());
+        QVERIFY(label->shownText().endsWith(QChar(0x2026)));
+        QHelpEvent tip(QEvent::ToolTip, label->rect().center(), label->mapToGlobal(label->rect().center()));
+        QApplication::sendEvent(label, &tip);
+        QCOMPARE(QToolTip::text(), text);
+        // A short text is all there: no tool tip repeats it.
+        emit w.source()->signalAddText("Ожидание");
+        QTest::qWait(50);
+        QVERIFY(!label->isElided());
+        QApplication::sendEvent(label, &tip);
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     void theStateOutlivesAStatusTip()

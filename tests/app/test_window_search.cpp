@@ -4,6 +4,9 @@
 // record's own files, unchanged, once it is unchecked.
 #include "app/PluginControl.h"
 #include "panels/OrmaSlider.h"
+#include "panels/OrmaSpectrPanel.h"
+#include "plot/OrmaPlot.h"
+#include "plot/QwtPlotCurveEx.h"
 #include "sources/search/ChannelSearch.h"
 #include "sources/record/FileSource.h"
 #include "sources/plugins/PluginStore.h"
@@ -17,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QJsonObject>
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -211,7 +215,10 @@ private slots:
         w.slotStart();
         QTRY_VERIFY_WITH_TIMEOUT(w.isStopped(), 20000);
         QTest::qWait(100);
-        QVERIFY(hand.seen().isEmpty()); // the current channel alone: no report
+        QVERIFY(hand.seen().isEmpty()); // the current channel alone: no report box
+        // but the status bar says what stopped it.
+        QCOMPARE(w.findChild<QLabel *>("m_pStateLabel")->text(),
+                 QString("Поиск остановлен: В канале 1 уровень выше порога."));
         QCOMPARE(w.block()->window.position, uint64_t(5120));
         // Switched off, the same block no longer stops it.
         action(w, "m_pFindAction")->setChecked(false);
@@ -220,6 +227,39 @@ private slots:
         QVERIFY(!w.isStopped());
         w.slotStop();
         QTest::qWait(50);
+    }
+
+    // Opened while stopped, a record shows its own first block at once; scrolling through it
+    // then stops at the spike with that block drawn in both panels, not the last record's.
+    void aRecordOpenedWhileStoppedIsShownAndSearched()
+    {
+        // Described word for word alike: only the spike tells them apart.
+        const QString before = spikeRecord(m_dir.filePath("before.bin"), 16 * 1024, 100);
+        const QString rec = spikeRecord(m_dir.filePath("opened.bin"), 16 * 1024, 9 * 1024 + 300);
+        Orma w;
+        w.show();
+        w.loadFile(before);
+        QVERIFY(showFirstBlock(w));
+        QCOMPARE(w.oscPanel()->plot()->channelMax(1), double(kSpikeCode));
+        const void *last = w.block().get();
+        w.loadFile(rec);
+        QTRY_VERIFY(w.block() && w.block().get() != last);
+        QVERIFY(w.isStopped());
+        QVERIFY(w.oscPanel()->plot()->channelMax(1) < kSpikeCode);
+
+        saveCriteria(w.configPath(), 2.0, false);
+        action(w, "m_pFindAction")->setChecked(true);
+        kit::MessageHand hand;
+        rightButton(w)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!rightButton(w)->isChecked(), 30000);
+        QTRY_COMPARE(hand.seen().size(), 1);
+        QCOMPARE(w.oscPanel()->viewStart(), 9216.0);
+        // Both panels draw the block on screen: the spike in the oscilloscope's view, the
+        // spectrum of that very block.
+        const int k = w.block()->channels.indexOf(1);
+        QCOMPARE(w.oscPanel()->plot()->curve(1)->yData(), w.block()->channelSamples(k));
+        QCOMPARE(w.spectrPanel()->plot()->curve(1)->yData(), w.block()->channelSpectrum(k));
+        QCOMPARE(w.oscPanel()->plot()->channelMax(1), double(kSpikeCode));
     }
 
     void pluginCopyShownUntilUnchecked()
