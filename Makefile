@@ -3,7 +3,7 @@ JOBS     ?= $(shell nproc)
 BUILD    ?= build
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release -DORMA_GUI=ON
 
-.PHONY: deps configure build run test quick-test test-asan test-tsan fuzz fuzz-long bench clean
+.PHONY: deps configure build run test quick-test test-asan test-tsan fuzz fuzz-long bench package clean
 
 deps:
 	./scripts/install-deps
@@ -62,6 +62,10 @@ fuzz-long: deps
 
 bench: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bin/orma-bench $(BENCH_ARGS)
+
+# A Debian package of the viewer, orma-tool and the example plug-in: $(BUILD)/orma_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz
