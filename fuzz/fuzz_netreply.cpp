@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (sized == net::Client::Broken)
             break;
         if (sized == net::Client::Done) {
-            if (bytes > net::MaxBlockBytes)
+            if (bytes > client.blockLimit())
                 __builtin_trap();
             if (client.fetchBlock(record, bytes, block) == net::Client::Broken)
                 break;

@@ -1,6 +1,7 @@
 #include "sources/live/FileMapSource.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace {
@@ -40,10 +41,16 @@ bool FileMapSource::openRegions()
         // A flag region without its words yet is still being made.
         if (opened && (regions[i] != &m_flagRegion || m_flagRegion.size() > 0))
             continue;
-        const QString reason = opened ? QStringLiteral("пуста") : regions[i]->errorText();
+        QString why;
+        if (opened)
+            why = QStringLiteral("область «%1» пуста").arg(regionName(suffixes[i]));
+        else if (regions[i]->errorNumber() == ENOENT)
+            why = QStringLiteral("области «%1» нет").arg(regionName(suffixes[i]));
+        else
+            why = QStringLiteral("область «%1» не открывается: %2")
+                      .arg(regionName(suffixes[i]), regions[i]->errorText());
         regions[i]->close();
-        reportProblem(shmText(QStringLiteral("нет области «%1» (%2); ожидание производителя")
-                                  .arg(regionName(suffixes[i]), reason)));
+        reportProblem(shmText(why + QStringLiteral("; ожидание производителя")));
         return false;
     }
     return true;
@@ -89,19 +96,25 @@ int FileMapSource::readBlock()
         m_waitEndedFlag = false;
         return -1;
     }
-    if (std::exchange(m_orphaned, false)) {
-        // No block from the old regions; the next wait opens the producer's new ones.
-        closeRegions();
+    if (m_dataRegion.size() == 0) {
+        // Nothing to read until the producer sizes the region or makes new ones; a producer
+        // that replaced them is noticed here, not only by a flag that nobody offers on.
+        if (m_dataRegion.isOrphaned() || m_flagRegion.isOrphaned())
+            m_orphaned = true;
+        else
+            reportProblem(shmText(QStringLiteral("область данных «%1» пуста (0 байт); ожидание "
+                                                 "производителя")
+                                      .arg(m_dataRegion.name())));
+    }
+    const bool orphaned = std::exchange(m_orphaned, false);
+    if (orphaned)
+        closeRegions(); // no block from the old regions; the next wait opens the new ones
+    if (orphaned || std::exchange(m_offerWithdrawn, false) || m_dataRegion.size() == 0) {
         m_waitEndedFlag = false;
+        settleProblems();
         return -1;
     }
-    if (std::exchange(m_offerWithdrawn, false)) {
-        m_waitEndedFlag = false;
-        return -1;
-    }
-    const int result = FileSource::readBlock();
-    settleProblems();
-    return result;
+    return readLiveBlock([](const QString &text) { return shmText(text); });
 }
 
 // --- Transport ---------------------------------------------------------------------------
@@ -191,7 +204,7 @@ uint8_t FileMapSource::loadPostfixes()
     QString problem;
     const uint8_t result = takeLivePostfix(findPostfix(bytes), qint64(dataBytes), problem);
     if (!problem.isEmpty())
-        reportProblem(shmText(QStringLiteral("«%1»: %2").arg(m_postfixRegion.name(), problem)));
+        reportProblem(shmText(QStringLiteral("«%1»: ").arg(m_postfixRegion.name()) + problem));
     const FileParams &p = fileParams();
     const uint64_t frame = p.frameBytes();
     if (postfixKnown() && !useUserParams() && frame)

@@ -1,8 +1,12 @@
 #include "sources/live/NetProtocol.h"
 
+#include "sources/record/SystemFacts.h"
+
 #include <algorithm>
 
 namespace net {
+
+uint64_t maxBlockBytes() { return std::min<uint64_t>(UINT32_MAX, blockMemoryLimit()); }
 
 void putWord(uint8_t *out, uint32_t v)
 {
@@ -50,19 +54,19 @@ Client::Result Client::request(uint32_t command, const QByteArray &name)
     return Broken;
 }
 
-Client::Result Client::receive(uint32_t command, void *data, size_t bytes, const char *what)
+Client::Result Client::receive(uint32_t command, void *data, size_t bytes, const QString &what)
 {
     if (m_channel.receive(data, bytes))
         return Done;
     m_error = QStringLiteral("ответ на команду %1 (%2, %3 байт): %4")
-                  .arg(command).arg(QLatin1String(what)).arg(bytes).arg(m_channel.error());
+                  .arg(command).arg(what).arg(bytes).arg(m_channel.error());
     return Broken;
 }
 
 Client::Result Client::reply(uint32_t command)
 {
     uint8_t bytes[HeaderBytes];
-    if (receive(command, bytes, sizeof bytes, "заголовок") != Done)
+    if (receive(command, bytes, sizeof bytes, QStringLiteral("заголовок")) != Done)
         return Broken;
     Header header;
     if (!decodeHeader(bytes, header)) {
@@ -104,7 +108,7 @@ Client::Result Client::readFlag(const QByteArray &flagName, FlagWord &word)
     if (r != Done)
         return r;
     uint8_t bytes[8];
-    if (receive(CmdReadFlag, bytes, sizeof bytes, "флаг") != Done)
+    if (receive(CmdReadFlag, bytes, sizeof bytes, QStringLiteral("флаг")) != Done)
         return Broken;
     word.state = int32_t(getWord(bytes));
     word.value = int32_t(getWord(bytes + 4));
@@ -119,17 +123,16 @@ Client::Result Client::blockSize(const QByteArray &recordName, uint32_t &bytes)
     if (r != Done)
         return r;
     uint8_t words[8];
-    if (receive(CmdBlockSize, words, sizeof words, "размер") != Done)
+    if (receive(CmdBlockSize, words, sizeof words, QStringLiteral("размер")) != Done)
         return Broken;
     bytes = getWord(words);
     if (bytes == 0) {
         m_error = QStringLiteral("сервер сообщил размер блока 0");
         return Refused;
     }
-    if (bytes > MaxBlockBytes) {
-        m_error = QStringLiteral("размер блока %1 байт больше предела %2")
-                      .arg(bytes)
-                      .arg(MaxBlockBytes);
+    if (bytes > m_blockLimit) {
+        m_error = QStringLiteral("блок в %1 больше предела в %2 (половина памяти машины)")
+                      .arg(byteSizeText(bytes), byteSizeText(m_blockLimit));
         return Refused;
     }
     return Done;
@@ -147,12 +150,12 @@ Client::Result Client::fetchBlock(const QByteArray &recordName, uint32_t bytes,
     constexpr size_t Step = 1u << 20;
     size_t got = std::min<size_t>(block.size(), bytes);
     block.resize(got);
-    if (receive(CmdFetchBlock, block.data(), got, "блок") != Done)
+    if (receive(CmdFetchBlock, block.data(), got, QStringLiteral("блок")) != Done)
         return Broken;
     while (got < bytes) {
         const size_t step = std::min<size_t>(Step, bytes - got);
         block.resize(got + step);
-        if (receive(CmdFetchBlock, block.data() + got, step, "блок") != Done)
+        if (receive(CmdFetchBlock, block.data() + got, step, QStringLiteral("блок")) != Done)
             return Broken;
         got += step;
     }

@@ -16,8 +16,9 @@ namespace net {
 constexpr uint32_t Magic = 0xAABBCCDDu;
 constexpr int HeaderBytes = 64;
 constexpr int32_t StatusRefused = -1;
-// A block larger than this is refused rather than allocated.
-constexpr uint32_t MaxBlockBytes = 256u << 20;
+// The largest block taken or served: what the size word can say, and no more than half the
+// machine's memory (a block of 16 channels of 4M 4-byte samples is an ordinary one).
+uint64_t maxBlockBytes();
 // Names longer than this are not names (the server closes the connection).
 constexpr uint32_t MaxNameBytes = 4096;
 
@@ -64,6 +65,10 @@ public:
 
     explicit Client(ByteChannel &channel) : m_channel(channel) {}
 
+    // A size above the limit is refused rather than allocated.
+    void setBlockLimit(uint64_t bytes) { m_blockLimit = bytes; }
+    uint64_t blockLimit() const { return m_blockLimit; }
+
     Result writeFlag(const QByteArray &flagName, FlagWord word);
     Result readFlag(const QByteArray &flagName, FlagWord &word);
     Result blockSize(const QByteArray &recordName, uint32_t &bytes);
@@ -77,9 +82,10 @@ public:
 private:
     Result request(uint32_t command, const QByteArray &name);
     Result reply(uint32_t command);
-    Result receive(uint32_t command, void *data, size_t bytes, const char *what);
+    Result receive(uint32_t command, void *data, size_t bytes, const QString &what);
 
     ByteChannel &m_channel;
+    uint64_t m_blockLimit = maxBlockBytes();
     QString m_error;
 };
 

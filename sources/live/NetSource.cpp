@@ -47,8 +47,12 @@ bool NetSource::connectToServer()
         m_channel = std::make_unique<TcpChannel>();
         m_channel->setStopRequested(stopPredicate());
         // Every exchange runs inside the worker's lock: a GUI hold gets in between slices.
-        m_channel->setIdle([this] { yieldToHold(); });
+        m_channel->setIdle([this] {
+            yieldToHold();
+            reportFetchProgress();
+        });
         m_client = std::make_unique<net::Client>(*m_channel);
+        m_client->setBlockLimit(std::min(net::maxBlockBytes(), memoryLimit()));
         m_channelThread = QThread::currentThread();
         m_flagMissing = false;
     }
@@ -119,10 +123,33 @@ void NetSource::fetchBlock()
         return;
     // Once filling starts the old block is gone, whatever the fetch brings.
     m_blockValid = false;
-    if (!settle(m_client->fetchBlock(m_recordName, bytes, m_block)))
+    m_fetchFrom = m_channel->received();
+    m_fetchBytes = bytes;
+    m_progressShown = false;
+    m_fetchClock.start();
+    const net::Client::Result fetched = m_client->fetchBlock(m_recordName, bytes, m_block);
+    m_fetchClock.invalidate();
+    if (!settle(fetched))
         return;
+    if (m_progressShown)
+        withdrawProblem();
     m_blockBytes = bytes;
     m_blockValid = m_newBlock = true;
+}
+
+void NetSource::reportFetchProgress()
+{
+    // A block that trickles in shows how far it has come, once a second.
+    if (!m_fetchClock.isValid() || m_fetchClock.elapsed() < ProgressAfterMs)
+        return;
+    const uint64_t since = m_channel->received() - m_fetchFrom;
+    const uint64_t got = since > uint64_t(net::HeaderBytes) ? since - net::HeaderBytes : 0;
+    reportProblem(netText(QStringLiteral("блок «%1»: получено %2 из %3 байт")
+                              .arg(firstFileName())
+                              .arg(std::min<uint64_t>(got, m_fetchBytes))
+                              .arg(m_fetchBytes)));
+    m_progressShown = true;
+    m_fetchClock.start();
 }
 
 int NetSource::readBlock()
@@ -133,9 +160,7 @@ int NetSource::readBlock()
         m_waitEndedFlag = false;
         return -1;
     }
-    const int result = FileSource::readBlock();
-    settleProblems();
-    return result;
+    return readLiveBlock([this](const QString &text) { return netText(text); });
 }
 
 // --- Transport ---------------------------------------------------------------------------
@@ -178,7 +203,7 @@ uint8_t NetSource::loadPostfixes()
     QString problem;
     const uint8_t result = takeLivePostfix(found, dataBytes, problem);
     if (!problem.isEmpty())
-        reportProblem(netText(QStringLiteral("«%1»: %2").arg(firstFileName(), problem)));
+        reportProblem(netText(QStringLiteral("«%1»: ").arg(firstFileName()) + problem));
     return result;
 }
 

@@ -44,6 +44,8 @@ public:
     static constexpr int ReplyTimeoutMs = 5000;
     static constexpr int ConnectTimeoutMs = 2000;
     static constexpr int ReconnectPauseMs = 500;
+    // A block still arriving after this long says how much of it has come, and again as often.
+    static constexpr int ProgressAfterMs = 1000;
 
 protected:
     // The connection (made by the first wait) is closed, command 2 first, when the run ends.
@@ -55,6 +57,7 @@ protected:
 private:
     bool connectToServer();
     void fetchBlock();
+    void reportFetchProgress();
     // Takes an exchange's result; a broken one closes the connection.
     bool settle(net::Client::Result result);
     QString netText(const QString &text) const;
@@ -76,4 +79,10 @@ private:
     uint32_t m_blockBytes = 1;
     bool m_blockValid = false; // m_block holds a whole block
     bool m_newBlock = false;   // this pass fetched one
+    // The fetch under way: the channel's byte count when it was asked for, its size, since
+    // when (or the last progress report; invalid between fetches).
+    uint64_t m_fetchFrom = 0;
+    uint32_t m_fetchBytes = 0;
+    QElapsedTimer m_fetchClock;
+    bool m_progressShown = false;
 };

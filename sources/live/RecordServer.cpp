@@ -200,7 +200,7 @@ QByteArray RecordServer::image(Record &record)
         return QByteArray();
     if (info.size() != record.imageSize || info.lastModified() != record.imageTime) {
         record.image.clear();
-        if (info.size() <= qint64(net::MaxBlockBytes))
+        if (uint64_t(info.size()) <= net::maxBlockBytes())
             readFile(record.path, 0, info.size(), record.image);
         record.imageSize = info.size();
         record.imageTime = info.lastModified();
@@ -285,7 +285,7 @@ bool RecordServer::answer(TcpChannel &channel, uint32_t command, const QByteArra
         if (Record *record = recordNamed(name))
             block = image(*record);
     }
-    if (block.isEmpty() || block.size() > int(net::MaxBlockBytes))
+    if (block.isEmpty() || uint64_t(block.size()) > net::maxBlockBytes())
         return reply(net::StatusRefused);
     if (command == net::CmdFetchBlock)
         return reply(0) && channel.send(block.constData(), size_t(block.size()));

@@ -1,12 +1,13 @@
 #include "sources/live/SharedRegion.h"
 
+#include "sources/record/SystemFacts.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -15,9 +16,13 @@ constexpr uint64_t WordViewBytes = 4096;
 
 QByteArray shmName(const QString &name) { return "/" + name.toLocal8Bit(); }
 
-QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
 } // namespace
+
+void SharedRegion::noteError() const
+{
+    m_errno = errno;
+    m_error = systemErrorText(m_errno);
+}
 
 bool SharedRegion::open(const QString &name)
 {
@@ -25,7 +30,7 @@ bool SharedRegion::open(const QString &name)
     m_name = name;
     m_fd = ::shm_open(shmName(name).constData(), O_RDWR, 0);
     if (m_fd < 0)
-        m_error = errnoText();
+        noteError();
     return m_fd >= 0;
 }
 
@@ -38,7 +43,7 @@ bool SharedRegion::create(const QString &name, uint64_t bytes)
     m_fd = ::shm_open(shmName(name).constData(), O_RDWR | O_CREAT, 0666);
     ::umask(previous);
     if (m_fd < 0) {
-        m_error = errnoText();
+        noteError();
         return false;
     }
     return resize(bytes);
@@ -85,7 +90,7 @@ uint64_t SharedRegion::size() const
 bool SharedRegion::resize(uint64_t bytes)
 {
     if (m_fd < 0 || bytes > uint64_t(INT64_MAX) || ::ftruncate(m_fd, off_t(bytes)) != 0) {
-        m_error = errnoText();
+        noteError();
         return false;
     }
     return true;
@@ -115,7 +120,7 @@ bool SharedRegion::writeAt(uint64_t offset, const void *src, uint64_t bytes)
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
-            m_error = errnoText();
+            noteError();
             return false;
         }
         done += uint64_t(put);
@@ -132,7 +137,7 @@ bool SharedRegion::mapWords()
     void *view =
         ::mmap(nullptr, size_t(WordViewBytes), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
     if (view == MAP_FAILED) {
-        m_error = errnoText();
+        noteError();
         return false;
     }
     m_view = view;

@@ -45,10 +45,12 @@ public:
     // Replaces `expected` by `desired` only while the word still holds `expected`.
     bool exchangeWord(int index, int32_t expected, int32_t desired);
 
-    // The error of the last failed call, as text.
+    // The error of the last failed call, as text and as its number.
     QString errorText() const { return m_error; }
+    int errorNumber() const { return m_errno; }
 
 private:
+    void noteError() const;
     bool mapWords();
     int32_t *word(int index) const;
 
@@ -56,5 +58,6 @@ private:
     int m_fd = -1;
     void *m_view = nullptr;
     uint64_t m_viewBytes = 0;
+    mutable int m_errno = 0;
     mutable QString m_error;
 };

@@ -1,5 +1,7 @@
 #include "sources/live/TcpChannel.h"
 
+#include "sources/record/SystemFacts.h"
+
 #include <QElapsedTimer>
 
 #include <arpa/inet.h>
@@ -11,11 +13,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
-
-QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL, 0) | O_NONBLOCK); }
 
@@ -49,7 +48,7 @@ bool TcpChannel::connectTo(const QString &address, uint16_t port, int timeoutMs)
     }
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_fd < 0) {
-        m_error = errnoText(errno);
+        m_error = systemErrorText(errno);
         return false;
     }
     setNonBlocking(m_fd);
@@ -57,7 +56,7 @@ bool TcpChannel::connectTo(const QString &address, uint16_t port, int timeoutMs)
     ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     if (::connect(m_fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0 &&
         errno != EINPROGRESS) {
-        m_error = errnoText(errno);
+        m_error = systemErrorText(errno);
         close();
         return false;
     }
@@ -72,11 +71,11 @@ bool TcpChannel::connectTo(const QString &address, uint16_t port, int timeoutMs)
             ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
             if (error == 0)
                 return true;
-            m_error = errnoText(error);
+            m_error = systemErrorText(error);
             break;
         }
         if (n < 0 && errno != EINTR) {
-            m_error = errnoText(errno);
+            m_error = systemErrorText(errno);
             break;
         }
         if (stopped()) {
@@ -97,7 +96,7 @@ TcpChannel::Wait TcpChannel::waitFor(short events)
     pollfd p{m_fd, events, 0};
     const int n = ::poll(&p, 1, SliceMs);
     if (n < 0 && errno != EINTR) {
-        m_error = errnoText(errno);
+        m_error = systemErrorText(errno);
         return Wait::Failed;
     }
     if (stopped()) {
@@ -129,7 +128,7 @@ bool TcpChannel::send(const void *data, size_t bytes)
             continue;
         }
         if (put < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            m_error = errnoText(errno);
+            m_error = systemErrorText(errno);
             return false;
         }
         if (waitFor(POLLOUT) == Wait::Failed)
@@ -153,6 +152,7 @@ bool TcpChannel::receive(void *data, size_t bytes)
         if (got > 0) {
             at += got;
             bytes -= size_t(got);
+            m_received += uint64_t(got);
             silence.restart();
             continue;
         }
@@ -161,7 +161,7 @@ bool TcpChannel::receive(void *data, size_t bytes)
             return false;
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            m_error = errnoText(errno);
+            m_error = systemErrorText(errno);
             return false;
         }
         if (waitFor(POLLIN) == Wait::Failed)

@@ -35,6 +35,8 @@ public:
     // True when a receive would not wait: bytes are there, or the peer has gone.
     bool readable();
     QString error() const override { return m_error; }
+    // Bytes received since the channel was made, for a progress report of a long receive.
+    uint64_t received() const { return m_received; }
 
 private:
     enum class Wait { Ready, Slice, Failed };
@@ -45,5 +47,6 @@ private:
     StopRequested m_stop;
     std::function<void()> m_idle;
     int m_silenceMs = 0;
+    uint64_t m_received = 0;
     QString m_error;
 };

@@ -1,6 +1,7 @@
 #include "sources/record/FileSource.h"
 
 #include "sources/record/Postfix.h"
+#include "sources/record/SystemFacts.h"
 #include "sources/SampleCodes.h"
 
 #include <QElapsedTimer>
@@ -18,7 +19,7 @@ constexpr uint64_t ChunkBytes = 1 << 20;
 
 } // namespace
 
-FileSource::FileSource(QObject *parent) : SignalSource(parent)
+FileSource::FileSource(QObject *parent) : SignalSource(parent), m_memoryLimit(blockMemoryLimit())
 {
     m_noWaitFlag = true;
     m_pollInterval = 100;
@@ -123,17 +124,23 @@ uint8_t FileSource::detectContent()
     return ContentSpectrum;
 }
 
-bool FileSource::takePostfix(int file, const QString &text, uint8_t &result)
+bool FileSource::takePostfix(int file, const QString &text, uint8_t &result, QString *why)
 {
     LoadedFile &loaded = m_files[size_t(file)];
     if (text == loaded.cachedPostfix)
         return true;
+    // Parsed aside: a text refused halfway must not leave its first keys in the descriptor
+    // that the block is published with.
     FileParams &params = m_fileParams[size_t(file)];
+    FileParams parsed = params;
     QString problem;
-    if (parsePostfix(text, params, &problem) != PostfixParsed) {
+    if (parsePostfix(text, parsed, &problem) != PostfixParsed) {
         m_postfixProblem = QFileInfo(loaded.name).fileName() + QStringLiteral(": ") + problem;
+        if (why)
+            *why = problem;
         return false;
     }
+    params = std::move(parsed);
     loaded.cachedPostfix = text;
     params.multiChannel = true;
     params.codeType = CodeTwosComplement;
@@ -276,17 +283,33 @@ uint8_t FileSource::takeLivePostfix(const PostfixSearch &found, qint64 dataBytes
         return PostfixParsed;
     }
     m_postfixKnown = true;
+    const QString waiting = QStringLiteral("; ожидание исправленного описания");
     if (found.offset < 0) {
-        problem = QStringLiteral("постфикс без первого ключа «DEVICE_NAME»");
+        problem = QStringLiteral("описание отклонено: нет первого ключа «DEVICE_NAME»") + waiting;
         return PostfixError;
     }
     uint8_t result = PostfixParsed;
-    if (!takePostfix(0, found.text, result)) {
-        problem = QStringLiteral("постфикс содержит ошибки");
+    QString why;
+    const FileParams before = m_fileParams.front(), beforeParsed = loaded.parsed;
+    if (!takePostfix(0, found.text, result, &why)) {
+        problem = QStringLiteral("описание отклонено: ") + why + waiting;
         return PostfixError;
     }
     const FileParams &parsed = loaded.parsed;
     const uint64_t frame = parsed.frameBytes();
+    if (frame && dataBytes >= 0 && frame > uint64_t(dataBytes)) {
+        // Not one frame: nothing of it could be shown, and its channels would only crowd the
+        // legend.
+        m_postfixProblem = QStringLiteral("кадр из %1 каналов по %2 байт больше блока (%3 байт)")
+                               .arg(parsed.channelCount)
+                               .arg(parsed.bytesPerSample)
+                               .arg(dataBytes);
+        loaded.cachedPostfix.clear();
+        loaded.parsed = beforeParsed;
+        m_fileParams.front() = before;
+        problem = QStringLiteral("описание отклонено: ") + m_postfixProblem + waiting;
+        return PostfixError;
+    }
     if (frame && dataBytes >= 0 && parsed.sampleCount > uint64_t(dataBytes) / frame)
         problem = QStringLiteral("постфикс описывает %1 отсчётов на канал, данных есть на %2")
                       .arg(parsed.sampleCount)
@@ -301,6 +324,32 @@ void FileSource::reportProblem(const QString &text)
         return;
     m_problem = text;
     emit signalAddText(text);
+}
+
+void FileSource::withdrawProblem()
+{
+    m_problemReported = false;
+    if (!m_problem.isEmpty()) {
+        m_problem.clear();
+        emit signalAddText(QString());
+    }
+}
+
+int FileSource::readLiveBlock(const std::function<QString(const QString &)> &describe)
+{
+    const int result = FileSource::readBlock();
+    // The transport has said what is wrong with the description; the producer may mend it.
+    if (m_readError) {
+        m_readError = false;
+        m_waitEndedFlag = false;
+    } else if (result == -1 && !m_readFailure.isEmpty()) {
+        reportProblem(describe(m_readFailure + QStringLiteral("; ожидание другого описания")));
+        m_readFailure.clear();
+        m_readStatus = 0;
+        m_waitEndedFlag = false;
+    }
+    settleProblems();
+    return result;
 }
 
 void FileSource::settleProblems()
@@ -329,31 +378,42 @@ void FileSource::waitForData()
     for (qint64 left = m_pollInterval.load(); left > 0 && !stopPending();
          left = m_pollInterval.load() - pause.elapsed())
         QThread::msleep(uint32_t(std::min<qint64>(left, 10)));
+    // A producer that offers nothing is asked less and less often, from once a millisecond up
+    // to MaxPollPauseMs: every look costs it a read, over the network a round trip. A change
+    // of the flag, and every new block, starts fast again.
+    int pauseMs = 1;
+    FlagWord seen = m_flag;
     for (;;) {
-        // Each poll parks behind a GUI hold; the GUI may replace the files meanwhile.
-        WorkerLock lock(*this);
-        m_flag = readFlag();
-        if (m_flag.state == FlagTaken) {
-            // Our own answer from the last block: we are back and ready for the next one.
-            writeFlag(FlagIdle, m_flag.value);
-            m_flag.state = FlagIdle;
-            continue;
+        {
+            // Each poll parks behind a GUI hold; the GUI may replace the files meanwhile.
+            WorkerLock lock(*this);
+            m_flag = readFlag();
+            if (m_flag.state == FlagTaken) {
+                // Our own answer from the last block: we are back and ready for the next one.
+                writeFlag(FlagIdle, m_flag.value);
+                m_flag.state = FlagIdle;
+                seen = m_flag;
+                continue;
+            }
+            if (m_flag.state == FlagBlockReady || m_noWaitFlag) {
+                m_waitingFlag = false;
+                m_waitEndedFlag = true;
+                writeFlag(FlagTaken, 0);
+                return;
+            }
+            if (!flagExists() || m_rereadFlag)
+                return;
+            m_waitEndedFlag = false;
+            if (stopPending()) {
+                m_waitingFlag = false;
+                return;
+            }
+            m_waitingFlag = true;
         }
-        if (m_flag.state == FlagBlockReady || m_noWaitFlag) {
-            m_waitingFlag = false;
-            m_waitEndedFlag = true;
-            writeFlag(FlagTaken, 0);
-            return;
-        }
-        if (!flagExists() || m_rereadFlag)
-            return;
-        m_waitEndedFlag = false;
-        if (stopPending()) {
-            m_waitingFlag = false;
-            return;
-        }
-        m_waitingFlag = true;
-        QThread::msleep(1); // poll the producer about once a millisecond, not in a busy loop
+        const bool changed = m_flag.state != seen.state || m_flag.value != seen.value;
+        seen = m_flag;
+        pauseMs = changed ? 1 : std::min(2 * pauseMs, MaxPollPauseMs);
+        QThread::msleep(uint32_t(pauseMs));
     }
 }
 
@@ -476,15 +536,35 @@ bool FileSource::prepareBuffers()
         return true;
     }
     const int channels = totalChannelCount();
+    const uint64_t length = m_window.readLength;
     if (!channelSamples(0) || sampleBufferChannels() != channels ||
-        sampleBufferLength() != m_window.readLength) {
-        if (!allocateSampleBuffers(channels, m_window.readLength))
+        sampleBufferLength() != length) {
+        // Asked of the limit first: an overcommitting system would grant a hostile size and
+        // end the program only once the pages are touched.
+        const uint64_t perChannel = m_memoryLimit / sizeof(double) / uint64_t(std::max(channels, 1));
+        const bool fits = length <= perChannel;
+        if (!fits || !allocateSampleBuffers(channels, length)) {
+            const uint64_t count = uint64_t(std::max(channels, 1));
+            const uint64_t bytes = length > UINT64_MAX / sizeof(double) / count
+                                       ? UINT64_MAX
+                                       : count * length * sizeof(double);
+            m_readFailure = QStringLiteral("Не хватает памяти для отсчётов: %1 каналов × %2 "
+                                           "отсчётов × 8 байт = %3")
+                                .arg(channels)
+                                .arg(length)
+                                .arg(byteSizeText(bytes));
+            if (!fits)
+                m_readFailure += QStringLiteral(", больше предела в %1").arg(byteSizeText(m_memoryLimit));
             return false;
+        }
         m_window.reloadNeeded = true;
     }
     if (m_window.reloadNeeded) {
-        if (!fillIndexBuffer(m_window.windowStart))
+        if (!fillIndexBuffer(m_window.windowStart)) {
+            m_readFailure = QStringLiteral("Не хватает памяти для номеров отсчётов: %1 × 8 байт")
+                                .arg(length);
             return false;
+        }
         m_window.reloadNeeded = false;
     }
     return true;

@@ -51,6 +51,11 @@ public:
     void setUserFileParams(const FileParams &params);
     void setUseUserParams(bool isUse);
     bool useUserParams() const { return m_useUserParams; }
+    // The most one block's samples may take (half the machine's memory unless set smaller).
+    void setMemoryLimit(uint64_t bytes) { m_memoryLimit = bytes; }
+    uint64_t memoryLimit() const { return m_memoryLimit; }
+    // The longest pause between two looks at a producer's flag while it offers nothing.
+    static constexpr int MaxPollPauseMs = 50;
     bool readError() const { return m_readError; }
     bool postfixKnown() const { return m_postfixKnown; }
 
@@ -66,7 +71,8 @@ protected:
     // For transports: takes a postfix text found for `file`. Parses it when it differs from
     // the cached one; false on a parse error (the text is then not cached, so the error
     // stays until the postfix is mended).
-    bool takePostfix(int file, const QString &text, uint8_t &result);
+    // `why` (when given) is the key, value and rule a refused text breaks.
+    bool takePostfix(int file, const QString &text, uint8_t &result, QString *why = nullptr);
     // Unpacks `frames` stored frames of `file` into the sample buffer, `at` frames into the
     // window, at the file's first buffer channel.
     void storeFrames(int file, const uint8_t *raw, uint64_t frames, uint64_t at);
@@ -96,6 +102,12 @@ protected:
     // At the end of a block: one without problems ends the last one (an empty text says so),
     // so that it is sent again when it recurs.
     void settleProblems();
+    // The problem on the status line is over now (a slow block has arrived whole).
+    void withdrawProblem();
+    // readBlock() of a live transport: a refused description or a block too large for memory
+    // goes to the status line (through `describe`) and the source waits for the producer to
+    // mend it, instead of stopping acquisition behind a box as for a record file.
+    int readLiveBlock(const std::function<QString(const QString &)> &describe);
 
     struct LoadedFile {
         QString name;
@@ -117,6 +129,7 @@ private:
 
     FileParams m_userParams = zeroedFileParams();
     bool m_useUserParams = false;
+    uint64_t m_memoryLimit;
     bool m_userParamsChanged = false;
     std::atomic<bool> m_postfixKnown{true};
     bool m_readError = false;

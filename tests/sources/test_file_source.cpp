@@ -102,6 +102,22 @@ private slots:
         QCOMPARE(waiter.count(), 8);
     }
 
+    // A whole record the memory cannot hold: acquisition stops, saying what was too large.
+    void sampleBufferBeyondMemoryIsNamed()
+    {
+        QVERIFY(writeBytes(path("large.bin"), record16(std::vector<int>(2 * 20000, 5), layout16(2, 20000))));
+        FileSource source;
+        source.setFileName(path("large.bin"));
+        source.setComputeSpectrum(false);
+        source.setMemoryLimit(100000);
+        source.setAllDataMode(true);
+        BlockWaiter waiter(source);
+        QVERIFY(waiter.fetch());
+        QCOMPARE(source.lastBlock()->readStatus, -1);
+        const QString failure = source.lastBlock()->readFailure;
+        QVERIFY2(failure.contains("2 каналов × 20000 отсчётов × 8 байт = 320000 байт"), qPrintable(failure));
+    }
+
     void recordWithoutPostfixUsesUserParameters()
     {
         // Gray-coded 12-bit samples in 2 bytes, and a postfix too far from the end to count.
