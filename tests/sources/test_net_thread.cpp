@@ -43,18 +43,30 @@ void connectTo(NetSource &source, uint16_t port, const QString &name)
     source.setPosition(0, 1 << 20);
 }
 
-// A port nobody listens on (for a moment at least).
-uint16_t freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    socklen_t length = sizeof at;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&at), sizeof at);
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&at), &length);
-    ::close(fd);
-    return ntohs(at.sin_port);
-}
+// A port the system picked (bind to 0) and holds for us without listening: a connection
+// there is refused, and no parallel test can be given it. The server reuses the address to
+// take it over while we still hold it.
+class ReservedPort {
+public:
+    ReservedPort() : m_fd(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        const int one = 1;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof at;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&at), sizeof at);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&at), &length);
+        m_port = ntohs(at.sin_port);
+    }
+    ~ReservedPort() { ::close(m_fd); }
+    uint16_t port() const { return m_port; }
+
+private:
+    int m_fd;
+    uint16_t m_port = 0;
+};
 
 } // namespace
 
@@ -132,7 +144,9 @@ private slots:
         const QString path = m_dir.filePath("late.bin");
         const RecordRecipe recipe = recordRecipe(1, 2000);
         QVERIFY(writeRecordFile(path, recipe, true));
-        const uint16_t port = freePort();
+        const ReservedPort reserved;
+        const uint16_t port = reserved.port();
+        QVERIFY(port != 0);
         NetSource source;
         connectTo(source, port, "late.bin");
         BlockWaiter waiter(source);
