@@ -164,8 +164,13 @@ bool BlockFilter::prepare(double fs, const FilterParams &params)
     m_fs = fs;
     m_params = params;
     m_fir.reset();
+    m_settling = 0;
     m_design = designFilter(params, fs);
+    if (m_design.ok() && !m_design.isFir)
+        m_settling = iirSettlingLength(m_design.sections.data(), int(m_design.sections.size()),
+                                       MaxSettlingLength);
     if (m_design.ok() && m_design.isFir) {
+        m_settling = m_design.taps.size() - 1;
         m_fir = std::make_unique<FirFilter>();
         if (!m_fir->setTaps(m_design.taps.data(), int(m_design.taps.size())))
             m_design.error = QStringLiteral("Нет памяти для КИХ-фильтра длиной %1")
@@ -174,24 +179,42 @@ bool BlockFilter::prepare(double fs, const FilterParams &params)
     return m_design.ok();
 }
 
-QString BlockFilter::apply(double *samples, size_t n, double fs, const FilterParams &params)
+size_t BlockFilter::settlingLength(double fs, const FilterParams &params)
+{
+    return prepare(fs, params) ? m_settling : 0;
+}
+
+QString BlockFilter::apply(double *samples, size_t n, const double *leadIn, size_t leadCount,
+                           double fs, const FilterParams &params)
 {
     if (!prepare(fs, params))
         return m_design.error;
     if (n == 0)
         return QString();
+    if (!leadIn)
+        leadCount = 0;
+    const size_t total = leadCount + n;
     // The output goes beside the samples, so that a failure leaves them as they were.
     try {
-        if (m_output.size() < n)
-            m_output.resize(n);
+        if (m_output.size() < total)
+            m_output.resize(total);
+        if (leadCount && m_input.size() < total)
+            m_input.resize(total);
     } catch (const std::bad_alloc &) {
-        return QStringLiteral("Нет памяти для фильтрации %1 отсчетов").arg(n);
+        return QStringLiteral("Нет памяти для фильтрации %1 отсчетов").arg(total);
+    }
+    const double *in = samples;
+    if (leadCount) {
+        std::copy(leadIn, leadIn + leadCount, m_input.data());
+        std::copy(samples, samples + n, m_input.data() + leadCount);
+        in = m_input.data();
     }
     double *out = m_output.data();
     if (m_design.isFir)
-        m_fir->filter(samples, n, out);
+        m_fir->filter(in, total, out);
     else
-        filterCascade(m_design.sections.data(), int(m_design.sections.size()), samples, n, out);
+        filterCascade(m_design.sections.data(), int(m_design.sections.size()), in, total, out);
+    out += leadCount;
     if (!allFinite(out, n))
         return QStringLiteral("Фильтр дал нечисловые отсчеты: канал оставлен без фильтрации");
     std::copy(out, out + n, samples);

@@ -29,11 +29,20 @@ struct FilterDesign {
 FilterDesign designFilter(const FilterParams &params, double fs);
 
 // One per worker: keeps the last design (and the FIR's transforms) while the parameters and the
-// rate stay the same; every block is still filtered from rest.
+// rate stay the same. Each block is filtered from rest, run in over the samples before it.
 class BlockFilter {
 public:
-    // Filters n samples in place; returns an empty string, or why they were left unfiltered.
-    QString apply(double *samples, size_t n, double fs, const FilterParams &params);
+    // Samples of the record before a block that the filter needs to run in on, so that the
+    // block's output is free of its start-up: the FIR's taps - 1, the IIR's impulse response
+    // down to -120 dB of tail energy. 0 when the filter cannot be designed.
+    size_t settlingLength(double fs, const FilterParams &params);
+    // Filters n samples in place after running in over `leadCount` samples that precede them;
+    // returns an empty string, or why they were left unfiltered.
+    QString apply(double *samples, size_t n, const double *leadIn, size_t leadCount, double fs,
+                  const FilterParams &params);
+
+    // The longest run-in asked for, whatever the filter: a longer IIR response is cut here.
+    static constexpr size_t MaxSettlingLength = size_t(1) << 20;
 
 private:
     bool prepare(double fs, const FilterParams &params);
@@ -42,6 +51,7 @@ private:
     FilterParams m_params;
     double m_fs = 0.0;
     FilterDesign m_design;
+    size_t m_settling = 0;
     std::unique_ptr<FirFilter> m_fir;
-    std::vector<double> m_output;
+    std::vector<double> m_input, m_output;
 };

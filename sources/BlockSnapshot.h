@@ -31,6 +31,9 @@ struct BlockSnapshot {
     // Why the filter left some channel of this block unfiltered; empty when it filtered every
     // channel or is off.
     QString filterStatus;
+    // Leading samples of the block the filter has not settled on, because the record holds
+    // too little before the block (it starts at the record's first sample); 0 when settled.
+    uint64_t filterUnsettled = 0;
 
     // Samples: `sampleChannels` x `sampleLength` ADC codes, channel-major; the index axis
     // holds the record sample number of each buffer position.

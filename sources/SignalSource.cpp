@@ -195,6 +195,7 @@ void SignalSource::publishBlock()
     block->readFailure = m_readFailure;
     block->postfixProblem = m_postfixProblem;
     block->filterStatus = m_filterStatus;
+    block->filterUnsettled = m_filterUnsettled;
     block->samples = m_samples;
     block->index = m_index;
     block->sampleChannels = sampleBufferChannels();
@@ -333,21 +334,41 @@ void SignalSource::takeFilterSettings()
     m_blockFilterEnabled = enabled;
     // A block served again without filtering (the generator's repeat) keeps its status.
     m_filterStatusTaken = false;
-    if (!enabled)
+    if (!enabled) {
         m_filterStatus.clear();
+        m_filterUnsettled = 0;
+    }
 }
 
-void SignalSource::filterChannel(int k, size_t count, double sampleRate)
+size_t SignalSource::filterLeadIn(double sampleRate)
+{
+    if (!m_blockFilterEnabled || m_channelFilter)
+        return 0;
+    return m_blockFilter.settlingLength(sampleRate, m_blockFilterParams);
+}
+
+void SignalSource::filterChannel(int k, size_t count, double sampleRate, const double *leadIn,
+                                 size_t leadCount)
 {
     double *samples = mutableChannelSamples(k);
     if (!m_blockFilterEnabled || !samples)
         return;
     const size_t n = size_t(std::min<uint64_t>(count, m_bufferLength));
     const QString status =
-        m_channelFilter ? m_channelFilter(samples, n, sampleRate, m_blockFilterParams)
-                        : m_blockFilter.apply(samples, n, sampleRate, m_blockFilterParams);
-    if (!m_filterStatusTaken || m_filterStatus.isEmpty())
+        m_channelFilter
+            ? m_channelFilter(samples, n, sampleRate, m_blockFilterParams)
+            : m_blockFilter.apply(samples, n, leadIn, leadCount, sampleRate, m_blockFilterParams);
+    const size_t settling = filterLeadIn(sampleRate);
+    const uint64_t unsettled =
+        status.isEmpty() && settling > leadCount ? std::min(settling - leadCount, n) : 0;
+    if (!m_filterStatusTaken) {
         m_filterStatus = status;
+        m_filterUnsettled = unsettled;
+    } else {
+        if (m_filterStatus.isEmpty())
+            m_filterStatus = status;
+        m_filterUnsettled = std::max(m_filterUnsettled, unsettled);
+    }
     m_filterStatusTaken = true;
 }
 

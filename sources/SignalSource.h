@@ -180,8 +180,14 @@ protected:
     // Ready spectra of a spectrum file: one N-point complex spectrum per channel; null = none.
     void setReadySpectra(std::unique_ptr<ComplexD[]> values, uint32_t fftSize);
     bool hasReadySpectra() const { return bool(m_readySpectra); }
-    // Filters channel k's first `count` samples with the block's filter settings, when on.
-    void filterChannel(int k, size_t count, double sampleRate);
+    // Samples before a block that the filter of the block being served runs in on at
+    // sampleRate; 0 while filtering is off.
+    size_t filterLeadIn(double sampleRate);
+    // Filters channel k's first `count` samples with the block's filter settings, when on,
+    // run in over the `leadCount` samples of the record before them; fewer than
+    // filterLeadIn() leave the block's first samples unsettled, which the block reports.
+    void filterChannel(int k, size_t count, double sampleRate, const double *leadIn = nullptr,
+                       size_t leadCount = 0);
     bool stopPending() const { return isStopRequested(); }
     int fileOfBufferChannel(int k) const { return channelMap().fileOfIndex(k); }
     int totalChannelCount() const { return channelMap().totalCount(); }
@@ -241,6 +247,7 @@ private:
     FilterParams m_blockFilterParams;
     QString m_filterStatus; // of the block being served: why a channel was left unfiltered
     bool m_filterStatusTaken = false;
+    uint64_t m_filterUnsettled = 0; // of the block being served
     ChannelFilter m_channelFilter;
     BlockFilter m_blockFilter;
     bool m_settingsChanged = true;

@@ -80,6 +80,8 @@ QJsonObject blockJson(const BlockSnapshot &block, const AnalysisOptions &s)
     o["sampleRate"] = jsonNumber(block.sampleRate());
     o["fftSize"] = int(block.spectrum.fftSize);
     o["window"] = s.window;
+    if (s.filter)
+        o["filterUnsettled"] = double(block.filterUnsettled);
     o["channels"] = channels;
     return o;
 }

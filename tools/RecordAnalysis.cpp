@@ -179,6 +179,11 @@ int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
         }
     }
     block = source.lastBlock();
+    if (block->filterUnsettled)
+        reportError(QStringLiteral("warning: %1: the filter has not settled on the block's first "
+                                   "%2 samples (the record holds too few before the block)")
+                        .arg(s.files.first())
+                        .arg(block->filterUnsettled));
     return ExitOk;
 }
 

@@ -47,29 +47,51 @@ bool SignalSimulation::prepareBuffers()
     return true;
 }
 
+void SignalSimulation::synthesise(double *out, size_t n, size_t back, int firstComponent,
+                                  int lastComponent, double randomPhase)
+{
+    const FileParams &p = m_fileParams.front();
+    std::fill(out, out + n, 0.0);
+    for (int i = firstComponent; i <= lastComponent; ++i) {
+        const ChannelRecord &r = m_records[size_t(i)];
+        // Below one code there is nothing to draw; an unknown rate gives no frequency.
+        if (!r.enabled || !(r.amplitude > 1 && p.sampleRate > 0.0))
+            continue;
+        const double omega = r.frequency * 2.0 * M_PI / p.sampleRate;
+        const double phase = randomPhase - r.phase * M_PI / 180.0;
+        const uint64_t start = m_startIndex[size_t(i)];
+        if (back == 0)
+            addTone(out, n, start, omega, phase, r.amplitude - 1, true);
+        else // before the block start, which may lie before sample 0 of the first block
+            addTone(out, n, 0, omega, phase + omega * (double(start) - double(back)),
+                    r.amplitude - 1, true);
+    }
+    addWhiteNoise(out, n, m_records[size_t(firstComponent)].noiseAmplitude, m_noise, true);
+}
+
 void SignalSimulation::generateChannel(int channel, int firstComponent, int lastComponent,
                                        double randomPhase)
 {
     const FileParams &p = m_fileParams.front();
     // Never past the buffer, whatever the descriptor says meanwhile.
     const size_t n = size_t(std::min<uint64_t>(p.sampleCount, sampleBufferLength()));
-    double *out = mutableChannelSamples(channel);
-    std::fill(out, out + n, 0.0);
-    for (int i = firstComponent; i <= lastComponent; ++i) {
-        const ChannelRecord &r = m_records[size_t(i)];
-        if (!r.enabled)
-            continue;
-        // Below one code there is nothing to draw; an unknown rate gives no frequency.
-        if (r.amplitude > 1 && p.sampleRate > 0.0) {
-            const double omega = r.frequency * 2.0 * M_PI / p.sampleRate;
-            const double phase = randomPhase - r.phase * M_PI / 180.0;
-            addTone(out, n, m_startIndex[size_t(i)], omega, phase, r.amplitude - 1, true);
-        }
-        // Each block goes on 96 % of a block further: successive blocks overlap by 4 %.
-        m_startIndex[size_t(i)] = uint64_t(double(m_startIndex[size_t(i)] + n) - 0.04 * n);
+    synthesise(mutableChannelSamples(channel), n, 0, firstComponent, lastComponent,
+               randomPhase);
+    // The generated signal has no first sample: the filter runs in on the same tones before
+    // the block, so that its output is settled from the block's first sample.
+    size_t lead = filterLeadIn(p.sampleRate);
+    try {
+        m_leadIn.resize(lead);
+    } catch (const std::bad_alloc &) {
+        lead = 0;
     }
-    addWhiteNoise(out, n, m_records[size_t(firstComponent)].noiseAmplitude, m_noise, true);
-    filterChannel(channel, n, p.sampleRate);
+    if (lead)
+        synthesise(m_leadIn.data(), lead, lead, firstComponent, lastComponent, randomPhase);
+    // Each block goes on 96 % of a block further: successive blocks overlap by 4 %.
+    for (int i = firstComponent; i <= lastComponent; ++i)
+        if (m_records[size_t(i)].enabled)
+            m_startIndex[size_t(i)] = uint64_t(double(m_startIndex[size_t(i)] + n) - 0.04 * n);
+    filterChannel(channel, n, p.sampleRate, m_leadIn.data(), lead);
 }
 
 int SignalSimulation::readBlock()

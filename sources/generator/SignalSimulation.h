@@ -6,6 +6,7 @@
 
 #include <array>
 #include <random>
+#include <vector>
 
 class SignalSimulation : public SignalSource {
     Q_OBJECT
@@ -27,8 +28,13 @@ protected:
 private:
     bool prepareBuffers();
     void generateChannel(int channel, int firstComponent, int lastComponent, double randomPhase);
+    // The components' sum and noise over `n` samples, starting `back` samples before each
+    // component's block start (the filter's run-in), into `out`.
+    void synthesise(double *out, size_t n, size_t back, int firstComponent, int lastComponent,
+                    double randomPhase);
 
     std::array<uint64_t, ComponentSlots> m_startIndex{};
     int m_componentCount = 0;
     std::mt19937_64 m_noise;
+    std::vector<double> m_leadIn;
 };

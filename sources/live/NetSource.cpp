@@ -5,6 +5,7 @@
 #include <QTextCodec>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 NetSource::NetSource(QObject *parent) : FileSource(parent)
@@ -210,10 +211,12 @@ uint8_t NetSource::loadPostfixes()
 bool NetSource::readSamples()
 {
     // The window never reaches past the block's data (FileSource bounds it by dataBytes).
-    const uint64_t frames = windowFrames(0);
-    if (frames)
-        storeFrames(0, m_block.data() + m_window.windowStart * fileParams().frameBytes(), frames,
-                    0);
-    clearFrames(0, frames);
+    readWindow(0, [this](uint64_t offset, uint8_t *dst, uint64_t bytes) -> uint64_t {
+        const uint64_t held = m_block.size();
+        const uint64_t n = offset < held ? std::min(bytes, held - offset) : 0;
+        if (n)
+            std::memcpy(dst, m_block.data() + offset, size_t(n));
+        return n;
+    });
     return true;
 }

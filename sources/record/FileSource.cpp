@@ -252,7 +252,53 @@ uint64_t FileSource::readWindow(int file, const ByteReader &read)
         }
     }
     clearFrames(file, done);
+    readLeadIn(file, read);
     return done;
+}
+
+void FileSource::readLeadIn(int file, const ByteReader &read)
+{
+    if (m_leadIns.size() < m_files.size())
+        m_leadIns.resize(m_files.size());
+    LeadIn &lead = m_leadIns[size_t(file)];
+    const FileParams &p = m_fileParams[size_t(file)];
+    const uint64_t frame = p.frameBytes();
+    lead.frames = frame ? std::min<uint64_t>(filterLeadIn(p.sampleRate), m_window.windowStart) : 0;
+    if (lead.frames == 0)
+        return;
+    try {
+        lead.samples.resize(size_t(lead.frames * p.channelCount));
+    } catch (const std::bad_alloc &) {
+        lead.frames = 0; // the block is then filtered from rest and says so
+        return;
+    }
+    const uint64_t step = std::max<uint64_t>(1, ChunkBytes / frame);
+    const uint64_t offset = (m_window.windowStart - lead.frames) * frame;
+    m_chunk.resize(size_t(step * frame));
+    for (uint64_t done = 0; done < lead.frames;) {
+        const uint64_t frames = std::min(step, lead.frames - done);
+        if (read(offset + done * frame, m_chunk.data(), frames * frame) < frames * frame) {
+            lead.frames = 0; // not contiguous with the window: no run-in rather than a wrong one
+            return;
+        }
+        unpackFrames(m_chunk.data(), size_t(frames), int(p.channelCount), p.bytesPerSample,
+                     p.codeType, p.bitRange, lead.samples.data() + done, size_t(lead.frames));
+        done += frames;
+    }
+}
+
+void FileSource::filterChannels()
+{
+    for (int k = 0; k < sampleBufferChannels(); ++k) {
+        const int file = fileOfBufferChannel(k);
+        const LeadIn *lead = size_t(file) < m_leadIns.size() ? &m_leadIns[size_t(file)] : nullptr;
+        const uint64_t frames = lead ? lead->frames : 0;
+        const double *samples =
+            frames ? lead->samples.data() + size_t(k - firstBufferChannel(file)) * frames
+                   : nullptr;
+        filterChannel(k, size_t(m_window.readLength), m_fileParams[size_t(file)].sampleRate,
+                      samples, size_t(frames));
+    }
 }
 
 bool FileSource::readSamples()
@@ -638,11 +684,11 @@ bool FileSource::readPass()
         m_readStatus = -1;
         return false;
     }
+    for (LeadIn &lead : m_leadIns)
+        lead.frames = 0;
     if (!readSamples())
         return false;
-    for (int k = 0; k < sampleBufferChannels(); ++k)
-        filterChannel(k, size_t(m_window.readLength),
-                      m_fileParams[size_t(fileOfBufferChannel(k))].sampleRate);
+    filterChannels();
     return true;
 }
 

@@ -95,7 +95,8 @@ protected:
     // Copies up to `bytes` from `offset` of the transport's bytes; returns the bytes copied.
     using ByteReader = std::function<uint64_t(uint64_t offset, uint8_t *dst, uint64_t bytes)>;
     // Reads the window of `file` chunk by chunk through `read`; frames it does not deliver
-    // are zero. Returns the frames delivered.
+    // are zero. Returns the frames delivered. While filtering is on, also reads the samples
+    // before the window that the filter runs in on.
     uint64_t readWindow(int file, const ByteReader &read);
     // A transport problem, sent once with signalAddText() while it lasts. Worker only.
     void reportProblem(const QString &text);
@@ -120,6 +121,13 @@ protected:
     FlagWord m_flag{FlagTaken, 0}; // the two words last read
 
 private:
+    // The samples of one file before the read window, channel-major, `frames` per channel.
+    struct LeadIn {
+        std::vector<double> samples;
+        uint64_t frames = 0;
+    };
+    void readLeadIn(int file, const ByteReader &read);
+    void filterChannels();
     bool readPass();
     bool readSpectrumFile();
     bool userParamsUsable() const;
@@ -134,6 +142,7 @@ private:
     std::atomic<bool> m_postfixKnown{true};
     bool m_readError = false;
     std::vector<uint8_t> m_chunk;
+    std::vector<LeadIn> m_leadIns; // by file, of the block being read
     QString m_problem;
     bool m_problemReported = false;
 };

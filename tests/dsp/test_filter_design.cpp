@@ -444,6 +444,22 @@ private slots:
         QVERIFY(qAbs(step.back() - 1 / std::sqrt(std::pow(10, 0.05))) < 1e-9); // even order
     }
 
+    // A pole at r gives h[n] = r^n, whose tail from n holds r^(2n) of the energy: -120 dB
+    // after ceil(6 ln 10 / -ln r) samples; a limit cuts it.
+    void settlingOfOnePole()
+    {
+        for (double r : {0.5, 0.9, 0.999, 0.9999}) {
+            Biquad pole;
+            pole.a1 = -r;
+            const double expected = std::ceil(6 * std::log(10.0) / -std::log(r));
+            const size_t n = iirSettlingLength(&pole, 1, size_t(1) << 20);
+            QVERIFY2(std::abs(double(n) - expected) <= 1, qPrintable(QString::number(n)));
+        }
+        Biquad slow;
+        slow.a1 = -0.99999;
+        QCOMPARE(iirSettlingLength(&slow, 1, 1000), size_t(1000));
+    }
+
     // An independent design (liquid-dsp, in single precision) gives the same pass band for the
     // families whose edge it defines as we do.
     void agreesWithLiquid()
