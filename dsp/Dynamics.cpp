@@ -17,6 +17,9 @@ constexpr int kHarmonicHalfBand = 5;  // a harmonic's power is taken over its bi
 constexpr int kNoiseWalkStart = 6;    // the noise walk starts after this bin
 constexpr int kSignalCore = 3;        // bins on each side of the peak that always count as signal
 constexpr double kSkirtFall = 10.0;   // the signal skirt follows a fall steeper than this per bin
+constexpr long kNoiseSegments = 32;   // the noise density is followed over this many stretches
+constexpr long kMinSegmentBins = 64;  // ... each at least this wide
+constexpr long kMinCountedBins = 16;  // a stretch's density rests on at least this many bins
 
 // Range sums and peak searches over the spectrum, through the chunk summary when there is one.
 struct Bins {
@@ -37,14 +40,88 @@ struct Bins {
         if (found >= 0)
             index = found;
     }
-    // Adds the bins [from, to) to a running sum and count.
-    void add(long from, long to, double &total, long &count) const
+};
+
+// The noise floor as a density that may change over the spectrum (a filtered record's noise
+// lies in the filter's pass band, a converter's often rises towards DC): the counted bins are
+// summed per stretch, and the bins left out (the tone's guard, the harmonic bands) are credited
+// with the density of their own stretch. With one global mean, leaving out bands where the
+// noise is strong would read the noise low.
+class NoiseFloor {
+public:
+    NoiseFloor(const Bins &bins, long m)
+        : m_bins(bins), m_m(m), m_stretches(std::clamp(m / kMinSegmentBins, 1L, kNoiseSegments))
     {
-        if (to > from) {
-            total += sum(from, to);
-            count += to - from;
+    }
+
+    // Counts the bins [from, to) as noise.
+    void add(long from, long to)
+    {
+        from = std::max(from, 0L);
+        to = std::min(to, m_m);
+        while (from < to) {
+            const long k = stretchOf(from);
+            const long end = std::min(to, stretchStart(k + 1));
+            m_sum[k] += m_bins.sum(from, end);
+            m_count[k] += end - from;
+            from = end;
         }
     }
+
+    // Densities from the counts; a stretch with too few counted bins borrows its neighbours'.
+    // The stretches that reach into [skipFrom, skipTo) (the tone's guard) always borrow: what
+    // they count beside the guard is still the window's leakage of the tone, not noise.
+    void settle(long skipFrom, long skipTo)
+    {
+        bool skip[kNoiseSegments] = {};
+        long skipped = 0;
+        for (long k = 0; k < m_stretches; ++k) {
+            skip[k] = stretchStart(k) < skipTo && skipFrom < stretchStart(k + 1);
+            skipped += skip[k];
+        }
+        if (skipped == m_stretches)
+            std::fill(skip, skip + m_stretches, false);
+        for (long k = 0; k < m_stretches; ++k) {
+            double sum = 0.0;
+            long count = 0;
+            for (long r = 0; count < kMinCountedBins && r < m_stretches; ++r) {
+                for (long j : {k - r, k + r}) {
+                    if (j >= 0 && j < m_stretches && !skip[j] && (r > 0 || j == k - r)) {
+                        sum += m_sum[j];
+                        count += m_count[j];
+                    }
+                }
+            }
+            m_density[k] = count > 0 ? sum / count : 0.0;
+        }
+    }
+
+    // The noise the bins [from, to) hold by the floor.
+    double expected(long from, long to) const
+    {
+        from = std::max(from, 0L);
+        to = std::min(to, m_m);
+        double total = 0.0;
+        while (from < to) {
+            const long k = stretchOf(from);
+            const long end = std::min(to, stretchStart(k + 1));
+            total += m_density[k] * double(end - from);
+            from = end;
+        }
+        return total;
+    }
+
+private:
+    long stretchOf(long bin) const { return bin * m_stretches / m_m; }
+    // The first bin of stretch k (ceil(k m / S)).
+    long stretchStart(long k) const { return (k * m_m + m_stretches - 1) / m_stretches; }
+
+    const Bins &m_bins;
+    long m_m;
+    long m_stretches;
+    double m_sum[kNoiseSegments] = {};
+    long m_count[kNoiseSegments] = {};
+    double m_density[kNoiseSegments] = {};
 };
 
 // The tone and its skirt: the core bins, then further bins while the spectrum keeps falling
@@ -133,8 +210,10 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     const long hiF = loF + 2 * guard;
 
     // Walk the harmonic bands in position order; the gaps between them are the noise floor.
-    double noise = 0.0, harmonics = 0.0;
-    long noiseBins = 0, harmonicBins = 0, previousEnd = kNoiseWalkStart;
+    NoiseFloor floor(bins, m);
+    double harmonics = 0.0;
+    long noiseBins = 0, previousEnd = kNoiseWalkStart;
+    long bandFrom[MaxHarmonics], bandTo[MaxHarmonics];
     for (long t = 0; t < n; ++t) {
         long c = long(std::floor(positions[t] + 0.5));
         if (c == m)
@@ -157,28 +236,32 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
         long stop = std::min(h, m);
         if (start <= hiF)
             stop = std::min(stop, std::max(start, loF));
-        bins.add(start, stop, noise, noiseBins);
+        floor.add(start, stop);
+        noiseBins += std::max(stop - start, 0L);
         if (e >= m)
             e = m - 1;
-        bins.add(h, e + 1, harmonics, harmonicBins);
+        harmonics += bins.sum(h, e + 1);
+        bandFrom[t] = h;
+        bandTo[t] = e + 1;
         previousEnd = e;
     }
 
-    double meanNoise = 0.0;
     if (noiseBins > 0) {
-        bins.add(previousEnd + 1, std::min(peak - guard, m), noise, noiseBins);
-        bins.add(std::max(previousEnd + 1, peak + guard + 1), m, noise, noiseBins);
-        meanNoise = noise / noiseBins;
+        floor.add(previousEnd + 1, std::min(peak - guard, m));
+        floor.add(std::max(previousEnd + 1, peak + guard + 1), m);
     } else {
-        bins.add(previousEnd + 1, std::min(loF, m), noise, noiseBins);
-        bins.add(hiF + 1, m, noise, noiseBins);
-        meanNoise = noiseBins > 0 ? noise / noiseBins : 0.0;
+        floor.add(previousEnd + 1, std::min(loF, m));
+        floor.add(hiF + 1, m);
     }
-    const double noisePower = meanNoise * m;
+    floor.settle(std::min(peak, b0) - guard, std::max(peak, b0) + guard + 1);
+    const double noisePower = floor.expected(0, m);
+    double bandNoise = 0.0;
+    for (long t = 0; t < n; ++t)
+        bandNoise += floor.expected(bandFrom[t], bandTo[t]);
 
     // SINAD rests on the same noise as SNR, plus what the harmonic bands hold above that noise:
     // it can never read better than SNR, and noise alone does not count twice.
-    const double rest = noisePower + std::max(0.0, harmonics - meanNoise * harmonicBins);
+    const double rest = noisePower + std::max(0.0, harmonics - bandNoise);
     out.measured = true;
     out.thd = harmonics > 0.0 ? 10.0 * std::log10(harmonics / signal) : -200.0;
     out.snr = noisePower > 0.0 ? 10.0 * std::log10(signal / noisePower) : 200.0;
