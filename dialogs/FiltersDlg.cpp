@@ -72,7 +72,15 @@ FiltersDlg::FiltersDlg(QWidget *parent) : QDialog(parent)
     m_pStatusLabel->setStyleSheet(QStringLiteral("color: #b00000"));
     m_pStatusLabel->setMinimumWidth(360);
 
+    // Why every field is greyed: the switch that enables them is not in the dialog.
+    m_pSwitchNoteLabel = named(new QLabel(QString::fromUtf8(
+                                   "Поля доступны, пока фильтрация включена кнопкой "
+                                   "«Включить фильтрацию» на панели инструментов")),
+                               "m_pSwitchNoteLabel");
+    m_pSwitchNoteLabel->setWordWrap(true);
+
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_pSwitchNoteLabel);
     layout->addLayout(top);
     layout->addWidget(tabWidget);
     layout->addWidget(m_pStatusLabel);
@@ -139,8 +147,10 @@ QWidget *FiltersDlg::buildIirTab()
     QFormLayout *form = newForm(page);
     form->addRow(QString::fromUtf8("Тип фильтра"), m_pIirFilterCmbBox);
     form->addRow(QString::fromUtf8("Порядок фильтра"), m_pIirOrderSpin);
-    form->addRow(QString::fromUtf8("Нижняя частота среза (кГц)"), m_pIirLowFreqSpin);
-    form->addRow(QString::fromUtf8("Верхняя частота среза (кГц)"), m_pIirUpFreqSpin);
+    m_pIirLowFreqLabel = named(new QLabel, "m_pIirLowFreqLabel");
+    m_pIirUpFreqLabel = named(new QLabel, "m_pIirUpFreqLabel");
+    form->addRow(m_pIirLowFreqLabel, m_pIirLowFreqSpin);
+    form->addRow(m_pIirUpFreqLabel, m_pIirUpFreqSpin);
     form->addRow(QString::fromUtf8("Пульсации (дБ)"), m_pIirPulseSpin);
     form->addRow(QString::fromUtf8("Подавление (дБ)"), m_pIirDepresionSpin);
     form->addRow(QString::fromUtf8("Параметры в Excel"), m_pWriteExcelButton);
@@ -286,6 +296,26 @@ void FiltersDlg::slotEnableWidgets()
         m_pIirDepresionSpin->setEnabled(family == 2 || family == 3);
         m_pIirUpFreqSpin->setEnabled(twoEdges);
     }
+    labelIirEdges();
+    m_pSwitchNoteLabel->setVisible(!tabWidget->isTabEnabled(FirTab) &&
+                                   !tabWidget->isTabEnabled(IirTab));
+}
+
+void FiltersDlg::labelIirEdges()
+{
+    // The inverse Chebyshev is designed from its stop-band edge (where the attenuation is
+    // reached), every other family from its pass-band edge.
+    const bool stopEdge = m_pIirFilterCmbBox->currentIndex() == IirInverseChebyshev;
+    const char *edge = stopEdge ? "граница подавления" : "частота среза";
+    m_pIirLowFreqLabel->setText(QString::fromUtf8("Нижняя %1 (кГц)").arg(QString::fromUtf8(edge)));
+    m_pIirUpFreqLabel->setText(QString::fromUtf8("Верхняя %1 (кГц)").arg(QString::fromUtf8(edge)));
+    const QString tip = stopEdge ? QString::fromUtf8(
+                                       "Край полосы подавления: с этой частоты ослабление не "
+                                       "меньше заданного подавления")
+                                 : QString::fromUtf8("Край полосы пропускания");
+    for (QWidget *w : std::initializer_list<QWidget *>{m_pIirLowFreqLabel, m_pIirLowFreqSpin,
+                                                        m_pIirUpFreqLabel, m_pIirUpFreqSpin})
+        w->setToolTip(tip);
 }
 
 void FiltersDlg::slotWriteExcel()

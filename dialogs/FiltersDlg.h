@@ -54,6 +54,7 @@ private:
     void connectChanges();
     void paramsChanged();
     void showStatus();
+    void labelIirEdges();
 
     QComboBox *m_pFilterTypeCmbBox = nullptr;
     QComboBox *m_pFilterFunctionCmbBox = nullptr;
@@ -74,6 +75,9 @@ private:
     QDoubleSpinBox *m_pIirDepresionSpin = nullptr;
     QPushButton *m_pWriteExcelButton = nullptr;
     QLabel *m_pStatusLabel = nullptr;
+    QLabel *m_pSwitchNoteLabel = nullptr;
+    QLabel *m_pIirLowFreqLabel = nullptr;
+    QLabel *m_pIirUpFreqLabel = nullptr;
 
     QString m_sConfigPath;
     double m_dSampleRate = 0.0;

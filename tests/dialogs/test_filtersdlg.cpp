@@ -131,10 +131,14 @@ private slots:
         type->setCurrentIndex(0);
         QCOMPARE(tabs->currentIndex(), 0);
         QVERIFY(tabs->isTabEnabled(0) && !tabs->isTabEnabled(1));
+        dlg.show();
+        auto *note = w<QLabel>(dlg, "m_pSwitchNoteLabel");
         dlg.slotEnableChange(0);
         QVERIFY(!tabs->isTabEnabled(0) && !tabs->isTabEnabled(1));
+        QVERIFY(note->isVisible()); // the switch is on the tool bar, not here
         dlg.slotEnableChange(1);
         QVERIFY(tabs->isTabEnabled(0));
+        QVERIFY(!note->isVisible());
         QCOMPARE(tabs->currentIndex(), 0);
 
         auto *fir = w<QComboBox>(dlg, "m_pFirFilterCmbBox");
@@ -157,6 +161,8 @@ private slots:
             family->setCurrentIndex(i);
             QCOMPARE(w<QDoubleSpinBox>(dlg, "m_pIirPulseSpin")->isEnabled(), ripple[i]);
             QCOMPARE(w<QDoubleSpinBox>(dlg, "m_pIirDepresionSpin")->isEnabled(), attenuation[i]);
+            // The inverse Chebyshev is given its stop-band edge, the others their pass-band one.
+            QCOMPARE(w<QLabel>(dlg, "m_pIirLowFreqLabel")->text().contains("подавления"), i == 2);
         }
         function->setCurrentIndex(0);
         QVERIFY(!w<QDoubleSpinBox>(dlg, "m_pIirUpFreqSpin")->isEnabled());
