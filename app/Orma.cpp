@@ -86,7 +86,7 @@ Orma::Orma(QWidget *parent)
     statusBar()->addWidget(m_pNoteLabel, 1);
     m_pSourceMessage = new ElidedLabel(statusBar());
     m_pSourceMessage->setObjectName("m_pSourceMessage");
-    statusBar()->addPermanentWidget(m_pSourceMessage, 1);
+    statusBar()->addPermanentWidget(m_pSourceMessage);
     setStatus("Остановка сбора", QColor(255, 0, 0));
     resize(719, 465);
     setIconSize(QSize(20, 22));
@@ -161,8 +161,9 @@ Orma::Orma(QWidget *parent)
     connect(m_pOrmaSpectrPanel, &OrmaSpectrPanel::signalHideMarker, this, &Orma::slotHideMarker);
     connect(m_pOrmaSpectrPanel, &OrmaPanel::signalDimChanged, this, &Orma::slotSpectrParams);
 
-    // Below what its layouts need, sliders would run over the plots and labels into each other.
-    setMinimumSize(minimumSizeHint());
+    // No fixed minimum size: the layouts keep the window's minimum up to date as fonts change
+    // and read-outs wrap into rows of their own; a size fixed here went stale, and sliders
+    // then ran over the plots' axes.
     applyCommandLine(QCoreApplication::arguments().mid(1));
 }
 

@@ -172,6 +172,7 @@ private:
     void applyChannelScaling(const BlockSnapshot &b);
     void requestBlockAtPosition();
     void allocateSourceWindow();
+    void prepareSourceRead();
     void runFollowers(BlockFollower::Stage stage);
     void applyAnalyserSettings();
     void applyOtherSettings();

@@ -139,6 +139,24 @@ void Orma::allocateSourceWindow()
     m_acq.hold([&] { source()->setPosition(position, 3 * width); });
 }
 
+// What any read takes from the window, a start's or a stopped window's single block: the
+// user's parameters for a record without a description, the channel on screen, the analysis.
+void Orma::prepareSourceRead()
+{
+    m_acq.hold([&] {
+        if (FileSource *file = fileSource()) {
+            file->setUserFileParams(m_session.fileParams.fileParams());
+            file->setUseUserParams(m_session.fileParams.useUserParams);
+            if (sourceKind() == KindFile && !m_session.config.recentFiles.isEmpty() &&
+                file->firstFileName().isEmpty())
+                file->setFileName(m_session.config.recentFiles.first());
+        }
+        if (m_pOrmaOscPanel->currentChannel() != -1)
+            source()->setCurrentChannel(m_pOrmaOscPanel->currentChannel());
+    });
+    applyAnalyserSettings();
+}
+
 void Orma::slotStart()
 {
     if (!source())
@@ -158,24 +176,14 @@ void Orma::slotStart()
     m_pOrmaOscPanel->plot()->dropZoomHistory();
     m_pOrmaSpectrPanel->plot()->dropZoomHistory();
     m_acq.hold([&] {
-        FileSource *file = fileSource();
-        if (file) {
-            file->setUserFileParams(m_session.fileParams.fileParams());
-            file->setUseUserParams(m_session.fileParams.useUserParams);
-            if (sourceKind() == KindFile && !m_session.config.recentFiles.isEmpty() &&
-                file->firstFileName().isEmpty())
-                file->setFileName(m_session.config.recentFiles.first());
-        }
         auto *simulation = qobject_cast<SignalSimulation *>(source());
         if (m_pSimulationAction->isChecked() && simulation) {
             applySimulation(*simulation, m_session.simulation);
         } else {
             m_pSimulationMenu->setEnabled(false);
         }
-        if (m_pOrmaOscPanel->currentChannel() != -1)
-            source()->setCurrentChannel(m_pOrmaOscPanel->currentChannel());
     });
-    applyAnalyserSettings();
+    prepareSourceRead();
     m_acq.beginRun();
     m_nFrameCount = 0;
     m_pOrmaOscPanel->plot()->replot();

@@ -91,7 +91,8 @@ void Orma::loadFile(const QString &sFile)
     });
     m_pSimulationAction->setChecked(false);
     rebuildTitle();
-    m_acq.markStopped();
+    // Stopped, with the scroll buttons free: the record's first block is on screen.
+    slotStop();
     // Nothing of the last record stays on screen under the new record's name.
     clearChannels();
     m_acq.forgetBlock();
@@ -106,6 +107,7 @@ void Orma::loadFile(const QString &sFile)
     } else if (info.size() > 0) {
         // Stopped, the record's first block is read and shown; an empty record would keep the
         // request waiting for its producer, so it shows nothing until it is started.
+        prepareSourceRead();
         allocateSourceWindow();
         m_acq.requestStoppedBlock();
     } else {

@@ -37,9 +37,10 @@ QSize OrmaTitle::sizeHint() const
     return isVertical() ? QSize(titleExtent(), length) : QSize(length, titleExtent());
 }
 
+// The whole title, also beside a plot squeezed to its minimum: a cut title names no unit.
 QSize OrmaTitle::minimumSizeHint() const
 {
-    return isVertical() ? QSize(titleExtent(), 0) : QSize(0, titleExtent());
+    return sizeHint();
 }
 
 void OrmaTitle::paintEvent(QPaintEvent *)

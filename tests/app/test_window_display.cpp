@@ -2,6 +2,7 @@
 // logarithmic axis, the gain reference, the block-boundary line, the frequency shift, the FFT
 // size for ready spectra, and the window state kept across source clicks and maximising.
 #include "WindowTestKit.h"
+#include "tests/dialogs/DialogTestKit.h"
 
 #include "app/MainConfig.h"
 #include "app/Translations.h"
@@ -10,6 +11,7 @@
 #include "panels/LegendItemWidget.h"
 #include "panels/OrmaSlider.h"
 #include "panels/OrmaSpectrPanel.h"
+#include "panels/OrmaTitle.h"
 #include "plot/ChangesStack.h"
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
@@ -21,6 +23,8 @@
 #include <QDialogButtonBox>
 #include <QMenuBar>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QStatusBar>
 #include <QFile>
 #include <QHelpEvent>
@@ -32,6 +36,7 @@
 
 #include <qwt_plot_marker.h>
 #include <qwt_scale_div.h>
+#include <qwt_scale_widget.h>
 
 namespace {
 
@@ -243,10 +248,27 @@ private slots:
             QString error;
             QVERIFY(writeRecordFile(bare, recipe, false, &error));
         }
+        const QString noise = m_dir.filePath("noise.bin");
+        {
+            QFile file(noise);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QByteArray bytes(64 * 1024, Qt::Uninitialized);
+            for (int i = 0; i < bytes.size(); ++i)
+                bytes[i] = char((i * 2654435761u) >> 13);
+            file.write(bytes);
+        }
         Orma w;
         w.show();
         auto *note = w.findChild<QLabel *>("m_pNoteLabel");
         QVERIFY(note);
+        {
+            // Random bytes opened while stopped: read on the user's parameters, as a start
+            // would, and said so in the status bar alone.
+            kit::MessageHand hand;
+            w.loadFile(noise);
+            QTRY_VERIFY2(note->text().contains("\"Параметры файла чтения\""), qPrintable(note->text()));
+            QVERIFY(hand.seen().isEmpty());
+        }
         w.applyCommandLine({"-r", empty, "-j"});
         QTest::qWait(300);
         QVERIFY2(note->text().contains("не содержит отсчетов"), qPrintable(note->text()));
@@ -269,6 +291,41 @@ private slots:
         QVERIFY(!note->font().bold());
     }
 
+    // Shrunk to its minimum, with a record on screen, the window still has room for every
+    // axis of both panels: the numbers under each plot and the whole vertical title.
+    void theMinimumSizeKeepsEveryAxisReadable()
+    {
+        Orma w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.loadFile(writeRecord(m_dir.filePath("small.bin"), 2, 100000));
+        QTRY_VERIFY(w.block());
+        for (const QSize size : {QSize(1, 1), QSize(1200, 1)}) {
+            w.resize(size);
+            QTest::qWait(100);
+            for (OrmaPanel *panel : {static_cast<OrmaPanel *>(w.oscPanel()),
+                                     static_cast<OrmaPanel *>(w.spectrPanel())}) {
+                const QString where = QString("%1 at %2x%3")
+                                          .arg(panel->metaObject()->className())
+                                          .arg(w.width())
+                                          .arg(w.height());
+                OrmaPlot *plot = panel->plot();
+                QwtScaleWidget *axis = plot->axisWidget(QwtPlot::xBottom);
+                // The labels of the time or frequency axis lie inside the plot.
+                const QRect labels = axis->geometry();
+                QVERIFY2(labels.height() >= axis->minimumSizeHint().height(), qPrintable(where));
+                QVERIFY2(plot->rect().contains(labels), qPrintable(where));
+                QVERIFY2(plot->canvas()->height() > 20, qPrintable(where));
+                // The slider starts below the plot, not over its axis.
+                const QWidget *slider = panel->slider();
+                QVERIFY2(slider->mapTo(panel, QPoint()).y() >= plot->mapTo(panel, QPoint(0, plot->height())).y(),
+                         qPrintable(where));
+                auto *title = panel->findChild<OrmaTitle *>();
+                QVERIFY2(title->height() >= title->sizeHint().height(), qPrintable(where));
+            }
+        }
+    }
+
     // A source's message longer than the status bar is cut there, whole in its tool tip, and
     // the window keeps its width.
     void aLongStatusTextIsCutWithItsToolTip()
@@ -277,8 +334,9 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const int width = w.width();
-        const QString text = "Сервер 192.168.100.200 : 7000 : запись \"длинное имя записи\" - "
-                             "соединение закрыто сервером до ответа на запрос";
+        const QString text = "Сервер 192.168.100.200 : 7000 : запись \"длинное имя записи на "
+                             "сервере сбора данных\" - соединение закрыто сервером до ответа на "
+                             "запрос описания записи";
         emit w.source()->signalAddText(text);
         QTest::qWait(50);
         auto *label = w.findChild<ElidedLabel *>("m_pSourceMessage");
@@ -357,6 +415,11 @@ private slots:
 
     void aMaximisedWindowKeepsItsNormalSize()
     {
+        // The offscreen screen (800 x 600) is smaller than the window's least size at the
+        // default font, which keeps every axis whole: a smaller font lets it be maximised.
+        QSettings native(kNativeOrganisation, kNativeApplication);
+        native.setValue("Font", QFont("Verdana", 7));
+        auto restore = qScopeGuard([&] { native.remove("Font"); });
         Orma w;
         w.show();
         w.resize(1000, 600);
