@@ -4,9 +4,14 @@
 #include "dialogs/MeasurementViews.h"
 #include "sources/SignalSource.h"
 
+#include "panels/ElidedLabel.h"
+
 #include <QAction>
 #include <QDialog>
+#include <QEvent>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -47,20 +52,32 @@ MeasurementHost::MeasurementHost(QWidget *window, AcquisitionControl &acquisitio
                                  std::function<ViewSetup()> setup)
     : m_pWindow(window), m_setup(std::move(setup))
 {
-    const ViewRequests requests{[this](bool run) {
-                                    if (run != m_bRunning)
-                                        emit runWanted(run);
-                                },
-                                [this] { emit wholeRecordChanged(); }};
+    if (auto *main = qobject_cast<QMainWindow *>(window)) {
+        m_pReasonLabel = new ElidedLabel(main->statusBar());
+        m_pReasonLabel->setObjectName("m_pWithheldLabel");
+        m_pReasonLabel->hide();
+        main->statusBar()->addWidget(m_pReasonLabel, 1);
+    }
+    m_measurements.reserve(measure::entryCount());
     for (size_t i = 0; i < measure::entryCount(); ++i) {
         const measure::Entry &entry = measure::entries()[i];
         const views::Made made = views::make(entry.id, window);
         if (!made.dialog)
             continue; // test_measurement_views keeps the two tables' ids the same
-        made.view->setRequests(requests);
+        const size_t index = m_measurements.size();
+        made.view->setRequests({[this](bool run) {
+                                    if (run != m_bRunning)
+                                        emit runWanted(run);
+                                },
+                                [this] { emit wholeRecordChanged(); },
+                                [this, index](const QString &reason) {
+                                    m_measurements[index].reason = reason;
+                                    showReasons();
+                                }});
+        made.dialog->installEventFilter(this);
         auto *action = new QAction(QString::fromUtf8(entry.menuText), window);
         action->setObjectName(entry.objectName);
-        m_measurements.push_back({&entry, action, made.dialog, made.view});
+        m_measurements.push_back({&entry, action, made.dialog, made.view, QString()});
         connect(action, &QAction::triggered, this, [this, m = m_measurements.back()] { open(m); });
     }
     const std::pair<measure::Stage, BlockFollower::Stage> stages[] = {
@@ -123,6 +140,29 @@ void MeasurementHost::open(const Measurement &m)
     // Measured at once, not only from the next block on, which a stopped acquisition never sends.
     if (block)
         m.view->followBlock(setup.shown);
+}
+
+bool MeasurementHost::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide || event->type() == QEvent::Show) {
+        for (const Measurement &m : m_measurements)
+            if (m.dialog == watched)
+                QTimer::singleShot(0, this, &MeasurementHost::showReasons);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MeasurementHost::showReasons()
+{
+    if (!m_pReasonLabel)
+        return;
+    QStringList parts;
+    for (const Measurement &m : m_measurements)
+        if (!m.reason.isEmpty() && m.dialog->isVisible())
+            parts << m.dialog->windowTitle() + QStringLiteral(": ") + m.reason;
+    const QString text = parts.join(QStringLiteral("; "));
+    m_pReasonLabel->setText(text);
+    m_pReasonLabel->setVisible(!text.isEmpty());
 }
 
 void MeasurementHost::openWaiting()

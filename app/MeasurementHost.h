@@ -3,7 +3,8 @@
 // views::make, joined to the data cycle at the row's stage. The host opens a dialog with what
 // the window passes and shows it the block on screen at once, forwards the run state and the
 // configuration to every dialog, and turns their wishes into the window's start, stop and
-// whole-record read.
+// whole-record read. Why a shown dialog withholds a figure is repeated on the window's status
+// line.
 #include "dialogs/MeasurementView.h"
 #include "sources/measure/Registry.h"
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 class AcquisitionControl;
+class ElidedLabel;
 class QAction;
 class QDialog;
 class QWidget;
@@ -36,6 +38,9 @@ public:
     // Every start and stop of acquisition.
     void setRunning(bool isRunning);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // A dialog asks to start (true) or stop acquisition, and it is not so now.
     void runWanted(bool run);
@@ -48,12 +53,15 @@ private:
         QAction *action;
         QDialog *dialog;
         MeasurementView *view;
+        QString reason; // why the dialog withholds a figure now
     };
     class StageFollower;
     void open(const Measurement &m);
     // Opens, after the cycle, the dialogs asked for before the record's first block told
     // whether it is complex.
     void openWaiting();
+    // The status line's text from the reasons of the dialogs shown.
+    void showReasons();
 
     QWidget *m_pWindow;
     std::function<ViewSetup()> m_setup;
@@ -61,4 +69,5 @@ private:
     std::vector<std::unique_ptr<StageFollower>> m_followers;
     bool m_bRunning = false;
     std::vector<QAction *> m_waiting;
+    ElidedLabel *m_pReasonLabel = nullptr; // in the window's status bar, when it has one
 };

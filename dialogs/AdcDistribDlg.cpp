@@ -318,6 +318,7 @@ void AdcDistribDlg::refreshReason()
             reason = m_result->sineReason;
     }
     m_pReasonLabel->setText(sentence(reason));
+    reportReason(m_pReasonLabel->text());
 }
 
 void AdcDistribDlg::refreshFigures()

@@ -4,10 +4,13 @@
 #include "sources/measure/imd/ImdReport.h"
 #include "sources/ui/SettingsDlg.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cmath>
 
 IntermodDistDlg::IntermodDistDlg(QWidget *parent) : QDialog(parent)
@@ -34,8 +37,11 @@ IntermodDistDlg::IntermodDistDlg(QWidget *parent) : QDialog(parent)
     // A long reason widens the dialog to the right of the figures, not between their columns.
     grid->addWidget(m_pReasonLabel, 2, 0, 1, 4);
     grid->setColumnStretch(3, 1);
-    // Fixed, 197 x 68 at the least, but never so small that the labels are cut off.
-    setMinimumSize(197, 68);
+    // Fixed at its contents' size, but wide enough for the title bar to show the whole title
+    // beside its icon and buttons.
+    const int titleWidth =
+        QFontMetrics(QApplication::font("QWorkspaceTitleBar")).horizontalAdvance(windowTitle());
+    grid->setColumnMinimumWidth(3, std::max(0, titleWidth * 6 / 5 + 140 - grid->sizeHint().width()));
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -49,8 +55,17 @@ void IntermodDistDlg::followBlock(const MeasurementContext &context)
     if (!isVisible() || !context.block)
         return;
     const BlockSnapshot &block = *context.block;
-    const ChannelImd imd = imdOf(block, std::max(0, block.channels.indexOf(context.channel)));
-    showImd(imd);
+    const int index = block.channels.indexOf(context.channel);
+    if (index < 0) {
+        // Another channel's figures under this one's name would be worse than none.
+        const QString reason =
+            QString::fromUtf8("канала %1 нет в блоке").arg(context.channel);
+        showFigure(m_pImd2Edit, NAN, reason);
+        showFigure(m_pImd3Edit, NAN, reason);
+        showReasons(QString::fromUtf8("2-й и 3-й порядок: ") + reason);
+        return;
+    }
+    showImd(imdOf(block, index));
 }
 
 void IntermodDistDlg::showImd(const ChannelImd &imd)
@@ -60,9 +75,14 @@ void IntermodDistDlg::showImd(const ChannelImd &imd)
     const auto language = ReasonLanguage::Russian;
     showFigure(m_pImd2Edit, imd.defined ? r.imd2 : NAN, imdReason(imd, r.imd2Verdict, language));
     showFigure(m_pImd3Edit, imd.defined ? r.imd3 : NAN, imdReason(imd, r.imd3Verdict, language));
-    const QString reasons = imdReasons(imd, language);
+    showReasons(imdReasons(imd, language));
+}
+
+void IntermodDistDlg::showReasons(const QString &reasons)
+{
     m_pReasonLabel->setText(reasons);
     m_pReasonLabel->setVisible(!reasons.isEmpty());
+    reportReason(reasons);
 }
 
 void IntermodDistDlg::showFigure(QLineEdit *edit, double db, const QString &reason)

@@ -31,4 +31,5 @@ private:
     QLabel *m_pReasonLabel = nullptr; // why figures are withheld; hidden while both are shown
 
     void showFigure(QLineEdit *edit, double db, const QString &reason);
+    void showReasons(const QString &reasons);
 };

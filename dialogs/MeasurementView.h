@@ -30,6 +30,8 @@ struct ViewSetup {
 struct ViewRequests {
     std::function<void(bool run)> run;         // start (true) or stop (false) acquisition
     std::function<void()> wholeRecordChanged;  // wantsWholeRecord() may answer differently now
+    // Why the view withholds a figure now, in a sentence; empty when it shows every one.
+    std::function<void(const QString &reason)> reasonChanged;
 };
 
 class MeasurementView {
@@ -63,6 +65,12 @@ protected:
     {
         if (m_requests.wholeRecordChanged)
             m_requests.wholeRecordChanged();
+    }
+    // The window repeats it on its status line, where it is seen with the dialog behind others.
+    void reportReason(const QString &reason) const
+    {
+        if (m_requests.reasonChanged)
+            m_requests.reasonChanged(reason);
     }
 
 private:

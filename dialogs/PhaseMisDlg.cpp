@@ -299,6 +299,7 @@ void PhaseMisDlg::refreshFields()
     for (size_t c = 0; c < PhaseMisSettings::OtherChannels; ++c)
         showFigure(m_pPhaseMisEdit[c], phaseFigure(o, c, phase.unit), phase.scale, reasons);
     m_pReasonLabel->setText(reasons.join(QStringLiteral("; ")));
+    reportReason(m_pReasonLabel->text());
 }
 
 // NAN when withheld, which passes every threshold.

@@ -11,6 +11,7 @@
 #include "WindowTestKit.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -80,10 +81,14 @@ private slots:
         // The generator's one tone has no second: IMD3 is withheld, with the reason as its tip.
         const auto *imd3 = imd->findChild<QLineEdit *>("m_pImd3Edit");
         QVERIFY(imd3->text().isEmpty() && !imd3->toolTip().isEmpty());
+        // The window's status line repeats it while the dialog is open.
+        auto *withheld = w.findChild<QLabel *>("m_pWithheldLabel");
+        QVERIFY(withheld->isVisible() && withheld->text().contains(imd->windowTitle()));
 
         distrib->close();
         imd->close();
         QVERIFY(waitForDelivered(w, 3));
+        QTRY_VERIFY(!withheld->isVisible());
         // The window's own stop: the table's button follows it.
         w.slotStart();
         QVERIFY(w.isStopped());

@@ -508,13 +508,14 @@ private slots:
         QCOMPARE(IntermodDistDlg::imdText(-INFINITY), QString());
     }
 
-    // Tones at bins 100 and 110, products 40 dB below them; a block without tone power, or
-    // with tones closer than the window's 5 bins, leaves blank fields and says why.
+    // Tones at bins 100 and 110, products 40 dB below them; a block without tone power, with
+    // tones closer than the window's 5 bins, or without the current channel, leaves blank
+    // fields and says why. The dialog is wide enough for its whole title.
     void imdFromBlock()
     {
         IntermodDistDlg dlg;
         dlg.show();
-        QVERIFY(dlg.width() >= 197 && dlg.height() >= 68);
+        QVERIFY(dlg.width() > dlg.fontMetrics().horizontalAdvance(dlg.windowTitle()) + 100);
         for (QLabel *label : dlg.findChildren<QLabel *>())
             QVERIFY(label->width() >= label->sizeHint().width());
         std::vector<double> s(512, 0.0);
@@ -545,6 +546,14 @@ private slots:
         const QString twice = QString::fromUtf8("нужен БПФ от 2048");
         QVERIFY2(reason->text().contains(twice), qUtf8Printable(reason->text()));
         QVERIFY(kit::child<QLineEdit>(dlg, "m_pImd3Edit")->toolTip().contains(twice));
+        s[110] = 1.0;
+        s[104] = 0.0;
+        kit::setSpectra(b, {s});
+        MeasurementContext absent{block};
+        absent.channel = 7;
+        dlg.followBlock(absent);
+        QCOMPARE(text(dlg, "m_pImd2Edit"), QString());
+        QVERIFY2(reason->text().contains(QString::fromUtf8("канала 7 нет")), qUtf8Printable(reason->text()));
     }
 };
 
