@@ -2,6 +2,7 @@
 
 #include "dsp/IqAnalysis.h"
 #include "panels/OrmaTitle.h"
+#include "plot/AxisOps.h"
 #include "plot/OrmaPlot.h"
 #include "plot/OrmaScaleDraw.h"
 #include "sources/ui/SettingsDlg.h"
@@ -142,7 +143,7 @@ AmplPhaseDlg::AmplPhaseDlg(QWidget *parent) : QDialog(parent)
             for (int col = 0; col < 3; ++col) {
                 auto *label = new QLabel(rowTexts[row][col]);
                 label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                if (row == 0 && col < 2 && valueLabels)
+                if (row == 0 && valueLabels)
                     valueLabels[col] = label;
                 readouts->addWidget(label, col == 2 ? 2 : col, 1 + 2 * row);
                 readouts->addWidget(edits[row * 3 + col], col == 2 ? 2 : col, 2 + 2 * row);
@@ -254,6 +255,7 @@ void AmplPhaseDlg::setAmplitudeUnit(int code)
     const char *titles[] = {"Амплитуда(EMP)", "Амплитуда(мВ)", "Амплитуда(В)"};
     m_pAmplTitle->setTitle(QString::fromUtf8(titles[std::clamp(code, 0, 2)]));
     m_pAmplYDraw->setPrecision(code == DimCodes ? 0 : 3);
+    fitAmplitudeAxis();
     m_pAmplYDraw->invalidateCache();
     m_pAmplPlot->axisWidget(QwtPlot::yLeft)->update();
     m_pAmplPlot->replot();
@@ -288,10 +290,20 @@ void AmplPhaseDlg::setRecordParams(const FileParams &params)
     m_timeTransforms.setSampleRate(params.sampleRate);
     m_amplTransforms.setBits(params.bitRange);
     m_amplTransforms.setRange(uint32_t(std::max(0, params.voltageRangeMv)));
-    if (bitsChanged && !isFrequency()) {
-        const double half = std::ldexp(1.0, std::max(1, int(params.bitRange)) - 1);
-        m_pAmplPlot->slotSetScaleY(0, half, half / 8);
-    }
+    if (bitsChanged && !isFrequency())
+        fitAmplitudeAxis();
+}
+
+// 0 .. full scale; the ticks are round in the unit shown (a power of two in codes, which
+// is round for an ADC).
+void AmplPhaseDlg::fitAmplitudeAxis()
+{
+    const double half = std::ldexp(1.0, std::max(1, int(m_params.bitRange)) - 1);
+    const double unitsPerCode = m_amplTransforms.toUnits(1.0);
+    const double step = m_nAmplUnit == DimCodes || !(unitsPerCode > 0)
+        ? half / 8
+        : roundStep(half * unitsPerCode, 8) / unitsPerCode;
+    m_pAmplPlot->slotSetScaleY(0, half, step);
 }
 
 void AmplPhaseDlg::setData(IqSlice slice)
@@ -320,8 +332,8 @@ void AmplPhaseDlg::compute()
         m_bFitFrequency = false;
         const auto [lo, hi] = std::minmax_element(series->upper.begin(), series->upper.end());
         const double top = *hi > 0 ? *hi + 1000 : 0, bottom = *lo < 0 ? *lo - 1000 : 0;
-        const double span = top > bottom ? top - bottom : 1000;
-        m_pAmplPlot->slotSetScaleY(bottom, bottom + span, span / 10);
+        const double step = roundStep(top > bottom ? top - bottom : 1000, 10);
+        m_pAmplPlot->slotSetScaleY(std::floor(bottom / step) * step, std::ceil(top / step) * step, step);
     }
     for (OrmaPlot *plot : {m_pAmplPlot, m_pPhasePlot}) {
         plot->slotShowChannel(0, false);
@@ -363,15 +375,15 @@ void AmplPhaseDlg::slotDataTypeChange(QString sType)
         m_pAmplYDraw->setTransforms(nullptr);
         m_pAmplYDraw->setPrecision(0);
         m_pAmplTitle->setTitle(QString::fromUtf8("Частота(Гц)"));
-        for (QLabel *label : m_pAmplLabel)
-            label->setText(QString::fromUtf8("Частота = "));
+        m_pAmplLabel[0]->setText(QString::fromUtf8("Частота = "));
+        m_pAmplLabel[1]->setText(QString::fromUtf8("Частота = "));
+        m_pAmplLabel[2]->setText(QString::fromUtf8("dF = "));
     } else {
         m_pAmplYDraw->setTransforms(&m_amplTransforms);
         setAmplitudeUnit(m_nAmplUnit);
-        const double half = std::ldexp(1.0, std::max(1, int(m_params.bitRange)) - 1);
-        m_pAmplPlot->slotSetScaleY(0, half, half / 8);
-        for (QLabel *label : m_pAmplLabel)
-            label->setText(QString::fromUtf8("Ампл = "));
+        m_pAmplLabel[0]->setText(QString::fromUtf8("Ампл = "));
+        m_pAmplLabel[1]->setText(QString::fromUtf8("Ампл = "));
+        m_pAmplLabel[2]->setText(QString::fromUtf8("dА = "));
     }
     compute();
 }

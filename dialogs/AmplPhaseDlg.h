@@ -73,6 +73,7 @@ private:
     };
     bool isFrequency() const;
     void refreshReadouts();
+    void fitAmplitudeAxis();
     // Red, blue and |blue - red| of one value of the markers.
     void showRow(QLineEdit *red, QLineEdit *blue, QLineEdit *delta, const Markers &m, int decimals,
                  const std::function<double(const QwtDoublePoint &)> &value);
@@ -88,7 +89,7 @@ private:
     QRadioButton *m_pAmplBlueRadio = nullptr;
     QRadioButton *m_pPhaseRedRadio = nullptr;
     QRadioButton *m_pPhaseBlueRadio = nullptr;
-    QLabel *m_pAmplLabel[2] = {};
+    QLabel *m_pAmplLabel[3] = {}; // red, blue and difference rows of the upper plot
     QLineEdit *m_pRedAmplEdit = nullptr, *m_pBlueAmplEdit = nullptr, *m_pDeltaAmplEdit = nullptr;
     QLineEdit *m_pRedTimeAmplEdit = nullptr, *m_pBlueTimeAmplEdit = nullptr, *m_pDeltaTimeAmplEdit = nullptr;
     QLineEdit *m_pRedPhaseEdit = nullptr, *m_pBluePhaseEdit = nullptr, *m_pDeltaPhaseEdit = nullptr;

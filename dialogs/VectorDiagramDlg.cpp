@@ -14,6 +14,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+
+#include <qwt_scale_widget.h>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -76,6 +78,9 @@ VectorDiagramDlg::VectorDiagramDlg(QWidget *parent) : QDialog(parent)
     m_pPlot->setAxisTitle(QwtPlot::xBottom, QStringLiteral("I"));
     m_pPlot->setAxisTitle(QwtPlot::yLeft, QStringLiteral("Q"));
     m_pPlot->setAxisTitle(QwtPlot::yRight, QStringLiteral("Q"));
+    // Qwt turns a right-hand title the other way round from a left-hand one; one letter on
+    // both sides of the square reads the same way on both.
+    m_pPlot->axisWidget(QwtPlot::yRight)->setLayoutFlag(QwtScaleWidget::TitleInverted, false);
     m_pPlot->setMarkersFollow(false);
     m_pTrajectory = new VectorTrajectory;
     m_pTrajectory->attach(m_pPlot);

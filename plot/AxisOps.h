@@ -10,3 +10,7 @@ void setAxesToRect(QwtPlot *plot, const QRectF &rect, int xAxis, int yAxis, bool
 
 // Sets an axis to [lower, upper] keeping its step size.
 void setAxisKeepingStep(QwtPlot *plot, int axis, double lower, double upper);
+
+// The step of 1, 2 or 5 times a power of ten that divides `span` into about `divisions`
+// parts: ticks that read as round numbers. A span that is not positive gives 1.
+double roundStep(double span, int divisions);

@@ -11,7 +11,10 @@
 #include "plot/OrmaPlot.h"
 #include "plot/QwtPlotCurveEx.h"
 
+#include <qwt_scale_widget.h>
+
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,6 +51,49 @@ ScopeWindow window(double first, double last, int channel = 0)
 
 QString text(QWidget &dlg, const char *name) { return kit::child<QLineEdit>(dlg, name)->text(); }
 
+// The y axis's major ticks, `unitsPerValue` units apiece, fall on the multiples of a step of
+// 1, 2 or 5 times a power of ten.
+bool roundTicks(const QwtPlot *plot, double unitsPerValue = 1.0)
+{
+    const QList<double> ticks = plot->axisScaleDiv(QwtPlot::yLeft).ticks(QwtScaleDiv::MajorTick);
+    if (ticks.size() < 3)
+        return false;
+    const double step = (ticks.at(1) - ticks.at(0)) * unitsPerValue;
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+    if (std::abs(mantissa - 1) > 1e-9 && std::abs(mantissa - 2) > 1e-9 && std::abs(mantissa - 5) > 1e-9)
+        return false;
+    for (double tick : ticks) {
+        const double k = tick * unitsPerValue / step;
+        if (std::abs(k - std::round(k)) > 1e-6)
+            return false;
+    }
+    return true;
+}
+
+// The title of a vertical axis as drawn: its outer strip, cut to the dark pixels.
+QImage titleInk(QwtPlot *plot, int axis)
+{
+    QwtScaleWidget *widget = plot->axisWidget(axis);
+    const QImage all = widget->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    const int strip = widget->titleHeightForWidth(widget->height()) + 2;
+    const QImage outer = all.copy(axis == QwtPlot::yLeft ? 0 : all.width() - strip, 0, strip, all.height());
+    QRect ink;
+    for (int y = 0; y < outer.height(); ++y)
+        for (int x = 0; x < outer.width(); ++x)
+            if (qGray(outer.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    return outer.copy(ink);
+}
+
+// The texts of the dialog's labels.
+QStringList labelTexts(QWidget &dlg)
+{
+    QStringList texts;
+    for (const QLabel *label : dlg.findChildren<QLabel *>())
+        texts << label->text().trimmed();
+    return texts;
+}
+
 void moveMarker(OrmaPlot *plot, double x, double y)
 {
     QwtDoublePoint p(x, y);
@@ -82,14 +128,22 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             QVERIFY(std::abs(upper->yData()[i] - 0.2 * Rate) < 1e-6 * Rate);
         QCOMPARE(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).lowerBound(), 0.0);
-        QCOMPARE(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).upperBound(), 0.2 * Rate + 1000);
+        QVERIFY(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).upperBound() >= 0.2 * Rate + 1000);
+        QVERIFY(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).upperBound() <= 0.3 * Rate);
+        QVERIFY(roundTicks(dlg.amplPlot()));
+        QCOMPARE(labelTexts(dlg).count("Частота ="), 2);
+        QVERIFY(labelTexts(dlg).contains("dF ="));
+        QVERIFY(!labelTexts(dlg).contains("dА ="));
 
         dlg.followBlock({complexTone(-0.2 * Rate, 1000), window(2000, 2999)});
         upper = dlg.amplPlot()->curve(0);
         QVERIFY(std::abs(upper->yData()[500] + 0.2 * Rate) < 1e-6 * Rate);
         kit::child<QComboBox>(dlg, "m_pDataTypeCmbBox")->setCurrentText("Амплитуда");
+        QVERIFY(labelTexts(dlg).contains("dА ="));
+        QVERIFY(!labelTexts(dlg).contains("dF ="));
         kit::child<QComboBox>(dlg, "m_pDataTypeCmbBox")->setCurrentText("Частота");
         QVERIFY(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).lowerBound() <= -0.2 * Rate);
+        QVERIFY(roundTicks(dlg.amplPlot()));
     }
 
     // A pair without its Q channel shows nothing and reads no memory it does not have.
@@ -149,6 +203,9 @@ private slots:
         dlg.setAmplitudeUnit(DimMillivolts);
         QCOMPARE(kit::child<OrmaTitle>(dlg, "m_pAmplTitle")->title().text(), QString("Амплитуда(мВ)"));
         QCOMPARE(text(dlg, "m_pBlueAmplEdit"), QString("76.294"));
+        // Full scale still, ticks round in millivolts rather than in codes.
+        QCOMPARE(dlg.amplPlot()->axisScaleDiv(QwtPlot::yLeft).upperBound(), 32768.0);
+        QVERIFY(roundTicks(dlg.amplPlot(), 2500.0 / 32768));
     }
 
     void amplPhaseKeys()
@@ -196,6 +253,10 @@ private slots:
         QCOMPARE(dlg.plot()->panner()->panLimits(), QRectF(-8192, -8192, 16384, 16384));
         QCOMPARE(dlg.plot()->axisTitle(QwtPlot::xBottom).text(), QString("I"));
         QCOMPARE(dlg.plot()->axisTitle(QwtPlot::yRight).text(), QString("Q"));
+        // Both "Q" are drawn alike: the right one is not turned the other way round.
+        const QImage left = titleInk(dlg.plot(), QwtPlot::yLeft);
+        QVERIFY(left.width() > 2 && left.height() > 2);
+        QCOMPARE(titleInk(dlg.plot(), QwtPlot::yRight), left);
 
         dlg.show();
         const BlockSnapshotPtr b = complexTone(1e4, 5000, 2, 14);
