@@ -76,11 +76,6 @@ VectorDiagramDlg::VectorDiagramDlg(QWidget *parent) : QDialog(parent)
         m_pPlot->setAxisScaleDraw(axis, draw);
     }
     m_pPlot->setAxisTitle(QwtPlot::xBottom, QStringLiteral("I"));
-    m_pPlot->setAxisTitle(QwtPlot::yLeft, QStringLiteral("Q"));
-    m_pPlot->setAxisTitle(QwtPlot::yRight, QStringLiteral("Q"));
-    // Qwt turns a right-hand title the other way round from a left-hand one; one letter on
-    // both sides of the square reads the same way on both.
-    m_pPlot->axisWidget(QwtPlot::yRight)->setLayoutFlag(QwtScaleWidget::TitleInverted, false);
     m_pPlot->setMarkersFollow(false);
     m_pTrajectory = new VectorTrajectory;
     m_pTrajectory->attach(m_pPlot);
@@ -157,8 +152,19 @@ VectorDiagramDlg::VectorDiagramDlg(QWidget *parent) : QDialog(parent)
     side->addWidget(cursors);
     side->addStretch();
     side->addWidget(buttons);
+    // Qwt turns every vertical axis title on its side; the one letter stands upright beside
+    // the scales instead, as "I" does under them.
+    auto qTitle = [this](const char *name) {
+        auto *label = named(new QLabel(QStringLiteral("Q")), name);
+        label->setFont(m_pPlot->axisWidget(QwtPlot::xBottom)->title().font());
+        return label;
+    };
     auto *body = new QHBoxLayout;
+    body->setSpacing(2);
+    body->addWidget(qTitle("m_pLeftQLabel"));
     body->addWidget(m_pPlot, 1);
+    body->addWidget(qTitle("m_pRightQLabel"));
+    body->addSpacing(6);
     body->addWidget(sideWidget);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
