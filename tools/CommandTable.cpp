@@ -63,6 +63,12 @@ const ToolCommand kCommands[] = {
      devparamsCommand},
     {"imd", nullptr, "FILE... [analyze options] [--channel C] [--json]",
      "imd finds the two strongest tones and gives IMD2 and IMD3 in dB.\n", imdCommand},
+    {nullptr, "sinefit", "FILE... [--channel C] [--position P --length N | --whole] [--json]",
+     "sinefit fits A cos(wt) + B sin(wt) + C with w refined to N samples of channel C from P\n"
+     "(65536 from 0, or the whole record): frequency, amplitude, phase, offset, the residual's\n"
+     "RMS, SINAD and ENOB from the full-scale range beside the spectrum's, and the residual\n"
+     "split into additive noise, noise with the signal and noise with its slope (jitter).\n",
+     sinefitCommand},
     {nullptr, "search",
      "FILE... [--config INI] [--up-level V] [--low-level V]\n"
      "[--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"

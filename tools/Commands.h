@@ -19,6 +19,7 @@ int vectorCommand(const QStringList &args);
 int histogramCommand(const QStringList &args);
 int devparamsCommand(const QStringList &args);
 int imdCommand(const QStringList &args);
+int sinefitCommand(const QStringList &args);
 // Exit status of its own: 0 a block matched, 1 none did, 2 an error.
 int searchCommand(const QStringList &args);
 int exportCommand(const QStringList &args);
