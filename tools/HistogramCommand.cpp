@@ -1,5 +1,6 @@
 // orma-tool histogram: the ADC code distribution of one channel, in a window of the record or
-// over all of it, compared with the ideal distribution of a sine.
+// over all of it, compared with the ideal distribution of a sine; with --ieee also the
+// code-density test's DNL and INL in LSB.
 #include "Commands.h"
 #include "RecordAnalysis.h"
 
@@ -18,12 +19,15 @@ struct HistogramOptions {
     int marker = 0;
     double sumFrom = -INFINITY, sumTo = INFINITY;
     bool bins = false;
+    bool ieee = false;
+    CodeDensityOptions codeDensity;
 };
 
 bool parse(const QStringList &args, HistogramOptions &h)
 {
-    CommandLine cl(args, analysisValuedOptions() + QSet<QString>{"--channel", "--width", "--marker", "--sum"},
-                   analysisFlags() + QSet<QString>{"--all", "--bins"});
+    CommandLine cl(args, analysisValuedOptions() + QSet<QString>{"--channel", "--width", "--marker", "--sum",
+                                                             "--dnl-resolution", "--confidence"},
+                   analysisFlags() + QSet<QString>{"--all", "--bins", "--ieee"});
     readAnalysisOptions(cl, QStringLiteral("histogram"), h.analysis);
     h.channel = int(cl.integer("--channel", -1, 0, INT32_MAX));
     h.width = uint64_t(cl.integer("--width", qint64(h.width), 1, INT64_MAX));
@@ -43,6 +47,12 @@ bool parse(const QStringList &args, HistogramOptions &h)
             cl.fail(QStringLiteral("--sum %1: expected FROM:TO, two codes").arg(text));
     }
     h.bins = cl.has("--bins");
+    h.ieee = cl.has("--ieee");
+    if (!h.ieee && (cl.has("--dnl-resolution") || cl.has("--confidence")))
+        cl.fail(QStringLiteral("--dnl-resolution and --confidence shape the code-density test: they go with --ieee"));
+    h.codeDensity.dnlResolution = cl.real("--dnl-resolution", h.codeDensity.dnlResolution, 1e-6, 1e6);
+    const double percent = cl.real("--confidence", 100 * h.codeDensity.confidence, 1e-6, 99.9999);
+    h.codeDensity.confidence = percent / 100;
     if (!cl.ok())
         reportError(cl.error());
     return cl.ok();
@@ -77,14 +87,16 @@ int histogramCommand(const QStringList &args)
         return ExitRecord;
     }
     const CodeDistribution d = analyseDistribution(h);
+    const CodeDensity density = o.ieee ? analyseCodeDensity(h, o.codeDensity) : CodeDensity();
     const HistogramFigures f{h,
                              d,
                              double(fileOfIndex(*block, k).voltageRangeMv),
                              block->channels.numbers().value(k),
                              dnlAtCode(h, d, o.marker),
                              sumBetweenCodes(h, scaleHistogram(h, HistogramScale::Counts), o.sumFrom, o.sumTo),
-                             d.defined ? QString() : reasonText(HistogramReason::NoSine, h.bitRange, false)};
-    const HistogramReportOptions report{o.analysis.files.first(), o.whole, o.marker, o.bins};
+                             d.defined ? QString() : reasonText(HistogramReason::NoSine, h.bitRange, false),
+                             o.ieee ? &density : nullptr};
+    const HistogramReportOptions report{o.analysis.files.first(), o.whole, o.marker, o.bins, o.codeDensity};
     if (o.analysis.json)
         printJson(histogramJson(f, report));
     else

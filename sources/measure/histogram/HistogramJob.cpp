@@ -1,6 +1,7 @@
 #include "sources/measure/histogram/HistogramJob.h"
 
 #include <algorithm>
+#include <cmath>
 
 SampleSpan histogramSpanOf(const BlockSnapshot &block, bool wholeRecord, uint64_t width)
 {
@@ -67,6 +68,23 @@ QString reasonText(HistogramReason reason, int bits, bool isRussian)
     return QString();
 }
 
+QString codeDensityReasonText(CodeDensityReason reason, bool isRussian)
+{
+    switch (reason) {
+    case CodeDensityReason::None:
+        return QString();
+    case CodeDensityReason::NoSamples:
+        return isRussian ? QString::fromUtf8("нет отсчетов") : QStringLiteral("there are no samples");
+    case CodeDensityReason::TooFewCodes:
+        return isRussian ? QString::fromUtf8("сигнал занимает меньше трех кодов: ширина ни одного кода не измерима")
+                         : QStringLiteral("the signal spans fewer than three codes: no code's width can be measured");
+    case CodeDensityReason::BadOptions:
+        return isRussian ? QString::fromUtf8("разрешение ДНЛ должно быть больше 0, доверительная вероятность — между 0 и 1")
+                         : QStringLiteral("the DNL resolution must be above 0 and the confidence between 0 and 1");
+    }
+    return QString();
+}
+
 DistributionRequest distributionRequest(const BlockSnapshotPtr &block, int channelNumber,
                                         bool wholeRecord, uint64_t width)
 {
@@ -102,6 +120,27 @@ DistributionResult computeDistribution(const DistributionRequest &request)
         r.x[size_t(i)] = request.isMillivolts
                              ? codeToMillivolts(h.codeOfBin(i), h.bitRange, r.voltageRangeMv)
                              : h.codeOfBin(i);
+    r.codeDensity = analyseCodeDensity(h, request.codeDensity);
+    r.codeDensityReason = codeDensityReasonText(r.codeDensity.reason, true);
+    if (request.curve != DistributionCurve::Histogram) {
+        // Codes without a figure (outside the sine, its end codes) lie on zero.
+        const auto figures = [](std::vector<double> v) {
+            for (double &x : v)
+                if (!std::isfinite(x))
+                    x = 0.0;
+            return v;
+        };
+        const CodeDensity &c = r.codeDensity;
+        if (!c.defined())
+            r.y.assign(size_t(h.binCount()), 0.0);
+        else if (request.curve == DistributionCurve::Dnl)
+            r.y = figures(c.dnl);
+        else {
+            r.y = figures(c.inlEndPoint);
+            r.ideal = figures(c.inlBestFit);
+        }
+        return r;
+    }
     r.y = scaleHistogram(h, request.scale);
     if (r.distribution.defined) {
         // The ideal counts on the measured curve's scale.

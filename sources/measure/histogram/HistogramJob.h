@@ -2,6 +2,7 @@
 // The code histogram of one channel of a delivered block, shared by the distribution dialog and
 // orma-tool so that both give the same numbers.
 #include "dsp/AdcDistribution.h"
+#include "dsp/CodeDensity.h"
 #include "sources/BlockSnapshot.h"
 #include "sources/SampleSpan.h"
 
@@ -32,12 +33,21 @@ const FileParams &fileOfIndex(const BlockSnapshot &block, int k);
 // Counts the channel (buffer index k) over the span with its file's bit range.
 HistogramReason histogramOf(const BlockSnapshot &block, int k, SampleSpan span, CodeHistogram &out);
 
+// Why the code-density test gives no figures, English for the tool or Russian for the window.
+QString codeDensityReasonText(CodeDensityReason reason, bool isRussian);
+
+// The plot's curve: the histogram on its scale, or the code-density test's DNL or INL per code
+// (end-point, with the best-fit one as the second curve).
+enum class DistributionCurve { Histogram, Dnl, Inl };
+
 // One histogram to take: the block (held, so that its samples stay), the channel and span.
 struct DistributionRequest {
     BlockSnapshotPtr block;
     int channelIndex = 0; // -1: the channel is missing from the block
     SampleSpan span;
     HistogramScale scale = HistogramScale::Counts;
+    DistributionCurve curve = DistributionCurve::Histogram;
+    CodeDensityOptions codeDensity;
     bool isMillivolts = false;
     bool windowForRecord = false; // the whole record was asked for and has not arrived
 };
@@ -52,9 +62,13 @@ struct DistributionResult {
     QString spanNote;   // that the window stands for the record, in Russian; empty when not
     CodeHistogram histogram;
     CodeDistribution distribution;
+    CodeDensity codeDensity;
+    QString codeDensityReason; // why the code-density figures are withheld, in Russian
     std::vector<double> x;  // bin positions in the X unit
     std::vector<double> y;  // the scaled counts
-    std::vector<double> ideal; // the ideal distribution on the same scale; empty when undefined
+    // The ideal distribution on the same scale, or the best-fit INL beside the end-point one;
+    // empty when undefined or for the DNL.
+    std::vector<double> ideal;
     double voltageRangeMv = 0.0;
     bool isMillivolts = false;
 };

@@ -1,10 +1,87 @@
 #include "sources/measure/histogram/HistogramReport.h"
 
 #include "sources/measure/ReportText.h"
+#include "sources/measure/histogram/HistogramJob.h"
 
 #include <QJsonArray>
 
 #include <cmath>
+
+namespace {
+
+QString codeDensityText(const CodeDensity &c, const HistogramReportOptions &o)
+{
+    QString text = QStringLiteral("  code density (IEEE 1241), LSB\n");
+    if (!c.defined())
+        return text + formatText("  %-22s %s\n", "not shown", qUtf8Printable(codeDensityReasonText(c.reason, false)));
+    const auto clipped = [](bool is) { return is ? " (clipped)" : ""; };
+    text += formatText("  %-22s %d%s ... %d%s, left out\n", "end codes", c.firstCode, clipped(c.clippedLow),
+                       c.lastCode, clipped(c.clippedHigh));
+    text += formatText("  %-22s %s codes, offset %s codes\n", "sine amplitude",
+                       qUtf8Printable(formatNumber(c.amplitude)), qUtf8Printable(formatNumber(c.offset)));
+    text += formatText("  %-22s %s at code %d\n", "max |DNL|", qUtf8Printable(formatNumber(c.maxDnl)), c.maxDnlCode);
+    text += formatText("  %-22s %s at code %d\n", "max |INL| end-point", qUtf8Printable(formatNumber(c.maxInlEndPoint)),
+                       c.maxInlEndPointCode);
+    text += formatText("  %-22s %s at code %d\n", "max |INL| best-fit", qUtf8Printable(formatNumber(c.maxInlBestFit)),
+                       c.maxInlBestFitCode);
+    QStringList missing;
+    for (int code : c.missingCodes)
+        missing << QString::number(code);
+    text += formatText("  %-22s %d%s%s\n", "missing codes", int(c.missingCodes.size()), missing.isEmpty() ? "" : ": ",
+                       qUtf8Printable(missing.join(QLatin1Char(' '))));
+    text += formatText("  %-22s %.0f for %s LSB at %s %%%s\n", "samples needed", std::ceil(c.samplesNeeded),
+                       qUtf8Printable(formatNumber(o.codeDensity.dnlResolution)),
+                       qUtf8Printable(formatNumber(100 * o.codeDensity.confidence)),
+                       c.tooFewSamples ? ": too few samples, the DNL is coarser" : "");
+    return text;
+}
+
+// Per-bin figures, null where a code has none.
+QJsonArray binArray(const std::vector<double> &v)
+{
+    QJsonArray a;
+    for (double x : v)
+        a.append(jsonNumber(x));
+    return a;
+}
+
+QJsonObject codeDensityJson(const CodeDensity &c, const HistogramReportOptions &o)
+{
+    QJsonObject j;
+    j["dnlResolution"] = o.codeDensity.dnlResolution;
+    j["confidence"] = o.codeDensity.confidence;
+    j["samplesNeeded"] = std::ceil(c.samplesNeeded);
+    j["tooFewSamples"] = c.tooFewSamples;
+    if (!c.defined()) {
+        j["valid"] = false;
+        j["reason"] = codeDensityReasonText(c.reason, false);
+        return j;
+    }
+    j["firstCode"] = c.firstCode;
+    j["lastCode"] = c.lastCode;
+    j["clippedLow"] = c.clippedLow;
+    j["clippedHigh"] = c.clippedHigh;
+    j["amplitude"] = c.amplitude;
+    j["offset"] = c.offset;
+    j["maxDnl"] = c.maxDnl;
+    j["maxDnlCode"] = c.maxDnlCode;
+    j["maxInlEndPoint"] = c.maxInlEndPoint;
+    j["maxInlEndPointCode"] = c.maxInlEndPointCode;
+    j["maxInlBestFit"] = c.maxInlBestFit;
+    j["maxInlBestFitCode"] = c.maxInlBestFitCode;
+    QJsonArray missing;
+    for (int code : c.missingCodes)
+        missing.append(code);
+    j["missingCodes"] = missing;
+    if (o.bins) {
+        j["dnl"] = binArray(c.dnl);
+        j["inlEndPoint"] = binArray(c.inlEndPoint);
+        j["inlBestFit"] = binArray(c.inlBestFit);
+    }
+    return j;
+}
+
+} // namespace
 
 QString histogramText(const HistogramFigures &f, const HistogramReportOptions &o)
 {
@@ -28,6 +105,8 @@ QString histogramText(const HistogramFigures &f, const HistogramReportOptions &o
     text += formatText("  %-22s %s\n", "sum", qUtf8Printable(formatNumber(f.sum)));
     if (!f.reason.isEmpty())
         text += formatText("  %-22s %s\n", "not shown", qUtf8Printable(f.reason));
+    if (f.codeDensity)
+        text += codeDensityText(*f.codeDensity, o);
     if (!o.bins)
         return text;
     text += QStringLiteral("  code count ideal\n");
@@ -64,6 +143,8 @@ QJsonObject histogramJson(const HistogramFigures &f, const HistogramReportOption
         j["valid"] = false;
         j["reason"] = f.reason;
     }
+    if (f.codeDensity)
+        j["ieee"] = codeDensityJson(*f.codeDensity, o);
     if (o.bins) {
         QJsonArray codes, counts, ideal;
         for (int i = 0; i < h.binCount(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 // The code distribution's report: the figures of one channel's histogram as text and as JSON.
 #include "dsp/AdcDistribution.h"
+#include "dsp/CodeDensity.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -13,6 +14,7 @@ struct HistogramFigures {
     double dnl;
     double sum;
     QString reason; // why the INL and DNL are withheld (null), in English; empty when shown
+    const CodeDensity *codeDensity = nullptr; // the code-density test's figures, when asked for
 };
 
 // What shapes the report besides the figures.
@@ -20,7 +22,8 @@ struct HistogramReportOptions {
     QString file;
     bool wholeRecord = false;
     int marker = 0; // the code the DNL is taken at
-    bool bins = false; // every bin's count and ideal count
+    bool bins = false; // every bin's count and ideal count, and its DNL and INL with the test
+    CodeDensityOptions codeDensity; // what the code-density test was asked for
 };
 
 QString histogramText(const HistogramFigures &f, const HistogramReportOptions &o);
