@@ -217,6 +217,16 @@ SineFit fitSine(const double *y, size_t n, double fullScaleRange)
         if (withFrequency)
             m.omega += x[3] / double(n);
         fit.iterations = it + 1;
+        if (it == 0) {
+            // The tone at the spectrum's peak must stand clear of what it leaves: noise alone
+            // is no tone, wherever the frequency steps would wander on it.
+            const double left = sumsAt(y, n, m, centre).rr / double(n);
+            const double tone = double(n) * (m.a * m.a + m.b * m.b) / 4.0;
+            if (!(tone > ToneClearance * std::log(double(n)) * left)) {
+                fit.status = SineFitStatus::NoTone;
+                return fit;
+            }
+        }
         if (!(m.omega > 0 && m.omega < M_PI))
             break;
         settled = withFrequency && std::abs(x[3]) < SettledPhase;
