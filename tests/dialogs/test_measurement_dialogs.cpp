@@ -428,7 +428,7 @@ private slots:
         DevParamsDlg dlg;
         auto *start = kit::child<QPushButton>(dlg, "m_pStartButton");
         QList<bool> runs;
-        dlg.setRequests({[&](bool run) { runs << run; }, {}});
+        dlg.setRequests({[&](bool run) { runs << run; }, {}, {}});
         QCOMPARE(start->text(), QString::fromUtf8("Старт"));
         start->click();
         QCOMPARE(runs, QList<bool>{true});

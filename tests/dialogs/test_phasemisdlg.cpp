@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(field(dlg, "m_pPhaseMis2Edit"), QString("900"));
 
         int wishes = 0;
-        dlg.setRequests({{}, [&] { ++wishes; }});
+        dlg.setRequests({{}, [&] { ++wishes; }, {}});
         kit::child<QCheckBox>(dlg, "m_pWinCheck")->setChecked(false);
         QCOMPARE(wishes, 1);
         QVERIFY(dlg.wantsWholeRecord());
@@ -177,6 +177,7 @@ private slots:
                              stops += !run;
                              dlg.setRunning(run);
                          },
+                         {},
                          {}});
         dlg.setRunning(true);
         kit::child<QCheckBox>(dlg, "m_pLow2Check")->setChecked(true);
@@ -211,7 +212,7 @@ private slots:
     {
         PhaseMisDlg dlg;
         QList<bool> runs;
-        dlg.setRequests({[&](bool run) { runs << run; }, {}});
+        dlg.setRequests({[&](bool run) { runs << run; }, {}, {}});
         auto *button = kit::child<QPushButton>(dlg, "m_pStartButton");
         button->click();
         QCOMPARE(runs, QList<bool>{true});
