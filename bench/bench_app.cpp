@@ -3,10 +3,15 @@
 #include "sources/settings/IniFile.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
+#include "sources/live/RecordServer.h"
+#include "sources/live/ShmProducer.h"
+#include "sources/measure/Registry.h"
 #include "sources/record/RecordWriter.h"
 #include "sources/generator/SimulationSettings.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QAction>
@@ -22,7 +27,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -128,8 +137,73 @@ bool nextBlock(Orma &window)
     return false;
 }
 
-// The window for 10,000 blocks: the generator, and every 100 blocks a record loaded or the
-// kind switched back. Resident memory at block 1,000 and at the end must stay flat.
+// The live producers' blocks: one I/Q pair whose tone turns 1/kPhaseSteps further between the
+// first frames of consecutive blocks (plus whole turns), so a block tells by its first frame
+// which block it is, modulo kPhaseSteps.
+constexpr int kPhaseSteps = 64;
+constexpr uint64_t kLiveSamples = 8192;
+
+RecordRecipe liveRecipe(uint64_t samples)
+{
+    RecordRecipe recipe = defaultRecordRecipe();
+    recipe.params.channelCount = 2;
+    recipe.params.channelNumbers = {0, 1};
+    recipe.params.isComplex = true;
+    recipe.params.bitRange = 14;
+    recipe.params.sampleCount = samples;
+    const double rate = recipe.params.sampleRate;
+    recipe.tones = {{rate * (1000.0 * kPhaseSteps + 1) / (kPhaseSteps * double(kLiveSamples)),
+                     6000, 0}};
+    return recipe;
+}
+
+// Steps between the live blocks the window shows: 1 from a block to the next one, 0 for a
+// block shown again, n for n - 1 blocks never shown.
+class BlockSteps {
+public:
+    void restart() { m_started = false; }
+    // -1 when the block is not one of the live producers'.
+    int next(const BlockSnapshot &block)
+    {
+        if (!block.firstFile().isComplex || block.firstFile().sampleCount != kLiveSamples ||
+            block.sampleChannels < 2 || block.sampleLength == 0)
+            return -1;
+        const double turn = std::atan2(block.channelSamples(1)[0], block.channelSamples(0)[0]) /
+                            (2 * M_PI);
+        const long steps = std::lround((turn - m_turn) * kPhaseSteps);
+        const int step = m_started ? int(((steps % kPhaseSteps) + kPhaseSteps) % kPhaseSteps) : 1;
+        m_turn = turn;
+        m_started = true;
+        return step;
+    }
+
+private:
+    bool m_started = false;
+    double m_turn = 0;
+};
+
+// The network source's reference server on a free port the settings accept (up to 9999),
+// serving `record` block by block.
+std::unique_ptr<RecordServer> startServer(const QString &record)
+{
+    RecordServer::Options options;
+    options.periodMs = 60;
+    options.blockSamples = kLiveSamples;
+    for (int i = 0; i < 50; ++i) {
+        options.port = uint16_t(2000 + (QCoreApplication::applicationPid() * 7 + i * 131) % 7999);
+        auto server = std::make_unique<RecordServer>(QStringList{record}, options);
+        if (server->start())
+            return server;
+    }
+    return nullptr;
+}
+
+// The window for 10,000 blocks, switching every 100 blocks to the next kind: a record, shared
+// memory and the network (both from their reference producers), the generator. Midway through
+// each hundred every measurement dialog the block allows opens, and ten blocks later closes.
+// The live blocks must come in order, none twice and, from the producer that waits for the
+// viewer (shared memory), none missing; resident memory at block 1,000 and at the end must
+// stay within 10 %.
 void soak(benchmark::State &state)
 {
     const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
@@ -144,24 +218,88 @@ void soak(benchmark::State &state)
     const QString record = dir.filePath("soak.bin");
     writeRecordFile(record, recipe, true);
 
+    const QString served = dir.filePath("live.bin");
+    writeRecordFile(served, liveRecipe(kPhaseSteps * kLiveSamples), true);
+    std::unique_ptr<RecordServer> server = startServer(served);
+    if (!server) {
+        state.SkipWithError("no free port for the network server");
+        return;
+    }
+    writeIniValue(config, "Network", "Port", QString::number(server->port()));
+    writeIniValue(config, "Network", "FileName", "live.bin");
+    const QString region = QStringLiteral("ormasoak_%1").arg(QCoreApplication::applicationPid());
+    ShmProducer producer(region, liveRecipe(kLiveSamples));
+    if (!producer.start()) {
+        state.SkipWithError("the shared memory regions could not be made");
+        return;
+    }
+    // The next block only once the viewer took the last: every block offered is one to show.
+    std::atomic<bool> done{false};
+    std::thread producing([&] {
+        while (!done)
+            if (producer.waitTaken(50))
+                producer.publishBlock(5000);
+    });
+    // A message box from a dialog would wait for a click: closed, and counted.
+    int modalBoxes = 0;
+    QTimer modalCloser;
+    QObject::connect(&modalCloser, &QTimer::timeout, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            ++modalBoxes;
+            modal->close();
+        }
+    });
+    modalCloser.start(200);
+
     const int blocks = int(state.range(0));
     double atThousand = 0, atEnd = 0;
-    int lost = 0;
+    int missing = 0, duplicated = 0, shmLost = 0, netReplaced = 0, liveBlocks = 0, opened = 0;
+    BlockSteps steps;
     for (auto _ : state) {
         Orma window;
         window.resize(1200, 900);
         window.show();
         window.slotStart();
         for (int b = 1; b <= blocks; ++b) {
-            if (!nextBlock(window))
-                ++lost;
+            if (!nextBlock(window)) {
+                ++missing;
+            } else {
+                const int step = steps.next(*window.block());
+                liveBlocks += step >= 0;
+                duplicated += step == 0;
+                if (step > 1)
+                    (window.sourceKind() == 3 ? shmLost : netReplaced) += step - 1;
+            }
             if (b % 100 == 0) {
-                if (window.sourceKind() == 1)
-                    window.findChild<QAction *>("m_pSimulationAction")->setChecked(true);
-                else
+                steps.restart();
+                switch (b / 100 % 4) {
+                case 1:
                     window.loadFile(record);
+                    break;
+                case 2:
+                    window.applyCommandLine({"-sm", region});
+                    break;
+                case 3:
+                    window.findChild<QAction *>("m_pNetAction")->setChecked(true);
+                    break;
+                default:
+                    window.findChild<QAction *>("m_pSimulationAction")->setChecked(true);
+                }
                 if (window.isStopped())
                     window.slotStart();
+            } else if (b % 100 == 50) {
+                const bool complex = window.block() && window.block()->firstFile().isComplex;
+                for (size_t i = 0; i < measure::entryCount(); ++i) {
+                    const measure::Entry &entry = measure::entries()[i];
+                    if (entry.needsComplex && !complex)
+                        continue;
+                    window.findChild<QAction *>(entry.objectName)->trigger();
+                    ++opened;
+                }
+            } else if (b % 100 == 60) {
+                for (QDialog *dialog : window.findChildren<QDialog *>())
+                    if (dialog->isVisible())
+                        dialog->close();
             }
             if (b == std::min(1000, blocks))
                 atThousand = residentMb();
@@ -169,11 +307,27 @@ void soak(benchmark::State &state)
         atEnd = residentMb();
         window.slotStop();
     }
+    done = true;
+    producing.join();
+    server->stop();
+    const double growth = atThousand > 0 ? 100.0 * (atEnd - atThousand) / atThousand : 0;
     state.counters["rss_1000_MB"] = atThousand;
     state.counters["rss_end_MB"] = atEnd;
-    state.counters["growth_pct"] = atThousand > 0 ? 100.0 * (atEnd - atThousand) / atThousand : 0;
-    state.counters["blocks_missing"] = lost;
+    state.counters["growth_pct"] = growth;
+    state.counters["blocks_missing"] = missing;
+    state.counters["live_blocks"] = liveBlocks;
+    state.counters["live_duplicated"] = duplicated;
+    state.counters["shm_lost"] = shmLost;
+    // Offers the network server replaced because the window was not back within its period.
+    state.counters["net_replaced"] = netReplaced;
+    state.counters["dialogs_opened"] = opened;
+    state.counters["modal_boxes"] = modalBoxes;
     QFile::remove(config);
+    if (missing || duplicated || shmLost || growth > 10)
+        state.SkipWithError(qPrintable(
+            QStringLiteral("%1 blocks missing, %2 live blocks shown twice, %3 lost from shared "
+                           "memory, resident memory %4 -> %5 MB")
+                .arg(missing).arg(duplicated).arg(shmLost).arg(atThousand).arg(atEnd)));
 }
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
