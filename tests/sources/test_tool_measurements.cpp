@@ -229,6 +229,57 @@ private slots:
                      expected);
     }
 
+    // --ieee: the code-density test of the ideal 8-bit converter's sine, whose top reaches the
+    // highest code (1031.3 periods: the unfinished one weights part of the codes by a few
+    // hundredths of an LSB); a short window falls below the samples pi A Z^2 / resolution^2 asks for.
+    void histogramCodeDensity()
+    {
+        const QJsonObject whole = jsonOf(tool({"histogram", sine8(), "--all", "--ieee", "--bins", "--json"}));
+        const QJsonObject c = whole["ieee"].toObject();
+        QCOMPARE(c["firstCode"].toInt(), -127);
+        QCOMPARE(c["lastCode"].toInt(), 127);
+        QVERIFY(!c["clippedLow"].toBool() && c["clippedHigh"].toBool());
+        for (const char *figure : {"maxDnl", "maxInlEndPoint", "maxInlBestFit"})
+            QVERIFY2(std::fabs(c[figure].toDouble()) < 0.1, figure);
+        QVERIFY(c["missingCodes"].toArray().isEmpty());
+        QVERIFY(!c["tooFewSamples"].toBool());
+        const QJsonArray dnl = c["dnl"].toArray();
+        QCOMPARE(dnl.size(), 257);
+        QVERIFY(dnl[1].isNull() && dnl[128 - 127].isNull() && dnl[128 + 127].isNull() && !dnl[128].isNull());
+
+        const QJsonObject window = jsonOf(tool({"histogram", sine8(), "--width", "20000", "--ieee", "--dnl-resolution",
+                                                "0.05", "--confidence", "99", "--json"}))["ieee"].toObject();
+        const double z = 2.5758293;
+        const double needed = M_PI * window["amplitude"].toDouble() * z * z / (0.05 * 0.05);
+        QVERIFY(std::fabs(window["samplesNeeded"].toDouble() / needed - 1) < 1e-3);
+        QVERIFY(window["tooFewSamples"].toBool());
+        QVERIFY(!jsonOf(tool({"histogram", sine8(), "--json"})).contains("ieee"));
+    }
+
+    // The test's text section, and options that make no sense, named.
+    void histogramCodeDensityText_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("text") << QStringList{"--all", "--ieee"} << 0 << QByteArray("max |INL| best-fit");
+        QTest::newRow("short") << QStringList{"--width", "1000", "--ieee"} << 0 << QByteArray("too few samples");
+        QTest::newRow("without --ieee") << QStringList{"--confidence", "90"} << 1 << QByteArray("go with --ieee");
+        QTest::newRow("certainty") << QStringList{"--ieee", "--confidence", "100"} << 1 << QByteArray("--confidence must be");
+        QTest::newRow("no resolution") << QStringList{"--ieee", "--dnl-resolution", "0"} << 1
+                                       << QByteArray("--dnl-resolution must be");
+    }
+    void histogramCodeDensityText()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, says);
+        QStringList all{"histogram", sine8()};
+        const ToolRun r = tool(all + args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2((r.out + r.err).contains(says), (r.out + r.err).constData());
+    }
+
     // A 12-bit quantised sine: SNR about 74 dB, THD far below 0. Criteria on either side of the
     // figures decide the exit status; THD passes below its criterion.
     void devparamsGate()
