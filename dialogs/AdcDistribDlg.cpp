@@ -28,7 +28,24 @@
 namespace {
 
 constexpr int MeasuredCurve = 0;
-constexpr int IdealCurve = 1;
+constexpr int IdealCurve = 1; // or the best-fit INL beside the end-point one
+
+// The Y choices past the histogram's scales: the code-density test's curves.
+constexpr int DnlChoice = 3;
+constexpr int InlChoice = 4;
+
+DistributionCurve curveOf(int yChoice)
+{
+    return yChoice == DnlChoice   ? DistributionCurve::Dnl
+           : yChoice == InlChoice ? DistributionCurve::Inl
+                                  : DistributionCurve::Histogram;
+}
+
+// A largest figure with the code where it occurs.
+QString figureAtCode(double v, int code)
+{
+    return QString::fromUtf8("%1 (код %2)").arg(QString::number(v, 'f', 3)).arg(code);
+}
 
 // Six decimals for the nonlinearity figures; blank where they are undefined.
 QString figureText(double v)
@@ -79,7 +96,10 @@ void AdcDistribDlg::buildWidgets()
     m_pYDimCmbBox = named(new QComboBox, "m_pYDimCmbBox");
     m_pYDimCmbBox->addItems({QString::fromUtf8("Количество отсчетов"),
                              QString::fromUtf8("Относительно макс. значения"),
-                             QString::fromUtf8("Относительно общего числа")});
+                             QString::fromUtf8("Относительно общего числа"),
+                             QString::fromUtf8("ДНЛ по коду, МЗР"), QString::fromUtf8("ИНЛ по коду, МЗР")});
+    m_pYDimCmbBox->setItemData(InlChoice, QString::fromUtf8("Черная — по конечным точкам, красная — по прямой МНК"),
+                               Qt::ToolTipRole);
     m_pDataTypeCmbBox = named(new QComboBox, "m_pDataTypeCmbBox");
     m_pDataTypeCmbBox->addItems({"Dec", "Hex", "Bin"});
     m_pSinCheck = named(new QCheckBox(QString::fromUtf8("Синусоидальный сигнал")), "m_pSinCheck");
@@ -102,6 +122,20 @@ void AdcDistribDlg::buildWidgets()
         "(nᵢ/n − pᵢ) / pᵢ для кода под активным курсором: 0 — код нормальной ширины, −1 — "
         "пропущенный код"));
     for (QLineEdit *edit : {m_pMeanNonLinearEdit, m_pDiffNonLinearEdit})
+        edit->setProperty(BaseToolTip, edit->toolTip());
+    m_pMaxDnlEdit = readout("m_pMaxDnlEdit");
+    m_pMaxDnlEdit->setToolTip(QString::fromUtf8(
+        "Наибольшая по модулю ДНЛ кодов синуса (тест плотности кодов), МЗР, и ее код; крайние коды не учитываются"));
+    m_pMaxInlEdit = readout("m_pMaxInlEdit");
+    m_pMaxInlEdit->setToolTip(QString::fromUtf8(
+        "Наибольшая по модулю ИНЛ относительно прямой через первый и последний переходы, МЗР"));
+    m_pMaxInlFitEdit = readout("m_pMaxInlFitEdit");
+    m_pMaxInlFitEdit->setToolTip(QString::fromUtf8(
+        "Наибольшая по модулю ИНЛ относительно прямой МНК через все переходы, МЗР"));
+    m_pMissingCodesEdit = readout("m_pMissingCodesEdit");
+    m_pMissingCodesEdit->setMaxLength(200);
+    m_pMissingCodesEdit->setToolTip(QString::fromUtf8("Число кодов синуса без единого отсчета (ДНЛ = −1) и сами коды"));
+    for (QLineEdit *edit : {m_pMaxDnlEdit, m_pMaxInlEdit, m_pMaxInlFitEdit, m_pMissingCodesEdit})
         edit->setProperty(BaseToolTip, edit->toolTip());
     m_pOffsetZeroEdit = readout("m_pOffsetZeroEdit");
     m_pSumEdit = readout("m_pSumEdit");
@@ -131,6 +165,10 @@ void AdcDistribDlg::buildWidgets()
     figures->addRow(QString::fromUtf8("Дифф. нелинейность"), m_pDiffNonLinearEdit);
     figures->addRow(QString::fromUtf8("Смещение 0"), m_pOffsetZeroEdit);
     figures->addRow(QString::fromUtf8("Сумма"), m_pSumEdit);
+    figures->addRow(QString::fromUtf8("Макс. |ДНЛ|, МЗР"), m_pMaxDnlEdit);
+    figures->addRow(QString::fromUtf8("Макс. |ИНЛ| (конечные точки)"), m_pMaxInlEdit);
+    figures->addRow(QString::fromUtf8("Макс. |ИНЛ| (прямая МНК)"), m_pMaxInlFitEdit);
+    figures->addRow(QString::fromUtf8("Пропущенные коды"), m_pMissingCodesEdit);
 
     auto *cursors = new QGroupBox(QString::fromUtf8("Курсоры"));
     auto *grid = new QGridLayout(cursors);
@@ -257,7 +295,9 @@ void AdcDistribDlg::recompute()
         return;
     DistributionRequest request = distributionRequest(
         m_block, m_nChannel, m_pAllDataCmbBox->currentIndex() == 1, m_nVisibleWidth);
-    request.scale = HistogramScale(m_pYDimCmbBox->currentIndex());
+    request.curve = curveOf(m_pYDimCmbBox->currentIndex());
+    if (request.curve == DistributionCurve::Histogram)
+        request.scale = HistogramScale(m_pYDimCmbBox->currentIndex());
     request.isMillivolts = m_pXDimCmbBox->currentIndex() == 1;
     m_task.submit(std::move(request));
 }
@@ -280,8 +320,10 @@ void AdcDistribDlg::showResult(std::shared_ptr<const DistributionResult> result)
     const double xHalf = r.isMillivolts ? codeToMillivolts(half, h.bitRange, r.voltageRangeMv) : half;
     m_pAdcPlot->setAxisRange(QwtPlot::xBottom, -xHalf, xHalf, xHalf / 2);
     m_pAdcPlot->setCurveSamples(MeasuredCurve, Qt::black, r.x.data(), r.y.data(), count, m_result);
-    const bool idealShown = !r.ideal.empty() && m_pShowIdealCheck->isEnabled()
-                            && m_pShowIdealCheck->isChecked();
+    const bool histogram = curveOf(m_pYDimCmbBox->currentIndex()) == DistributionCurve::Histogram;
+    // The INL's second curve is always drawn; the ideal distribution when asked for.
+    const bool idealShown = !r.ideal.empty()
+                            && (!histogram || (m_pShowIdealCheck->isEnabled() && m_pShowIdealCheck->isChecked()));
     if (idealShown) {
         m_pAdcPlot->setCurveSamples(IdealCurve, Qt::red, r.x.data(), r.ideal.data(), count, m_result);
         // The measurement is drawn over the reference.
@@ -290,15 +332,33 @@ void AdcDistribDlg::showResult(std::shared_ptr<const DistributionResult> result)
     else if (m_pAdcPlot->curve(IdealCurve))
         m_pAdcPlot->setCurveSamples(IdealCurve, Qt::red, nullptr, nullptr, 0);
     double top = *std::max_element(r.y.begin(), r.y.end());
-    if (idealShown)
+    double bottom = *std::min_element(r.y.begin(), r.y.end());
+    if (idealShown) {
         top = std::max(top, *std::max_element(r.ideal.begin(), r.ideal.end()));
-    m_pAdcPlot->setAxisRange(QwtPlot::yLeft, 0.0, top > 0 ? top * 1.05 : 1.0, 0.0);
+        bottom = std::min(bottom, *std::min_element(r.ideal.begin(), r.ideal.end()));
+    }
+    if (histogram)
+        m_pAdcPlot->setAxisRange(QwtPlot::yLeft, 0.0, top > 0 ? top * 1.05 : 1.0, 0.0);
+    else {
+        // DNL and INL swing both ways about zero; at least a tenth of an LSB either side.
+        const double reach = std::max({std::fabs(top), std::fabs(bottom), 0.1}) * 1.1;
+        m_pAdcPlot->setAxisRange(QwtPlot::yLeft, -reach, reach, 0.0);
+    }
 
     QString status = QString::fromUtf8("Отсчетов: %1").arg(h.counted);
     if (h.clamped())
         status += QString::fromUtf8("; за пределами шкалы: %1 (в крайних кодах)").arg(h.clamped());
     if (h.rejected)
         status += QString::fromUtf8("; не числа: %1").arg(h.rejected);
+    const CodeDensity &c = r.codeDensity;
+    if (c.defined() && (c.clippedLow || c.clippedHigh))
+        status += QString::fromUtf8("; крайние коды %1 … %2 в ДНЛ и ИНЛ не входят").arg(c.firstCode).arg(c.lastCode);
+    const CodeDensityOptions asked; // the dialog asks for the usual resolution and confidence
+    if (c.defined() && c.tooFewSamples)
+        status += QString::fromUtf8("; для ДНЛ с точностью %1 МЗР (%2 %) нужно не меньше %3 отсчетов")
+                      .arg(QString::number(asked.dnlResolution))
+                      .arg(QString::number(100 * asked.confidence))
+                      .arg(std::ceil(c.samplesNeeded), 0, 'f', 0);
     m_pStatusLabel->setText(status);
     emit signalReplot();
 }
@@ -339,7 +399,35 @@ void AdcDistribDlg::refreshFigures()
                                   : d.meanCode;
         showFigure(m_pOffsetZeroEdit, threeDecimals(offset));
     }
+    refreshCodeDensity();
     refreshMarkers();
+}
+
+void AdcDistribDlg::refreshCodeDensity()
+{
+    QLineEdit *const all[] = {m_pMaxDnlEdit, m_pMaxInlEdit, m_pMaxInlFitEdit, m_pMissingCodesEdit};
+    QString reason = m_result ? m_result->error : QString();
+    if (m_result && reason.isEmpty() && m_pSinCheck->isChecked())
+        reason = m_result->codeDensityReason;
+    if (!m_result || !reason.isEmpty()) {
+        for (QLineEdit *e : all)
+            showFigure(e, QString(), reason);
+        return;
+    }
+    if (!m_pSinCheck->isChecked()) {
+        for (QLineEdit *e : all)
+            showFigure(e, QStringLiteral("0"));
+        return;
+    }
+    const CodeDensity &c = m_result->codeDensity;
+    showFigure(m_pMaxDnlEdit, figureAtCode(c.maxDnl, c.maxDnlCode));
+    showFigure(m_pMaxInlEdit, figureAtCode(c.maxInlEndPoint, c.maxInlEndPointCode));
+    showFigure(m_pMaxInlFitEdit, figureAtCode(c.maxInlBestFit, c.maxInlBestFitCode));
+    QStringList codes;
+    for (int code : c.missingCodes)
+        codes << QString::number(code);
+    showFigure(m_pMissingCodesEdit, codes.isEmpty() ? QStringLiteral("0")
+                                                    : QStringLiteral("%1: %2").arg(codes.size()).arg(codes.join(", ")));
 }
 
 int AdcDistribDlg::codeAt(double x) const

@@ -1,7 +1,7 @@
 #pragma once
 // "Распределение отсчетов АЦП": the histogram of the current channel's codes and, for a sine
 // input, its comparison with the sine's ideal distribution (differential and integral
-// nonlinearity). Counting runs in the background on the delivered block itself, which nothing
+// nonlinearity), and the code-density test's DNL and INL per code in LSB. Counting runs in the background on the delivered block itself, which nothing
 // changes any more; the dialog sets its widgets when the result comes back.
 #include "dialogs/LatestTask.h"
 #include "dialogs/MeasurementView.h"
@@ -60,6 +60,8 @@ private:
     void recompute();
     void showResult(std::shared_ptr<const DistributionResult> result);
     void refreshFigures();
+    // The code-density test's figures: largest DNL and INL, missing codes.
+    void refreshCodeDensity();
     void refreshMarkers();
     // A figure's field: its text, or blank with the reason as its tool tip.
     static void showFigure(QLineEdit *edit, const QString &text, const QString &reason = QString());
@@ -93,6 +95,10 @@ private:
     QLineEdit *m_pDiffNonLinearEdit = nullptr;
     QLineEdit *m_pOffsetZeroEdit = nullptr;
     QLineEdit *m_pSumEdit = nullptr;
+    QLineEdit *m_pMaxDnlEdit = nullptr;
+    QLineEdit *m_pMaxInlEdit = nullptr;
+    QLineEdit *m_pMaxInlFitEdit = nullptr;
+    QLineEdit *m_pMissingCodesEdit = nullptr;
     QRadioButton *m_pRedRadio = nullptr;
     QRadioButton *m_pBlueRadio = nullptr;
     QLineEdit *m_pRedXEdit = nullptr;

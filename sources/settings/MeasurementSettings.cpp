@@ -10,7 +10,7 @@ using A = AdcDistribSettings;
 const auto kAdcDistribFields = SettingsFields<A>()
     .choice("AdcDistrib/DataType", &A::dataType, 3)
     .choice("AdcDistrib/XDim", &A::isMillivolts, 2)
-    .choice("AdcDistrib/YDim", &A::yDim, 3)
+    .choice("AdcDistrib/YDim", &A::yDim, 5)
     .flag("AdcDistrib/IsSin", &A::isSin)
     .flag("AdcDistrib/ShowIdeal", &A::isShowIdeal)
     .choice("AdcDistrib/AllData", &A::isAllData, 2);

@@ -9,7 +9,7 @@ struct AdcDistribSettings {
     enum DataType { Dec = 0, Hex = 1, Bin = 2 };
     int dataType = Dec;    // how marker codes are written
     bool isMillivolts = false; // X axis in mV rather than codes
-    int yDim = 0;          // HistogramScale: counts, relative to the peak, to the samples
+    int yDim = 0;          // HistogramScale (counts, relative to the peak, to the samples), DNL, INL
     bool isSin = false;    // the input is a sine: nonlinearity figures are computed
     bool isShowIdeal = false;
     bool isAllData = false; // over the whole record rather than the oscilloscope window
