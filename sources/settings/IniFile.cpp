@@ -64,7 +64,9 @@ static bool canWriteFile(const QString &path)
 QString applicationConfigPath(const QString &applicationDir)
 {
     const QString nextToProgram = applicationDir + "/ORMA.ini";
-    if (canWriteFile(nextToProgram))
+    // An installed program's folder belongs to the system, even for root, who could write it.
+    const bool installed = QDir::cleanPath(applicationDir).startsWith(QStringLiteral("/usr/"));
+    if (!installed && canWriteFile(nextToProgram))
         return nextToProgram;
     const QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(userDir);

@@ -50,5 +50,6 @@ void writeIniValueKeepingComment(const QString &path, const QString &group, cons
                                  const QString &newValue);
 
 // Where the application configuration lives: next to the executable, or, when that directory
-// cannot be written, in the per-user configuration directory, so that settings are not lost.
+// cannot be written or belongs to the system (under /usr), in the per-user configuration
+// directory, so that settings are not lost and no system folder gains a file.
 QString applicationConfigPath(const QString &applicationDir);

@@ -135,6 +135,8 @@ private slots:
         const QString fallback = applicationConfigPath("/proc");
         QVERIFY(!fallback.startsWith("/proc"));
         QVERIFY(fallback.endsWith("/ORMA.ini"));
+        // Installed under /usr, the settings go per user even where root could write.
+        QCOMPARE(applicationConfigPath("/usr/bin"), fallback);
         writeIniValue(fallback, "", "Mode", 2);
         QCOMPARE(openIni(fallback)->value("Mode").toInt(), 2);
     }
