@@ -50,10 +50,14 @@ const ToolCommand kCommands[] = {
      vectorCommand},
     {"histogram", nullptr,
      "FILE... [--channel C] [--position P] [--width W | --all]\n"
-     "[--marker CODE] [--sum FROM:TO] [--bins] [--json]",
+     "[--marker CODE] [--sum FROM:TO] [--bins] [--json]\n"
+     "[--ieee [--dnl-resolution LSB] [--confidence PERCENT]]",
      "histogram counts a channel's ADC codes (W samples from P, default 65536 from 0, or the\n"
      "whole record) against a sine's ideal distribution: offset, amplitude, INL as the mean\n"
-     "relative bin error, DNL at the marker code, the count between two codes.\n",
+     "relative bin error, DNL at the marker code, the count between two codes. --ieee adds\n"
+     "the code-density test: DNL and INL (end-point and best-fit) in LSB, missing codes, and\n"
+     "the samples needed for a DNL resolution (default 0.1 LSB at 95 %); --bins gives them\n"
+     "per code.\n",
      histogramCommand},
     {"devparams", nullptr,
      "FILE... [analyze options]\n"
