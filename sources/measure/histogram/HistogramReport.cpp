@@ -24,9 +24,13 @@ QString codeDensityText(const CodeDensity &c, const HistogramReportOptions &o)
                        c.maxInlEndPointCode);
     text += formatText("  %-22s %s at code %d\n", "max |INL| best-fit", qUtf8Printable(formatNumber(c.maxInlBestFit)),
                        c.maxInlBestFitCode);
+    // The first ones name the pattern; a coherent record can miss thousands (the JSON has all).
+    constexpr size_t ShownMissing = 32;
     QStringList missing;
-    for (int code : c.missingCodes)
-        missing << QString::number(code);
+    for (size_t i = 0; i < c.missingCodes.size() && i < ShownMissing; ++i)
+        missing << QString::number(c.missingCodes[i]);
+    if (c.missingCodes.size() > ShownMissing)
+        missing << QStringLiteral("...");
     text += formatText("  %-22s %d%s%s\n", "missing codes", int(c.missingCodes.size()), missing.isEmpty() ? "" : ": ",
                        qUtf8Printable(missing.join(QLatin1Char(' '))));
     text += formatText("  %-22s %.0f for %s LSB at %s %%%s\n", "samples needed", std::ceil(c.samplesNeeded),
