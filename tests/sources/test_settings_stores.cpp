@@ -369,7 +369,7 @@ private slots:
             {"VectorDiagram/Grade", -1, 0, "two choices", reading<VectorDiagramSettings>([](const VectorDiagramSettings &s) { return s.grade; })},
             {"AdcDistrib/XDim", 1, true, "millivolts", adc(&A::isMillivolts)},
             {"AdcDistrib/XDim", 2, false, "a choice, not a boolean", adc(&A::isMillivolts)},
-            {"AdcDistrib/YDim", 3, 0, "three scales", adc(&A::yDim)},
+            {"AdcDistrib/YDim", 5, 0, "five scales: counts, of the largest, of the total, DNL and INL per code", adc(&A::yDim)},
             {"DevParams/SnrCriterion", -1e9, -1e6, "within a million dB", reading<DevParamsSettings>([](const DevParamsSettings &s) { return s.criteria[FigureSnr]; })},
             {"DevParams/SelectionMode", 3, 0, "three modes", reading<DevParamsSettings>([](const DevParamsSettings &s) { return s.selectionMode; })},
             {"PhaseMis/PeriodDimension", int(DimDegrees), int(DimMilliseconds), "not a period unit", phase(&PhaseMisSettings::periodDimension)},
