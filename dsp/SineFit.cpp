@@ -127,6 +127,18 @@ bool solve(double g[4][4], double h[4], int k, double x[4])
     return std::isfinite(x[0]);
 }
 
+// One block of m samples through the engine at unit scale and rate (frequencies in cycles per
+// sample), with the window that keeps a tone's leakage lowest; the caller ends the block.
+void analyseAtUnitScale(SpectrumEngine &engine, const double *x, uint32_t m, SpectrumMeasurements &found)
+{
+    SpectrumSettings settings;
+    settings.fftSize = m;
+    settings.windowType = WindowBlackmanHarris4;
+    settings.harmonicCount = 1;
+    engine.beginBlock(settings, 1, false);
+    engine.analyseSamples(0, x, nullptr, 1.0, 1000.0, 1.0, found);
+}
+
 // The strongest tone of the record's first power of two of samples (mean removed, so that an
 // offset does not hide it), in bins of that transform; size 0 when the samples hold no power.
 struct Peak {
@@ -144,15 +156,9 @@ Peak spectralPeak(const double *y, size_t n)
     LargeArray<double> centred = largeArray<double>(m);
     for (uint32_t i = 0; i < m; ++i)
         centred[i] = y[i] - mean;
-    SpectrumSettings settings;
-    settings.fftSize = m;
-    settings.windowType = WindowBlackmanHarris4;
-    settings.harmonicCount = 1;
     SpectrumEngine engine;
-    engine.beginBlock(settings, 1, false);
     SpectrumMeasurements found;
-    // Unit scale and rate: the frequency comes out in cycles per sample.
-    engine.analyseSamples(0, centred.get(), nullptr, 1.0, 1000.0, 1.0, found);
+    analyseAtUnitScale(engine, centred.get(), m, found);
     engine.endBlock();
     if (!(found.totalRms > 0))
         return {};
@@ -346,14 +352,9 @@ ResidualSpectrum residualSpectrum(const double *y, size_t n, const SineFit &fit)
     const uint32_t m = powerOfTwoAtMost(n, MaxSpectrumSize);
     LargeArray<double> residual = largeArray<double>(m);
     walkResidual(y, m, fit, [&](size_t i, double r, double, double, double) { residual[i] = r; });
-    SpectrumSettings settings;
-    settings.fftSize = m;
-    settings.windowType = WindowBlackmanHarris4;
-    settings.harmonicCount = 1;
     SpectrumEngine engine;
-    engine.beginBlock(settings, 1, false);
     SpectrumMeasurements unused;
-    engine.analyseSamples(0, residual.get(), nullptr, 1.0, 1000.0, 1.0, unused);
+    analyseAtUnitScale(engine, residual.get(), m, unused);
     const double *power = engine.spectrum(0);
     const double tone = fit.amplitude * fit.amplitude / 2.0;
     out.size = m;
