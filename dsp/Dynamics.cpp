@@ -1,9 +1,12 @@
 #include "dsp/Dynamics.h"
 
 #include "dsp/Scan.h"
+#include "dsp/ToneCentroid.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
@@ -20,6 +23,7 @@ constexpr double kSkirtFall = 10.0;   // the signal skirt follows a fall steeper
 constexpr long kNoiseSegments = 32;   // the noise density is followed over this many stretches
 constexpr long kMinSegmentBins = 64;  // ... each at least this wide
 constexpr long kMinCountedBins = 16;  // a stretch's density rests on at least this many bins
+constexpr double kNoSpur = -200.0;    // dBc of the worst spur when no bin is left to search
 
 // Range sums and peak searches over the spectrum, through the chunk summary when there is one.
 struct Bins {
@@ -134,6 +138,48 @@ void signalBand(const double *s, long m, long peak, long &lo, long &hi)
     hi = std::min(peak + kSignalCore, m - 1);
     for (long j = hi + 1; j < m && s[j] != 0.0 && s[j - 1] / s[j] > kSkirtFall; ++j)
         hi = j;
+}
+
+// The largest bin of [from, to) outside the fundamental's guard [guardFrom, guardTo) and the
+// harmonics' bands of +-halfBand bins; -1 when none holds any power.
+long largestOtherLine(const Bins &bins, long from, long to, long guardFrom, long guardTo,
+                      const double *harmonicPositions, long harmonicCount, long halfBand)
+{
+    std::pair<long, long> skipped[MaxHarmonics + 1];
+    long count = 0;
+    skipped[count++] = {guardFrom, guardTo};
+    for (long t = 0; t < harmonicCount; ++t) {
+        const long c = long(std::floor(harmonicPositions[t] + 0.5));
+        skipped[count++] = {c - halfBand, c + halfBand + 1};
+    }
+    std::sort(skipped, skipped + count);
+    double best = 0.0;
+    long index = -1;
+    for (long k = 0; k < count; ++k) {
+        bins.peak(from, std::min(skipped[k].first, to), best, index);
+        from = std::max(from, skipped[k].second);
+    }
+    bins.peak(from, to, best, index);
+    return index;
+}
+
+// The worst spur's level and frequency: the power of its main lobe and one bin beyond, less
+// the noise the floor puts there, against the tone's; its frequency power-weighted over the
+// main lobe.
+void measureSpur(const DynamicsInputs &in, const Bins &bins, const NoiseFloor &floor, long m,
+                 long at, double signal, double fs, DatasheetFigures &d)
+{
+    d.spurLevel = kNoSpur;
+    if (at < 0)
+        return;
+    const long half = in.mainLobeWidth / 2 + 1;
+    const long lo = std::max(at - half, 0L), hi = std::min(at + half + 1, m);
+    const double power = bins.sum(lo, hi) - floor.expected(lo, hi);
+    double centre = double(at), unused = 0.0;
+    toneCentroid(bins.s, int(m), double(at), in.mainLobeWidth, in.isComplex, centre, unused);
+    if (power > 0.0)
+        d.spurLevel = std::max(kNoSpur, 10.0 * std::log10(power / signal));
+    d.spurFrequency = centre * fs / in.fftSize;
 }
 
 } // namespace
@@ -271,5 +317,23 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     std::copy(positions, positions + n, out.harmonicBins);
     out.signalPower = signal;
     out.totalPower = total;
+
+    // A harmonic's band reaches as far as the window's main lobe, so that its skirt never reads
+    // as the worst spur.
+    DatasheetFigures &d = out.datasheet;
+    const long halfBand = std::max<long>(kHarmonicHalfBand, in.mainLobeWidth);
+    measureSpur(in, bins, floor, m,
+                largestOtherLine(bins, dcGuard, spurEnd, std::min(peak, b0) - guard,
+                                 std::max(peak, b0) + guard + 1, positions, n, halfBand),
+                signal, fs, d);
+    // dB from the measured tone up to the full-scale one. The noise sum spans the analysed
+    // band: 0 .. fs/2 for a real record, the whole fs (both sides of DC) for an I/Q record.
+    const double toFullScale = in.fullScalePower > 0.0 && std::isfinite(in.fullScalePower)
+                                   ? 10.0 * std::log10(in.fullScalePower / signal)
+                                   : std::numeric_limits<double>::quiet_NaN();
+    d.snr = out.snr + toFullScale;
+    d.sinad = out.sinad + toFullScale;
+    d.noiseDensity = -d.snr - 10.0 * std::log10(in.isComplex ? fs : fs / 2.0);
+    d.spurLevelFs = d.spurLevel - toFullScale;
     return out;
 }

@@ -238,11 +238,11 @@ void SpectrumEngine::analyseSamples(int slot, const double *re, const double *im
     // A one-bit converter has a full scale of 0 codes; treat it as 1 rather than divide by 0.
     const double scale = rangeMv / 1000.0 / (fullScale > 0.0 ? fullScale : 1.0);
     const int peak = transformSamples(slot, re, im, scale);
-    finishChannel(slot, peak, sampleRate, out);
+    finishChannel(slot, peak, sampleRate, rangeMv, out);
 }
 
-void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, double sampleRate,
-                                          SpectrumMeasurements &out)
+void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, double rangeMv,
+                                          double sampleRate, SpectrumMeasurements &out)
 {
     if (!isReady() || !values || slot < 0 || slot >= m_channelCount)
         return;
@@ -251,7 +251,7 @@ void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, doub
     for (int k = 0; k < m_binCount; ++k)
         data[k] = {values[k].re * inverse, values[k].im * inverse};
     const int peak = foldSpectrum(data, writableSlot(slot), foldFor(slot));
-    finishChannel(slot, peak, sampleRate, out);
+    finishChannel(slot, peak, sampleRate, rangeMv, out);
 }
 
 // The reference path's steps after the power spectrum, one at a time: averaging, then the
@@ -283,7 +283,8 @@ BinSummary SpectrumEngine::summary(const double *power) const
 }
 
 // Steps after the stored spectrum is complete: tone, frequency, figures, RMS values.
-void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, SpectrumMeasurements &out)
+void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, double rangeMv,
+                                   SpectrumMeasurements &out)
 {
     const size_t m = size_t(m_binCount);
     const uint32_t n = m_built.fftSize;
@@ -306,6 +307,10 @@ void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, Spectr
     in.exclusionHz = m_settings.sfdrBandWidth;
     in.isComplex = m_isComplex;
     in.mainLobeWidth = m_mainLobeWidth;
+    // The largest code reads as rangeMv; a tone reaching it holds a^2 / 2 as a real sine and
+    // a^2 as a complex one.
+    const double fullScaleVolts = rangeMv / 1000.0;
+    in.fullScalePower = fullScaleVolts * fullScaleVolts * (m_isComplex ? 1.0 : 0.5);
     const BinSummary bins = summary(power);
     in.summary = &bins;
     const DynamicsResult figures = measureDynamics(in);
@@ -314,13 +319,16 @@ void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, Spectr
     out.sinad = figures.sinad;
     out.sfdr = figures.sfdr;
     out.enob = figures.enob;
+    out.datasheet = figures.datasheet;
     std::copy(figures.harmonicLevels, figures.harmonicLevels + MaxHarmonics, out.harmonicLevels);
     std::copy(figures.harmonicBins, figures.harmonicBins + MaxHarmonics, out.harmonicBins);
 
     if (out.fundamentalFrequency == 0.0)
         out.sfdr = 0.0;
-    if (centred)
+    if (centred) {
         out.fundamentalFrequency -= sampleRate / 2;
+        out.datasheet.spurFrequency -= sampleRate / 2;
+    }
     const double iqFactor = m_isComplex ? M_SQRT1_2 : 1.0;
     out.totalRms = std::sqrt(figures.totalPower) * iqFactor;
     out.fundamentalRms = std::sqrt(tonePower) * iqFactor;

@@ -39,6 +39,7 @@ struct SpectrumMeasurements {
     double snr = 0.0;
     double thd = 0.0;
     double enob = 0.0;
+    DatasheetFigures datasheet;        // spur frequency after any centring shift, as the tone's
 };
 
 // The FFTW planner flags used for a transform of n points (shared with the benchmarks so that
@@ -65,8 +66,9 @@ public:
     // Codes become volts as code / fullScale * rangeMv / 1000.
     void analyseSamples(int slot, const double *re, const double *im, double fullScale,
                         double rangeMv, double sampleRate, SpectrumMeasurements &out);
-    // One channel whose N complex spectrum values come ready from the record: no window, no FFT.
-    void analyseReadySpectrum(int slot, const ComplexD *values, double sampleRate,
+    // One channel whose N complex spectrum values come ready from the record: no window, no FFT;
+    // values in volts, full scale at rangeMv.
+    void analyseReadySpectrum(int slot, const ComplexD *values, double rangeMv, double sampleRate,
                               SpectrumMeasurements &out);
     // Copies one slot's spectrum onto another (the Q channel of an I/Q pair shows the I result).
     void copySpectrum(int fromSlot, int toSlot);
@@ -94,7 +96,8 @@ private:
     void rebuildTransform(uint32_t n, bool isComplex);
     int transformSamples(int slot, const double *re, const double *im, double scale);
     SpectrumFold foldFor(int slot) const;
-    void finishChannel(int slot, int peak, double sampleRate, SpectrumMeasurements &out);
+    void finishChannel(int slot, int peak, double sampleRate, double rangeMv,
+                       SpectrumMeasurements &out);
     void averageAndFold(int slot, double *power);
     BinSummary summary(const double *power) const;
     // The slot's M values in this block's buffer, taken from the pool at the first write.

@@ -467,7 +467,8 @@ void SignalSource::processSpectrum()
             continue;
         const double rate = m_fileParams[size_t(map.fileOfIndex(k))].sampleRate;
         if (ready) {
-            m_engine.analyseReadySpectrum(k, m_readySpectra.get() + size_t(k) * n, rate, record);
+            m_engine.analyseReadySpectrum(k, m_readySpectra.get() + size_t(k) * n,
+                                          first.voltageRangeMv, rate, record);
             continue;
         }
         // An I/Q pair needs both halves; an unpaired last channel is left alone.

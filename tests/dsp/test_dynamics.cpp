@@ -2,6 +2,7 @@
 #include "dsp/Dynamics.h"
 #include "dsp/Scan.h"
 #include "dsp/SpectrumEngine.h"
+#include "dsp/Windows.h"
 
 #include <QtTest>
 
@@ -145,6 +146,7 @@ private slots:
                         const DynamicsResult a = measure(s, tone, 6, isComplex, 7, exclusion);
                         const DynamicsResult b = measure(s, tone, 6, isComplex, 7, exclusion, &summary);
                         QCOMPARE(b.sfdr, a.sfdr);
+                        QCOMPARE(b.datasheet.spurFrequency, a.datasheet.spurFrequency);
                         QVERIFY(std::fabs(a.snr - b.snr) < 1e-9);
                         QVERIFY(std::fabs(a.thd - b.thd) < 1e-9);
                         QVERIFY(std::fabs(a.sinad - b.sinad) < 1e-9);
@@ -202,6 +204,73 @@ private slots:
         }
         QVERIFY2(std::fabs(snr - physics) < 0.1, qPrintable(QString("SNR %1 dB off").arg(snr - physics)));
         QVERIFY2(std::fabs(sinad - physics) < 0.1, qPrintable(QString("SINAD %1 dB off").arg(sinad - physics)));
+    }
+
+    void fullScaleFiguresMatchPhysics_data()
+    {
+        QTest::addColumn<bool>("isComplex");
+        QTest::addColumn<double>("sigma");
+        QTest::addColumn<int>("window");
+        QTest::newRow("real, sigma 1, Kaiser") << false << 1.0 << int(WindowKaiser);
+        QTest::newRow("real, sigma 0.3, Blackman-Harris 7") << false << 0.3 << int(WindowBlackmanHarris7);
+        QTest::newRow("I/Q, sigma 1, Kaiser") << true << 1.0 << int(WindowKaiser);
+    }
+
+    // A tone at half the full-scale amplitude (-6.02 dBFS) in white noise of sigma codes (on I
+    // and on Q): SNR in dBFS is SNR in dBc plus 6.02 dB, and the noise density is the noise
+    // power over the full-scale tone's, spread over fs/2 (fs for I/Q). A spur planted at -90
+    // dBc at a known frequency is the worst non-harmonic one, although a second harmonic at -70
+    // dBc is larger.
+    void fullScaleFiguresMatchPhysics()
+    {
+        QFETCH(bool, isComplex);
+        QFETCH(double, sigma);
+        QFETCH(int, window);
+        // Long enough that the noise in the spur's few bins moves its level by < 0.1 dB.
+        const int n = 262144;
+        const double fs = 1e6, fullScale = 32767, a = fullScale / 2;
+        const double tone = 0.1234567 * fs, spur = 0.3141593 * fs;
+        const double spurAmplitude = a * std::pow(10.0, -90.0 / 20);
+        const double secondAmplitude = a * std::pow(10.0, -70.0 / 20);
+        std::mt19937 gen(3);
+        std::normal_distribution<double> noise(0, sigma);
+        std::vector<double> re(n), im(n);
+        for (int i = 0; i < n; ++i) {
+            const double w = 2 * M_PI * tone * i / fs, v = 2 * M_PI * spur * i / fs;
+            re[size_t(i)] = a * std::cos(w) + secondAmplitude * std::cos(2 * w + 1) +
+                            spurAmplitude * std::cos(v) + noise(gen);
+            im[size_t(i)] = a * std::sin(w) + secondAmplitude * std::sin(2 * w + 1) +
+                            spurAmplitude * std::sin(v) + noise(gen);
+        }
+        SpectrumEngine engine;
+        SpectrumSettings settings;
+        settings.fftSize = n;
+        settings.windowType = uint8_t(window);
+        settings.spectrumRange = 0;
+        SpectrumMeasurements m;
+        engine.beginBlock(settings, 1, isComplex);
+        engine.analyseSamples(0, re.data(), isComplex ? im.data() : nullptr, fullScale, 1000, fs, m);
+        engine.endBlock();
+        const DatasheetFigures &d = m.datasheet;
+        const double fullScaleDb = db(4.0); // 6.02 dB from the tone up to full scale
+        // The spur is not a harmonic: it counts as noise.
+        const double noisePower = isComplex ? 2 * sigma * sigma + spurAmplitude * spurAmplitude
+                                            : sigma * sigma + spurAmplitude * spurAmplitude / 2;
+        const double fullScalePower = isComplex ? fullScale * fullScale : fullScale * fullScale / 2;
+        const double density = db(noisePower / fullScalePower) - db(isComplex ? fs : fs / 2);
+        const struct {
+            const char *figure;
+            double measured, expected, tolerance;
+        } checks[] = {{"SNR dBFS - dBc", d.snr - m.snr, fullScaleDb, 0.1},
+                      {"SINAD dBFS - dBc", d.sinad - m.sinad, fullScaleDb, 0.1},
+                      {"noise density", d.noiseDensity, density, 0.3},
+                      {"spur dBc", d.spurLevel, -90, 0.2},
+                      {"spur dBFS", d.spurLevelFs, -90 - fullScaleDb, 0.2},
+                      {"spur frequency", d.spurFrequency, spur, 0.25 * fs / n}};
+        for (const auto &c : checks)
+            QVERIFY2(std::fabs(c.measured - c.expected) <= c.tolerance,
+                     qPrintable(QString("%1: %2, expected %3").arg(c.figure).arg(c.measured, 0, 'g', 9)
+                                    .arg(c.expected, 0, 'g', 9)));
     }
 
     // A spectrum that cannot be measured gives no figures at all, none left over from an

@@ -316,7 +316,7 @@ private slots:
         SpectrumEngine e;
         SpectrumMeasurements m;
         e.beginBlock(settings(n, WindowHann), 1, true);
-        e.analyseReadySpectrum(0, values.data(), 64, m);
+        e.analyseReadySpectrum(0, values.data(), 1000, 64, m);
         QCOMPARE(m.peakBin, 5 + n / 2);
         QCOMPARE(e.spectrum(0)[5 + n / 2], 25.0);
         QVERIFY(std::fabs(m.fundamentalFrequency - 5) < 1e-9); // bin 5 at 1 Hz per bin
