@@ -1,5 +1,9 @@
 #include "sources/SampleCodes.h"
 
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+
 namespace {
 
 template <int Bytes> struct Width;
@@ -47,6 +51,26 @@ void unpackTyped(const uint8_t *src, size_t frames, int channels, int shift, dou
     }
 }
 
+// Little-endian IEEE samples; the scale is a power of two, so the product is exact.
+template <typename Real>
+void unpackReal(const uint8_t *src, size_t frames, int channels, double scale, double *dst,
+                size_t stride)
+{
+    const size_t frameBytes = size_t(channels) * sizeof(Real);
+    for (int c = 0; c < channels; ++c) {
+        const uint8_t *p = src + size_t(c) * sizeof(Real);
+        double *out = dst + size_t(c) * stride;
+        for (size_t f = 0; f < frames; ++f, p += frameBytes) {
+            typename std::conditional<sizeof(Real) == 4, uint32_t, uint64_t>::type word = 0;
+            for (size_t i = 0; i < sizeof(Real); ++i)
+                word |= decltype(word)(p[i]) << (8 * i);
+            Real x;
+            std::memcpy(&x, &word, sizeof(Real));
+            out[f] = double(x) * scale;
+        }
+    }
+}
+
 template <int Bytes>
 void unpackWidth(const uint8_t *src, size_t frames, int channels, int codeType, int shift,
                  double *dst, size_t stride)
@@ -89,11 +113,25 @@ uint32_t encodeSample(int32_t code, int bytes, int codeType, int bitRange)
     return x;
 }
 
+bool isSampleWidth(int bytes, int codeType)
+{
+    return codeType == CodeFloat ? bytes == 4 || bytes == 8 : bytes == 1 || bytes == 2 || bytes == 4;
+}
+
 void unpackFrames(const uint8_t *src, size_t frames, int channels, int bytes, int codeType,
                   int bitRange, double *dst, size_t dstStride)
 {
+    static_assert(sizeof(float) == 4 && sizeof(double) == 8, "IEEE sample widths");
     if (!src || !dst || channels <= 0)
         return;
+    if (codeType == CodeFloat) {
+        const double scale = std::ldexp(1.0, bitRange >= 1 && bitRange <= 32 ? bitRange - 1 : 0);
+        if (bytes == 4)
+            unpackReal<float>(src, frames, channels, scale, dst, dstStride);
+        else if (bytes == 8)
+            unpackReal<double>(src, frames, channels, scale, dst, dstStride);
+        return;
+    }
     const int shift = dropBits(bytes, bitRange);
     switch (bytes) {
     case 1: unpackWidth<1>(src, frames, channels, codeType, shift, dst, dstStride); break;

@@ -1,10 +1,16 @@
 #pragma once
 // ADC output codes: stored samples (1, 2 or 4 bytes, little-endian, in two's complement, offset
-// binary or Gray code, significant bits at the top) to signed codes and back.
+// binary or Gray code, significant bits at the top) to signed codes and back. Floating-point
+// samples (IEEE 754, 4 or 8 bytes, little-endian) are fractions of the full scale: a value of 1
+// is the code 2^(bitRange-1), so that a float capture keeps every bit of its precision and
+// reads in volts as x times the voltage range.
 #include <cstddef>
 #include <cstdint>
 
-enum CodeType { CodeTwosComplement = 0, CodeOffsetBinary = 1, CodeGray = 2 };
+enum CodeType { CodeTwosComplement = 0, CodeOffsetBinary = 1, CodeGray = 2, CodeFloat = 3 };
+
+// The widths a stored sample of the code type may have.
+bool isSampleWidth(int bytes, int codeType);
 
 // The signed code of one stored sample; `raw` holds the stored bytes in its low 8*bytes bits.
 int32_t decodeSample(uint32_t raw, int bytes, int codeType, int bitRange);

@@ -19,7 +19,7 @@ const ToolCommand kCommands[] = {
      "triangular|hann|hamming|blackman, length=TAPS, beta=B, iir=butterworth|chebyshev|\n"
      "inverse-chebyshev|elliptic|bessel, order=N, low=KHZ, up=KHZ, ripple=DB, attenuation=DB\n"
      "(unset fields keep the dialog's defaults); --filter-ini takes its \"Filtration/\" keys.\n",
-     analyzeCommand},
+     analyzeCommand, true},
     {nullptr, "generate",
      "OUT.bin [--channels N] [--samples S] [--rate HZ] [--bits B]\n"
      "[--bytes 1|2|4] [--range VOLTS] [--code 0|1|2] [--complex]\n"
@@ -39,15 +39,15 @@ const ToolCommand kCommands[] = {
      "[--fft N] [--json]",
      "phase measures channels B, C, D against A over N samples from S (or the whole record):\n"
      "periods, and phases in degrees, radians, samples and seconds with their status.\n",
-     phaseCommand},
+     phaseCommand, true},
     {"iq", nullptr, "FILE... [--pair K] [--position S] [--length N] [--series] [--json]",
      "iq prints envelope, instantaneous frequency and phase of I/Q pair K (channels 2K, 2K+1),\n"
      "every sample's with --series.\n",
-     iqCommand},
+     iqCommand, true},
     {"vector", nullptr, "FILE... [--pair K] [--position S] [--length N] [--json]",
      "vector reads the vector diagram of I/Q pair K off its first sample (red marker) and its\n"
      "last (blue): amplitude and phase, I and Q, and the difference between them.\n",
-     vectorCommand},
+     vectorCommand, true},
     {"histogram", nullptr,
      "FILE... [--channel C] [--position P] [--width W | --all]\n"
      "[--marker CODE] [--sum FROM:TO] [--bins] [--json]\n"
@@ -58,21 +58,21 @@ const ToolCommand kCommands[] = {
      "the code-density test: DNL and INL (end-point and best-fit) in LSB, missing codes, and\n"
      "the samples needed for a DNL resolution (default 0.1 LSB at 95 %); --bins gives them\n"
      "per code.\n",
-     histogramCommand},
+     histogramCommand, true},
     {"devparams", nullptr,
      "FILE... [analyze options]\n"
      "[--criteria sfdr=DB,snr=DB,thd=DB,thdn=DB,enob=BITS] [--json]",
      "devparams judges SFDR, SNR, THD+N and ENOB (pass at or above the criterion) and THD\n"
      "(pass at or below) of every channel; criteria not given are 0.\n",
-     devparamsCommand},
+     devparamsCommand, true},
     {"imd", nullptr, "FILE... [analyze options] [--channel C] [--json]",
-     "imd finds the two strongest tones and gives IMD2 and IMD3 in dB.\n", imdCommand},
+     "imd finds the two strongest tones and gives IMD2 and IMD3 in dB.\n", imdCommand, true},
     {nullptr, "sinefit", "FILE... [--channel C] [--position P --length N | --whole] [--json]",
      "sinefit fits A cos(wt) + B sin(wt) + C with w refined to N samples of channel C from P\n"
      "(65536 from 0, or the whole record): frequency, amplitude, phase, offset, the residual's\n"
      "RMS, SINAD and ENOB from the full-scale range beside the spectrum's, and the residual\n"
      "split into additive noise, noise with the signal and noise with its slope (jitter).\n",
-     sinefitCommand},
+     sinefitCommand, true},
     {nullptr, "search",
      "FILE... [--config INI] [--up-level V] [--low-level V]\n"
      "[--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"
@@ -93,7 +93,15 @@ const ToolCommand kCommands[] = {
      "[--range full|centred] [--position SAMPLE] [--length SAMPLES]",
      "export writes what the viewer's CSV export writes: the samples from --position on\n"
      "(--length of them, N by default) in ADC codes, or the spectrum of the block in V^2 per bin.\n",
-     exportCommand},
+     exportCommand, true},
+    {nullptr, "convert", "IN OUT.bin [--rate HZ] [--bits B] [--range VOLTS]",
+     "convert rewrites a capture in another format as a record: WAV, FLAC, AIFF (libsndfile),\n"
+     "NumPy .npy, MATLAB .mat, SigMF (.sigmf-meta with its .sigmf-data) or CSV. What the format\n"
+     "does not carry comes from the options: the rate (.npy, CSV without a time column), the\n"
+     "bits (default: the width of integer samples; 24 for float, 32 for double, which are\n"
+     "fractions of the full scale) and the range (1 V). Every command that reads records takes\n"
+     "such captures too, with --rate and --bits.\n",
+     convertCommand},
     {nullptr, "shm-produce", "NAME [generate options] --blocks K --period-ms T",
      "shm-produce publishes K blocks of S samples, one every T ms, in the shared-memory regions\n"
      "NAME_blk0, NAME_flg and NAME_postfix (the viewer's \"-sm NAME\"), and removes them at the end.\n",

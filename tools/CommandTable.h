@@ -11,6 +11,8 @@ struct ToolCommand {
     const char *usage;       // what follows the name, its lines separated by '\n'
     const char *help;        // its paragraph of the help, each line ending in '\n'
     int (*run)(const QStringList &args);
+    // Reads records: also takes --rate and --bits for captures in other formats.
+    bool readsRecords = false;
 };
 
 // The command called `name`, or null.

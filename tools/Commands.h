@@ -25,3 +25,4 @@ int searchCommand(const QStringList &args);
 int exportCommand(const QStringList &args);
 int shmProduceCommand(const QStringList &args);
 int serveCommand(const QStringList &args);
+int convertCommand(const QStringList &args);

@@ -3,13 +3,51 @@
 #include "CommandLine.h"
 #include "Commands.h"
 
+#include "sources/foreign/ForeignReader.h"
 #include "sources/record/FileSource.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+ForeignFill &commandFill()
+{
+    static ForeignFill fill;
+    return fill;
+}
+
+} // namespace
+
+void readForeignOptions(CommandLine &cl, ForeignFill &fill)
+{
+    fill.sampleRate = cl.real("--rate", 0.0, 1e-3, 1e12);
+    fill.bitRange = int(cl.integer("--bits", 0, 1, 32));
+    fill.voltageRangeMv = int32_t(cl.real("--range", 1.0, 1e-3, 2e6) * 1000.0);
+}
+
+bool takeForeignOptions(QStringList &args, QString &error)
+{
+    // Not --range: analyze's --range is the spectrum's; such captures read at 1 V.
+    static const QStringList names = {"--rate", "--bits"};
+    QStringList taken;
+    for (int i = 0; i + 1 < args.size();) {
+        if (names.contains(args.at(i))) {
+            taken << args.takeAt(i);
+            taken << args.takeAt(i);
+        } else {
+            ++i;
+        }
+    }
+    CommandLine cl(taken, QSet<QString>(names.begin(), names.end()), {});
+    readForeignOptions(cl, commandFill());
+    error = cl.error();
+    return cl.ok();
+}
 
 QString checkRecordFiles(const QStringList &files, bool wait)
 {
@@ -27,6 +65,13 @@ QString checkRecordFiles(const QStringList &files, bool wait)
 
 void openRecords(FileSource &source, const QStringList &files)
 {
+    if (std::any_of(files.begin(), files.end(), isForeignFile)) {
+        FileParams fill = zeroedFileParams();
+        fill.sampleRate = commandFill().sampleRate;
+        fill.bitRange = uint8_t(commandFill().bitRange);
+        fill.voltageRangeMv = commandFill().voltageRangeMv;
+        source.setUserFileParams(fill);
+    }
     source.setFileName(files.first());
     for (int i = 1; i < files.size(); ++i)
         source.addFile(files.at(i));
@@ -67,8 +112,10 @@ QString blockError(const FileSource &source, const QString &file)
         return file + QStringLiteral(": the postfix has errors") +
                (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QStringLiteral(")"));
     }
-    if (source.readStatus() == -1)
-        return file + QStringLiteral(": the record cannot be read");
+    if (source.readStatus() == -1) {
+        const QString why = source.lastBlock() ? source.lastBlock()->readFailure : QString();
+        return why.isEmpty() ? file + QStringLiteral(": the record cannot be read") : why;
+    }
     if (source.fileParams().sampleCount == 0 && !source.lastBlock()->channelSpectrum(0))
         return file + QStringLiteral(": the record holds no samples");
     return QString();

@@ -13,11 +13,21 @@
 #include <cstdint>
 #include <functional>
 
+class CommandLine;
 class FileSource;
+struct ForeignFill;
+
+// --rate HZ, --bits B and --range VOLTS (1 V unless given): what a capture in another format
+// does not carry.
+void readForeignOptions(CommandLine &cl, ForeignFill &fill);
+// Takes --rate and --bits out of a reading command's arguments for every record it opens; false
+// with the problem in `error` when a value is wrong.
+bool takeForeignOptions(QStringList &args, QString &error);
 
 // The first problem with the files (missing, unreadable, empty unless `wait`); empty if none.
 QString checkRecordFiles(const QStringList &files, bool wait);
-// The source reads `files`, the first being the main record.
+// The source reads `files`, the first being the main record (captures in other formats with
+// the options taken by takeForeignOptions()).
 void openRecords(FileSource &source, const QStringList &files);
 // Checks the files, reports the first problem and returns false; else opens them in the source.
 bool openCheckedRecords(FileSource &source, const QStringList &files, bool wait);

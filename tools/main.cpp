@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "CommandTable.h"
 #include "Commands.h"
+#include "RecordReading.h"
 
 #include <QCoreApplication>
 
@@ -28,6 +29,11 @@ int main(int argc, char **argv)
         if (args.contains(QLatin1String("--help"))) {
             std::fputs(commandUsage(*command).constData(), stdout);
             return ExitOk;
+        }
+        QString problem;
+        if (command->readsRecords && !takeForeignOptions(args, problem)) {
+            reportError(problem);
+            return ExitUsage;
         }
         try {
             return command->run(args);

@@ -2,6 +2,7 @@
 
 #include "sources/record/Postfix.h"
 #include "sources/record/SystemFacts.h"
+#include "sources/foreign/ForeignReader.h"
 #include "sources/SampleCodes.h"
 
 #include <QElapsedTimer>
@@ -105,6 +106,8 @@ bool FileSource::readSpectra(ComplexD *values, uint64_t count)
 
 uint8_t FileSource::detectContent()
 {
+    if (isForeignFile(firstFileName()))
+        return ContentSamples;
     QByteArray tail;
     qint64 size = 0;
     if (!readTail(0, tail, size))
@@ -142,8 +145,7 @@ bool FileSource::takePostfix(int file, const QString &text, uint8_t &result, QSt
     }
     params = std::move(parsed);
     loaded.cachedPostfix = text;
-    params.multiChannel = true;
-    params.codeType = CodeTwosComplement;
+    params.multiChannel = true; // the parse has set the code type: integers or floats
     m_window.windowChanged = true;
     loaded.parsed = params;
     result = PostfixChanged;
@@ -156,6 +158,11 @@ uint8_t FileSource::loadPostfixes()
     bool obtained = false; // some file of this pass gave its postfix
     for (size_t i = 0; i < m_files.size(); ++i) {
         LoadedFile &loaded = m_files[i];
+        if (isForeignFile(loaded.name)) {
+            if (!takeForeign(i, result))
+                return PostfixParsed; // m_readFailure says why
+            continue;
+        }
         QByteArray tail;
         qint64 size = 0;
         PostfixSearch found;
@@ -184,6 +191,57 @@ uint8_t FileSource::loadPostfixes()
     return result;
 }
 
+bool FileSource::takeForeign(size_t file, uint8_t &result)
+{
+    LoadedFile &loaded = m_files[file];
+    const QFileInfo info(loaded.name);
+    // Opened again when the file was replaced or rewritten.
+    const bool reopen = !loaded.foreign || info.lastModified() != loaded.foreignStamp ||
+                        info.size() != loaded.foreignSize;
+    if (reopen) {
+        QString error;
+        loaded.foreign = openForeignFile(loaded.name, error);
+        loaded.foreignStamp = info.lastModified();
+        loaded.foreignSize = info.size();
+        if (!loaded.foreign) {
+            m_readFailure = error;
+            return false;
+        }
+    }
+    const FileParams &user = m_userParams;
+    const ForeignFill fill{user.sampleRate, user.bitRange, user.voltageRangeMv, user.isComplex};
+    m_postfixKnown = true;
+    if (!reopen && fill == loaded.foreignFill)
+        return true;
+    FileParams params;
+    QString problem;
+    if (!loaded.foreign->describe(fill, params, problem)) {
+        loaded.foreign.reset(); // described again once the parameters change
+        m_readFailure = info.fileName() + QStringLiteral(": ") + problem;
+        return false;
+    }
+    loaded.foreignFill = fill;
+    loaded.dataBytes = qint64(params.sampleCount * params.frameBytes());
+    m_fileParams[file] = params;
+    loaded.parsed = params;
+    m_window.windowChanged = true;
+    result = PostfixChanged;
+    return true;
+}
+
+uint64_t FileSource::readForeignWindow(int file)
+{
+    ForeignReader &reader = *m_files[size_t(file)].foreign;
+    const uint64_t frame = m_fileParams[size_t(file)].frameBytes();
+    return readWindow(file, [&](uint64_t offset, uint8_t *dst, uint64_t bytes) -> uint64_t {
+        const uint64_t got = reader.read(offset / frame, bytes / frame, dst) * frame;
+        if (got < bytes && !reader.error().isEmpty())
+            m_readFailure = QFileInfo(m_files[size_t(file)].name).fileName() + QStringLiteral(": ") +
+                            reader.error();
+        return got;
+    });
+}
+
 int FileSource::firstBufferChannel(int file) const
 {
     int first = 0;
@@ -202,8 +260,16 @@ void FileSource::storeFrames(int file, const uint8_t *raw, uint64_t frames, uint
     if (!p.hasChannels() || first + int(p.channelCount) > sampleBufferChannels() || at >= length)
         return;
     frames = std::min(frames, length - at);
-    unpackFrames(raw, size_t(frames), int(p.channelCount), p.bytesPerSample, p.codeType,
-                 p.bitRange, mutableChannelSamples(first) + at, size_t(length));
+    // The frames in as many runs as there are workers: each run's codes land in their own
+    // places, so the split changes nothing but the time.
+    const uint64_t parts = std::min<uint64_t>(uint64_t(workerCount()), frames);
+    double *dst = mutableChannelSamples(first) + at;
+    runParallel(int(parts), [&](int part, int) {
+        const uint64_t begin = frames * uint64_t(part) / parts;
+        const uint64_t end = frames * uint64_t(part + 1) / parts;
+        unpackFrames(raw + begin * p.frameBytes(), size_t(end - begin), int(p.channelCount),
+                     p.bytesPerSample, p.codeType, p.bitRange, dst + begin, size_t(length));
+    });
 }
 
 void FileSource::clearFrames(int file, uint64_t at)
@@ -289,16 +355,26 @@ void FileSource::readLeadIn(int file, const ByteReader &read)
 
 void FileSource::filterChannels()
 {
-    for (int k = 0; k < sampleBufferChannels(); ++k) {
-        const int file = fileOfBufferChannel(k);
+    const int channels = sampleBufferChannels();
+    const size_t count = size_t(std::max(channels, 0));
+    std::vector<int> files(count), firsts(count);
+    for (int k = 0; k < channels; ++k) {
+        files[size_t(k)] = fileOfBufferChannel(k);
+        firsts[size_t(k)] = firstBufferChannel(files[size_t(k)]);
+    }
+    std::vector<FilterOutcome> outcomes(count);
+    runParallel(channels, [&](int k, int worker) {
+        const int file = files[size_t(k)];
         const LeadIn *lead = size_t(file) < m_leadIns.size() ? &m_leadIns[size_t(file)] : nullptr;
         const uint64_t frames = lead ? lead->frames : 0;
         const double *samples =
-            frames ? lead->samples.data() + size_t(k - firstBufferChannel(file)) * frames
-                   : nullptr;
-        filterChannel(k, size_t(m_window.readLength), m_fileParams[size_t(file)].sampleRate,
-                      samples, size_t(frames));
-    }
+            frames ? lead->samples.data() + size_t(k - firsts[size_t(k)]) * frames : nullptr;
+        outcomes[size_t(k)] =
+            filterSamples(worker, k, size_t(m_window.readLength),
+                          m_fileParams[size_t(file)].sampleRate, samples, size_t(frames));
+    });
+    for (const FilterOutcome &outcome : outcomes)
+        noteFilterOutcome(outcome);
 }
 
 bool FileSource::readSamples()
@@ -306,6 +382,12 @@ bool FileSource::readSamples()
     for (size_t i = 0; i < m_files.size(); ++i) {
         if (!m_fileParams[i].frameBytes())
             continue;
+        if (m_files[i].foreign) {
+            readForeignWindow(int(i));
+            if (!m_readFailure.isEmpty())
+                return false;
+            continue;
+        }
         QFile file(m_files[i].name);
         if (!openRecord(file))
             return false;
@@ -619,10 +701,15 @@ bool FileSource::prepareBuffers()
 bool FileSource::readPass()
 {
     FileParams &first = m_fileParams.front();
+    // A capture in another format describes itself; the user parameters only fill its gaps.
+    if (isForeignFile(m_files.front().name))
+        m_useUserParams = false;
     if (!m_useUserParams)
         first = m_files.front().parsed;
     const bool wasKnown = m_postfixKnown;
     uint8_t result = loadPostfixes();
+    if (!m_readFailure.isEmpty())
+        return false;
     if (result != PostfixParsed && !wasKnown)
         m_useUserParams = false; // a postfix has appeared
     if (result != PostfixParsed && wasKnown && m_useUserParams) {

@@ -4,12 +4,18 @@
 // blocks over through the flag file. The transport operations are virtual so that the
 // shared-memory and network sources, and the fuzzer's in-memory record, replace only them.
 //
-// A record is only ever opened for reading; the flag file is the only file written.
+// A record is only ever opened for reading; the flag file is the only file written. Captures in
+// other formats (sources/foreign) are read through their readers: the description comes from the
+// reader, with what the format lacks from the user parameters, and they have no flag file.
+#include "sources/foreign/ForeignReader.h"
 #include "sources/record/FlagFile.h"
 #include "sources/record/Postfix.h"
 #include "sources/SignalSource.h"
 
+#include <QDateTime>
 #include <QStringList>
+
+#include <memory>
 
 class FileSource : public SignalSource {
     Q_OBJECT
@@ -115,6 +121,11 @@ protected:
         QString cachedPostfix; // the postfix text last parsed
         FileParams parsed;     // as parsed, before any user override
         qint64 dataBytes = -1;
+        // A capture in another format: its reader, opened on the file as it was then.
+        std::shared_ptr<ForeignReader> foreign;
+        QDateTime foreignStamp;
+        qint64 foreignSize = -1;
+        ForeignFill foreignFill;
     };
     std::vector<LoadedFile> m_files{LoadedFile()};
     FlagFile m_flagFile;
@@ -129,6 +140,10 @@ private:
     void readLeadIn(int file, const ByteReader &read);
     void filterChannels();
     bool readPass();
+    // loadPostfixes() for a capture in another format; false (with m_readFailure) when it
+    // cannot be read or the user parameters do not fit it.
+    bool takeForeign(size_t file, uint8_t &result);
+    uint64_t readForeignWindow(int file);
     bool readSpectrumFile();
     bool userParamsUsable() const;
     uint64_t dataFrames(int file, const FileParams &params) const;

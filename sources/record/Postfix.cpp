@@ -1,6 +1,7 @@
 #include "sources/record/Postfix.h"
 
 #include "sources/record/FileAccess.h"
+#include "sources/SampleCodes.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -146,9 +147,19 @@ bool readRecordKeys(const KeyReader &keys, FileParams &params)
     if (!readSampleRate(keys, params))
         return false;
 
+    // Optional, for records written before floating-point samples: integers when absent.
+    params.codeType = CodeTwosComplement;
+    if (keys.value("SAMPLE_FORMAT_", v)) {
+        if (v != QLatin1String("INT") && v != QLatin1String("FLOAT"))
+            return keys.refuse("SAMPLE_FORMAT_", QStringLiteral("допустимы только INT или FLOAT"));
+        if (v == QLatin1String("FLOAT"))
+            params.codeType = CodeFloat;
+    }
+    const bool isFloat = params.codeType == CodeFloat;
     qint64 bytes = 0;
-    if (!keys.integer("BYTES_PER_SAMPLES_", bytes) || (bytes != 1 && bytes != 2 && bytes != 4))
-        return keys.refuse("BYTES_PER_SAMPLES_", QStringLiteral("отсчет занимает 1, 2 или 4 байта"));
+    if (!keys.integer("BYTES_PER_SAMPLES_", bytes) || !isSampleWidth(int(bytes), params.codeType))
+        return keys.refuse("BYTES_PER_SAMPLES_", isFloat ? QStringLiteral("отсчет с плавающей точкой занимает 4 или 8 байт")
+                                                         : QStringLiteral("отсчет занимает 1, 2 или 4 байта"));
     params.bytesPerSample = uint8_t(bytes);
     // The record's byte size must be a representable file offset.
     const uint64_t frame = params.frameBytes();
@@ -181,7 +192,9 @@ bool readRecordKeys(const KeyReader &keys, FileParams &params)
     qint64 bits = 0;
     if (!keys.integer("BIT_RANGE_", bits))
         return keys.refuse("BIT_RANGE_", QStringLiteral("нужно целое число разрядов"));
-    if (bits < 1 || bits > 8 * params.bytesPerSample)
+    if (isFloat && (bits < 1 || bits > 32))
+        return keys.refuse("BIT_RANGE_", QStringLiteral("шкала отсчетов с плавающей точкой: от 1 до 32 разрядов"));
+    if (!isFloat && (bits < 1 || bits > 8 * params.bytesPerSample))
         return keys.refuse("BIT_RANGE_", QStringLiteral("%1 разрядов не помещаются в отсчет из %2 байт")
                                              .arg(bits).arg(params.bytesPerSample));
     params.bitRange = uint8_t(bits);
@@ -259,6 +272,8 @@ QByteArray formatPostfix(const FileParams &params, const QString &deviceName)
     text += QStringLiteral("SHIFT_FREQUENCY_ ") + joinNumbers(params.shiftFrequencies, count, 0.0) +
             crlf;
     text += QStringLiteral("GAINS_ ") + joinNumbers(params.gains, count, 1.0) + crlf;
+    if (params.codeType == CodeFloat)
+        text += QStringLiteral("SAMPLE_FORMAT_ FLOAT") + crlf;
     return postfixCodec()->fromUnicode(text);
 }
 

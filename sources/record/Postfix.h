@@ -21,7 +21,8 @@ struct PostfixSearch {
 // Looks for the postfix in the last bytes of a record (the local 8-bit code page is CP1251).
 PostfixSearch findPostfix(const QByteArray &tail);
 
-// Parses a record postfix into `params` key by key in a fixed order; the first key that is
+// Parses a record postfix into `params` key by key in a fixed order (with the optional
+// "SAMPLE_FORMAT_ FLOAT" the samples are IEEE floats of 4 or 8 bytes, CodeFloat); the first key that is
 // missing or breaks its rule ends the parse with PostfixError, leaving the keys before it stored.
 // `problem`, when given, names the key, its value and the rule it breaks.
 uint8_t parsePostfix(const QString &text, FileParams &params, QString *problem = nullptr);
