@@ -176,7 +176,8 @@ bool CsvReader::open(const QString &path, QString &error)
             error = QStringLiteral("столбец времени: время не растёт (от %1 до %2)").arg(firstTime).arg(lastTime);
             return false;
         }
-        p.sampleRate = rate;
+        // Time stamps printed with few digits would give 999999.9999 Hz for 1 MHz.
+        p.sampleRate = QString::number(rate, 'g', 9).toDouble();
         m_carriesRate = true;
     }
     return true;
