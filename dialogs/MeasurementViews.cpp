@@ -5,6 +5,7 @@
 #include "dialogs/DevParamsDlg.h"
 #include "dialogs/IntermodDistDlg.h"
 #include "dialogs/PhaseMisDlg.h"
+#include "dialogs/SineFitDlg.h"
 #include "dialogs/VectorDiagramDlg.h"
 
 #include <cstring>
@@ -26,6 +27,7 @@ const Row kRows[] = {
     {"phase", &makeDialog<PhaseMisDlg>},
     {"histogram", &makeDialog<AdcDistribDlg>},
     {"imd", &makeDialog<IntermodDistDlg>},
+    {"sinefit", &makeDialog<SineFitDlg>},
 };
 
 } // namespace

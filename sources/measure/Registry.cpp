@@ -19,6 +19,8 @@ const Entry kEntries[] = {
      Stage::EveryBlock, false, true, "histogram"},
     {"imd", "Интермодуляционные искажения...", "m_pIntermodDistAction", Menu::Measurements,
      Stage::EveryBlock, false, false, "imd"},
+    {"sinefit", "Аппроксимация синусом...", "m_pSineFitAction", Menu::Measurements,
+     Stage::EveryBlock, false, true, "sinefit"},
 };
 
 } // namespace

@@ -47,7 +47,8 @@ private slots:
         });
         QVERIFY(measurements != menus.end());
         QCOMPARE(names((*measurements)->menu()), (QStringList{"m_pDevParamsAction", "m_pPhaseMisAction",
-                                                             "m_pAdcDistribAction", "m_pIntermodDistAction"}));
+                                                             "m_pAdcDistribAction", "m_pIntermodDistAction",
+                                                             "m_pSineFitAction"}));
         QCOMPARE(action(w, "m_pAmplPhaseAction")->text(), QString::fromUtf8("Амплитуда, Частота, Фаза..."));
         QCOMPARE(action(w, "m_pAdcDistribAction")->text(), QString::fromUtf8("Распределение отсчетов АЦП..."));
     }

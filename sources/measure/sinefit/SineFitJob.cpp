@@ -74,6 +74,7 @@ SineFitCurves sineFitCurves(const SineFitJob &job, const SineFit &fit, SineFitVi
     SineFitCurves c;
     if (!job.present || !fit.ok())
         return c;
+    c.phase = residualByPhase(job.samples, job.size, fit);
     switch (view) {
     case SineFitView::ByCode:
         for (const CodeResidual &r : residualByCode(job.samples, job.size, fit)) {
@@ -82,7 +83,6 @@ SineFitCurves sineFitCurves(const SineFitJob &job, const SineFit &fit, SineFitVi
         }
         break;
     case SineFitView::ByPhase: {
-        c.phase = residualByPhase(job.samples, job.size, fit);
         const size_t bins = c.phase.mean.size();
         for (size_t k = 0; k < bins; ++k) {
             c.x.push_back((double(k) + 0.5) * 360.0 / double(bins));

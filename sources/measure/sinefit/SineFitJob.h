@@ -44,6 +44,6 @@ enum class SineFitView { ByCode, ByPhase, Spectrum };
 struct SineFitCurves {
     std::vector<double> x, y; // codes / degrees / Hz (cycles per sample without a rate)
     std::vector<double> y2;   // by phase: the RMS beside the mean; else empty
-    PhaseResidual phase;      // by phase: the split of the residual
+    PhaseResidual phase;      // the residual's split by phase, whatever the view
 };
 SineFitCurves sineFitCurves(const SineFitJob &job, const SineFit &fit, SineFitView view);
