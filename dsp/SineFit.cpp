@@ -276,9 +276,8 @@ std::vector<CodeResidual> residualByCode(const double *y, size_t n, const SineFi
 {
     if (!fit.ok() || !y || n == 0)
         return {};
-    const auto [lo, hi] = std::minmax_element(y, y + n);
-    const double first = std::round(*lo);
-    const double span = std::round(*hi) - first + 1;
+    const double first = std::round(fit.offset - fit.amplitude);
+    const double span = std::round(fit.offset + fit.amplitude) - first + 1;
     double width = 1;
     while (span / width > double(1 << 20))
         width *= 2;
@@ -286,7 +285,8 @@ std::vector<CodeResidual> residualByCode(const double *y, size_t n, const SineFi
     std::vector<double> sums(binCount);
     std::vector<uint64_t> counts(binCount);
     walkResidual(y, n, fit, [&](size_t i, double r, double, double, double) {
-        const size_t k = std::min(binCount - 1, size_t((std::round(y[i]) - first) / width));
+        const double code = std::round(y[i] - r) - first; // the fitted value's code
+        const size_t k = std::min(binCount - 1, size_t(std::max(0.0, code) / width));
         sums[k] += r;
         ++counts[k];
     });
@@ -304,12 +304,14 @@ PhaseResidual residualByPhase(const double *y, size_t n, const SineFit &fit, int
         return out;
     const size_t k = size_t(bins);
     std::vector<double> sums(k), squares(k);
+    double fourth = 0.0; // sum of r^4: how much the squares scatter
     out.count.assign(k, 0);
     const double perBin = double(bins) / TwoPi;
     walkResidual(y, n, fit, [&](size_t, double r, double, double, double psi) {
         const size_t j = std::min(k - 1, size_t(psi * perBin));
         sums[j] += r;
         squares[j] += r * r;
+        fourth += r * r * r * r;
         ++out.count[j];
     });
     out.mean.resize(k);
@@ -317,7 +319,9 @@ PhaseResidual residualByPhase(const double *y, size_t n, const SineFit &fit, int
     // The bins' mean squares against 1, cos 2 psi and sin 2 psi, weighted by their counts:
     // v(psi) = floor + amp cos^2 psi + slope sin^2 psi is level + (amp - slope) / 2 cos 2 psi.
     double g[4][4] = {}, h[4] = {}, x[4] = {};
+    double meanSquare = 0.0;
     for (size_t j = 0; j < k; ++j) {
+        meanSquare += squares[j] / double(n);
         const double w = double(out.count[j]);
         if (w == 0)
             continue;
@@ -334,7 +338,13 @@ PhaseResidual residualByPhase(const double *y, size_t n, const SineFit &fit, int
     if (!solve(g, h, 3, x))
         return out;
     // At the peaks (cos^2 = 1) the mean square is level + half; at the crossings level - half.
-    const double level = x[0], half = x[1];
+    // On pure additive noise `half` still scatters about zero by the squares' own spread (a few
+    // per cent of the noise on a million samples), which would read as amplitude noise or jitter
+    // that is not there: a split within three standard errors of zero is reported as none.
+    const double level = x[0];
+    const double squareVariance = std::max(0.0, fourth / double(n) - meanSquare * meanSquare);
+    const double halfError = std::sqrt(squareVariance / std::max(g[1][1], 1.0));
+    const double half = std::abs(x[1]) > 3.0 * halfError ? x[1] : 0.0;
     out.additiveRms = std::sqrt(std::max(0.0, level - std::abs(half)));
     out.signalRms = std::sqrt(std::max(0.0, half));
     out.slopeRms = std::sqrt(std::max(0.0, -half));

@@ -45,9 +45,12 @@ const char *sineFitStatusName(SineFitStatus status);
 // codes), 0 when unknown.
 SineFit fitSine(const double *y, size_t n, double fullScaleRange);
 
-// The residual y - fit, averaged per output code (the sample rounded to an integer). Only codes
-// that occur are listed, in increasing order; records spanning more than 2^20 codes are binned
-// by a power of two of codes, `code` being the bin's first.
+// The residual y - fit, averaged per code of the fitted value (the input level rounded to an
+// integer): how far the converter reads off at each input level. Binning by the output code
+// instead would draw a sawtooth wherever the record visits few input levels (a coherent tone),
+// each level's noise spreading it over neighbouring codes. Only codes that occur are listed, in
+// increasing order; fits spanning more than 2^20 codes are binned by a power of two of codes,
+// `code` being the bin's first.
 struct CodeResidual {
     double code = 0.0;
     double mean = 0.0;
