@@ -49,7 +49,7 @@ test-tsan: deps
 FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B build-fuzz $(call generator,build-fuzz) \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 $(LINES_ONLY) -DNDEBUG" \
     -DORMA_GUI=OFF -DORMA_FUZZ=ON >/dev/null
-FUZZ_TARGETS = postfix record netreply
+FUZZ_TARGETS = postfix record netreply foreign
 
 fuzz: deps
 	@if [ -f fuzz/CMakeLists.txt ]; then \
