@@ -42,15 +42,13 @@ template <typename T> LargeArray<T> checkedArray(size_t count)
 
 } // namespace
 
-// The transform's work arrays and plan; the plan is made once per size and layout, never per
-// block, and outlives changes of the window or the averaging.
+// The transform's plan, made once per size and layout, never per block, and outliving changes
+// of the window or the averaging. Every worker executes it on its own array (FFTW's new-array
+// execution is thread-safe, planning is not); the arrays share the plan's alignment, since all
+// are large arrays, so each gives the same bits.
 struct SpectrumEngine::FftwState {
     uint32_t n = 0;
     bool isComplex = false;
-    // Input and output of the transform, in place, so that the block stays in cache: N complex
-    // values, or for a real signal N doubles in and N/2 (two halves of N/4) or N/2 + 1
-    // (real-input plan) complex values out.
-    LargeArray<ComplexD> data;
     fftw_plan plan = nullptr;
 
     ~FftwState()
@@ -89,6 +87,7 @@ bool SpectrumEngine::beginBlock(const SpectrumSettings &settings, int channelCou
                          channelCount != m_channelCount || isComplex != m_isComplex;
     if (changed)
         rebuildBuffers(settings, channelCount, isComplex);
+    provideScratch();
     m_blockBufferTaken = false;
     if (settings.averageCount > 1 && !m_average)
         m_average = checkedArray<double>(size_t(m_binCount) * size_t(m_channelCount));
@@ -116,8 +115,10 @@ void SpectrumEngine::rebuildBuffers(const SpectrumSettings &settings, int channe
     }
     m_average.reset();
     m_averagingRestart = true;
-    m_chunkSums.reset(new double[BinSummary::chunkCount(long(m))]);
-    m_chunkMaxima.reset(new double[BinSummary::chunkCount(long(m))]);
+    for (Scratch &s : m_scratch) {
+        s.chunkSums.reset();
+        s.chunkMaxima.reset();
+    }
 
     m_window.build(settings.windowType, n, settings.sidelobeLevel);
     if (!m_fftw || m_fftw->n != n || m_fftw->isComplex != isComplex)
@@ -129,8 +130,12 @@ void SpectrumEngine::rebuildTransform(uint32_t n, bool isComplex)
     m_fftw.reset(new FftwState);
     m_fftw->n = n;
     m_fftw->isComplex = isComplex;
-    m_fftw->data =
-        checkedArray<ComplexD>(isComplex || m_backend == Backend::Radix2 ? n : n / 2 + 1);
+    m_dataCount = isComplex || m_backend == Backend::Radix2 ? n : n / 2 + 1;
+    if (m_scratch.empty())
+        m_scratch.resize(1);
+    for (Scratch &s : m_scratch)
+        s.data.reset();
+    m_scratch.front().data = checkedArray<ComplexD>(m_dataCount);
     if (m_backend == Backend::Radix2) {
         m_twiddles.reset(new ComplexD[n / 2]);
         m_bitReverse.reset(new int32_t[n]);
@@ -139,7 +144,7 @@ void SpectrumEngine::rebuildTransform(uint32_t n, bool isComplex)
     }
     m_twiddles.reset();
     m_bitReverse.reset();
-    auto *out = reinterpret_cast<fftw_complex *>(m_fftw->data.get());
+    auto *out = reinterpret_cast<fftw_complex *>(m_scratch.front().data.get());
     const FftwPlanning planning;
     if (halvedTransform(n, isComplex)) {
         // The first radix-2 step runs in the fill; FFTW transforms the two halves. A real signal
@@ -157,26 +162,50 @@ void SpectrumEngine::rebuildTransform(uint32_t n, bool isComplex)
     }
 }
 
+void SpectrumEngine::setWorkerCount(int count)
+{
+    m_workerCount = std::max(count, 1);
+    if (m_scratch.size() > size_t(m_workerCount))
+        m_scratch.resize(size_t(m_workerCount));
+}
+
+void SpectrumEngine::provideScratch()
+{
+    const size_t chunks = size_t(BinSummary::chunkCount(long(m_binCount)));
+    m_scratch.resize(size_t(m_workerCount));
+    for (Scratch &s : m_scratch) {
+        if (!s.data)
+            s.data = checkedArray<ComplexD>(m_dataCount);
+        if (!s.chunkSums) {
+            s.chunkSums.reset(new double[chunks]);
+            s.chunkMaxima.reset(new double[chunks]);
+        }
+    }
+}
+
 double *SpectrumEngine::writableSlot(int slot)
 {
     const size_t m = size_t(m_binCount);
+    std::lock_guard<std::mutex> lock(m_slotMutex);
     if (!m_blockBufferTaken) {
         std::shared_ptr<double[]> fresh = m_spectrumPool.take(m * size_t(m_channelCount));
         if (!fresh)
             throw std::bad_alloc();
         m_spectrum = std::move(fresh);
-        m_slotWritten.assign(size_t(m_channelCount), false);
+        m_slotWritten.assign(size_t(m_channelCount), 0);
         m_blockBufferTaken = true;
     }
-    m_slotWritten[size_t(slot)] = true;
+    m_slotWritten[size_t(slot)] = 1;
     return m_spectrum.get() + size_t(slot) * m;
 }
 
-int SpectrumEngine::transformSamples(int slot, const double *re, const double *im, double scale)
+int SpectrumEngine::transformSamples(int slot, const double *re, const double *im, double scale,
+                                     int worker)
 {
     double *power = writableSlot(slot);
     const size_t n = m_built.fftSize;
-    ComplexD *data = m_fftw->data.get();
+    ComplexD *data = m_scratch[size_t(worker)].data.get();
+    auto *bins = reinterpret_cast<fftw_complex *>(data);
     if (m_backend == Backend::Radix2) {
         // The reference path, step by step: volts, window, transform, divide by N.
         m_window.forEach([&](size_t k, double w) {
@@ -190,30 +219,30 @@ int SpectrumEngine::transformSamples(int slot, const double *re, const double *i
         }
         int peak = 0;
         powerSpectrum(power, data, m_bitReverse.get(), m_binCount, peak);
-        averageAndFold(slot, power);
+        averageAndFold(slot, power, worker);
         return peak;
     }
     // FFTW: the division by N is folded into the input scale; the transform is linear.
     const double s = scale / double(n);
     if (m_isComplex) {
         windowComplexHalves(m_window, re, im, s, m_halvesTwiddles, data);
-        fftw_execute(m_fftw->plan);
-        SpectrumFold fold = foldFor(slot);
+        fftw_execute_dft(m_fftw->plan, bins, bins);
+        SpectrumFold fold = foldFor(slot, worker);
         fold.odd = data + n / 2;
         return foldSpectrum(data, power, fold);
     }
     if (!halvedTransform(uint32_t(n), false)) {
         windowRealSamples(m_window, re, s, reinterpret_cast<double *>(data));
-        fftw_execute(m_fftw->plan);
-        return foldSpectrum(data, power, foldFor(slot));
+        fftw_execute_dft_r2c(m_fftw->plan, reinterpret_cast<double *>(data), bins);
+        return foldSpectrum(data, power, foldFor(slot, worker));
     }
     windowRealHalves(m_window, re, s, m_halvesTwiddles, data);
-    fftw_execute(m_fftw->plan);
+    fftw_execute_dft(m_fftw->plan, bins, bins);
     m_realSplit.power(data, data + n / 4, power, 2.0); // one-sided: doubled, as the fold expects
-    return foldStoredSpectrum(power, foldFor(slot));
+    return foldStoredSpectrum(power, foldFor(slot, worker));
 }
 
-SpectrumFold SpectrumEngine::foldFor(int slot) const
+SpectrumFold SpectrumEngine::foldFor(int slot, int worker) const
 {
     SpectrumFold f;
     f.binCount = m_binCount;
@@ -224,39 +253,41 @@ SpectrumFold SpectrumEngine::foldFor(int slot) const
     }
     f.oneSided = !m_isComplex;
     f.centred = m_isComplex && m_settings.spectrumRange == 1;
-    f.chunkSums = m_chunkSums.get();
-    f.chunkMaxima = m_chunkMaxima.get();
+    f.chunkSums = m_scratch[size_t(worker)].chunkSums.get();
+    f.chunkMaxima = m_scratch[size_t(worker)].chunkMaxima.get();
     return f;
 }
 
 void SpectrumEngine::analyseSamples(int slot, const double *re, const double *im,
                                     double fullScale, double rangeMv, double sampleRate,
-                                    SpectrumMeasurements &out)
+                                    SpectrumMeasurements &out, int worker)
 {
-    if (!isReady() || !re || slot < 0 || slot >= m_channelCount)
+    if (!isReady() || !re || slot < 0 || slot >= m_channelCount || worker < 0 ||
+        worker >= int(m_scratch.size()))
         return;
     // A one-bit converter has a full scale of 0 codes; treat it as 1 rather than divide by 0.
     const double scale = rangeMv / 1000.0 / (fullScale > 0.0 ? fullScale : 1.0);
-    const int peak = transformSamples(slot, re, im, scale);
-    finishChannel(slot, peak, sampleRate, rangeMv, out);
+    const int peak = transformSamples(slot, re, im, scale, worker);
+    finishChannel(slot, peak, sampleRate, rangeMv, out, worker);
 }
 
 void SpectrumEngine::analyseReadySpectrum(int slot, const ComplexD *values, double rangeMv,
-                                          double sampleRate, SpectrumMeasurements &out)
+                                          double sampleRate, SpectrumMeasurements &out, int worker)
 {
-    if (!isReady() || !values || slot < 0 || slot >= m_channelCount)
+    if (!isReady() || !values || slot < 0 || slot >= m_channelCount || worker < 0 ||
+        worker >= int(m_scratch.size()))
         return;
     const double inverse = 1.0 / double(m_built.fftSize);
-    ComplexD *data = m_fftw->data.get();
+    ComplexD *data = m_scratch[size_t(worker)].data.get();
     for (int k = 0; k < m_binCount; ++k)
         data[k] = {values[k].re * inverse, values[k].im * inverse};
-    const int peak = foldSpectrum(data, writableSlot(slot), foldFor(slot));
-    finishChannel(slot, peak, sampleRate, rangeMv, out);
+    const int peak = foldSpectrum(data, writableSlot(slot), foldFor(slot, worker));
+    finishChannel(slot, peak, sampleRate, rangeMv, out, worker);
 }
 
 // The reference path's steps after the power spectrum, one at a time: averaging, then the
 // centring swap or the one-sided doubling, then the chunk summary.
-void SpectrumEngine::averageAndFold(int slot, double *power)
+void SpectrumEngine::averageAndFold(int slot, double *power, int worker)
 {
     const long m = m_binCount;
     const uint32_t k = m_settings.averageCount;
@@ -274,17 +305,18 @@ void SpectrumEngine::averageAndFold(int slot, double *power)
     else if (!m_isComplex)
         for (long j = 1; j < m; ++j)
             power[j] *= 2.0;
-    summary(power).build();
+    summary(power, worker).build();
 }
 
-BinSummary SpectrumEngine::summary(const double *power) const
+BinSummary SpectrumEngine::summary(const double *power, int worker) const
 {
-    return BinSummary{power, m_binCount, m_chunkSums.get(), m_chunkMaxima.get()};
+    const Scratch &s = m_scratch[size_t(worker)];
+    return BinSummary{power, m_binCount, s.chunkSums.get(), s.chunkMaxima.get()};
 }
 
 // Steps after the stored spectrum is complete: tone, frequency, figures, RMS values.
 void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, double rangeMv,
-                                   SpectrumMeasurements &out)
+                                   SpectrumMeasurements &out, int worker)
 {
     const size_t m = size_t(m_binCount);
     const uint32_t n = m_built.fftSize;
@@ -311,7 +343,7 @@ void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, double
     // a^2 as a complex one.
     const double fullScaleVolts = rangeMv / 1000.0;
     in.fullScalePower = fullScaleVolts * fullScaleVolts * (m_isComplex ? 1.0 : 0.5);
-    const BinSummary bins = summary(power);
+    const BinSummary bins = summary(power, worker);
     in.summary = &bins;
     const DynamicsResult figures = measureDynamics(in);
     out.thd = figures.thd;
@@ -340,8 +372,11 @@ void SpectrumEngine::copySpectrum(int fromSlot, int toSlot)
         toSlot >= m_channelCount || fromSlot == toSlot)
         return;
     const size_t m = size_t(m_binCount);
-    if (!m_blockBufferTaken || !m_slotWritten[size_t(fromSlot)])
-        return;
+    {
+        std::lock_guard<std::mutex> lock(m_slotMutex);
+        if (!m_blockBufferTaken || !m_slotWritten[size_t(fromSlot)])
+            return;
+    }
     std::memcpy(writableSlot(toSlot), m_spectrum.get() + size_t(fromSlot) * m, m * sizeof(double));
 }
 

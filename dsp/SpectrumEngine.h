@@ -1,7 +1,8 @@
 #pragma once
 // Per-channel power spectrum of one analysis block, with averaging, centring and the dynamic
 // figures. Owns every buffer it fills and rebuilds them only when the size, the window, the
-// side-lobe level, the averaging or the channel layout change. Runs in the source thread.
+// side-lobe level, the averaging or the channel layout change. Runs in the source thread; the
+// slots of one block may be analysed by several threads at once, each with its own worker index.
 #include "dsp/BufferPool.h"
 #include "dsp/Dynamics.h"
 #include "dsp/Fft.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 struct BinSummary;
@@ -61,16 +63,21 @@ public:
     // not a power of two of at least 2 is refused: false, and analyse* do nothing until a good one.
     bool beginBlock(const SpectrumSettings &settings, int channelCount, bool isComplex,
                     bool rebuild = false);
+    // Threads that analyse the slots of a block at once (workers 0 .. count - 1), each in
+    // transform arrays of its own; taken at the next beginBlock. The FFTW plan stays one.
+    void setWorkerCount(int count);
 
     // One channel from ADC codes: N samples of re (and of im for a complex pair, else null).
     // Codes become volts as code / fullScale * rangeMv / 1000.
     void analyseSamples(int slot, const double *re, const double *im, double fullScale,
-                        double rangeMv, double sampleRate, SpectrumMeasurements &out);
+                        double rangeMv, double sampleRate, SpectrumMeasurements &out,
+                        int worker = 0);
     // One channel whose N complex spectrum values come ready from the record: no window, no FFT;
     // values in volts, full scale at rangeMv.
     void analyseReadySpectrum(int slot, const ComplexD *values, double rangeMv, double sampleRate,
-                              SpectrumMeasurements &out);
-    // Copies one slot's spectrum onto another (the Q channel of an I/Q pair shows the I result).
+                              SpectrumMeasurements &out, int worker = 0);
+    // Copies one slot's spectrum onto another (the Q channel of an I/Q pair shows the I result);
+    // by the thread that analysed fromSlot.
     void copySpectrum(int fromSlot, int toSlot);
     // Ends the block: slots left unwritten read as zero, and the next block enters the running
     // average normally.
@@ -94,16 +101,25 @@ public:
 private:
     void rebuildBuffers(const SpectrumSettings &settings, int channelCount, bool isComplex);
     void rebuildTransform(uint32_t n, bool isComplex);
-    int transformSamples(int slot, const double *re, const double *im, double scale);
-    SpectrumFold foldFor(int slot) const;
+    void provideScratch();
+    int transformSamples(int slot, const double *re, const double *im, double scale, int worker);
+    SpectrumFold foldFor(int slot, int worker) const;
     void finishChannel(int slot, int peak, double sampleRate, double rangeMv,
-                       SpectrumMeasurements &out);
-    void averageAndFold(int slot, double *power);
-    BinSummary summary(const double *power) const;
+                       SpectrumMeasurements &out, int worker);
+    void averageAndFold(int slot, double *power, int worker);
+    BinSummary summary(const double *power, int worker) const;
     // The slot's M values in this block's buffer, taken from the pool at the first write.
     double *writableSlot(int slot);
 
     struct FftwState;
+    // What one worker thread writes while it analyses a slot.
+    struct Scratch {
+        // Input and output of the transform, in place, so that the block stays in cache: N
+        // complex values, or for a real signal N doubles in and N/2 (two halves of N/4) or
+        // N/2 + 1 (real-input plan) complex values out.
+        LargeArray<ComplexD> data;
+        std::unique_ptr<double[]> chunkSums, chunkMaxima;
+    };
     Backend m_backend;
     SpectrumSettings m_settings;   // as given to the current block
     SpectrumSettings m_built;      // as the buffers were built
@@ -115,15 +131,18 @@ private:
 
     BufferPool m_spectrumPool;
     std::shared_ptr<double[]> m_spectrum;
+    std::mutex m_slotMutex; // the block's buffer and which slots it holds
     bool m_blockBufferTaken = false;
-    std::vector<bool> m_slotWritten;
+    std::vector<char> m_slotWritten;
     std::shared_ptr<const double[]> m_binAxis;
     size_t m_binAxisCount = 0;
     LargeArray<double> m_average;
     HalfWindow m_window;
     RealSplit m_realSplit;         // real signals: the split after the half-length transform
     TwiddleTable m_halvesTwiddles; // the first radix-2 step's twiddles (real and complex)
-    std::unique_ptr<double[]> m_chunkSums, m_chunkMaxima;
+    int m_workerCount = 1;
+    size_t m_dataCount = 0; // complex values in each Scratch::data
+    std::vector<Scratch> m_scratch;
     std::unique_ptr<ComplexD[]> m_twiddles;
     std::unique_ptr<int32_t[]> m_bitReverse;
     std::unique_ptr<FftwState> m_fftw;

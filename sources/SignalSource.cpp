@@ -159,9 +159,24 @@ void SignalSource::serveInline()
     serveRequest();
 }
 
+void SignalSource::preparePool()
+{
+    // More threads than this never pay off for one block's channels.
+    constexpr int MaxThreads = 64;
+    const int wanted = m_workerThreads.load();
+    const int count = std::clamp(wanted > 0 ? wanted : machineThreadCount(), 1, MaxThreads);
+    if (m_pool->threadCount() != count) {
+        m_pool.reset();
+        m_pool = std::make_unique<WorkerPool>(count);
+    }
+    m_engine.setWorkerCount(count);
+    m_blockFilters.resize(size_t(count));
+}
+
 void SignalSource::serveRequest()
 {
     WorkerLock lock(*this);
+    preparePool();
     takeFilterSettings();
     const bool changed = m_paramsChangedFlag.exchange(false);
     if (changed)
@@ -344,30 +359,50 @@ size_t SignalSource::filterLeadIn(double sampleRate)
 {
     if (!m_blockFilterEnabled || m_channelFilter)
         return 0;
-    return m_blockFilter.settlingLength(sampleRate, m_blockFilterParams);
+    return m_blockFilters.front().settlingLength(sampleRate, m_blockFilterParams);
 }
 
 void SignalSource::filterChannel(int k, size_t count, double sampleRate, const double *leadIn,
                                  size_t leadCount)
 {
+    noteFilterOutcome(filterSamples(0, k, count, sampleRate, leadIn, leadCount));
+}
+
+SignalSource::FilterOutcome SignalSource::filterSamples(int worker, int k, size_t count,
+                                                        double sampleRate, const double *leadIn,
+                                                        size_t leadCount)
+{
+    FilterOutcome outcome;
     double *samples = mutableChannelSamples(k);
     if (!m_blockFilterEnabled || !samples)
-        return;
+        return outcome;
     const size_t n = size_t(std::min<uint64_t>(count, m_bufferLength));
-    const QString status =
-        m_channelFilter
-            ? m_channelFilter(samples, n, sampleRate, m_blockFilterParams)
-            : m_blockFilter.apply(samples, n, leadIn, leadCount, sampleRate, m_blockFilterParams);
-    const size_t settling = filterLeadIn(sampleRate);
-    const uint64_t unsettled =
-        status.isEmpty() && settling > leadCount ? std::min(settling - leadCount, n) : 0;
+    BlockFilter &filter = m_blockFilters[size_t(worker)];
+    if (m_channelFilter) {
+        std::lock_guard<std::mutex> lock(m_channelFilterMutex);
+        outcome.status = m_channelFilter(samples, n, sampleRate, m_blockFilterParams);
+    } else {
+        outcome.status = filter.apply(samples, n, leadIn, leadCount, sampleRate, m_blockFilterParams);
+    }
+    const size_t settling =
+        m_channelFilter ? 0 : filter.settlingLength(sampleRate, m_blockFilterParams);
+    outcome.unsettled =
+        outcome.status.isEmpty() && settling > leadCount ? std::min(settling - leadCount, n) : 0;
+    outcome.filtered = true;
+    return outcome;
+}
+
+void SignalSource::noteFilterOutcome(const FilterOutcome &outcome)
+{
+    if (!outcome.filtered)
+        return;
     if (!m_filterStatusTaken) {
-        m_filterStatus = status;
-        m_filterUnsettled = unsettled;
+        m_filterStatus = outcome.status;
+        m_filterUnsettled = outcome.unsettled;
     } else {
         if (m_filterStatus.isEmpty())
-            m_filterStatus = status;
-        m_filterUnsettled = std::max(m_filterUnsettled, unsettled);
+            m_filterStatus = outcome.status;
+        m_filterUnsettled = std::max(m_filterUnsettled, outcome.unsettled);
     }
     m_filterStatusTaken = true;
 }
@@ -461,30 +496,35 @@ void SignalSource::processSpectrum()
     const uint64_t offset = ready ? 0 : m_window.spectrumOffset(m_bufferLength, uint32_t(n));
     const bool pairs = first.isComplex && !ready;
     const double fullScale = fullScaleCode(first.bitRange);
+    // The slots to analyse, each independent of the others: shown channels, and of I/Q pairs
+    // the I half (an unpaired last channel is left alone).
+    std::vector<int> chosen;
     for (int k = 0; k < channels; k += pairs ? 2 : 1) {
+        if (pairs && k + 1 >= channels)
+            break;
+        if (m_records[size_t(k)].shown)
+            chosen.push_back(k);
+    }
+    runParallel(int(chosen.size()), [&](int item, int worker) {
+        const int k = chosen[size_t(item)];
         ChannelRecord &record = m_records[size_t(k)];
-        if (!record.shown)
-            continue;
         const double rate = m_fileParams[size_t(map.fileOfIndex(k))].sampleRate;
         if (ready) {
             m_engine.analyseReadySpectrum(k, m_readySpectra.get() + size_t(k) * n,
-                                          first.voltageRangeMv, rate, record);
-            continue;
+                                          first.voltageRangeMv, rate, record, worker);
+            return;
         }
-        // An I/Q pair needs both halves; an unpaired last channel is left alone.
-        if (pairs && k + 1 >= channels)
-            break;
         const double *re = channelSamples(k);
         const double *im = pairs ? channelSamples(k + 1) : nullptr;
         if (!re || (pairs && !im))
-            continue;
+            return;
         m_engine.analyseSamples(k, re + offset, im ? im + offset : nullptr, fullScale,
-                                first.voltageRangeMv, rate, record);
+                                first.voltageRangeMv, rate, record, worker);
         if (pairs) {
             m_records[size_t(k) + 1].takeMeasurements(record);
             m_engine.copySpectrum(k, k + 1);
         }
-    }
+    });
     m_engine.endBlock();
 }
 
@@ -494,7 +534,7 @@ void SignalSource::computeExtremes()
         return;
     const int channels = std::min<int>({totalChannelCount(), m_bufferChannels,
                                         int(m_records.size())});
-    for (int j = 0; j < channels; ++j) {
+    runParallel(channels, [this](int j, int) {
         const double *s = channelSamples(j);
         double high = s[0], low = s[0];
         for (uint64_t i = 1; i < m_bufferLength; ++i) {
@@ -505,5 +545,5 @@ void SignalSource::computeExtremes()
         }
         m_records[size_t(j)].maximum = high;
         m_records[size_t(j)].minimum = low;
-    }
+    });
 }

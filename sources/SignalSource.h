@@ -6,9 +6,12 @@
 //
 // Threads: the GUI reads blocks only through the snapshots it is handed; it changes the
 // source's state (files, window, settings) only inside a SourceHold or while no request is
-// pending. The worker never writes into a buffer a snapshot holds.
+// pending. The worker never writes into a buffer a snapshot holds. The per-channel steps of a
+// block (codes, filter, spectrum, extremes) run across the worker's own pool of threads, each
+// channel on one of them, so that a block comes out the same to the bit at any thread count.
 #include "dsp/BufferPool.h"
 #include "dsp/SpectrumEngine.h"
+#include "dsp/WorkerPool.h"
 #include "sources/BlockFilter.h"
 #include "sources/BlockSnapshot.h"
 #include "sources/ChannelMap.h"
@@ -121,6 +124,9 @@ public:
     void setChannelFilter(ChannelFilter filter) { m_channelFilter = std::move(filter); }
     // Milliseconds slept before each producer handshake.
     void setPollInterval(int ms) { m_pollInterval = ms; }
+    // Threads that work on a block's channels, the worker's own included; 0 (the default) for
+    // machineThreadCount(). Any thread; taken at the next block.
+    void setWorkerThreads(int count) { m_workerThreads = count; }
 
 signals:
     void signalDataReady(BlockSnapshotPtr block);
@@ -188,6 +194,21 @@ protected:
     // filterLeadIn() leave the block's first samples unsettled, which the block reports.
     void filterChannel(int k, size_t count, double sampleRate, const double *leadIn = nullptr,
                        size_t leadCount = 0);
+    // filterChannel in two halves, so that channels filter on several workers: the filtering,
+    // on `worker`'s filter (one channel per call, any pool thread), and the noting of its
+    // outcome in the block's status, in channel order on the worker thread.
+    struct FilterOutcome {
+        bool filtered = false;
+        QString status;
+        uint64_t unsettled = 0;
+    };
+    FilterOutcome filterSamples(int worker, int k, size_t count, double sampleRate,
+                                const double *leadIn, size_t leadCount);
+    void noteFilterOutcome(const FilterOutcome &outcome);
+    // Runs job(item, worker) for items 0 .. count - 1 across the block's threads (see
+    // WorkerPool::run); in readBlock() and the steps after it.
+    void runParallel(int count, const WorkerPool::Job &job) { m_pool->run(count, job); }
+    int workerCount() const { return m_pool->threadCount(); }
     bool stopPending() const { return isStopRequested(); }
     int fileOfBufferChannel(int k) const { return channelMap().fileOfIndex(k); }
     int totalChannelCount() const { return channelMap().totalCount(); }
@@ -212,6 +233,7 @@ protected:
 
 private:
     void lockForWork();
+    void preparePool();
     void serveRequest();
     void takeFilterSettings();
     void processSpectrum();
@@ -249,11 +271,14 @@ private:
     bool m_filterStatusTaken = false;
     uint64_t m_filterUnsettled = 0; // of the block being served
     ChannelFilter m_channelFilter;
-    BlockFilter m_blockFilter;
+    std::mutex m_channelFilterMutex; // a test's filter sees one channel at a time
+    std::vector<BlockFilter> m_blockFilters{1}; // one per worker: each keeps its design and scratch
     bool m_settingsChanged = true;
     bool m_windowStale = true;
 
     SpectrumEngine m_engine;
+    std::atomic<int> m_workerThreads{0};
+    std::unique_ptr<WorkerPool> m_pool{new WorkerPool(1)};
 };
 
 // Holds the source's worker parked for the lifetime of the object.
