@@ -10,10 +10,11 @@ const ToolCommand kCommands[] = {
     {nullptr, "analyze",
      "FILE... [--fft N] [--window CODE] [--sidelobe DB] [--harmonics N]\n"
      "[--exclusion HZ] [--average K] [--range full|centred]\n"
-     "[--position SAMPLE] [--json] [--wait]\n"
+     "[--position SAMPLE] [--json] [--wait] [--threads N]\n"
      "[--filter KEY=VALUE,... | --filter-ini ORMA.ini]",
      "analyze reads the records as the viewer does and prints every channel's figures;\n"
      "--wait takes each block from a live producer through the flag file.\n"
+     "--threads works on the channels with N threads (default: one per core).\n"
      "--filter filters every channel first, with the filter dialog's fields: type=fir|iir,\n"
      "function=lowpass|highpass|bandpass|bandstop, fir=kaiser|window, window=rectangular|\n"
      "triangular|hann|hamming|blackman, length=TAPS, beta=B, iir=butterworth|chebyshev|\n"

@@ -102,7 +102,7 @@ SpectrumSettings AnalysisOptions::spectrum() const
 QSet<QString> analysisValuedOptions()
 {
     return {"--fft", "--window", "--sidelobe", "--harmonics", "--exclusion", "--average",
-            "--range", "--position", "--filter", "--filter-ini"};
+            "--range", "--position", "--filter", "--filter-ini", "--threads"};
 }
 
 QSet<QString> analysisFlags() { return {"--json", "--wait"}; }
@@ -122,6 +122,7 @@ void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOption
     s.exclusion = uint32_t(cl.integer("--exclusion", 0, 0, INT32_MAX));
     s.average = uint32_t(cl.integer("--average", 1, 1, 100000));
     s.position = uint64_t(cl.integer("--position", 0, 0, INT64_MAX));
+    s.threads = int(cl.integer("--threads", 0, 1, 64));
     if (cl.has("--range")) {
         const QString range = cl.values("--range").last();
         if (range != QLatin1String("full") && range != QLatin1String("centred"))
@@ -156,6 +157,7 @@ int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
     if (!openCheckedRecords(source, s.files, s.wait))
         return ExitRecord;
     source.setPollInterval(s.wait ? 10 : 0);
+    source.setWorkerThreads(s.threads);
     source.setSpectrumSettings(s.spectrum());
     source.setFilterParams(s.filterParams);
     source.setFilterEnabled(s.filter);

@@ -25,6 +25,7 @@ struct AnalysisOptions {
     bool json = false;
     bool wait = false;
     bool filter = false; // filter each block as the viewer does (--filter or --filter-ini)
+    int threads = 0;     // threads for the channels (--threads); 0: one per core
     FilterParams filterParams = FilterSettings::defaults();
 
     SpectrumSettings spectrum() const;
