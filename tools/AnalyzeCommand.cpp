@@ -29,6 +29,13 @@ QJsonObject channelJson(const ChannelRecord &r, int harmonics, int32_t rangeMv)
     o["sinad"] = jsonNumber(r.sinad);
     o["sfdr"] = jsonNumber(r.sfdr);
     o["enob"] = jsonNumber(r.enob);
+    const DatasheetFigures &d = r.datasheet;
+    o["snrDbfs"] = jsonNumber(d.snr);
+    o["sinadDbfs"] = jsonNumber(d.sinad);
+    o["noiseDensityDbfsPerHz"] = jsonNumber(d.noiseDensity);
+    o["worstSpurDbc"] = jsonNumber(d.spurLevel);
+    o["worstSpurDbfs"] = jsonNumber(d.spurLevelFs);
+    o["worstSpurFrequency"] = jsonNumber(d.spurFrequency);
     o["harmonicLevels"] = levels;
     o["harmonicBins"] = bins;
     return o;
@@ -57,7 +64,13 @@ void printText(const BlockSnapshot &block, const AnalysisOptions &s)
                     {"THD", r->thd, " dB"},
                     {"THD+N (SINAD)", r->sinad, " dB"},
                     {"SFDR", r->sfdr, " dB"},
-                    {"ENOB", r->enob, ""}};
+                    {"ENOB", r->enob, ""},
+                    {"SNR (full scale)", r->datasheet.snr, " dBFS"},
+                    {"SINAD (full scale)", r->datasheet.sinad, " dBFS"},
+                    {"noise density", r->datasheet.noiseDensity, " dBFS/Hz"},
+                    {"worst other spur", r->datasheet.spurLevel, " dBc"},
+                    {"worst other spur", r->datasheet.spurLevelFs, " dBFS"},
+                    {"worst other spur at", r->datasheet.spurFrequency, " Hz"}};
         for (const auto &row : rows)
             std::printf("  %-22s %s%s\n", row.label, qPrintable(formatNumber(row.value)),
                         row.unit);

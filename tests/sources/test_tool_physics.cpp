@@ -199,6 +199,35 @@ private slots:
         QVERIFY(qAbs(ch["sinad"].toDouble() - expected) < 0.3);
     }
 
+    // A -6.02 dBFS tone in 2 LSB of noise with a spur 80 dB below it: SNR in dBFS is 6.02 dB
+    // above SNR, the noise (the spur and the quantisation's 1/12 LSB^2 included) spread over
+    // fs/2 gives the density, and the spur is found where it was put.
+    void fullScaleFiguresAndWorstSpur()
+    {
+        const QString file = path("spur.bin");
+        const double a = 32767 / 2.0, spurHz = 234567.8, spurCodes = a * 1e-4;
+        QCOMPARE(tool({"generate", file, "--samples", "65536", "--bits", "16", "--noise", "2",
+                       "--tone", QString("%1:%2").arg(ToneHz, 0, 'f', 6).arg(a), "--tone",
+                       QString("%1:%2").arg(spurHz, 0, 'f', 3).arg(spurCodes, 0, 'f', 6)})
+                     .exitCode,
+                 0);
+        const QJsonObject ch = analyseChannel0(file);
+        const double noise = 4 + 1.0 / 12 + spurCodes * spurCodes / 2;
+        const double density = 10 * std::log10(noise / (32767.0 * 32767 / 2) / 5e5);
+        const struct {
+            const char *key;
+            double expected, tolerance;
+        } checks[] = {{"snrDbfs", ch["snr"].toDouble() + 6.02, 0.1},
+                      {"sinadDbfs", ch["sinad"].toDouble() + 6.02, 0.1},
+                      {"noiseDensityDbfsPerHz", density, 0.3},
+                      {"worstSpurDbc", -80, 0.3},
+                      {"worstSpurDbfs", -86.02, 0.3},
+                      {"worstSpurFrequency", spurHz, 4}};
+        for (const auto &c : checks)
+            QVERIFY2(qAbs(ch[c.key].toDouble() - c.expected) < c.tolerance,
+                     qPrintable(QString("%1 %2, expected %3").arg(c.key).arg(ch[c.key].toDouble()).arg(c.expected)));
+    }
+
     void failuresExitPromptlyWithTheirStatus()
     {
         QVERIFY(QFile(path("empty.bin")).open(QIODevice::WriteOnly));
