@@ -24,6 +24,9 @@ const QColor FailColour(255, 85, 255);
 const QColor HighlightColour(202, 202, 202);
 
 const char *const Headers[] = {"Канал", "SFDR", "SNR", "THD", "THD+N", "ENB"};
+const char *const DatasheetHeaders[] = {"SNR (дБFS)", "SINAD (дБFS)", "Шум (дБFS/Гц)",
+                                        "Негарм. помеха (дБc)", "Негарм. помеха (дБFS)",
+                                        "Негарм. помеха (Гц)"};
 
 // Criteria are edited as numbers only: text the validator does not accept leaves the cell's
 // old value in place.
@@ -174,6 +177,7 @@ void DevParamsDlg::followBlock(const MeasurementContext &context)
     const DeviceRows rows = deviceRows(*context.block);
     setChannels(rows.channels);
     updateValues(rows.values);
+    m_datasheet = rows.datasheet;
 }
 
 void DevParamsDlg::setChannels(const std::vector<int> &channels)
@@ -228,6 +232,8 @@ ExportTable DevParamsDlg::exportTable() const
     t.title = QString::fromUtf8("Параметры качества преобразования АЦП");
     for (const char *h : Headers)
         t.headers << QString::fromUtf8(h);
+    for (const char *h : DatasheetHeaders)
+        t.headers << QString::fromUtf8(h);
     std::vector<ExportCell> crit{ExportCell::label(QString())};
     for (double c : criteria())
         crit.push_back(ExportCell::number(c, 2));
@@ -236,6 +242,12 @@ ExportTable DevParamsDlg::exportTable() const
         std::vector<ExportCell> row{ExportCell::label(QString::number(m_channels[r]))};
         for (double v : m_values[r])
             row.push_back(ExportCell::number(v, 2));
+        if (r < m_datasheet.size()) {
+            const DatasheetFigures &d = m_datasheet[r];
+            for (double v : {d.snr, d.sinad, d.noiseDensity, d.spurLevel, d.spurLevelFs})
+                row.push_back(ExportCell::number(v, 2));
+            row.push_back(ExportCell::number(d.spurFrequency, 1));
+        }
         t.rows.push_back(row);
     }
     return t;

@@ -32,7 +32,8 @@ public:
     void updateValues(const std::vector<DeviceValues> &rows);
     // The start button shows what acquisition does: "Стоп" on red while it runs.
     void setRunning(bool isRunning) override;
-    // The table as the export writes it.
+    // The table as the export writes it, each channel's full-scale figures and worst
+    // non-harmonic spur after the judged ones.
     ExportTable exportTable() const;
 
 public slots:
@@ -49,6 +50,7 @@ private:
     QString m_sConfigPath;
     std::vector<int> m_channels;
     std::vector<DeviceValues> m_values;
+    std::vector<DatasheetFigures> m_datasheet;
     QTableWidget *m_pParamsTable = nullptr;
     QComboBox *m_pSelModeCmbBox = nullptr;
     QPushButton *m_pExcelButton = nullptr;

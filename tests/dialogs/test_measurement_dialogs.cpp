@@ -464,12 +464,17 @@ private slots:
         QCOMPARE(ini.get("DevParams/SnrCriterion").toDouble(), 65.5);
     }
 
-    // The export: title, headers, the criteria and one row per channel with two decimals, in
-    // CSV text and in a workbook read back from its package.
+    // The export: title, headers, the criteria and one row per channel with two decimals, its
+    // full-scale figures and worst non-harmonic spur after the judged ones, in CSV text and in
+    // a workbook read back from its package.
     void exportReadBack()
     {
         DevParamsDlg dlg;
-        dlg.followBlock(tableBlock({{71.234, 60, -70.5, 59, 9.876}}, 1));
+        auto b = std::make_shared<BlockSnapshot>();
+        b->fileParams.front().channelCount = 1;
+        b->records = {record(0, {71.234, 60, -70.5, 59, 9.876})};
+        b->records[0].datasheet = {66.02, 65.02, -151.25, -92.5, -98.52, 123456.78};
+        dlg.followBlock({b});
         kit::child<QTableWidget>(dlg, "m_pParamsTable")->item(0, 2)->setText("65");
         QTemporaryDir dir;
         const QString csv = dir.filePath("t.csv");
@@ -478,9 +483,12 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(f.readAll().mid(3)).split("\r\n");
         QCOMPARE(lines.value(0), QString::fromUtf8("Параметры качества преобразования АЦП"));
-        QCOMPARE(lines.value(1), QString::fromUtf8("Канал,SFDR,SNR,THD,THD+N,ENB"));
+        QCOMPARE(lines.value(1), QString::fromUtf8("Канал,SFDR,SNR,THD,THD+N,ENB,SNR (дБFS),"
+                                                   "SINAD (дБFS),Шум (дБFS/Гц),Негарм. помеха (дБc),"
+                                                   "Негарм. помеха (дБFS),Негарм. помеха (Гц)"));
         QCOMPARE(lines.value(2), QStringLiteral(",0.00,65.00,0.00,0.00,0.00"));
-        QCOMPARE(lines.value(3), QStringLiteral("0,71.23,60.00,-70.50,59.00,9.88"));
+        QCOMPARE(lines.value(3), QStringLiteral("0,71.23,60.00,-70.50,59.00,9.88,66.02,65.02,"
+                                                "-151.25,-92.50,-98.52,123456.8"));
 
         const QString xlsx = dir.filePath("t.xlsx");
         QCOMPARE(writeTable(xlsx, dlg.exportTable()), QString());

@@ -13,6 +13,7 @@ DeviceRows deviceRows(const BlockSnapshot &block)
         const ChannelRecord &r = block.records[k];
         rows.channels.push_back(r.channelNumber);
         rows.values.push_back({r.sfdr, r.snr, r.thd, r.sinad, r.enob});
+        rows.datasheet.push_back(r.datasheet);
     }
     return rows;
 }

@@ -11,5 +11,6 @@
 struct DeviceRows {
     std::vector<int> channels;
     std::vector<DeviceValues> values;
+    std::vector<DatasheetFigures> datasheet; // not judged; the export lists them beside
 };
 DeviceRows deviceRows(const BlockSnapshot &block);
