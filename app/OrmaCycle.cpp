@@ -447,8 +447,11 @@ void Orma::slotSpectrParams()
     if (!block())
         return;
     if (const ChannelRecord *r = block()->recordOfChannel(m_pOrmaOscPanel->currentChannel())) {
-        m_pOrmaOscPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
-        m_pOrmaSpectrPanel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
+        for (OrmaPanel *panel : {static_cast<OrmaPanel *>(m_pOrmaOscPanel),
+                                 static_cast<OrmaPanel *>(m_pOrmaSpectrPanel)}) {
+            panel->setDynParams(r->sfdr, r->sinad, r->snr, r->thd, r->enob);
+            panel->setDatasheetFigures(r->datasheet);
+        }
     }
     refreshReadout();
 }

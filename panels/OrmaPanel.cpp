@@ -143,11 +143,27 @@ void OrmaPanel::setDynParams(double sfdr, double thdn, double snr, double thd, d
         showReadout(f.first, QString::number(f.second, 'f', 2));
 }
 
+void OrmaPanel::setDatasheetFigures(const DatasheetFigures &d)
+{
+    // NaN: the record gives no range, so there is no full scale to refer to.
+    const auto dB = [](double v, int decimals = 2) {
+        return std::isfinite(v) ? QString::number(v, 'f', decimals) : QStringLiteral("—");
+    };
+    m_pSnrEdit->setToolTip(QStringLiteral("SNR от полной шкалы: %1 дБFS\nСпектральная плотность "
+                                          "шума: %2 дБFS/Гц")
+                               .arg(dB(d.snr), dB(d.noiseDensity)));
+    m_pThdnEdit->setToolTip(QStringLiteral("SINAD от полной шкалы: %1 дБFS").arg(dB(d.sinad)));
+    m_pSfdrEdit->setToolTip(QStringLiteral("Худшая негармоническая помеха: %1 дБc (%2 дБFS) на %3 Гц")
+                                .arg(dB(d.spurLevel), dB(d.spurLevelFs), dB(d.spurFrequency, 1)));
+}
+
 void OrmaPanel::clearReadouts()
 {
     for (QLineEdit *edit : {m_pCyclesEdit, m_pMinEdit, m_pMaxEdit, m_pSfdrEdit, m_pThdnEdit, m_pSnrEdit,
                             m_pThdEdit, m_pEnbEdit, m_pPowerEdit, m_pValueEdit})
         edit->clear();
+    for (QLineEdit *edit : {m_pSfdrEdit, m_pThdnEdit, m_pSnrEdit})
+        edit->setToolTip(QString());
 }
 
 void OrmaPanel::setPowerValue(double x)

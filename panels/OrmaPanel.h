@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QWidget>
 
+#include "dsp/Dynamics.h"
 #include "panels/OrmaPanelForm.h"
 #include "plot/OrmaTypes.h"
 
@@ -36,6 +37,9 @@ public:
 
     // Each with two decimals.
     void setDynParams(double sfdr, double thdn, double snr, double thd, double enob);
+    // The full-scale figures as tool tips of the SNR and THD+N fields, the worst non-harmonic
+    // spur as that of SFDR.
+    void setDatasheetFigures(const DatasheetFigures &d);
     // Three decimals; none once the whole part has more than five characters.
     void setPowerValue(double x);
     // Empties the figures of a block (frame count, extremes, measurements, level and

@@ -402,6 +402,15 @@ private slots:
         QCOMPARE(panel.findChild<QLineEdit *>("m_pSnrEdit")->text(), QStringLiteral("62.50"));
         QCOMPARE(panel.findChild<QLineEdit *>("m_pThdEdit")->text(), QStringLiteral("-68.13"));
         QCOMPARE(panel.findChild<QLineEdit *>("m_pEnbEdit")->text(), QStringLiteral("10.04"));
+        // The full-scale figures as tool tips; no range, no full scale.
+        panel.setDatasheetFigures({68.5, 67.25, -148.126, -91.5, -97.5, 123456.78});
+        QVERIFY(panel.findChild<QLineEdit *>("m_pSnrEdit")->toolTip().contains("68.50 дБFS"));
+        QVERIFY(panel.findChild<QLineEdit *>("m_pSnrEdit")->toolTip().contains("-148.13 дБFS/Гц"));
+        QVERIFY(panel.findChild<QLineEdit *>("m_pThdnEdit")->toolTip().contains("67.25 дБFS"));
+        QVERIFY(panel.findChild<QLineEdit *>("m_pSfdrEdit")->toolTip().contains(
+            "-91.50 дБc (-97.50 дБFS) на 123456.8 Гц"));
+        panel.setDatasheetFigures({qQNaN(), qQNaN(), qQNaN(), -91.5, qQNaN(), 1000});
+        QVERIFY(panel.findChild<QLineEdit *>("m_pSnrEdit")->toolTip().contains("— дБFS"));
 
         panel.setPowerValue(123456.789);
         QCOMPARE(panel.findChild<QLineEdit *>("m_pPowerEdit")->text(), QStringLiteral("123457"));
