@@ -77,25 +77,53 @@ struct Sums {
     }
 };
 
+// Two doubles as one value (an SSE2 register): element-wise arithmetic on both.
+typedef double Pair __attribute__((vector_size(2 * sizeof(double))));
+
+inline double total(Pair v) { return v[0] + v[1]; }
+
+// The sums over the record in one pass. Two phasors, on the even and the odd samples, turn by
+// 2 omega a step, so that neither waits on the other's product and both fill one register;
+// each block starts them from cos and sin, as walkTone does.
 Sums sumsAt(const double *y, size_t n, const Model &m, double centre)
 {
-    Sums total, part;
+    Sums out;
     const double scale = 1.0 / double(n);
-    walkTone(
-        n, m.omega, 0.0, centre,
-        [&](size_t i, double c, double s, double) {
-            const double d = (double(i) - centre) * scale * (m.b * c - m.a * s);
-            const double r = y[i] - m.a * c - m.b * s - m.dc;
-            part.cc += c * c, part.cs += c * s, part.c1 += c, part.cd += c * d;
-            part.ss += s * s, part.s1 += s, part.sd += s * d;
-            part.dd += d * d, part.d1 += d;
-            part.rc += r * c, part.rs += r * s, part.r1 += r, part.rd += r * d, part.rr += r * r;
-        },
-        [&] {
-            total += part;
-            part = Sums{};
-        });
-    return total;
+    const double cw = std::cos(2 * m.omega), sw = std::sin(2 * m.omega);
+    const double a = m.a, b = m.b, dc = m.dc;
+    for (size_t start = 0; start < n; start += Block) {
+        const size_t end = std::min(n, start + Block);
+        const double psi = m.omega * (double(start) - centre);
+        Pair c = {std::cos(psi), std::cos(psi + m.omega)}, s = {std::sin(psi), std::sin(psi + m.omega)};
+        Pair t = {(double(start) - centre) * scale, (double(start) + 1 - centre) * scale};
+        const double step = 2 * scale;
+        Pair cc = {}, cs = {}, c1 = {}, cd = {}, ss = {}, s1 = {}, sd = {}, dd = {}, d1 = {};
+        Pair rc = {}, rs = {}, r1 = {}, rd = {}, rr = {};
+        size_t i = start;
+        for (; i + 2 <= end; i += 2) {
+            const Pair v = {y[i], y[i + 1]};
+            const Pair d = t * (b * c - a * s);
+            const Pair r = v - a * c - b * s - dc;
+            cc += c * c, cs += c * s, c1 += c, cd += c * d;
+            ss += s * s, s1 += s, sd += s * d;
+            dd += d * d, d1 += d;
+            rc += r * c, rs += r * s, r1 += r, rd += r * d, rr += r * r;
+            const Pair turned = c * cw - s * sw;
+            s = s * cw + c * sw;
+            c = turned;
+            t += step;
+        }
+        Sums part{total(cc), total(cs), total(c1), total(cd), total(ss), total(s1), total(sd), total(dd),
+                  total(d1), total(rc), total(rs), total(r1), total(rd), total(rr)};
+        if (i < end) { // an odd block's last sample, on the even phasor
+            const double ci = c[0], si = s[0];
+            const double d = t[0] * (b * ci - a * si);
+            const double r = y[i] - a * ci - b * si - dc;
+            part += Sums{ci * ci, ci * si, ci, ci * d, si * si, si, si * d, d * d, d, r * ci, r * si, r, r * d, r * r};
+        }
+        out += part;
+    }
+    return out;
 }
 
 // Solves the first k rows and columns of g x = h by elimination with partial pivoting; false

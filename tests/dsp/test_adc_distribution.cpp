@@ -235,6 +235,24 @@ private slots:
         QCOMPARE(h.counts[7], uint64_t(1));   // -0.9 -> 7.1 -> code -1
     }
 
+    // A record long enough to be counted four samples at a time, the odd samples among its
+    // groups and a tail that is not a whole group, counts as its samples do one by one.
+    void longRecordCountsAsItsSamples()
+    {
+        auto x = weylSine(16 * 257 * 4 + 3, 100.0, 0.0);
+        for (size_t i = 5; i < x.size(); i += 997)
+            x[i] = (i / 997) % 3 == 0 ? NAN : (i / 997) % 3 == 1 ? 1e6 : -1e6;
+        CodeHistogram whole, single;
+        QVERIFY(resetHistogram(whole, 8) && resetHistogram(single, 8));
+        countCodes(whole, x.data(), x.size());
+        for (const double &v : x)
+            countCodes(single, &v, 1);
+        QVERIFY(whole.counts == single.counts);
+        QCOMPARE(whole.rejected, single.rejected);
+        QCOMPARE(whole.clampedLow, single.clampedLow);
+        QCOMPARE(whole.clampedHigh, single.clampedHigh);
+    }
+
     void spans()
     {
         QCOMPARE(histogramSpan(1000, 100, 300).count, uint64_t(300));
