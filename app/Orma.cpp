@@ -91,6 +91,7 @@ Orma::Orma(QWidget *parent)
     resize(719, 465);
     setIconSize(QSize(20, 22));
     setWindowIcon(QIcon(":/Orma/Resources/orma.png"));
+    setAcceptDrops(true);
 
     connect(&m_acq, &AcquisitionControl::startWanted, this, &Orma::slotStart);
     connect(&m_tmScroll, &QTimer::timeout, this, &Orma::slotScrolling);

@@ -16,6 +16,7 @@
 #include "panels/OrmaSpectrPanel.h"
 #include "plot/OrmaPlot.h"
 #include "sources/ui/FileParamsDlg.h"
+#include "sources/foreign/ForeignReader.h"
 #include "sources/live/FileMapSource.h"
 #include "sources/record/FileSource.h"
 #include "sources/live/NetSource.h"
@@ -23,6 +24,10 @@
 #include "sources/ui/NetworkSettingsDlg.h"
 
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -66,6 +71,9 @@ void Orma::loadFile(const QString &sFile)
     m_session.config.additionalFiles.clear();
     readConfig();
     applyConfig();
+    // A capture in another format brings the parameters it lacks, remembered for it.
+    if (isForeignFile(sFile))
+        m_session.fileParams.loadForFile(m_session.appConfigPath, info.absoluteFilePath());
     m_session.loadedFiles = m_session.config.additionalFiles;
     m_session.loadedFiles.prepend(info.absoluteFilePath());
     addRecentFile(info.absoluteFilePath());
@@ -119,9 +127,35 @@ void Orma::slotFileOpenAction()
 {
     const QString file =
         QFileDialog::getOpenFileName(this, "Файл чтения сигнала", "./",
-                                     "Записи АЦП (*.bin);;Все файлы (*)");
+                                     "Записи АЦП (*.bin);;" + foreignFileFilters() +
+                                         ";;Все файлы (*)");
     if (file.isEmpty())
         return;
+    m_pSigFileAction->setChecked(true);
+    loadFile(file);
+}
+
+// The first local file of a drag: what a drop would open.
+static QString droppedFile(const QMimeData *mime)
+{
+    for (const QUrl &url : mime ? mime->urls() : QList<QUrl>())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            return url.toLocalFile();
+    return QString();
+}
+
+void Orma::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Orma::dropEvent(QDropEvent *event)
+{
+    const QString file = droppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
     m_pSigFileAction->setChecked(true);
     loadFile(file);
 }
@@ -430,11 +464,18 @@ void Orma::slotShowFileParamsDlg()
     dialog.setSettings(m_session.fileParams);
     const FileParams current =
         block() ? block()->fileOfChannel(source()->currentChannel()) : FileParams();
-    dialog.presetForRecord(current, fileSource()->postfixKnown(), false);
+    // A capture in another format takes what it lacks from the dialog, as a record without
+    // a postfix does, but keeps it for itself alone.
+    const QString record = fileSource()->firstFileName();
+    const bool foreign = isForeignFile(record);
+    dialog.presetForRecord(current, fileSource()->postfixKnown() && !foreign, false);
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_session.fileParams = dialog.settings();
-    m_session.fileParams.save(m_session.configPath);
+    if (foreign)
+        m_session.fileParams.saveForFile(m_session.appConfigPath, QFileInfo(record).absoluteFilePath());
+    else
+        m_session.fileParams.save(m_session.configPath);
     m_acq.hold([&] {
         fileSource()->setUserFileParams(m_session.fileParams.fileParams());
         fileSource()->setUseUserParams(dialog.isChangeChecked());

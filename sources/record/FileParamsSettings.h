@@ -35,6 +35,10 @@ struct FileParamsSettings {
     // with one channel is read as real.
     void load(const QString &iniPath);
     void save(const QString &iniPath) const;
+    // The rate, bits, range and complex flag kept for one capture in another format, under
+    // "ForeignFiles/" by a hash of its path; false (nothing changed) when none were kept.
+    bool loadForFile(const QString &iniPath, const QString &recordPath);
+    void saveForFile(const QString &iniPath, const QString &recordPath) const;
 
     // The descriptor a record without its own takes (Hz and mV, whole numbers); no channel
     // numbers, shift frequencies or gains.

@@ -3,6 +3,7 @@
 // the last digit; float captures keep every bit; broken files are refused by file and field.
 #include "SourceTestKit.h"
 #include "sources/foreign/ForeignReader.h"
+#include "sources/record/FileParamsSettings.h"
 #include "sources/record/FileSource.h"
 #include "sources/record/ForeignConversion.h"
 #include "sources/SampleCodes.h"
@@ -291,6 +292,23 @@ private slots:
         QVERIFY(waiter.fetch());
         QCOMPARE(source.readStatus(), -1);
         QVERIFY(source.lastBlock()->readFailure.startsWith(expected));
+    }
+
+    // The parameters a capture lacks are kept for it alone.
+    void parametersAreRememberedPerFile()
+    {
+        FileParamsSettings a, b, read;
+        a.sampleRateKhz = 1234.5;
+        a.bitRange = 12;
+        a.isComplex = true;
+        b.sampleRateKhz = 48;
+        a.saveForFile(path("orma.ini"), "/data/a;1.npy");
+        b.saveForFile(path("orma.ini"), "/data/b.npy");
+        QVERIFY(read.loadForFile(path("orma.ini"), "/data/a;1.npy"));
+        QCOMPARE(read, a);
+        QVERIFY(read.loadForFile(path("orma.ini"), "/data/b.npy"));
+        QCOMPARE(read.sampleRateKhz, 48.0);
+        QVERIFY(!read.loadForFile(path("orma.ini"), "/data/c.npy"));
     }
 };
 

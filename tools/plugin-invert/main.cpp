@@ -75,6 +75,10 @@ bool invertRecord(const QString &path)
         const uint64_t samplesHere = done < dataBytes ? std::min<uint64_t>(block.size(), dataBytes - done) / bytes : 0;
         for (uint64_t s = 0; s < samplesHere; ++s) {
             uint8_t *at = raw + s * bytes;
+            if (p.codeType == CodeFloat) {
+                at[bytes - 1] ^= 0x80; // an IEEE sample's sign is its top bit
+                continue;
+            }
             uint32_t word = 0;
             for (int b = 0; b < bytes; ++b)
                 word |= uint32_t(at[b]) << (8 * b);
