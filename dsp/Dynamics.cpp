@@ -58,9 +58,22 @@ public:
     {
     }
 
+    // Bins [from, to) are never counted (the DC offset's own lines), only credited by the
+    // floor like the other bins left out.
+    void exclude(long from, long to)
+    {
+        m_excludeFrom = from;
+        m_excludeTo = to;
+    }
+
     // Counts the bins [from, to) as noise.
     void add(long from, long to)
     {
+        if (from < m_excludeTo && m_excludeFrom < to) {
+            add(from, m_excludeFrom);
+            add(m_excludeTo, to);
+            return;
+        }
         from = std::max(from, 0L);
         to = std::min(to, m_m);
         while (from < to) {
@@ -123,6 +136,7 @@ private:
     const Bins &m_bins;
     long m_m;
     long m_stretches;
+    long m_excludeFrom = 0, m_excludeTo = 0;
     double m_sum[kNoiseSegments] = {};
     long m_count[kNoiseSegments] = {};
     double m_density[kNoiseSegments] = {};
@@ -140,13 +154,14 @@ void signalBand(const double *s, long m, long peak, long &lo, long &hi)
         hi = j;
 }
 
-// The largest bin of [from, to) outside the fundamental's guard [guardFrom, guardTo) and the
-// harmonics' bands of +-halfBand bins; -1 when none holds any power.
-long largestOtherLine(const Bins &bins, long from, long to, long guardFrom, long guardTo,
-                      const double *harmonicPositions, long harmonicCount, long halfBand)
+// The largest bin of [from, to) outside the DC band, the fundamental's guard [guardFrom,
+// guardTo) and the harmonics' bands of +-halfBand bins; -1 when none holds any power.
+long largestOtherLine(const Bins &bins, long from, long to, std::pair<long, long> dc, long guardFrom,
+                      long guardTo, const double *harmonicPositions, long harmonicCount, long halfBand)
 {
-    std::pair<long, long> skipped[MaxHarmonics + 1];
+    std::pair<long, long> skipped[MaxHarmonics + 2];
     long count = 0;
+    skipped[count++] = dc;
     skipped[count++] = {guardFrom, guardTo};
     for (long t = 0; t < harmonicCount; ++t) {
         const long c = long(std::floor(harmonicPositions[t] + 0.5));
@@ -198,12 +213,26 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     if (!std::isfinite(k0))
         k0 = 0.0;
     const long dcGuard = in.mainLobeWidth / 2 + 1;
+    // Where DC lies: the first bins; for I/Q also the last (its negative side), or the middle
+    // of a centred spectrum. A converter's offset (an I/Q mixer's carrier leak) is no tone, no
+    // spur and no noise.
+    const bool centred = in.isComplex && in.isCentred;
+    const long half = centred ? m / 2 : 0;
 
     const Bins bins{s, in.summary};
     double total = bins.sum(0, m);
+    // The largest bin of [from, to) outside the DC guard, running maximum from best.
+    const auto peakBesideDc = [&](long from, long to, double &best, long &index) {
+        if (centred) {
+            bins.peak(from, std::min(to, half - dcGuard + 1), best, index);
+            bins.peak(std::max(from, half + dcGuard), to, best, index);
+        } else {
+            bins.peak(std::max(from, dcGuard), std::min(to, in.isComplex ? m - dcGuard : m), best, index);
+        }
+    };
     double peakValue = 0.0;
     long peak = 0;
-    bins.peak(dcGuard, m, peakValue, peak);
+    peakBesideDc(0, m, peakValue, peak);
 
     if (!(total > 0.0))
         return out;
@@ -213,32 +242,38 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     if (exclusion < dcGuard)
         exclusion = dcGuard;
 
-    // Largest spur outside the excluded band; a complex spectrum also drops its top DC guard.
-    const long spurEnd = in.isComplex ? m - dcGuard : m;
+    // Largest spur outside the excluded band and the DC guard.
     double spurValue = 0.0;
     long spur = 0;
-    bins.peak(dcGuard, std::min(peak - exclusion, spurEnd), spurValue, spur);
-    bins.peak(peak + exclusion + 1, spurEnd, spurValue, spur);
+    peakBesideDc(0, peak - exclusion, spurValue, spur);
+    peakBesideDc(peak + exclusion + 1, m, spurValue, spur);
 
     long lo, hi;
     signalBand(s, m, peak, lo, hi);
     const double signal = bins.sum(lo, hi + 1);
-    if (lo >= dcGuard)
-        total -= bins.sum(0, dcGuard);
+    const std::pair<long, long> dcBand =
+        centred ? std::pair<long, long>{half - dcGuard + 1, half + dcGuard} : std::pair<long, long>{0, dcGuard};
+    if (lo >= dcBand.second || hi < dcBand.first)
+        total -= bins.sum(dcBand.first, dcBand.second);
 
     // Harmonic k sits at k*k0 modulo N; above the Nyquist bin of a real signal it folds back.
+    // A centred spectrum's harmonics are multiples of the tone's offset from DC, not from its
+    // first bin.
+    const double k0FromDc = centred ? k0 - double(half) : k0;
     double positions[MaxHarmonics];
     for (long t = 0; t < n; ++t) {
-        const double r = (t + 2) * k0 / fftSize;
+        const double r = (t + 2) * k0FromDc / fftSize;
         double x = (r - std::floor(r)) * fftSize;
         if (x > m)
             x = fftSize - x;
+        if (centred)
+            x = x >= double(half) ? x - double(half) : x + double(half);
         positions[t] = x;
     }
     int order[MaxHarmonics];
     for (long t = 0; t < n; ++t)
         order[t] = int(t);
-    if ((n + 1) * k0 > m) {
+    if (centred || (n + 1) * k0 > m) {
         for (long a = 0; a + 1 < n; ++a)
             for (long b = a + 1; b < n; ++b)
                 if (positions[order[b]] < positions[order[a]])
@@ -256,7 +291,12 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     const long hiF = loF + 2 * guard;
 
     // Walk the harmonic bands in position order; the gaps between them are the noise floor.
+    // The walk leaves out the first bins; an I/Q spectrum's other DC bins are left out here.
     NoiseFloor floor(bins, m);
+    if (centred)
+        floor.exclude(half - kNoiseWalkStart, half + kNoiseWalkStart + 1);
+    else if (in.isComplex)
+        floor.exclude(m - kNoiseWalkStart, m);
     double harmonics = 0.0;
     long noiseBins = 0, previousEnd = kNoiseWalkStart;
     long bandFrom[MaxHarmonics], bandTo[MaxHarmonics];
@@ -322,9 +362,11 @@ DynamicsResult measureDynamics(const DynamicsInputs &in)
     // as the worst spur.
     DatasheetFigures &d = out.datasheet;
     const long halfBand = std::max<long>(kHarmonicHalfBand, in.mainLobeWidth);
+    const long spurFrom = centred ? 0 : dcGuard, spurTo = in.isComplex && !centred ? m - dcGuard : m;
     measureSpur(in, bins, floor, m,
-                largestOtherLine(bins, dcGuard, spurEnd, std::min(peak, b0) - guard,
-                                 std::max(peak, b0) + guard + 1, positions, n, halfBand),
+                largestOtherLine(bins, spurFrom, spurTo, centred ? dcBand : std::pair<long, long>{0, 0},
+                                 std::min(peak, b0) - guard, std::max(peak, b0) + guard + 1, positions, n,
+                                 halfBand),
                 signal, fs, d);
     // dB from the measured tone up to the full-scale one. The noise sum spans the analysed
     // band: 0 .. fs/2 for a real record, the whole fs (both sides of DC) for an I/Q record.

@@ -43,6 +43,9 @@ struct DynamicsInputs {
     int harmonicCount = 0;             // harmonics 2 .. n+1 are measured
     double exclusionHz = 0.0;          // half-width of the band excluded around the tone
     bool isComplex = false;
+    // An I/Q spectrum stored from -fs/2 up (DC in the middle bin); toneFrequency is then
+    // counted from the first stored bin, as the spectrum lies.
+    bool isCentred = false;
     int mainLobeWidth = 5;
     // The full-scale tone's power in the spectrum's units; 0 when the range is not known.
     double fullScalePower = 0.0;

@@ -338,6 +338,7 @@ void SpectrumEngine::finishChannel(int slot, int peak, double sampleRate, double
     in.harmonicCount = m_settings.harmonicCount;
     in.exclusionHz = m_settings.sfdrBandWidth;
     in.isComplex = m_isComplex;
+    in.isCentred = centred;
     in.mainLobeWidth = m_mainLobeWidth;
     // The largest code reads as rangeMv; a tone reaching it holds a^2 / 2 as a real sine and
     // a^2 as a complex one.

@@ -273,6 +273,51 @@ private slots:
                                     .arg(c.expected, 0, 'g', 9)));
     }
 
+    void iqOffsetIsNeitherNoiseNorSpur_data()
+    {
+        QTest::addColumn<int>("range");
+        QTest::newRow("from DC") << 0;
+        QTest::newRow("centred") << 1;
+    }
+
+    // An I/Q tone at -6 dBFS with a -70 dBc second harmonic and a carrier leak (DC) at -30 dBc,
+    // in white noise of 1 code on I and Q: SNR is the tone over the noise alone, THD the
+    // harmonic and SFDR 70 dB, whichever way the spectrum is laid out.
+    void iqOffsetIsNeitherNoiseNorSpur()
+    {
+        QFETCH(int, range);
+        const int n = 65536;
+        const double fs = 1e6, a = 16384, tone = -0.1234567 * fs;
+        const double second = a * std::pow(10.0, -70.0 / 20), offset = a * std::pow(10.0, -30.0 / 20);
+        std::mt19937 gen(5);
+        std::normal_distribution<double> noise(0, 1);
+        std::vector<double> re(n), im(n);
+        for (int i = 0; i < n; ++i) {
+            const double w = 2 * M_PI * tone * i / fs;
+            re[size_t(i)] = a * std::cos(w) + second * std::cos(2 * w) + offset + noise(gen);
+            im[size_t(i)] = a * std::sin(w) + second * std::sin(2 * w) + offset + noise(gen);
+        }
+        SpectrumEngine engine;
+        SpectrumSettings settings;
+        settings.fftSize = n;
+        settings.spectrumRange = uint8_t(range);
+        SpectrumMeasurements m;
+        engine.beginBlock(settings, 1, true);
+        engine.analyseSamples(0, re.data(), im.data(), 32767, 1000, fs, m);
+        engine.endBlock();
+        const struct {
+            const char *figure;
+            double measured, expected, tolerance;
+        } checks[] = {{"tone", m.fundamentalFrequency, range == 1 ? tone : tone + fs, fs / n},
+                      {"SNR", m.snr, db(a * a / 2), 0.3},
+                      {"THD", m.thd, -70, 0.2},
+                      {"SFDR", m.sfdr, 70, 0.3},
+                      {"harmonic 2", m.harmonicLevels[0], 70, 0.5}};
+        for (const auto &c : checks)
+            QVERIFY2(std::fabs(c.measured - c.expected) <= c.tolerance,
+                     qPrintable(QString("%1: %2, expected %3").arg(c.figure).arg(c.measured).arg(c.expected)));
+    }
+
     // A spectrum that cannot be measured gives no figures at all, none left over from an
     // earlier one: a silent channel must not go on showing the last tone's SFDR or harmonics.
     void failuresLeaveEveryFigureAtZero()
