@@ -74,6 +74,21 @@ const ToolCommand kCommands[] = {
      "RMS, SINAD and ENOB from the full-scale range beside the spectrum's, and the residual\n"
      "split into additive noise, noise with the signal and noise with its slope (jitter).\n",
      sinefitCommand, true},
+    {nullptr, "batch",
+     "RECORD... | --list FILE [analyze options] [--jobs N] [--shard I/N]\n"
+     "[--criteria sfdr=DB,snr=DB,thd=DB,thdn=DB,enob=BITS]\n"
+     "[--out RESULTS.csv|RESULTS.jsonl]",
+     "batch analyses every record (the list file names one a line) as analyze does, with IMD\n"
+     "where a second tone stands out, the phase against the first channel, and over the whole\n"
+     "record the code-density test (histogram --all --ieee) and the sine fit (sinefit --whole);\n"
+     "one row per record and channel (CSV on stdout, or as --out's suffix says), a record that\n"
+     "cannot be analysed gets a row saying why and the batch goes on. Only the criteria given\n"
+     "are judged: SFDR, SNR, THD+N (the SINAD analyze prints) and ENOB pass at or above theirs,\n"
+     "THD (negative dB) at or below. --jobs analyses N records at a time (default: one per\n"
+     "core); --shard I/N takes records I, I+N, I+2N, ... (I from 1), so that N machines share a\n"
+     "batch: the shards' tables concatenate in shard order (only shard 1 writes the CSV header).\n"
+     "Exit status 3 when a figure misses its criterion, 2 when a record cannot be analysed.\n",
+     batchCommand, true},
     {nullptr, "search",
      "FILE... [--config INI] [--up-level V] [--low-level V]\n"
      "[--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"
@@ -116,7 +131,7 @@ const ToolCommand kCommands[] = {
 
 const char ExitStatuses[] =
     "exit status: 0 done, 1 an option's value is wrong, 2 an unknown command or option, or the\n"
-    "record cannot be read or written, 3 (devparams) a figure misses its criterion;\n"
+    "record cannot be read or written, 3 (devparams, batch) a figure misses its criterion;\n"
     "search: 0 a block matched, 1 none did, 2 any error.\n";
 
 // Continuation lines of a usage start under the first one's options.

@@ -26,3 +26,5 @@ int exportCommand(const QStringList &args);
 int shmProduceCommand(const QStringList &args);
 int serveCommand(const QStringList &args);
 int convertCommand(const QStringList &args);
+// Exit status 3 when a figure misses its criterion, 2 when a record cannot be analysed.
+int batchCommand(const QStringList &args);

@@ -153,9 +153,28 @@ void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOption
 int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
                   const std::function<void(FileSource &)> &placeWindow)
 {
+    QString error;
+    const int status = analyseRecordQuietly(s, block, error, placeWindow);
+    if (status != ExitOk) {
+        reportError(error);
+        return status;
+    }
+    if (block->filterUnsettled)
+        reportError(QStringLiteral("warning: %1: the filter has not settled on the block's first "
+                                   "%2 samples (the record holds too few before the block)")
+                        .arg(s.files.first())
+                        .arg(block->filterUnsettled));
+    return ExitOk;
+}
+
+int analyseRecordQuietly(const AnalysisOptions &s, BlockSnapshotPtr &block, QString &error,
+                         const std::function<void(FileSource &)> &placeWindow)
+{
     FileSource source;
-    if (!openCheckedRecords(source, s.files, s.wait))
+    error = checkRecordFiles(s.files, s.wait);
+    if (!error.isEmpty())
         return ExitRecord;
+    openRecords(source, s.files);
     source.setPollInterval(s.wait ? 10 : 0);
     source.setWorkerThreads(s.threads);
     source.setSpectrumSettings(s.spectrum());
@@ -168,24 +187,17 @@ int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
 
     for (uint32_t k = 0; k < s.average; ++k) {
         runBlock(source, s.wait);
-        const QString error = blockError(source, s.files.first());
-        if (!error.isEmpty()) {
-            reportError(error);
+        error = blockError(source, s.files.first());
+        if (!error.isEmpty())
             return ExitRecord;
-        }
         // Figures of an unfiltered record would pass for filtered ones.
         if (!source.lastBlock()->filterStatus.isEmpty()) {
-            reportError(s.files.first() + QStringLiteral(": the filter cannot be applied: ") +
-                        source.lastBlock()->filterStatus);
+            error = s.files.first() + QStringLiteral(": the filter cannot be applied: ") +
+                    source.lastBlock()->filterStatus;
             return ExitUsage;
         }
     }
     block = source.lastBlock();
-    if (block->filterUnsettled)
-        reportError(QStringLiteral("warning: %1: the filter has not settled on the block's first "
-                                   "%2 samples (the record holds too few before the block)")
-                        .arg(s.files.first())
-                        .arg(block->filterUnsettled));
     return ExitOk;
 }
 

@@ -43,6 +43,9 @@ void readAnalysisOptions(CommandLine &cl, const QString &command, AnalysisOption
 // status. The block holds what it shows; the source that read it is gone.
 int analyseRecord(const AnalysisOptions &s, BlockSnapshotPtr &block,
                   const std::function<void(FileSource &)> &placeWindow = {});
+// The same, with what failed in `error` instead of on stderr, and no warnings.
+int analyseRecordQuietly(const AnalysisOptions &s, BlockSnapshotPtr &block, QString &error,
+                         const std::function<void(FileSource &)> &placeWindow = {});
 
 // Buffer index of device channel `number`, or of the first channel when number < 0; -1 with a
 // message naming the channel when the block has no such channel.

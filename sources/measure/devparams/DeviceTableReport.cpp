@@ -4,6 +4,8 @@
 
 #include <QJsonArray>
 
+#include <cmath>
+
 const char *const DeviceFigureKeys[DeviceFigureCount] = {"sfdr", "snr", "thd", "thdn", "enob"};
 
 namespace {
@@ -55,4 +57,32 @@ QJsonObject deviceTableJson(const DeviceTableFigures &f, const QString &file)
     o["channels"] = channels;
     o["allPassed"] = f.allPassed;
     return o;
+}
+
+bool parseDeviceCriteria(const QString &text, DeviceValues &criteria, QString &error,
+                         std::array<bool, DeviceFigureCount> *named)
+{
+    for (const QString &item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const int eq = item.indexOf(QLatin1Char('='));
+        const QString key = item.left(eq).trimmed().toLower();
+        int f = 0;
+        while (f < DeviceFigureCount && key != QLatin1String(DeviceFigureKeys[f]))
+            ++f;
+        if (eq < 0 || f == DeviceFigureCount) {
+            error = QStringLiteral("--criteria: %1 is not one of sfdr=, snr=, thd=, thdn=, enob=")
+                        .arg(item);
+            return false;
+        }
+        bool ok = false;
+        const double value = item.mid(eq + 1).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(value)) {
+            error = QStringLiteral("--criteria: %1 needs a number, not \"%2\"")
+                        .arg(key, item.mid(eq + 1));
+            return false;
+        }
+        criteria[size_t(f)] = value;
+        if (named)
+            (*named)[size_t(f)] = true;
+    }
+    return true;
 }

@@ -19,3 +19,9 @@ struct DeviceTableFigures {
 
 QString deviceTableText(const DeviceTableFigures &f);
 QJsonObject deviceTableJson(const DeviceTableFigures &f, const QString &file);
+
+// "sfdr=70,thd=-80": each named figure's criterion (the others keep theirs), and in `named`
+// which were given; false with the item and the rule in `error` when one is no figure or has
+// no number.
+bool parseDeviceCriteria(const QString &text, DeviceValues &criteria, QString &error,
+                         std::array<bool, DeviceFigureCount> *named = nullptr);
