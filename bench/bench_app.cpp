@@ -1,5 +1,7 @@
 // The real main window, offscreen, on the generator: 8 channels x 65536 samples, both panels.
-// Reports the data cycle's own time E per block, and the CPU the idle window uses.
+// Reports the data cycle's own time E per block, and the CPU the idle window uses. On a record
+// of 16 channels, at one thread and at one per core: a block's time apart from the pacing
+// pause, and the blocks per second, CPU and resident memory of a 20 s run.
 #include "sources/settings/IniFile.h"
 #include "app/Orma.h"
 #include "panels/OrmaOscPanel.h"
@@ -8,6 +10,7 @@
 #include "sources/measure/Registry.h"
 #include "sources/record/RecordWriter.h"
 #include "sources/generator/SimulationSettings.h"
+#include "dsp/WorkerPool.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -110,6 +113,17 @@ void dataCycle(benchmark::State &state, bool complex, std::vector<const char *> 
     loop.exec();
     state.counters["cpu_stopped_pct"] = 100.0 * (processCpuSeconds() - cpuBefore) / (idle.elapsed() * 1e-3);
     QFile::remove(config);
+}
+
+// The median of up to five values of `values` from `first`; 0 when there are none.
+double medianOf(const std::vector<double> &values, int first)
+{
+    std::vector<double> part(values.begin() + std::min<size_t>(size_t(first), values.size()),
+                             values.begin() + std::min<size_t>(size_t(first) + 5, values.size()));
+    if (part.empty())
+        return 0.0;
+    std::nth_element(part.begin(), part.begin() + part.size() / 2, part.end());
+    return part[part.size() / 2];
 }
 
 double residentMb()
@@ -253,6 +267,7 @@ void soak(benchmark::State &state)
 
     const int blocks = int(state.range(0));
     double atThousand = 0, atEnd = 0;
+    std::vector<double> resident;
     int missing = 0, duplicated = 0, reshown = 0, shmLost = 0, netReplaced = 0, liveBlocks = 0,
         opened = 0;
     // A change the source takes in (a dialog's whole-record wish, a new kind) lets the block on
@@ -272,6 +287,9 @@ void soak(benchmark::State &state)
                 const int step = steps.next(*window.block());
                 liveBlocks += step >= 0;
                 (b - lastChange <= 2 ? reshown : duplicated) += step == 0;
+                if (step == 0 && qEnvironmentVariableIsSet("ORMA_SOAK_TRACE"))
+                    std::fprintf(stderr, "block %d (kind %d) shown again, %d after a change\n", b,
+                                 window.sourceKind(), b - lastChange);
                 if (step > 1)
                     (window.sourceKind() == 3 ? shmLost : netReplaced) += step - 1;
             }
@@ -308,10 +326,15 @@ void soak(benchmark::State &state)
                     if (dialog->isVisible())
                         dialog->close();
             }
-            if (b == std::min(1000, blocks))
-                atThousand = residentMb();
+            // Each source holds blocks of its own size, so memory is read at the same point of
+            // the rotation, every 400 blocks from block 1,000.
+            if (b >= std::min(1000, blocks) && b % 400 == std::min(1000, blocks) % 400)
+                resident.push_back(residentMb());
         }
-        atEnd = residentMb();
+        // The heap's own fluctuation moves a single reading by +-10 %: the first and the last
+        // five readings' medians are compared.
+        atThousand = medianOf(resident, 0);
+        atEnd = medianOf(resident, std::max<int>(0, int(resident.size()) - 5));
         window.slotStop();
     }
     done = true;
@@ -337,6 +360,106 @@ void soak(benchmark::State &state)
                            "memory, resident memory %4 -> %5 MB")
                 .arg(missing).arg(duplicated).arg(shmLost).arg(atThousand).arg(atEnd)));
 }
+
+// Forces the threads of the source's channel steps (ORMA_THREADS) while it lives; 0 leaves one
+// per core.
+class ThreadCount {
+public:
+    explicit ThreadCount(int threads)
+    {
+        if (threads > 0)
+            qputenv("ORMA_THREADS", QByteArray::number(threads));
+    }
+    ~ThreadCount() { qunsetenv("ORMA_THREADS"); }
+};
+
+// The window on a record of 16 channels x `samples` 14-bit samples, both panels, FFT `fft`,
+// paced at the 50 ms floor, the channels' steps on `threads` threads (0: one per core).
+// seconds == 0: each iteration is one block's time apart from the 50 ms pause before the
+// source serves it (the worker's steps and the window's display steps); otherwise one
+// iteration of that many seconds, counting the blocks shown and the CPU taken.
+void fileWindow(benchmark::State &state, uint64_t samples, uint32_t fft, int threads, int seconds)
+{
+    const ThreadCount threadCount(threads);
+    const QString config = applicationConfigPath(QCoreApplication::applicationDirPath());
+    writeIniValue(config, "", "Mode", 1);
+    writeIniValue(config, "", "PanelsView", 2);
+    writeIniValue(config, "OscPanel", "Timeout", 1);
+    writeIniValue(config, "SpectrPanel", "FftSize", int(fft));
+    QTemporaryDir dir;
+    RecordRecipe recipe = defaultRecordRecipe();
+    recipe.params.channelCount = 16;
+    recipe.params.channelNumbers.clear();
+    for (int c = 0; c < 16; ++c)
+        recipe.params.channelNumbers.push_back(c);
+    recipe.params.bitRange = 14;
+    recipe.params.sampleCount = samples;
+    recipe.tones = {{12345, 6000, 0}};
+    recipe.noiseRms = 2;
+    const QString record = dir.filePath("file16.bin");
+    writeRecordFile(record, recipe, true);
+    constexpr double PauseMs = 50;
+
+    Orma window;
+    window.resize(1600, 1000);
+    window.show();
+    window.loadFile(record);
+    if (window.isStopped())
+        window.slotStart();
+    // The first blocks pay for buffers and plans.
+    for (int b = 0; b < 3; ++b)
+        if (!nextBlock(window)) {
+            state.SkipWithError("no block from the record");
+            return;
+        }
+    double cycleMs = 0;
+    int blocks = 0;
+    QElapsedTimer clock;
+    const double cpuBefore = processCpuSeconds();
+    clock.start();
+    for (auto _ : state) {
+        if (seconds == 0) {
+            QElapsedTimer between;
+            between.start();
+            if (!nextBlock(window))
+                break;
+            state.SetIterationTime(std::max(between.nsecsElapsed() * 1e-9 - PauseMs * 1e-3, 0.0));
+            cycleMs += double(window.lastCycleNs()) * 1e-6;
+            ++blocks;
+            continue;
+        }
+        while (clock.elapsed() < seconds * 1000 && nextBlock(window)) {
+            cycleMs += double(window.lastCycleNs()) * 1e-6;
+            ++blocks;
+        }
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+    }
+    const double wall = clock.nsecsElapsed() * 1e-9;
+    state.counters["blocks"] = blocks;
+    state.counters["blocks_per_s"] = blocks / wall;
+    state.counters["cpu_cores"] = (processCpuSeconds() - cpuBefore) / wall;
+    state.counters["E_ms"] = blocks ? cycleMs / blocks : 0;
+    state.counters["rss_MB"] = residentMb();
+    // One block's samples and spectra: the unit that resident memory counts generations in.
+    if (const BlockSnapshotPtr &block = window.block())
+        state.counters["block_MB"] = double(uint64_t(block->sampleChannels) * block->sampleLength +
+                                            uint64_t(block->spectrumChannels) * uint64_t(block->binCount)) *
+                                     sizeof(double) / (1024.0 * 1024.0);
+    state.counters["threads"] = threads > 0 ? threads : machineThreadCount();
+    window.slotStop();
+    QFile::remove(config);
+}
+
+BENCHMARK_CAPTURE(fileWindow, perCore, 1 << 20, 1 << 20, 0, 0)->Name("DataCycle/file_16x1M")
+    ->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fileWindow, oneThread, 1 << 20, 1 << 20, 1, 0)
+    ->Name("DataCycle/file_16x1M/threads:1")->UseManualTime()->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fileWindow, perCore, 2 << 20, 1 << 20, 0, 20)->Name("Window/file_16x2M_20s")
+    ->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(fileWindow, oneThread, 2 << 20, 1 << 20, 1, 20)
+    ->Name("Window/file_16x2M_20s/threads:1")->UseManualTime()->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 BENCHMARK(soak)->Name("Soak/10k_blocks")->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);
 
