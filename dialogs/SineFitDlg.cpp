@@ -133,19 +133,26 @@ SineFitDlg::~SineFitDlg() { m_task.wait(); }
 
 bool SineFitDlg::prepare(const ViewSetup &setup)
 {
-    const BlockSnapshotPtr &block = setup.shown.block;
+    offerChannels(setup.shown);
+    m_last = setup.shown;
+    return true;
+}
+
+// The block's channels, keeping the one chosen before when the block still has it; opened
+// before any block, the dialog offers them with the first.
+void SineFitDlg::offerChannels(const MeasurementContext &context)
+{
+    const BlockSnapshotPtr &block = context.block;
     if (!block || !block->channelSamples(0))
-        return false;
+        return;
     const QString kept = m_pChanCmbBox->currentText();
     const QSignalBlocker quiet(m_pChanCmbBox);
     m_pChanCmbBox->clear();
     for (int number : block->channels.numbers())
         m_pChanCmbBox->addItem(QString::number(number));
     const int at = m_pChanCmbBox->findText(kept);
-    const int current = m_pChanCmbBox->findText(QString::number(setup.shown.channel));
+    const int current = m_pChanCmbBox->findText(QString::number(context.channel));
     m_pChanCmbBox->setCurrentIndex(at >= 0 ? at : std::max(current, 0));
-    m_last = setup.shown;
-    return true;
 }
 
 void SineFitDlg::followBlock(const MeasurementContext &context)
@@ -153,6 +160,8 @@ void SineFitDlg::followBlock(const MeasurementContext &context)
     m_last = context;
     if (!isVisible() || !context.block)
         return;
+    if (m_pChanCmbBox->count() == 0)
+        offerChannels(context);
     Request request;
     request.block = context.block;
     bool ok = false;

@@ -24,7 +24,6 @@ public:
     ~SineFitDlg() override;
 
     void setConfigPath(const QString &sPath) override { m_sConfigPath = sPath; }
-    // Opens only on a block with samples, offering its channels.
     bool prepare(const ViewSetup &setup) override;
     void followBlock(const MeasurementContext &context) override;
     void setRunning(bool isRunning) override;
@@ -48,6 +47,7 @@ private:
         SineFitCurves curves;
         SineFitView view = SineFitView::ByCode;
     };
+    void offerChannels(const MeasurementContext &context);
     static Outcome measure(const Request &request);
     void showOutcome(const Outcome &outcome);
     void remeasure();

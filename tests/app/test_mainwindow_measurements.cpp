@@ -6,6 +6,7 @@
 #include "dialogs/AdcDistribDlg.h"
 #include "dialogs/DevParamsDlg.h"
 #include "dialogs/IntermodDistDlg.h"
+#include "dialogs/SineFitDlg.h"
 #include "app/MainConfig.h"
 
 #include "WindowTestKit.h"
@@ -53,12 +54,13 @@ private slots:
         QCOMPARE(action(w, "m_pAdcDistribAction")->text(), QString::fromUtf8("Распределение отсчетов АЦП..."));
     }
 
-    // 200 generator blocks into the three open dialogs, then each closed while the cycle runs.
+    // 200 generator blocks into the four open dialogs, then each closed while the cycle runs.
     void followGenerator()
     {
         Orma w;
         w.show();
-        for (const char *name : {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction"}) {
+        for (const char *name :
+             {"m_pAdcDistribAction", "m_pDevParamsAction", "m_pIntermodDistAction", "m_pSineFitAction"}) {
             QVERIFY(action(w, name)->isEnabled());
             action(w, name)->trigger();
         }
@@ -85,9 +87,14 @@ private slots:
         // The window's status line repeats it while the dialog is open.
         auto *withheld = w.findChild<QLabel *>("m_pWithheldLabel");
         QVERIFY(withheld->isVisible() && withheld->text().contains(imd->windowTitle()));
+        // The generator's tone is fitted, with nothing withheld.
+        auto *fit = w.findChild<SineFitDlg *>();
+        QTRY_VERIFY(!fit->findChild<QLineEdit *>("m_pSinadEdit")->text().isEmpty());
+        QCOMPARE(fit->findChild<QLabel *>("m_pReasonLabel")->text(), QString());
 
         distrib->close();
         imd->close();
+        fit->close();
         QVERIFY(waitForDelivered(w, 3));
         QTRY_VERIFY(!withheld->isVisible());
         // The window's own stop: the table's button follows it.
