@@ -363,15 +363,31 @@ PhaseResidual residualByPhase(const double *y, size_t n, const SineFit &fit, int
                 g[a][b] += w * column[a] * column[b];
         }
     }
+    // What the cos 2 psi column tells apart from the constant one (before the solve rewrites g).
+    const double information = g[1][1] - (g[0][0] > 0 ? g[0][1] * g[0][1] / g[0][0] : 0.0);
     if (!solve(g, h, 3, x))
         return out;
     // At the peaks (cos^2 = 1) the mean square is level + half; at the crossings level - half.
     // On pure additive noise `half` still scatters about zero by the squares' own spread (a few
     // per cent of the noise on a million samples), which would read as amplitude noise or jitter
-    // that is not there: a split within three standard errors of zero is reported as none.
+    // that is not there: a split within three standard errors of zero is reported as none. The
+    // spread is the squares' own, or how far the bins stray from the fitted curve where that is
+    // more: a coherent tone repeats the same few phases, whose quantisation errors are no
+    // independent samples.
     const double level = x[0];
-    const double squareVariance = std::max(0.0, fourth / double(n) - meanSquare * meanSquare);
-    const double halfError = std::sqrt(squareVariance / std::max(g[1][1], 1.0));
+    double scatter = 0.0, used = 0.0;
+    for (size_t j = 0; j < k; ++j) {
+        const double w = double(out.count[j]);
+        if (w == 0)
+            continue;
+        const double psi = (double(j) + 0.5) / perBin;
+        const double off = squares[j] / w - (x[0] + x[1] * std::cos(2 * psi) + x[2] * std::sin(2 * psi));
+        scatter += w * off * off;
+        ++used;
+    }
+    const double binVariance = used > 3 ? scatter / (used - 3) : 0.0;
+    const double squareVariance = std::max(fourth / double(n) - meanSquare * meanSquare, binVariance);
+    const double halfError = std::sqrt(std::max(0.0, squareVariance) / std::max(information, 1.0));
     const double half = std::abs(x[1]) > 3.0 * halfError ? x[1] : 0.0;
     out.additiveRms = std::sqrt(std::max(0.0, level - std::abs(half)));
     out.signalRms = std::sqrt(std::max(0.0, half));

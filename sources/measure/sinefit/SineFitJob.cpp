@@ -1,5 +1,6 @@
 #include "sources/measure/sinefit/SineFitJob.h"
 
+#include <algorithm>
 #include <cmath>
 
 SineFitJob makeSineFitJob(const BlockSnapshotPtr &blockPtr, int channelNumber, const SampleSpan &span)
@@ -74,7 +75,8 @@ SineFitCurves sineFitCurves(const SineFitJob &job, const SineFit &fit, SineFitVi
     SineFitCurves c;
     if (!job.present || !fit.ok())
         return c;
-    c.phase = residualByPhase(job.samples, job.size, fit);
+    // A short block fills a few samples into each of 360 bins at best: fewer, wider bins.
+    c.phase = residualByPhase(job.samples, job.size, fit, int(std::clamp<size_t>(job.size / 16, 16, 360)));
     switch (view) {
     case SineFitView::ByCode:
         for (const CodeResidual &r : residualByCode(job.samples, job.size, fit)) {
@@ -85,6 +87,8 @@ SineFitCurves sineFitCurves(const SineFitJob &job, const SineFit &fit, SineFitVi
     case SineFitView::ByPhase: {
         const size_t bins = c.phase.mean.size();
         for (size_t k = 0; k < bins; ++k) {
+            if (c.phase.count[k] == 0) // a coherent tone visits only some phases: no zero for the rest
+                continue;
             c.x.push_back((double(k) + 0.5) * 360.0 / double(bins));
             c.y.push_back(c.phase.mean[k]);
             c.y2.push_back(c.phase.rms[k]);
