@@ -115,8 +115,9 @@ const ToolCommand kCommands[] = {
      "NumPy .npy, MATLAB .mat, SigMF (.sigmf-meta with its .sigmf-data) or CSV. What the format\n"
      "does not carry comes from the options: the rate (.npy, CSV without a time column), the\n"
      "bits (default: the width of integer samples; 24 for float, 32 for double, which are\n"
-     "fractions of the full scale) and the range (1 V). Every command that reads records takes\n"
-     "such captures too, with --rate and --bits.\n",
+     "fractions of the full scale, except the whole numbers beyond +-1 of .npy, .mat and CSV,\n"
+     "codes read as they stand, at the fewest bits that hold them) and the range (1 V). Every\n"
+     "command that reads records takes such captures too, with --rate and --bits.\n",
      convertCommand},
     {nullptr, "shm-produce", "NAME [generate options] --blocks K --period-ms T",
      "shm-produce publishes K blocks of S samples, one every T ms, in the shared-memory regions\n"

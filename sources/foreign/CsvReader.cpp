@@ -1,8 +1,8 @@
 // CSV as oscilloscopes and scripts export it: optional header lines, then one line per sample
 // with one number per channel, separated by commas, semicolons (a decimal comma is then taken),
 // tabs or blanks. A first column headed as time ("Time", "t", "x-axis", "Time (s)") gives the
-// rate and is not a channel. Columns of whole numbers are codes; any other number makes every
-// channel float, fractions of the full scale (so volts, at a range of 1 V).
+// rate and is not a channel. Whole numbers, one of them beyond +-1, are codes; else every channel
+// is float, fractions of the full scale (so volts, at a range of 1 V).
 //
 // The file is scanned once on opening, to check every cell and to note where every 1024th
 // sample's line starts; windows are then parsed from there.
@@ -140,7 +140,7 @@ bool CsvReader::open(const QString &path, QString &error)
     m_columns = int(m_values.size());
     const double firstTime = m_values.front();
     double lastTime = firstTime;
-    bool whole = true;
+    CodeScan scan;
     uint64_t frames = 0;
     for (;;) {
         const int from = m_hasTime ? 1 : 0;
@@ -150,8 +150,7 @@ bool CsvReader::open(const QString &path, QString &error)
             return false;
         }
         for (int c = from; c < m_columns; ++c)
-            whole = whole && m_values[size_t(c)] == std::floor(m_values[size_t(c)]) &&
-                    std::fabs(m_values[size_t(c)]) < 2147483648.0;
+            scan.add(m_values[size_t(c)]);
         lastTime = m_values.front();
         ++frames;
         const qint64 at = m_file.pos();
@@ -168,8 +167,9 @@ bool CsvReader::open(const QString &path, QString &error)
     FileParams &p = m_format;
     p.channelCount = uint32_t(m_columns - (m_hasTime ? 1 : 0));
     p.sampleCount = frames;
-    p.codeType = whole ? CodeTwosComplement : CodeFloat;
-    p.bytesPerSample = whole ? 4 : 8;
+    m_codeBits = scan.codeBits();
+    p.codeType = m_codeBits ? CodeTwosComplement : CodeFloat;
+    p.bytesPerSample = m_codeBits ? 4 : 8;
     if (m_hasTime && frames > 1) {
         const double rate = double(frames - 1) / (lastTime - firstTime);
         if (!(rate > 0) || !std::isfinite(rate)) {

@@ -1,9 +1,13 @@
 #include "sources/foreign/ForeignReader.h"
 
 #include "sources/foreign/Readers.h"
+#include "sources/foreign/SampleWords.h"
 #include "sources/SampleCodes.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -45,6 +49,39 @@ int defaultBits(const FileParams &p)
 
 } // namespace
 
+FileParams ForeignFill::userParams() const
+{
+    FileParams p = zeroedFileParams();
+    p.sampleRate = sampleRate;
+    p.bitRange = uint8_t(bitRange);
+    p.voltageRangeMv = voltageRangeMv;
+    p.isComplex = isComplex;
+    return p;
+}
+
+bool ForeignReader::takeWholeFloatsAsCodes()
+{
+    FileParams &p = m_format;
+    if (p.codeType != CodeFloat || !p.hasChannels())
+        return false;
+    const uint64_t frames = std::min<uint64_t>(
+        p.sampleCount, std::clamp<uint64_t>((uint64_t(1) << 20) / p.channelCount, 1, 65536));
+    std::vector<uint8_t> words(size_t(frames * p.frameBytes()));
+    if (read(0, frames, words.data()) != frames) {
+        m_error.clear(); // the window that needs these frames says why
+        return false;
+    }
+    CodeScan scan;
+    for (size_t at = 0; at < words.size(); at += p.bytesPerSample)
+        scan.add(realOf(words.data() + at, p.bytesPerSample));
+    m_codeBits = scan.codeBits();
+    if (!m_codeBits)
+        return false;
+    p.codeType = CodeTwosComplement;
+    p.bytesPerSample = 4;
+    return true;
+}
+
 bool ForeignReader::describe(const ForeignFill &fill, FileParams &params, QString &problem)
 {
     params = m_format;
@@ -56,7 +93,7 @@ bool ForeignReader::describe(const ForeignFill &fill, FileParams &params, QStrin
         params.sampleRate = fill.sampleRate;
     }
     if (!m_carriesBits) {
-        const int bits = fill.bitRange ? fill.bitRange : defaultBits(m_format);
+        const int bits = fill.bitRange ? fill.bitRange : m_codeBits ? m_codeBits : defaultBits(m_format);
         const int most = m_format.codeType == CodeFloat ? 32 : 8 * m_format.bytesPerSample;
         if (bits < 1 || bits > most) {
             problem = QStringLiteral("разрядность: %1 разрядов, а отсчёт этого файла вмещает от 1 до %2")

@@ -6,7 +6,8 @@
 //
 // Words: integer samples are two's complement codes with the significant bits at the top of 1,
 // 2 or 4 bytes; floating-point samples stay IEEE floats of 4 or 8 bytes (CodeFloat), fractions
-// of the full scale (1.0 is full scale), so that float captures keep every bit.
+// of the full scale (1.0 is full scale), so that float captures keep every bit. Float arrays of
+// .npy, .mat and CSV often hold ADC codes instead (-2048.0 ... 2047.0): those become 4-byte codes.
 #include "sources/FileParams.h"
 
 #include <QString>
@@ -27,6 +28,8 @@ struct ForeignFill {
                voltageRangeMv == o.voltageRangeMv && isComplex == o.isComplex;
     }
     bool operator!=(const ForeignFill &o) const { return !(*this == o); }
+    // As the record-file source takes it (FileSource::setUserFileParams).
+    FileParams userParams() const;
 };
 
 class ForeignReader {
@@ -51,10 +54,17 @@ public:
     const QString &error() const { return m_error; }
 
 protected:
+    // For formats whose float arrays are often codes: when the first frames (64K, fewer with
+    // many channels, so that a huge file is not read whole) hold codes (CodeScan), the format
+    // becomes 4-byte two's complement codes of the bits they need, and true tells the reader to
+    // write its floats so (ElementFormat::floatCodes).
+    bool takeWholeFloatsAsCodes();
+
     FileParams m_format;
     bool m_carriesRate = false;
     bool m_carriesBits = false;
     int m_bitRange = 0; // of integer codes, as described last
+    int m_codeBits = 0; // of codes the reader found in floats or text: the bits where none given
     QString m_error;
 };
 

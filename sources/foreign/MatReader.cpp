@@ -1,7 +1,7 @@
 // MATLAB .mat (version 5, compressed or not, and 7.3) through libmatio: the first numeric matrix
 // holds the samples, the shorter dimension being the channels; a complex matrix gives an I/Q
-// pair per channel. Numeric scalars named like a rate (fs, Fs, sample_rate, ...) or a bit count
-// (bits, nbits, bit_range) give those.
+// pair per channel; a double matrix of whole codes is taken as codes. Numeric scalars named like
+// a rate (fs, Fs, sample_rate, ...) or a bit count (bits, nbits, bit_range) give those.
 #include "sources/foreign/Readers.h"
 #include "sources/foreign/SampleWords.h"
 
@@ -120,6 +120,7 @@ public:
         p.sampleCount = frames;
         p.bytesPerSample = uint8_t(m_type.wordBytes());
         p.codeType = m_type.isFloat() ? CodeFloat : CodeTwosComplement;
+        m_type.floatCodes = takeWholeFloatsAsCodes();
         return readScalar(rateVar, [&](double v) {
                    if (!(v > 0))
                        return QStringLiteral("нужна положительная частота, дано %1").arg(v);

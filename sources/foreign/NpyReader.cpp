@@ -1,6 +1,6 @@
 // NumPy .npy: "\x93NUMPY", version, header length, a Python dict literal with 'descr',
 // 'fortran_order' and 'shape', then the array. A 1-D array is one channel; of a 2-D array the
-// shorter dimension is the channels. The rate and bits are not in the file.
+// shorter dimension is the channels. The rate and bits are not in the file; floats may be codes.
 #include "sources/foreign/Readers.h"
 #include "sources/foreign/TableReader.h"
 
@@ -116,5 +116,6 @@ std::unique_ptr<ForeignReader> openNpyFile(const QString &path, QString &error)
     auto reader = std::make_unique<TableReader>();
     if (!reader->open(path, layout, error))
         return nullptr;
+    reader->takeCodesInFloats();
     return reader;
 }

@@ -1,6 +1,7 @@
 #include "sources/foreign/SampleWords.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -17,6 +18,19 @@ void storeBytes(uint64_t v, int bytes, uint8_t *dst)
 {
     for (int i = 0; i < bytes; ++i)
         dst[i] = uint8_t(v >> (8 * i));
+}
+
+double realOfBits(uint64_t bits, int bytes)
+{
+    if (bytes == 4) {
+        const uint32_t w = uint32_t(bits);
+        float x;
+        std::memcpy(&x, &w, 4);
+        return x;
+    }
+    double x;
+    std::memcpy(&x, &bits, 8);
+    return x;
 }
 
 } // namespace
@@ -39,7 +53,24 @@ bool ElementFormat::isSigned() const
 
 int ElementFormat::wordBytes() const
 {
-    return isFloat() ? size() : std::min(size(), 4);
+    return wordIsFloat() ? size() : std::min(size(), 4);
+}
+
+void CodeScan::add(double value)
+{
+    m_whole = m_whole && value == std::floor(value) && value >= -2147483648.0 && value <= 2147483647.0;
+    m_least = std::min(m_least, value);
+    m_most = std::max(m_most, value);
+}
+
+int CodeScan::codeBits() const
+{
+    if (!m_whole || (m_least >= -1.0 && m_most <= 1.0))
+        return 0;
+    int bits = 8;
+    while (m_least < -std::ldexp(1.0, bits - 1) || m_most > std::ldexp(1.0, bits - 1) - 1.0)
+        ++bits;
+    return bits;
 }
 
 void putCode(int64_t code, int bitRange, int bytes, uint8_t *dst)
@@ -63,23 +94,25 @@ void putReal(double value, int bytes, uint8_t *dst)
     }
 }
 
+double realOf(const uint8_t *word, int bytes)
+{
+    return realOfBits(loadBytes(word, bytes, false), bytes);
+}
+
 void elementsToWords(const uint8_t *src, size_t count, size_t srcStride, const ElementFormat &f,
                      int bitRange, uint8_t *dst, size_t dstStride)
 {
     const int size = f.size(), word = f.wordBytes();
     if (f.isFloat()) {
         for (size_t i = 0; i < count; ++i, src += srcStride, dst += dstStride) {
-            const uint64_t bits = loadBytes(src, size, f.bigEndian);
-            if (size == 4) {
-                const uint32_t w = uint32_t(bits);
-                float x;
-                std::memcpy(&x, &w, 4);
-                putReal(x, 4, dst);
-            } else {
-                double x;
-                std::memcpy(&x, &bits, 8);
-                putReal(x, 8, dst);
+            const double x = realOfBits(loadBytes(src, size, f.bigEndian), size);
+            if (!f.floatCodes) {
+                putReal(x, size, dst);
+                continue;
             }
+            // Codes were checked on opening; whatever follows is rounded and clipped like them.
+            const double code = std::isnan(x) ? 0.0 : std::clamp(std::nearbyint(x), -0x1p40, 0x1p40);
+            putCode(int64_t(code), bitRange, word, dst);
         }
         return;
     }

@@ -25,6 +25,8 @@ public:
     uint64_t read(uint64_t first, uint64_t count, uint8_t *dst) override;
     // What the container says besides the layout; 0 or empty where it says nothing.
     void setCarried(double sampleRate, int bitRange, const std::vector<double> &shifts);
+    // Float tables of formats whose floats may be codes (.npy; SigMF's are always fractions).
+    void takeCodesInFloats() { m_layout.element.floatCodes = takeWholeFloatsAsCodes(); }
 
 private:
     bool readBytes(qint64 offset, qint64 bytes);

@@ -3,6 +3,7 @@
 // the last digit; float captures keep every bit; broken files are refused by file and field.
 #include "SourceTestKit.h"
 #include "sources/foreign/ForeignReader.h"
+#include "sources/foreign/SampleWords.h"
 #include "sources/record/FileParamsSettings.h"
 #include "sources/record/FileSource.h"
 #include "sources/record/ForeignConversion.h"
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <type_traits>
 
 namespace {
 
@@ -24,12 +26,12 @@ constexpr int Frames = 16384;
 constexpr double Rate = 1e6;
 
 // Two channels of a tone each (12 345 Hz and twice that), frame after frame.
-std::vector<int> toneCodes()
+std::vector<int> toneCodes(double amplitude = 20000)
 {
     std::vector<int> codes;
     for (int n = 0; n < Frames; ++n)
         for (int c = 0; c < 2; ++c)
-            codes.push_back(int(std::lround(20000 * std::sin(2 * M_PI * 12345 * (c + 1) * n / Rate))));
+            codes.push_back(int(std::lround(amplitude * std::sin(2 * M_PI * 12345 * (c + 1) * n / Rate))));
     return codes;
 }
 
@@ -86,14 +88,17 @@ QByteArray npyFile(const QString &descr, const QString &shape, bool fortran, con
 }
 
 // Writes a matrix of int16 or double (and scalars) with libmatio.
-bool writeMat(const QString &path, mat_ft version, const std::vector<int16_t> &m, size_t rows,
+template <typename T>
+bool writeMat(const QString &path, mat_ft version, const std::vector<T> &m, size_t rows,
               size_t columns, bool withRate, bool numeric = true)
 {
     mat_t *mat = Mat_CreateVer(path.toLocal8Bit().constData(), nullptr, version);
     if (!mat)
         return false;
     size_t dims[2] = {rows, columns};
-    matvar_t *v = numeric ? Mat_VarCreate("x", MAT_C_INT16, MAT_T_INT16, 2, dims, (void *)m.data(), 0)
+    constexpr bool isDouble = std::is_same_v<T, double>;
+    matvar_t *v = numeric ? Mat_VarCreate("x", isDouble ? MAT_C_DOUBLE : MAT_C_INT16,
+                                          isDouble ? MAT_T_DOUBLE : MAT_T_INT16, 2, dims, (void *)m.data(), 0)
                           : Mat_VarCreate("name", MAT_C_CHAR, MAT_T_UINT8, 2, dims, (void *)m.data(), 0);
     Mat_VarWrite(mat, v, MAT_COMPRESSION_ZLIB);
     Mat_VarFree(v);
@@ -234,6 +239,8 @@ private slots:
         QVERIFY(writeBytes(path("iq.sigmf-data"), floatBytes(x)));
         QVERIFY(writeBytes(path("iq.sigmf-meta"), sigmfMeta("cf32_le", 1)));
         QTest::newRow("sigmf cf32_le") << path("iq.sigmf-data") << true;
+        QVERIFY(writeBytes(path("fractions.npy"), npyFile("<f4", QString("(%1, 2)").arg(Frames), false, floatBytes(x))));
+        QTest::newRow("npy float32 fractions") << path("fractions.npy") << false;
     }
 
     void floatCapturesKeepFullPrecision()
@@ -248,6 +255,61 @@ private slots:
         for (uint64_t k = 0; k < foreign->window.readLength; ++k)
             for (int c = 0; c < 2; ++c)
                 QCOMPARE(foreign->channelSamples(c)[k], double(x[size_t(2 * (start + k) + c)]) * 8388608.0);
+    }
+
+    // Whole floats beyond +-1 are codes, at the fewest bits (at least 8) that hold them.
+    void codeBitsOfFloats()
+    {
+        const struct {
+            std::vector<double> values;
+            int bits;
+        } cases[] = {
+            {{-2048, 0, 2047}, 12}, {{2}, 8},          {{127, -128}, 8},  {{128}, 9},
+            {{-129}, 9},            {{-2147483648.0}, 32}, {{2147483648.0}, 0},
+            {{-1, 0, 1}, 0},        {{0.5, 3}, 0},     {{3, NAN}, 0},     {{INFINITY, 3}, 0},
+        };
+        for (const auto &c : cases) {
+            CodeScan scan;
+            for (double v : c.values)
+                scan.add(v);
+            QCOMPARE(scan.codeBits(), c.bits);
+        }
+    }
+
+    // MATLAB's doubles of 12-bit codes (and .npy's, and CSV's whole numbers) read and convert as
+    // the same codes in an int16 file at 12 bits, the bits found without being given.
+    void floatCodesReadAsIntegerCodes_data()
+    {
+        QTest::addColumn<QString>("file");
+        const std::vector<int> codes = toneCodes(2040);
+        std::vector<double> frames(codes.begin(), codes.end()), planar;
+        for (int c = 0; c < 2; ++c)
+            for (int n = 0; n < Frames; ++n)
+                planar.push_back(codes[size_t(2 * n + c)]);
+        QVERIFY(writeMat(path("codes.mat"), MAT_FT_MAT5, planar, Frames, 2, true));
+        QTest::newRow("mat v5 double") << path("codes.mat");
+        QVERIFY(writeBytes(path("codes.npy"),
+                           npyFile("<f8", QString("(%1, 2)").arg(Frames), false,
+                                   QByteArray(reinterpret_cast<const char *>(frames.data()), int(frames.size() * 8)))));
+        QTest::newRow("npy float64") << path("codes.npy");
+        QByteArray csv;
+        for (int n = 0; n < Frames; ++n)
+            csv += QByteArray::number(codes[size_t(2 * n)]) + ".0," + QByteArray::number(codes[size_t(2 * n + 1)]) + '\n';
+        QVERIFY(writeBytes(path("codes.csv"), csv));
+        QTest::newRow("csv") << path("codes.csv");
+    }
+
+    void floatCodesReadAsIntegerCodes()
+    {
+        QFETCH(QString, file);
+        QVERIFY(writeBytes(path("int16.npy"), npyFile("<i2", QString("(%1, 2)").arg(Frames), false,
+                                                      samples16(toneCodes(2040)))));
+        const BlockSnapshotPtr native = readBlock(path("int16.npy"), 12), foreign = readBlock(file, 0);
+        compareBlocks(foreign, native);
+        QCOMPARE(int(foreign->firstFile().bitRange), 12);
+        QString error;
+        QVERIFY2(convertForeignFile(file, path("converted.bin"), {Rate, 0, 1000, false}, error), qPrintable(error));
+        compareBlocks(readBlock(path("converted.bin"), 0), native);
     }
 
     void brokenFilesAreRefusedByFileAndField_data()
