@@ -65,13 +65,8 @@ QString checkRecordFiles(const QStringList &files, bool wait)
 
 void openRecords(FileSource &source, const QStringList &files)
 {
-    if (std::any_of(files.begin(), files.end(), isForeignFile)) {
-        FileParams fill = zeroedFileParams();
-        fill.sampleRate = commandFill().sampleRate;
-        fill.bitRange = uint8_t(commandFill().bitRange);
-        fill.voltageRangeMv = commandFill().voltageRangeMv;
-        source.setUserFileParams(fill);
-    }
+    if (std::any_of(files.begin(), files.end(), isForeignFile))
+        source.setUserFileParams(commandFill().userParams());
     source.setFileName(files.first());
     for (int i = 1; i < files.size(); ++i)
         source.addFile(files.at(i));

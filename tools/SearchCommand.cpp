@@ -70,7 +70,9 @@ void takeThreshold(CommandLine &cl, int criterion, FindSettings &find)
 
 bool parse(const QStringList &args, SearchJob &job, QString &error)
 {
-    QSet<QString> valued = {"--config", "--channels", "--width", "--fft", "--impedance"};
+    // --rate and --bits as the other reading commands take them (main() leaves them to search,
+    // whose exit status 1 means no match, not a wrong value).
+    QSet<QString> valued = {"--config", "--channels", "--width", "--fft", "--impedance", "--rate", "--bits"};
     for (int i = 0; i < FindCriterionCount; ++i)
         valued << optionOf(i);
     CommandLine cl(args, valued, {"--json"});
@@ -108,6 +110,7 @@ bool parse(const QStringList &args, SearchJob &job, QString &error)
     if (cl.ok() && !job.find.anyEnabled())
         cl.fail(QStringLiteral("no criterion is set: give a threshold option or --config"));
     job.json = cl.has("--json");
+    readForeignOptions(cl, job.foreign);
     error = cl.error();
     return cl.ok();
 }

@@ -10,6 +10,8 @@ constexpr uint64_t kChunkSamples = uint64_t(1) << 20;
 
 RecordSearch::RecordSearch(const RecordSearchJob &job) : m_job(job)
 {
+    if (std::any_of(job.files.begin(), job.files.end(), isForeignFile))
+        m_source.setUserFileParams(job.foreign.userParams());
     m_source.setFileName(job.files.first());
     for (int i = 1; i < job.files.size(); ++i)
         m_source.addFile(job.files.at(i));

@@ -1,6 +1,7 @@
 #pragma once
 // The channel search over a whole record, as the oscilloscope scrolls through it one shown
 // width after the other: the first block in which a channel crosses a threshold.
+#include "sources/foreign/ForeignReader.h"
 #include "sources/settings/AnalyserSettings.h"
 #include "sources/search/ChannelSearch.h"
 #include "sources/record/FileSource.h"
@@ -13,6 +14,7 @@ struct RecordSearchJob {
     AnalyserSettings analysis;    // FFT, window and impedance of the figures
     QList<int> channels;          // empty: every channel of the record
     uint64_t width = 1024;        // samples shown per block
+    ForeignFill foreign;          // what captures in other formats lack: rate, bits
 };
 
 class RecordSearch {

@@ -489,6 +489,32 @@ private slots:
         QVERIFY2(r.err.contains("no postfix"), r.err.constData());
     }
 
+    // A capture that carries no rate is searched with --rate (and --bits), as analyze reads it.
+    void toolSearchesCaptureWithRateAndBits()
+    {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("cap.csv");
+        QByteArray text;
+        for (int j = 0; j < 8192; ++j) {
+            const int sine = int(std::lround(4800 * std::sin(2 * M_PI * 50123.0 * j / 1e6)));
+            text += QByteArray::number(sine) + ',' + QByteArray::number(j == 5 * 1024 + 700 ? 16384 : sine) + '\n';
+        }
+        QVERIFY(writeBytes(csv, text));
+        // 16384 of 2^15 codes at 1 V is 0.5 V; the sine stays below 0.15 V.
+        Run r = tool({"search", csv, "--up-level", "0.3", "--rate", "1e6", "--bits", "16", "--json"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(r.out).object()["position"].toDouble(), 5120.0);
+        const struct {
+            QStringList extra;
+            const char *message;
+        } refused[] = {{{}, "cap.csv: "}, {{"--rate", "abc"}, "--rate"}, {{"--rate", "1e6", "--bits", "40"}, "--bits"}};
+        for (const auto &c : refused) {
+            r = tool(QStringList{"search", csv, "--up-level", "0.3"} + c.extra);
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY2(r.err.contains(c.message), r.err.constData());
+        }
+    }
+
     void toolSignalLevelWithUnit()
     {
         QTemporaryDir dir;
