@@ -33,21 +33,24 @@ void WorkerPool::run(int count, const Job &job)
             job(item, 0);
         return;
     }
+    uint64_t generation;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_job = &job;
         m_count = count;
         m_next = 0;
-        m_busy = int(m_helpers.size());
+        m_finished = 0;
         m_failure = nullptr;
-        ++m_generation;
+        generation = ++m_generation;
     }
     m_wake.notify_all();
-    work(0);
+    work(0, generation);
     std::exception_ptr failure;
     {
+        // Done when every item is: a helper the scheduler has not woken yet is not waited for,
+        // so a busy machine costs no more than the caller doing all the items itself.
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_done.wait(lock, [this] { return m_busy == 0; });
+        m_done.wait(lock, [this] { return m_finished == m_count; });
         m_job = nullptr;
         failure = m_failure;
         m_failure = nullptr;
@@ -56,24 +59,30 @@ void WorkerPool::run(int count, const Job &job)
         std::rethrow_exception(failure);
 }
 
-void WorkerPool::work(int worker)
+void WorkerPool::work(int worker, uint64_t generation)
 {
     for (;;) {
         int item;
+        const Job *job;
         {
-            // Items are a channel's worth of work: a lock per claim costs nothing beside it.
+            // Items are a channel's worth of work: a lock per claim costs nothing beside it. A
+            // helper that wakes late finds its run over and claims nothing.
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_next >= m_count)
+            if (m_generation != generation || m_next >= m_count)
                 return;
             item = m_next++;
+            job = m_job;
         }
         try {
-            (*m_job)(item, worker);
+            (*job)(item, worker);
         } catch (...) {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (!m_failure)
                 m_failure = std::current_exception();
         }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (++m_finished == m_count)
+            m_done.notify_one();
     }
 }
 
@@ -88,10 +97,7 @@ void WorkerPool::serve(int worker)
                 return;
             seen = m_generation;
         }
-        work(worker);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (--m_busy == 0)
-            m_done.notify_one();
+        work(worker, seen);
     }
 }
 

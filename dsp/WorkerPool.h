@@ -30,7 +30,7 @@ public:
 
 private:
     void serve(int worker);
-    void work(int worker);
+    void work(int worker, uint64_t generation);
 
     std::mutex m_runMutex; // one run at a time
     std::mutex m_mutex;
@@ -38,7 +38,7 @@ private:
     const Job *m_job = nullptr;
     int m_count = 0;
     int m_next = 0;
-    int m_busy = 0; // helpers still in the current run
+    int m_finished = 0;
     uint64_t m_generation = 0;
     bool m_quit = false;
     std::exception_ptr m_failure;
