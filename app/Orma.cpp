@@ -6,6 +6,7 @@
 #include "app/MeasurementHost.h"
 #include "app/PluginControl.h"
 #include "app/RecordPositionReadout.h"
+#include "app/ReportControl.h"
 #include "app/FilterFollower.h"
 #include "dialogs/FiltersDlg.h"
 #include "sources/settings/IniFile.h"
@@ -327,6 +328,11 @@ void Orma::buildMenus()
     m_pRecentFilesMenu->setObjectName("m_pRecentFilesMenu");
     file->addSeparator();
     m_pExport->addToMenu(file);
+    // The window owns the entry's control as its child.
+    (new ReportControl(this, [this] {
+        return ReportView{block(), sourceKind() == KindFile ? m_session.loadedFiles.value(0) : QString(),
+                          m_session.configPath};
+    }))->addToMenu(file);
     file->addSeparator();
     file->addAction(tableAction("m_pExitAction"));
 

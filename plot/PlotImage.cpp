@@ -1,5 +1,6 @@
 #include "plot/PlotImage.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -31,7 +32,29 @@ void render(QwtPlot &plot, QPaintDevice &device, const QSize &size, const AxisTi
     plot.setAxisTitle(QwtPlot::yLeft, y);
 }
 
+void renderSvg(QwtPlot &plot, QIODevice &out, const QSize &size, const AxisTitles &titles)
+{
+    QSvgGenerator svg;
+    svg.setOutputDevice(&out);
+    svg.setSize(size);
+    // The file gives its size in millimetres; at the 96 dpi of CSS pixels they are the size
+    // asked for in browsers and drawing programs.
+    svg.setResolution(96);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QStringLiteral("ORMA"));
+    render(plot, svg, size, titles);
+}
+
 } // namespace
+
+QByteArray plotSvg(QwtPlot &plot, const QSize &size, const AxisTitles &titles)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    renderSvg(plot, buffer, size, titles);
+    return bytes;
+}
 
 QString writePlotImage(QwtPlot &plot, const QString &path, const QSize &size,
                        const AxisTitles &titles)
@@ -46,15 +69,7 @@ QString writePlotImage(QwtPlot &plot, const QString &path, const QSize &size,
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     if (suffix == QLatin1String("svg")) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(size);
-        // The file gives its size in millimetres; at the 96 dpi of CSS pixels they are the
-        // size asked for in browsers and drawing programs.
-        svg.setResolution(96);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("ORMA"));
-        render(plot, svg, size, titles);
+        renderSvg(plot, file, size, titles);
     } else {
         QImage image(size, QImage::Format_ARGB32);
         image.fill(plot.palette().color(QPalette::Window));

@@ -1,6 +1,7 @@
 #pragma once
 // A plot as an image file: PNG or SVG by the file's suffix, drawn afresh at the size asked for
 // (axes, curves, grid and marks; not the zoomer's rubber band).
+#include <QByteArray>
 #include <QString>
 
 class QSize;
@@ -16,3 +17,6 @@ struct AxisTitles {
 // An existing file is replaced only by a complete image.
 QString writePlotImage(QwtPlot &plot, const QString &path, const QSize &size,
                        const AxisTitles &titles = AxisTitles());
+
+// The plot as an SVG document of `size` CSS pixels, to be written or inlined in a page.
+QByteArray plotSvg(QwtPlot &plot, const QSize &size, const AxisTitles &titles = AxisTitles());

@@ -89,6 +89,17 @@ const ToolCommand kCommands[] = {
      "batch: the shards' tables concatenate in shard order (only shard 1 writes the CSV header).\n"
      "Exit status 3 when a figure misses its criterion, 2 when a record cannot be analysed.\n",
      batchCommand, true},
+#ifdef ORMA_TOOL_REPORT
+    {nullptr, "report",
+     "RECORD... --out DIR [analyze options]\n"
+     "[--criteria sfdr=DB,snr=DB,thd=DB,thdn=DB,enob=BITS]",
+     "report writes a self-contained HTML page per record into DIR (styles and plots inline):\n"
+     "the record's description, batch's figures with the criteria's verdicts coloured, the\n"
+     "spectrum with the harmonics marked, the oscillogram, the code histogram with its DNL and\n"
+     "INL, and the sine fit's residual; with several records also index.html, the batch's\n"
+     "table (sortable by any column) linking each page. Exit status as batch's.\n",
+     reportCommand, true, reportApplication},
+#endif
     {nullptr, "search",
      "FILE... [--config INI] [--up-level V] [--low-level V]\n"
      "[--up-freq KHZ] [--low-freq KHZ] [--up-power T[:UNIT]]\n"

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+class QCoreApplication;
+
 struct ToolCommand {
     const char *measurement; // the Registry id of a measurement's command, else null
     const char *name;        // a command of the tool's own; null for a measurement
@@ -13,6 +15,8 @@ struct ToolCommand {
     int (*run)(const QStringList &args);
     // Reads records: also takes --rate and --bits for captures in other formats.
     bool readsRecords = false;
+    // Makes the application the command runs in; null for the core's QCoreApplication.
+    QCoreApplication *(*application)(int &argc, char **argv) = nullptr;
 };
 
 // The command called `name`, or null.

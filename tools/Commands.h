@@ -1,6 +1,8 @@
 #pragma once
 #include <QStringList>
 
+class QCoreApplication;
+
 // Exit codes: 0 done; 1 an option's value is wrong; 2 the record cannot be analysed or written,
 // or the command or an option is unknown (2, as getopt's tools answer a command line they cannot
 // read); 3 a device figure misses its criterion.
@@ -28,3 +30,6 @@ int serveCommand(const QStringList &args);
 int convertCommand(const QStringList &args);
 // Exit status 3 when a figure misses its criterion, 2 when a record cannot be analysed.
 int batchCommand(const QStringList &args);
+// Only where the widgets are built: the report's command and the application it draws in.
+int reportCommand(const QStringList &args);
+QCoreApplication *reportApplication(int &argc, char **argv);

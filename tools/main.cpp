@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -22,10 +23,14 @@ int refuse(const QString &problem, const QByteArray &usage)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // A command that draws makes an application of its own.
+    const ToolCommand *command = findToolCommand(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+    const std::unique_ptr<QCoreApplication> app(command && command->application
+                                                    ? command->application(argc, argv)
+                                                    : new QCoreApplication(argc, argv));
+    QStringList args = app->arguments().mid(1);
     const QString name = args.isEmpty() ? QString() : args.takeFirst();
-    if (const ToolCommand *command = findToolCommand(name)) {
+    if (command) {
         if (args.contains(QLatin1String("--help"))) {
             std::fputs(commandUsage(*command).constData(), stdout);
             return ExitOk;

@@ -14,6 +14,7 @@ struct FigureColumn {
     const char *label;
     int decimals;
     double (*value)(const ChannelFigures &c);
+    int judged = -1; // the DeviceFigure the criteria judge in this column, or -1
 };
 const std::vector<FigureColumn> &figureColumns();
 
