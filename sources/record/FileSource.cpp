@@ -188,6 +188,8 @@ uint8_t FileSource::loadPostfixes()
         if (!takePostfix(int(i), found.text, result))
             return PostfixError;
     }
+    const ForeignReader *first = m_files.empty() ? nullptr : m_files.front().foreign.get();
+    m_foreignGapsFilled = first && isForeignFile(m_files.front().name) && (!first->carriesRate() || !first->carriesBits());
     return result;
 }
 

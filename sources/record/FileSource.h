@@ -64,6 +64,9 @@ public:
     static constexpr int MaxPollPauseMs = 50;
     bool readError() const { return m_readError; }
     bool postfixKnown() const { return m_postfixKnown; }
+    // The first file is a capture in another format that lacks its sample rate or bit range,
+    // which "Параметры файла чтения" then give.
+    bool foreignGapsFilled() const { return m_foreignGapsFilled; }
 
     void interruptWait() override;
 
@@ -155,6 +158,7 @@ private:
     uint64_t m_memoryLimit;
     bool m_userParamsChanged = false;
     std::atomic<bool> m_postfixKnown{true};
+    std::atomic<bool> m_foreignGapsFilled{false};
     bool m_readError = false;
     std::vector<uint8_t> m_chunk;
     std::vector<LeadIn> m_leadIns; // by file, of the block being read
